@@ -1,0 +1,91 @@
+#include "app/CLumetraApp.h"
+
+#include "app/CChildFrame.h"
+#include "app/CLumetraDoc.h"
+#include "app/CMainFrame.h"
+#include "app/ResourceStrings.h"
+#include "framework/CDocTemplate.h"
+#include "platform/COXDirSpec.h"
+#include "platform/COXRegistryItem.h"
+#include "platform/dispatch/ComRuntime.h"
+#include "views/CDravikView.h"
+#include "views/CLumetraView.h"
+
+#include <QCommandLineParser>
+#include <QMessageBox>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+constexpr int kTemplateResource = 130;
+
+} // namespace
+
+CLumetraApp::CLumetraApp(int& argc, char** argv) : CWinAppEx(argc, argv, QStringLiteral("Lumetra"))
+{
+    setApplicationDisplayName(QStringLiteral("Lumetra"));
+    setWindowIcon(QIcon(QStringLiteral(":/images/lumetra.svg")));
+}
+
+QString CLumetraApp::ReadFolder(const QString& name)
+{
+    COXRegistryItem item;
+    item.SetFullRegistryItem(QLatin1String(kFolderKey) + name);
+    item.Close();
+    // Creates the key at the first start with the rights to; without them the
+    // read falls back to read-only access.
+    item.Open(true, platform::kKeyAllAccess);
+    const QString value = item.GetStringValue(QString());
+    item.Close();
+    return value;
+}
+
+bool CLumetraApp::InitInstance()
+{
+    // The dispatch layer stands where OLE is initialised.
+    if (!platform::ComRuntime::Initialize()) {
+        QMessageBox::critical(nullptr, applicationDisplayName(), LoadResourceString(100));
+        return false;
+    }
+
+    SetRegistryKey(QStringLiteral("Corvane\\Talvanor"));
+
+    DataPath = ReadFolder(QStringLiteral("DataPath"));
+    ReportPath = ReadFolder(QStringLiteral("ReportPath"));
+    DirPath = ReadFolder(QStringLiteral("DirPath"));
+
+    // An unusable DirPath leaves the working directory as it is.
+    const COXDirSpec workingDirectory(DirPath);
+    workingDirectory.ApplyAsCurrentDirectory();
+
+    auto document = [] { return new CLumetraDoc(); };
+    auto frame = [] { return new CChildFrame(); };
+    m_pOlapTemplate = new CDocTemplate(kTemplateResource, document, frame, [] { return new CLumetraView(); });
+    AddDocTemplate(m_pOlapTemplate);
+    m_pOfficeTemplate = new CDocTemplate(kTemplateResource, document, frame, [] { return new CDravikView(); });
+    AddDocTemplate(m_pOfficeTemplate);
+
+    auto* mainFrame = new CMainFrame();
+    if (!mainFrame->LoadFrame()) {
+        delete mainFrame;
+        return false;
+    }
+    mainFrame->setAttribute(Qt::WA_DeleteOnClose);
+    SetMainWnd(mainFrame);
+
+    // The command line is parsed and ignored: nothing is opened at start-up.
+    QCommandLineParser parser;
+    parser.parse(arguments());
+
+    mainFrame->show();
+    return true;
+}
+
+int CLumetraApp::ExitInstance()
+{
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::_Exit(0);
+}

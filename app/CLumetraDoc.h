@@ -1,0 +1,16 @@
+#pragma once
+
+#include "framework/CDocument.h"
+
+//! The document of every report window. It holds no report data (the views
+//! do); it keeps the modified flag and asks to save before closing.
+class CLumetraDoc : public CDocument {
+    Q_OBJECT
+public:
+    CLumetraDoc() = default;
+
+    //! Unmodified: allows closing. Modified: asks whether to save the changes
+    //! to the document; Cancel refuses, No allows, Yes runs the view's Save
+    //! command and then allows.
+    bool SaveModified() override;
+};

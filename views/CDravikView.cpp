@@ -1,0 +1,6 @@
+#include "views/CDravikView.h"
+
+CDravikView::CDravikView(QWidget* parent) : CView(parent)
+{
+    setObjectName(QStringLiteral("officeReportView"));
+}

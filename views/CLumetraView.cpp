@@ -1,0 +1,6 @@
+#include "views/CLumetraView.h"
+
+CLumetraView::CLumetraView(QWidget* parent) : CView(parent)
+{
+    setObjectName(QStringLiteral("olapReportView"));
+}
