@@ -23,8 +23,15 @@ constexpr int kTemplateResource = 130;
 
 } // namespace
 
+// The resources live in a static library: they must be registered by name.
+static void InitProgramResources()
+{
+    Q_INIT_RESOURCE(lumetra);
+}
+
 CLumetraApp::CLumetraApp(int& argc, char** argv) : CWinAppEx(argc, argv, QStringLiteral("Lumetra"))
 {
+    InitProgramResources();
     setApplicationDisplayName(QStringLiteral("Lumetra"));
     setWindowIcon(QIcon(QStringLiteral(":/images/lumetra.svg")));
 }
