@@ -3,10 +3,14 @@
 #include "framework/CMDIChildWndEx.h"
 #include "framework/CView.h"
 
+#include <QAction>
 #include <QMdiArea>
+#include <QMenu>
 #include <QTabBar>
+#include <QTimer>
 
-CMDIFrameWndEx::CMDIFrameWndEx(QWidget* parent) : QMainWindow(parent), m_mdiArea(new QMdiArea(this))
+CMDIFrameWndEx::CMDIFrameWndEx(QWidget* parent)
+    : QMainWindow(parent), m_mdiArea(new QMdiArea(this)), m_idleTimer(new QTimer(this))
 {
     m_mdiArea->setObjectName(QStringLiteral("mdiArea"));
     m_mdiArea->setViewMode(QMdiArea::TabbedView);
@@ -14,6 +18,11 @@ CMDIFrameWndEx::CMDIFrameWndEx(QWidget* parent) : QMainWindow(parent), m_mdiArea
     m_mdiArea->setTabsMovable(true);
     m_mdiArea->setDocumentMode(true);
     setCentralWidget(m_mdiArea);
+    // Update handlers run when the program is idle, as they do after each message.
+    m_idleTimer->setInterval(250);
+    connect(m_idleTimer, &QTimer::timeout, this, &CMDIFrameWndEx::UpdateCommandUI);
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &CMDIFrameWndEx::UpdateCommandUI);
+    m_idleTimer->start();
 }
 
 CMDIChildWndEx* CMDIFrameWndEx::MDIGetActive() const
@@ -54,4 +63,43 @@ bool CMDIFrameWndEx::OnCmdMsg(int)
 bool CMDIFrameWndEx::HandlesCommand(int) const
 {
     return false;
+}
+
+void CMDIFrameWndEx::OnUpdateCommand(CCmdUI& ui) const
+{
+    ui.enabled = IsCommandEnabled(ui.id);
+}
+
+QAction* CMDIFrameWndEx::CommandAction(int id)
+{
+    if (QAction* action = m_actions.value(id))
+        return action;
+    auto* action = new QAction(this);
+    action->setObjectName(QStringLiteral("command%1").arg(id));
+    action->setData(id);
+    connect(action, &QAction::triggered, this, [this, id] {
+        OnCommand(id);
+        UpdateCommandUI();
+    });
+    m_actions.insert(id, action);
+    addAction(action); // shortcuts work wherever the focus is in the window
+    return action;
+}
+
+void CMDIFrameWndEx::UpdateCommandUI()
+{
+    for (auto it = m_actions.constBegin(); it != m_actions.constEnd(); ++it) {
+        CCmdUI ui;
+        ui.id = it.key();
+        OnUpdateCommand(ui);
+        QAction* action = it.value();
+        action->setEnabled(ui.enabled);
+        action->setCheckable(ui.checked || ui.radio || action->isCheckable());
+        action->setChecked(ui.checked);
+    }
+}
+
+void CMDIFrameWndEx::WatchMenu(QMenu* menu)
+{
+    connect(menu, &QMenu::aboutToShow, this, &CMDIFrameWndEx::UpdateCommandUI);
 }

@@ -1,8 +1,14 @@
 #pragma once
 
+#include "framework/CCmdUI.h"
+
+#include <QHash>
 #include <QMainWindow>
 
+class QAction;
+class QMenu;
 class QMdiArea;
+class QTimer;
 class CMDIChildWndEx;
 
 //! The main window of a multiple-document program: report windows are tabs
@@ -24,11 +30,25 @@ public:
     //! Whether command id is available now (a handler exists on the route).
     bool IsCommandEnabled(int id) const;
 
+    //! The one action of command id, shared by ribbon, menus, toolbars and
+    //! accelerators; triggering it routes the command.
+    QAction* CommandAction(int id);
+    //! Refreshes every command action from the update handlers; runs when a
+    //! menu opens and when the program is idle.
+    void UpdateCommandUI();
+    //! Makes the command actions of menu refresh before it shows.
+    void WatchMenu(QMenu* menu);
+
 protected:
     //! The window's own command handlers; the default handles none.
     virtual bool OnCmdMsg(int id);
     virtual bool HandlesCommand(int id) const;
+    //! The update handler: the default enables the commands that have a
+    //! handler on the route (active view, then window).
+    virtual void OnUpdateCommand(CCmdUI& ui) const;
 
 private:
     QMdiArea* m_mdiArea;
+    QHash<int, QAction*> m_actions;
+    QTimer* m_idleTimer;
 };

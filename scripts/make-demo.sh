@@ -1,15 +1,32 @@
 #!/usr/bin/env bash
 # Lays out the demo installation under BUILD/demo: a registry root whose
-# folders point at a copy of the bundled sample data, with the control
-# library registered. Files the user changed there are kept.
+# folders point at a copy of the bundled sample data (catalogues, reports and
+# the sample cube), with the control library registered. Files the user
+# changed there are kept.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:?usage: make-demo.sh BUILD_DIR}
 
 demo="$PWD/$build/demo"
 mkdir -p "$demo/registry" "$demo/data" "$demo/reports" "$demo/export"
-cp -rn sample/data/. "$demo/data/" 2>/dev/null || true
-cp -rn sample/reports/. "$demo/reports/" 2>/dev/null || true
+
+# Catalogues: the sample files with the demo's folders filled in; the
+# favourites file is named after the user.
+install_catalogue() {
+  local source=$1 target=$2
+  [[ -e "$target" ]] && return 0
+  sed -e "s|@DATA@|$demo/data/|g" -e "s|@REPORTS@|$demo/reports/|g" "$source" > "$target.tmp"
+  mv "$target.tmp" "$target"
+}
+install_catalogue sample/data/Pellamy.xml "$demo/data/Pellamy.xml"
+install_catalogue sample/data/PellamyDS.xml "$demo/data/PellamyDS.xml"
+install_catalogue sample/data/Favorites.xml "$demo/data/$(id -un).xml"
+cp -rn sample/reports/. "$demo/reports/"
+
+# The sample cube, once the cube tool is built.
+if [[ -x "$build/bin/lumetra-cube" && ! -e "$demo/data/Sales.cub" ]]; then
+  "$build/bin/lumetra-cube" sample --rows 200000 --out "$demo/data"
+fi
 
 export LUMETRA_REGISTRY_ROOT="$demo/registry"
 key='\LocalMachine\Software\Corvane\Talvanor\Lumetra\Lumetra'

@@ -1,6 +1,16 @@
 #include "views/CLumetraView.h"
 
-CLumetraView::CLumetraView(QWidget* parent) : CView(parent)
+#include "app/InstanceMessages.h"
+#include "catalogue/XHTMLTREEDATA.h"
+
+CLumetraView::CLumetraView(QWidget* parent) : CView(parent), m_placeholder(this)
 {
     setObjectName(QStringLiteral("olapReportView"));
+}
+
+void CLumetraView::OnUpdate(CView*, unsigned hint, void* object)
+{
+    const InstanceMessages& ids = InstanceMessages::Get();
+    if ((hint == ids.MSG_INST || hint == ids.MSG_USER_INST) && object)
+        m_placeholder.Show(*static_cast<const XHTMLTREEDATA*>(object));
 }
