@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+class CXHtmlTree;
+class QTreeWidgetItem;
+
+//! The text listing of a catalogue tree that the catalogue tool prints and
+//! the tests compare: one line per item in pre-order, two spaces per level,
+//! then TAB-separated: plain text, Reporttype1, Reporttype2, Filename1,
+//! Filename2, image index, bChecked, bEnabled, bSeparator (each 0 or 1),
+//! text colour and background colour as the writer writes them (empty when
+//! default), and the note.
+class CatalogueListing {
+public:
+    //! The line of one item, without line end.
+    static QString Line(const CXHtmlTree& tree, QTreeWidgetItem* item);
+    //! The lines of every item, each ended by a line feed.
+    static QString List(const CXHtmlTree& tree);
+};
