@@ -65,7 +65,8 @@ void CAboutCtrl::DrawBackground()
     font.setPixelSize(18);
     font.setBold(true);
     painter.setFont(font);
-    painter.drawText(QRect(0, height() / 2 + side / 2 - 6, kTextX - 14, 28), Qt::AlignCenter, QStringLiteral("Lumetra"));
+    painter.drawText(
+        QRect(0, height() / 2 + side / 2 - 6, kTextX - 14, 28), Qt::AlignCenter, QStringLiteral("Lumetra"));
 }
 
 void CAboutCtrl::resizeEvent(QResizeEvent* event)

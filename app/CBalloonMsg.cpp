@@ -19,8 +19,8 @@ constexpr int kPadding = 9;
 constexpr int kStem = 14;
 constexpr int kIconSize = 16;
 
-const char* const kBalloonSetting =
-    "\\CurrentUser\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced\\EnableBalloonTips";
+const char* const kBalloonSetting
+    = "\\CurrentUser\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced\\EnableBalloonTips";
 
 QStyle::StandardPixmap IconPixmap(int icon)
 {
@@ -48,7 +48,7 @@ bool CBalloonMsg::FocusSnapshot::operator==(const FocusSnapshot& other) const
 
 bool CBalloonMsg::BalloonTipsEnabled()
 {
-    COXRegistryItem item(QLatin1String(kBalloonSetting));
+    COXRegistryItem item {QString::fromLatin1(kBalloonSetting)};
     const std::uint32_t value = item.GetNumberValue(1);
     return value != 0;
 }
@@ -67,12 +67,8 @@ CBalloonMsg* CBalloonMsg::Show(QWidget* window, const QString& title, const QStr
 }
 
 CBalloonMsg::CBalloonMsg(const QString& title, const QString& text, int icon, const QPoint& anchor)
-    : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus)
-    , m_title(title)
-    , m_text(text)
-    , m_icon(icon)
-    , m_anchor(anchor)
-    , m_timer(new QTimer(this))
+    : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus), m_title(title),
+      m_text(text), m_icon(icon), m_anchor(anchor), m_timer(new QTimer(this))
 {
     setObjectName(QStringLiteral("balloonMessage"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -101,7 +97,8 @@ void CBalloonMsg::Layout()
     const QScreen* screen = QGuiApplication::screenAt(m_anchor);
     const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 4096, 4096);
     m_stemUp = m_anchor.y() + kStem + height <= available.bottom();
-    const int left = std::clamp(m_anchor.x() - 24, available.left(), std::max(available.left(), available.right() - width));
+    const int left
+        = std::clamp(m_anchor.x() - 24, available.left(), std::max(available.left(), available.right() - width));
     const int top = m_stemUp ? m_anchor.y() : m_anchor.y() - kStem - height;
     setGeometry(left, top, width + 1, height + kStem + 1);
     m_bubble = QRect(0, m_stemUp ? kStem : 0, width, height);
@@ -145,7 +142,7 @@ void CBalloonMsg::paintEvent(QPaintEvent*)
     painter.drawText(QRect(x, y, m_bubble.width(), titleHeight), Qt::AlignLeft | Qt::AlignVCenter, m_title);
     painter.setFont(font());
     painter.drawText(QRect(m_bubble.left() + kPadding, y + titleHeight + 6, kMaxTipWidth, m_bubble.height()),
-                     Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, m_text);
+        Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, m_text);
 }
 
 void CBalloonMsg::mousePressEvent(QMouseEvent*)
@@ -155,8 +152,8 @@ void CBalloonMsg::mousePressEvent(QMouseEvent*)
 
 CBalloonMsg::FocusSnapshot CBalloonMsg::TakeSnapshot()
 {
-    return FocusSnapshot{QApplication::activeWindow(), QApplication::focusWidget(), QWidget::mouseGrabber(),
-                         static_cast<int>(QGuiApplication::applicationState())};
+    return FocusSnapshot {QApplication::activeWindow(), QApplication::focusWidget(), QWidget::mouseGrabber(),
+        static_cast<int>(QGuiApplication::applicationState())};
 }
 
 void CBalloonMsg::OnTick()

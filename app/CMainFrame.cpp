@@ -64,8 +64,8 @@ constexpr int kPaste = 57637;
 
 constexpr const char* kProfileSection = "Settings";
 
-const char* const kLookTexts[] = {"Windows &2000",  "Office &XP",  "&Windows XP",    "Office 200&3", "Visual Studio.NET 200&5",
-                                  "&Blue Style",    "B&lack Style", "&Silver Style", "&Aqua Style"};
+const char* const kLookTexts[] = {"Windows &2000", "Office &XP", "&Windows XP", "Office 200&3",
+    "Visual Studio.NET 200&5", "&Blue Style", "B&lack Style", "&Silver Style", "&Aqua Style"};
 
 QIcon Image(const QString& name)
 {
@@ -90,8 +90,8 @@ CMainFrame::CMainFrame(QWidget* parent) : CMDIFrameWndEx(parent)
 {
     setObjectName(QStringLiteral("mainFrame"));
     if (auto* app = CLumetraApp::Instance())
-        app->m_nAppLook = app->GetProfileInt(QLatin1String(kProfileSection), QStringLiteral("ApplicationLook"),
-                                             CVisualManager::kDefaultLook);
+        app->m_nAppLook = app->GetProfileInt(
+            QLatin1String(kProfileSection), QStringLiteral("ApplicationLook"), CVisualManager::kDefaultLook);
 }
 
 CMainFrame::~CMainFrame() = default;
@@ -180,29 +180,28 @@ void CMainFrame::CreateRibbon()
     reportPanel->AddLargeButton(CommandAction(cmd::kFileSave));
     reportPanel->AddLargeButton(Command(kAddFavorite, tr("Add Favorite"), QStringLiteral("addfavorite")));
     reportPanel->AddLargeButton(Command(kImportReport, tr("Import existing  report"), QStringLiteral("import")));
-    CRibbonPanel* windowPanel =
-        report->AddPanel(LoadResourceString(284).section(QLatin1Char('\n'), 0, 0), Image(QStringLiteral("windows")));
+    CRibbonPanel* windowPanel
+        = report->AddPanel(LoadResourceString(284).section(QLatin1Char('\n'), 0, 0), Image(QStringLiteral("windows")));
     auto* windowMenu = new QMenu(this);
     windowMenu->setObjectName(QStringLiteral("windowMenu"));
     windowMenu->addAction(Command(cmd::kWindowNew, tr("&New Window")));
     WatchMenu(windowMenu);
     windowPanel->AddLargeButton(Command(cmd::kWindowManager, LoadResourceString(285).section(QLatin1Char('\n'), 0, 0),
-                                        QStringLiteral("windows"), 132),
-                                windowMenu);
+                                    QStringLiteral("windows"), 132),
+        windowMenu);
 
     // Category "Cubes/Sources".
     CRibbonCategory* cubes = m_ribbon->AddCategory(LoadResourceString(324));
     CRibbonPanel* cubesPanel = cubes->AddPanel(LoadResourceString(324), Image(QStringLiteral("localcube")));
     cubesPanel->AddLargeButton(Command(kCreateLocalCube, LoadResourceString(320), QStringLiteral("localcube")));
     cubesPanel->AddLargeButton(Command(cmd::kManagePath, LoadResourceString(326), QStringLiteral("path")));
-    cubesPanel->AddSmallButton(
-        Command(kManageDatasources, tr("Manage Datasources"), QStringLiteral("datasources")));
+    cubesPanel->AddSmallButton(Command(kManageDatasources, tr("Manage Datasources"), QStringLiteral("datasources")));
 
     // The tab row: Style and About.
     auto* styleMenu = new QMenu(this);
     styleMenu->setObjectName(QStringLiteral("styleMenu"));
     const char* const office2007[] = {"Office 2007 (&Blue Style)", "Office 2007 (B&lack Style)",
-                                      "Office 2007 (&Silver Style)", "Office 2007 (&Aqua Style)"};
+        "Office 2007 (&Silver Style)", "Office 2007 (&Aqua Style)"};
     for (int i = 0; i < 4; ++i)
         styleMenu->addAction(Command(215 + i, tr(office2007[i])));
     QMenu* allLooks = styleMenu->addMenu(tr("&Application Look"));
@@ -242,10 +241,14 @@ void CMainFrame::CreateRibbon()
     CommandAction(cmd::kFileNew)->setShortcut(QKeySequence(QStringLiteral("Ctrl+N")));
     CommandAction(cmd::kFileOpen)->setShortcut(QKeySequence(QStringLiteral("Ctrl+O")));
     CommandAction(cmd::kFileSave)->setShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
-    CommandAction(kUndo)->setShortcuts({QKeySequence(QStringLiteral("Ctrl+Z")), QKeySequence(QStringLiteral("Alt+Backspace"))});
-    CommandAction(kCut)->setShortcuts({QKeySequence(QStringLiteral("Ctrl+X")), QKeySequence(QStringLiteral("Shift+Del"))});
-    CommandAction(kCopy)->setShortcuts({QKeySequence(QStringLiteral("Ctrl+C")), QKeySequence(QStringLiteral("Ctrl+Ins"))});
-    CommandAction(kPaste)->setShortcuts({QKeySequence(QStringLiteral("Ctrl+V")), QKeySequence(QStringLiteral("Shift+Ins"))});
+    CommandAction(kUndo)->setShortcuts(
+        {QKeySequence(QStringLiteral("Ctrl+Z")), QKeySequence(QStringLiteral("Alt+Backspace"))});
+    CommandAction(kCut)->setShortcuts(
+        {QKeySequence(QStringLiteral("Ctrl+X")), QKeySequence(QStringLiteral("Shift+Del"))});
+    CommandAction(kCopy)->setShortcuts(
+        {QKeySequence(QStringLiteral("Ctrl+C")), QKeySequence(QStringLiteral("Ctrl+Ins"))});
+    CommandAction(kPaste)->setShortcuts(
+        {QKeySequence(QStringLiteral("Ctrl+V")), QKeySequence(QStringLiteral("Shift+Ins"))});
     for (int id : {kUndo, kCut, kCopy, kPaste})
         CommandAction(id)->setShortcutContext(Qt::WidgetWithChildrenShortcut);
 
@@ -253,7 +256,8 @@ void CMainFrame::CreateRibbon()
     m_reportsMenu = new QMenu(this);
     m_reportsMenu->setObjectName(QStringLiteral("reportsMenu"));
     m_reportsMenu->addAction(Command(kOpenItem, tr("&Open"), QStringLiteral("open")));
-    m_reportsMenu->addAction(Command(kAddFavoriteMenu, tr("Add Favorites"), QStringLiteral("addfavorite"), kAddFavorite));
+    m_reportsMenu->addAction(
+        Command(kAddFavoriteMenu, tr("Add Favorites"), QStringLiteral("addfavorite"), kAddFavorite));
     m_reportsMenu->addAction(Command(kCreateReport, tr("&Create Report"), QStringLiteral("new"), cmd::kFileNew));
     m_reportsMenu->addAction(Command(kCreateFolder, tr("Create Folder"), QStringLiteral("folder")));
     m_reportsMenu->addAction(
@@ -312,10 +316,10 @@ bool CMainFrame::CreateNavigationBar()
         tree->setRootIsDecorated(true);
         tree->viewport()->installEventFilter(this);
     }
-    m_navigationBar->AddPage(m_reportsTree, LoadResourceString(253), Image(QStringLiteral("reports")),
-                             Image(QStringLiteral("reports")));
+    m_navigationBar->AddPage(
+        m_reportsTree, LoadResourceString(253), Image(QStringLiteral("reports")), Image(QStringLiteral("reports")));
     m_navigationBar->AddPage(m_favoritesTree, LoadResourceString(308), Image(QStringLiteral("favorites")),
-                             Image(QStringLiteral("favorites")));
+        Image(QStringLiteral("favorites")));
     const auto* app = CLumetraApp::Instance();
     m_navigationBar->SetAnimation(
         app ? app->GetProfileInt(QLatin1String(kProfileSection), QStringLiteral("OutlookAnimation"), 1) != 0 : true);
@@ -325,8 +329,8 @@ bool CMainFrame::CreateNavigationBar()
 
 void CMainFrame::LoadCatalogueTrees()
 {
-    const QList<QIcon> images{Image(QStringLiteral("folder")), Image(QStringLiteral("olapreport")),
-                              Image(QStringLiteral("officedoc"))};
+    const QList<QIcon> images {
+        Image(QStringLiteral("folder")), Image(QStringLiteral("olapreport")), Image(QStringLiteral("officedoc"))};
     m_favoritesTree->Initialize();
     m_reportsTree->Initialize();
     m_favoritesTree->SetImageList(images);

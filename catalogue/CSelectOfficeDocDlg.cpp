@@ -53,12 +53,8 @@ bool CopyReplacing(const QString& source, const QString& destination, QString* e
 } // namespace
 
 CSelectOfficeDocDlg::CSelectOfficeDocDlg(const QString& reportPath, QWidget* parent)
-    : QDialog(parent)
-    , m_reportPath(reportPath)
-    , m_folders(new QFileSystemModel(this))
-    , m_files(new QFileSystemModel(this))
-    , m_tree(new QTreeView(this))
-    , m_list(new QListView(this))
+    : QDialog(parent), m_reportPath(reportPath), m_folders(new QFileSystemModel(this)),
+      m_files(new QFileSystemModel(this)), m_tree(new QTreeView(this)), m_list(new QListView(this))
 {
     setObjectName(QStringLiteral("selectOfficeDocDialog"));
     setWindowTitle(QStringLiteral("Select Office document"));
@@ -79,9 +75,9 @@ CSelectOfficeDocDlg::CSelectOfficeDocDlg(const QString& reportPath, QWidget* par
     m_list->setModel(m_files);
 
     connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& index) { SelectFolder(m_folders->filePath(index)); });
+        [this](const QModelIndex& index) { SelectFolder(m_folders->filePath(index)); });
     connect(m_list, &QListView::clicked, this,
-            [this](const QModelIndex& index) { m_fileName = index.data(Qt::DisplayRole).toString(); });
+        [this](const QModelIndex& index) { m_fileName = index.data(Qt::DisplayRole).toString(); });
 
     auto* buttons = new QDialogButtonBox(Qt::Vertical, this);
     QPushButton* ok = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);

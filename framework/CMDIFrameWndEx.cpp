@@ -25,6 +25,13 @@ CMDIFrameWndEx::CMDIFrameWndEx(QWidget* parent)
     m_idleTimer->start();
 }
 
+CMDIFrameWndEx::~CMDIFrameWndEx()
+{
+    // The document area closes its windows after this part of the object is gone.
+    m_idleTimer->stop();
+    disconnect(m_mdiArea, nullptr, this, nullptr);
+}
+
 CMDIChildWndEx* CMDIFrameWndEx::MDIGetActive() const
 {
     return qobject_cast<CMDIChildWndEx*>(m_mdiArea->activeSubWindow());

@@ -18,6 +18,7 @@ class CMDIFrameWndEx : public QMainWindow {
     Q_OBJECT
 public:
     explicit CMDIFrameWndEx(QWidget* parent = nullptr);
+    ~CMDIFrameWndEx() override;
 
     QMdiArea* MdiArea() const { return m_mdiArea; }
     //! The active report window, or null.

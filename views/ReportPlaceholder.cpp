@@ -23,9 +23,9 @@ ReportPlaceholder::ReportPlaceholder(CView* view) : m_view(view), m_label(new QL
 void ReportPlaceholder::Show(const XHTMLTREEDATA& record)
 {
     const QString title = record.strPlainText;
-    m_label->setText(QStringLiteral("<h2>%1</h2><p style='color:#5b6b7f'>%2<br>%3</p>")
-                         .arg(title.toHtmlEscaped(), record.Filename1.toHtmlEscaped(),
-                              record.Filename2.toHtmlEscaped()));
+    m_label->setText(
+        QStringLiteral("<h2>%1</h2><p style='color:#5b6b7f'>%2<br>%3</p>")
+            .arg(title.toHtmlEscaped(), record.Filename1.toHtmlEscaped(), record.Filename2.toHtmlEscaped()));
     if (CDocument* document = m_view->GetDocument())
         document->SetTitle(title);
     for (QWidget* w = m_view->parentWidget(); w; w = w->parentWidget()) {
