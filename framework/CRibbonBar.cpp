@@ -34,6 +34,8 @@ CRibbonBar::CRibbonBar(QWidget* parent)
     m_tabs->setDrawBase(false);
     m_tabs->setExpanding(false);
     m_tabs->setDocumentMode(true);
+    m_tabs->setUsesScrollButtons(false);
+    m_tabs->setElideMode(Qt::ElideNone);
 
     m_pages->setObjectName(QStringLiteral("ribbonPages"));
     m_pages->setFixedHeight(96);

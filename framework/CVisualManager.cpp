@@ -122,6 +122,8 @@ QString CVisualManager::StyleSheet(int id)
 #ribbonPanel QToolButton:hover { background: %11; border-color: %10; }
 #ribbonPanel QToolButton:pressed { background: %11; border-color: %12; }
 #ribbonPanel QToolButton:disabled { color: %10; }
+#ribbonPanel QToolButton[popupMode="1"] { padding-right: 14px; }
+#ribbonPanel QToolButton::menu-button { border: none; width: 12px; }
 #ribbonPanelCaption { color: %9; background: transparent; font-size: 8pt; padding-top: 1px; }
 #navigationBar { color: %4; background: %5; }
 QMdiArea { background: %8; }
