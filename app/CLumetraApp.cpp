@@ -79,7 +79,9 @@ bool CLumetraApp::InitInstance()
         delete mainFrame;
         return false;
     }
-    mainFrame->setAttribute(Qt::WA_DeleteOnClose);
+    // The main window is not deleted on close: a modal dialog may still be
+    // running on it when the program is asked to end; the process ends in
+    // ExitInstance without tearing the window down.
     SetMainWnd(mainFrame);
 
     // The command line is parsed and ignored: nothing is opened at start-up.

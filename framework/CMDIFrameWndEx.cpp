@@ -17,6 +17,9 @@ CMDIFrameWndEx::CMDIFrameWndEx(QWidget* parent)
     m_mdiArea->setTabsClosable(true);
     m_mdiArea->setTabsMovable(true);
     m_mdiArea->setDocumentMode(true);
+    // Tabs as wide as their titles, not stretched over the whole row.
+    for (QTabBar* tabs : m_mdiArea->findChildren<QTabBar*>())
+        tabs->setExpanding(false);
     setCentralWidget(m_mdiArea);
     // Update handlers run when the program is idle, as they do after each message.
     m_idleTimer->setInterval(250);

@@ -3,7 +3,7 @@
 #include "app/InstanceMessages.h"
 #include "catalogue/XHTMLTREEDATA.h"
 
-CDravikView::CDravikView(QWidget* parent) : CView(parent), m_placeholder(this)
+CDravikView::CDravikView(QWidget* parent) : CView(parent), m_placeholder(this, QStringLiteral(":/images/officedoc.svg"))
 {
     setObjectName(QStringLiteral("officeReportView"));
 }

@@ -3,7 +3,8 @@
 #include "app/InstanceMessages.h"
 #include "catalogue/XHTMLTREEDATA.h"
 
-CLumetraView::CLumetraView(QWidget* parent) : CView(parent), m_placeholder(this)
+CLumetraView::CLumetraView(QWidget* parent)
+    : CView(parent), m_placeholder(this, QStringLiteral(":/images/olapreport.svg"))
 {
     setObjectName(QStringLiteral("olapReportView"));
 }

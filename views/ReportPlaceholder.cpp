@@ -4,11 +4,13 @@
 #include "framework/CDocument.h"
 #include "framework/CView.h"
 
+#include <QIcon>
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QVBoxLayout>
 
-ReportPlaceholder::ReportPlaceholder(CView* view) : m_view(view), m_label(new QLabel(view))
+ReportPlaceholder::ReportPlaceholder(CView* view, const QString& icon)
+    : m_view(view), m_label(new QLabel(view)), m_icon(icon)
 {
     m_label->setObjectName(QStringLiteral("reportPlaceholder"));
     m_label->setAlignment(Qt::AlignCenter);
@@ -31,6 +33,7 @@ void ReportPlaceholder::Show(const XHTMLTREEDATA& record)
     for (QWidget* w = m_view->parentWidget(); w; w = w->parentWidget()) {
         if (auto* frame = qobject_cast<QMdiSubWindow*>(w)) {
             frame->setWindowTitle(title);
+            frame->setWindowIcon(QIcon(m_icon));
             break;
         }
     }

@@ -10,10 +10,12 @@ struct XHTMLTREEDATA;
 //! shows the report itself; titles the document and its window after it.
 class ReportPlaceholder {
 public:
-    explicit ReportPlaceholder(CView* view);
+    //! icon is the image of the report window's tab.
+    ReportPlaceholder(CView* view, const QString& icon);
     void Show(const XHTMLTREEDATA& record);
 
 private:
     CView* m_view;
     QLabel* m_label;
+    QString m_icon;
 };

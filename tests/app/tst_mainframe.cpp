@@ -366,6 +366,44 @@ private slots:
         QCOMPARE(boxText, balloons ? QString() : QStringLiteral("Please enter a name"));
     }
 
+    void pagesRenameInPlaceAndDetach()
+    {
+        COutlookBar* bar = m_main->NavigationBar();
+        QCOMPARE(bar->windowTitle(), QStringLiteral("Shortcuts"));
+        QCOMPARE(bar->PageTitle(0), QStringLiteral("Reports"));
+        QTest::mouseDClick(bar->PageButton(1), Qt::LeftButton);
+        QVERIFY(bar->RenameEditor());
+        QTest::keyClick(bar->RenameEditor(), Qt::Key_Escape);
+        QCOMPARE(bar->PageTitle(1), QStringLiteral("Favorites"));
+        QTest::mouseDClick(bar->PageButton(1), Qt::LeftButton);
+        bar->RenameEditor()->selectAll();
+        QTest::keyClicks(bar->RenameEditor(), QStringLiteral("Mine"));
+        QTest::keyClick(bar->RenameEditor(), Qt::Key_Return);
+        QCOMPARE(bar->PageTitle(1), QStringLiteral("Mine"));
+
+        QVERIFY(!m_main->IsFavoritesPaneVisible());
+        bar->DetachPage(1);
+        QVERIFY(bar->IsPageDetached(1));
+        QTRY_VERIFY(m_main->IsFavoritesPaneVisible()); // a floating Favorites pane counts as visible
+        QVERIFY(!m_main->FavoritesTree()->window()->isAncestorOf(bar));
+        bar->AttachPage(1);
+        QVERIFY(!bar->IsPageDetached(1));
+        QCOMPARE(bar->Page(1), m_main->FavoritesTree());
+    }
+
+    void animationFollowsTheProfile()
+    {
+        QVERIFY(CLumetraApp::Instance()->WriteProfileInt(
+            QStringLiteral("Settings"), QStringLiteral("OutlookAnimation"), 0));
+        Stop();
+        Start(false);
+        QVERIFY(!m_main->NavigationBar()->Animation());
+        CLumetraApp::Instance()->WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("OutlookAnimation"), 1);
+        Stop();
+        Start(false);
+        QVERIFY(m_main->NavigationBar()->Animation());
+    }
+
     void aboutBoxScrollsItsCredits()
     {
         CAboutDlg dialog(m_main);
@@ -397,13 +435,14 @@ private:
     QString ReportsFile() const { return m_dataPath + QStringLiteral("Pellamy.xml"); }
     QString FavoritesFile() const { return m_dataPath + platform::CurrentUserName() + QStringLiteral(".xml"); }
 
-    void Start()
+    void Start(bool noAnimation = true)
     {
         auto* app = CLumetraApp::Instance();
         QVERIFY(app->InitInstance());
         m_main = qobject_cast<CMainFrame*>(app->GetMainWnd());
         QVERIFY(m_main);
-        m_main->NavigationBar()->SetAnimation(false);
+        if (noAnimation)
+            m_main->NavigationBar()->SetAnimation(false);
         QVERIFY(QTest::qWaitForWindowExposed(m_main));
     }
     void Stop()
