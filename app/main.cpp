@@ -11,15 +11,16 @@ int main(int argc, char** argv)
     InstanceMessages::Get();
 
     CLumetraApp app(argc, argv);
-    if (!app.InitInstance())
-        return 1;
-    // A termination request closes the main window as the user would.
+    // A termination request closes the main window as the user would; one
+    // that arrives during start-up is handled once the event loop runs.
     platform::InstallTerminationHandler([&app] {
         if (QWidget* window = app.GetMainWnd())
             window->close();
         else
             app.quit();
     });
+    if (!app.InitInstance())
+        return 1;
     app.exec();
     return app.ExitInstance();
 }
