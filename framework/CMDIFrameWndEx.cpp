@@ -4,7 +4,9 @@
 #include "framework/CView.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QTabBar>
 #include <QTimer>
@@ -112,4 +114,17 @@ void CMDIFrameWndEx::UpdateCommandUI()
 void CMDIFrameWndEx::WatchMenu(QMenu* menu)
 {
     connect(menu, &QMenu::aboutToShow, this, &CMDIFrameWndEx::UpdateCommandUI);
+}
+
+void CMDIFrameWndEx::closeEvent(QCloseEvent* event)
+{
+    m_mdiArea->closeAllSubWindows();
+    // Windows close on a deferred delete; one that refused is still visible.
+    for (QMdiSubWindow* window : m_mdiArea->subWindowList()) {
+        if (window->isVisible()) {
+            event->ignore();
+            return;
+        }
+    }
+    QMainWindow::closeEvent(event);
 }

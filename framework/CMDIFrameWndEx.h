@@ -47,6 +47,9 @@ protected:
     //! The update handler: the default enables the commands that have a
     //! handler on the route (active view, then window).
     virtual void OnUpdateCommand(CCmdUI& ui) const;
+    //! Closes every report window first (each may ask to save); when one
+    //! refuses, the main window stays open.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     QMdiArea* m_mdiArea;

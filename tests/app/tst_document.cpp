@@ -85,6 +85,29 @@ private slots:
             QVERIFY2(question.contains(QStringLiteral("Sales 2009")), qPrintable(question));
     }
 
+    void closingTheMainWindowAsksEachReport_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("mainClosed");
+        QTest::newRow("Cancel keeps the program open") << int(QMessageBox::Cancel) << false;
+        QTest::newRow("No lets it close") << int(QMessageBox::No) << true;
+    }
+    void closingTheMainWindowAsksEachReport()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, mainClosed);
+        CDocument* document = m_template->OpenDocumentFile(m_main);
+        document->SetModifiedFlag(true);
+        bool asked = false;
+        WhenModalShows([&](QWidget* modal) {
+            asked = true;
+            ClickMessageBoxButton(modal, QMessageBox::StandardButton(answer));
+        });
+        m_main->close();
+        QVERIFY(asked);
+        QCOMPARE(!m_main->isVisible(), mainClosed);
+    }
+
     void updateAllViewsSkipsTheSender()
     {
         struct HintView : CView {
