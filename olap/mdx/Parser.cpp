@@ -224,7 +224,7 @@ private:
     void ExpectEnd()
     {
         if (Peek().kind != TokenKind::End)
-            throw Unexpected(nullptr);
+            throw Unexpected("the end of the input");
     }
 
     // ----- errors -----
@@ -351,11 +351,12 @@ private:
         for (char c : token.text) {
             if (!valid)
                 break;
-            if (c < '0' || c > '9' || value > (std::numeric_limits<std::uint64_t>::max() - 9) / 10) {
+            const auto digit = static_cast<std::uint64_t>(c - '0');
+            if (c < '0' || c > '9' || value > (std::numeric_limits<std::uint64_t>::max() - digit) / 10) {
                 valid = false;
                 break;
             }
-            value = value * 10 + static_cast<std::uint64_t>(c - '0');
+            value = value * 10 + digit;
         }
         if (!valid) {
             if (token.kind == TokenKind::Number)
@@ -783,7 +784,6 @@ private:
 
     void ParseArguments(std::vector<ExprPtr>& arguments)
     {
-        DepthGuard guard(*this);
         Expect(TokenKind::LeftParen, "'('");
         if (Accept(TokenKind::RightParen))
             return;
@@ -844,7 +844,6 @@ private:
             return node;
         }
         case TokenKind::LeftParen: {
-            DepthGuard guard(*this);
             Advance();
             if (Peek().kind == TokenKind::RightParen) {
                 Advance();
@@ -861,7 +860,6 @@ private:
             return Finish(std::move(tuple));
         }
         case TokenKind::LeftBrace: {
-            DepthGuard guard(*this);
             Advance();
             ExprPtr set = NewNode(ExprKind::Set, token.position);
             if (!Accept(TokenKind::RightBrace)) {
@@ -879,7 +877,6 @@ private:
 
     ExprPtr ParseCase()
     {
-        DepthGuard guard(*this);
         ExprPtr node = NewNode(ExprKind::Case, Advance().position);
         if (!IsKeyword(Keyword::When))
             node->object = ParseExpressionNode();
