@@ -1,6 +1,7 @@
 #include "olap/mdx/MdxPrinter.h"
 
 #include <charconv>
+#include <string_view>
 
 namespace olap::mdx {
 
@@ -161,20 +162,25 @@ void AppendSegments(std::string& out, const std::vector<IdentifierSegment>& segm
     }
 }
 
-bool IsWordEmpty(const Expr& expr)
+//! True when `text` starts with the word EMPTY (any case), which after IS would read as the
+//! EMPTY keyword: a member, call or property chain starting with a name spelled Empty.
+bool StartsWithWordEmpty(std::string_view text)
 {
-    if (!expr.IsPlainWord() || expr.segments[0].name.size() != 5)
+    static constexpr std::string_view kUpper = "EMPTY";
+    if (text.size() < kUpper.size())
         return false;
-    const std::string& name = expr.segments[0].name;
-    static constexpr char kUpper[] = "EMPTY";
-    for (std::size_t i = 0; i < 5; ++i) {
-        char c = name[i];
+    for (std::size_t i = 0; i < kUpper.size(); ++i) {
+        char c = text[i];
         if (c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 'a' + 'A');
         if (c != kUpper[i])
             return false;
     }
-    return true;
+    if (text.size() == kUpper.size())
+        return true;
+    const unsigned char next = static_cast<unsigned char>(text[kUpper.size()]);
+    return !((next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z') || (next >= '0' && next <= '9') || next == '_'
+        || next >= 0x80);
 }
 
 class Printer {
@@ -368,11 +374,23 @@ private:
             // Right-associative, and its right side may be a signed operand: 2 ^ -1.
             leftParens = LevelOf(left) <= level;
             rightParens = LevelOf(right) < kUnaryLevel;
-        } else if (expr.binaryOperator == BinaryOperator::Is) {
-            // A member called EMPTY must not read as the EMPTY keyword.
-            rightParens = rightParens || IsWordEmpty(right);
         }
         Operand(left, leftParens);
+        if (expr.binaryOperator == BinaryOperator::Is && !rightParens && right.kind != ExprKind::Empty) {
+            // A name spelled Empty must not read as the EMPTY keyword.
+            Printer inner;
+            inner.Print(right);
+            const std::string text = inner.Take();
+            m_out += " IS ";
+            if (StartsWithWordEmpty(text)) {
+                m_out += '(';
+                m_out += text;
+                m_out += ')';
+            } else {
+                m_out += text;
+            }
+            return;
+        }
         if (expr.binaryOperator == BinaryOperator::Range) {
             m_out += ':';
         } else {
