@@ -80,9 +80,6 @@ public:
 
     bool Run()
     {
-        // A UTF-8 byte order mark at the start is not part of the statement.
-        if (m_text.substr(0, 3) == "\xEF\xBB\xBF")
-            m_pos = 3;
         for (;;) {
             if (!SkipSpaceAndComments())
                 return false;
@@ -98,6 +95,8 @@ public:
 
 private:
     unsigned char At(std::size_t i) const { return i < m_text.size() ? static_cast<unsigned char>(m_text[i]) : 0; }
+
+    bool IsByteOrderMark(std::size_t i) const { return At(i) == 0xEF && At(i + 1) == 0xBB && At(i + 2) == 0xBF; }
 
     Token& Add(TokenKind kind, std::size_t start)
     {
@@ -121,6 +120,10 @@ private:
             const unsigned char c = At(m_pos);
             if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v') {
                 ++m_pos;
+            } else if (IsByteOrderMark(m_pos)) {
+                // U+FEFF (a byte order mark, or a zero-width no-break space) is invisible;
+                // it separates tokens like a space.
+                m_pos += 3;
             } else if ((c == '-' && At(m_pos + 1) == '-') || (c == '/' && At(m_pos + 1) == '/')) {
                 while (m_pos < m_text.size() && At(m_pos) != '\n' && At(m_pos) != '\r')
                     ++m_pos;
@@ -158,7 +161,7 @@ private:
 
     bool ScanWord(std::size_t start)
     {
-        while (IsWordChar(At(m_pos)))
+        while (IsWordChar(At(m_pos)) && !IsByteOrderMark(m_pos))
             ++m_pos;
         Token& token = Add(TokenKind::Word, start);
         token.text = m_text.substr(start, m_pos - start);
