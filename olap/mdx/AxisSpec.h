@@ -14,6 +14,7 @@ struct AxisSpec {
     ExprPtr set;
     std::vector<ExprPtr> dimensionProperties; //!< Identifier nodes
     SourcePosition position; //!< where the axis clause starts
+    SourcePosition namePosition; //!< of the axis name or number after ON
 };
 
 } // namespace olap::mdx

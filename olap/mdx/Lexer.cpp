@@ -360,7 +360,6 @@ private:
 bool Lexer::Tokenize(std::string_view text, std::vector<Token>& tokens, Error& error)
 {
     tokens.clear();
-    tokens.reserve(text.size() / 4 + 2);
     return Scanner(text, tokens, error).Run();
 }
 

@@ -529,6 +529,7 @@ private:
             }
         }
         axis.ordinal = ordinal;
+        axis.namePosition = axisToken.position;
         select.axes.push_back(std::move(axis));
     }
 

@@ -53,6 +53,7 @@ TEST(MdxParserPositions, NodesCarryLineAndColumnOfTheirText)
     const SelectStatement& select = s.select;
     ASSERT_EQ(select.axes.size(), 2u);
     EXPECT_EQ(select.axes[0].position, At(10, 2, 3));
+    EXPECT_EQ(select.axes[0].namePosition, At(25, 2, 16));
     EXPECT_EQ(select.axes[0].set->position, At(10, 2, 3));
     EXPECT_EQ(select.axes[0].set->operands[0]->position, At(11, 2, 4));
     const Expr& crossjoin = *select.axes[1].set;
