@@ -13,7 +13,8 @@ namespace olap::mdx {
 //! non-ASCII character), `[bracketed names]` with "]]" for a closing bracket, keys `&[...]`.
 //! Numbers: digits with an optional fraction and exponent. Strings: '...' or "..." with the
 //! quote doubled inside. Comments: `--` and `//` to the end of the line, `/* ... */`.
-//! Keywords are recognised without regard to case.
+//! Keywords are recognised without regard to case. White space is space, tab, CR, LF, FF,
+//! VT and U+FEFF (so a byte order mark anywhere is ignored).
 class Lexer {
 public:
     //! Where and why lexing failed.
