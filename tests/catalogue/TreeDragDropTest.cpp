@@ -81,6 +81,7 @@ private slots:
     void parentCanRefuseTheDragOrTheDrop();
     void expandAllKeepsTheSelection();
     void spaceTogglesACheckBox();
+    void drawsTheMarkupOfItemTexts();
 
 private:
     QTreeWidgetItem* Add(QTreeWidgetItem* parent, const QString& name);
@@ -246,6 +247,41 @@ void TreeDragDropTest::spaceTogglesACheckBox()
     QCOMPARE(tree->GetItemData(item)->bChecked, 1);
     QCOMPARE(tree->GetStateImage(item), 2);
     QCOMPARE(m_host->log, QStringList {"checkbox Checked 1"});
+}
+
+void TreeDragDropTest::drawsTheMarkupOfItemTexts()
+{
+    CXHtmlTree* tree = m_host->tree;
+    tree->DeleteAllItems();
+    QTreeWidgetItem* root = tree->InsertItem("<b>Reports</b> &amp; more", CXHtmlTree::NO_IMAGE, nullptr, nullptr);
+    tree->InsertItem("<font color=\"dodgerblue\">Sales per month</font>", CXHtmlTree::NO_IMAGE, root, nullptr);
+    XHTMLTREEDATA separator;
+    separator.bSeparator = 1;
+    tree->InsertItem(QString(), CXHtmlTree::NO_IMAGE, root, &separator);
+    XHTMLTREEDATA coloured;
+    coloured.crText = 0x0000FF; // red as COLORREF
+    tree->InsertItem("Stock", CXHtmlTree::NO_IMAGE, root, &coloured);
+    tree->ExpandAll();
+    tree->SelectItem(nullptr);
+    const QImage image = tree->viewport()->grab().toImage();
+    if (!qEnvironmentVariableIsEmpty("LUMETRA_SAVE_SCREENSHOTS"))
+        image.save(qEnvironmentVariable("LUMETRA_SAVE_SCREENSHOTS") + "/tree.png");
+
+    // Count the pixels near the pure colours in each row's rectangle.
+    auto count = [&](QTreeWidgetItem* item, auto near) {
+        int n = 0;
+        const QRect rect = tree->visualItemRect(item).intersected(image.rect());
+        for (int y = rect.top(); y <= rect.bottom(); ++y)
+            for (int x = rect.left(); x <= rect.right(); ++x)
+                n += near(QColor(image.pixel(x, y))) ? 1 : 0;
+        return n;
+    };
+    auto blue = [](const QColor& c) { return c.red() < 90 && c.green() > 110 && c.green() < 180 && c.blue() > 220; };
+    auto red = [](const QColor& c) { return c.red() > 200 && c.green() < 60 && c.blue() < 60; };
+    QVERIFY(count(root->child(0), blue) > 5);
+    QCOMPARE(count(root, blue), 0);
+    QVERIFY(count(root->child(2), red) > 5);
+    QCOMPARE(count(root->child(0), red), 0);
 }
 
 QTEST_MAIN(TreeDragDropTest)
