@@ -181,7 +181,8 @@ QList<CXHtmlMarkup::Run> CXHtmlMarkup::Parse(QStringView markup)
         const QChar c = markup[i];
         if (c == u'<') {
             const qsizetype close = markup.indexOf(u'>', i + 1);
-            if (close < 0) {
+            const QChar next = i + 1 < markup.size() ? markup[i + 1] : QChar();
+            if (close < 0 || !(next.isLetter() || next == u'/')) {
                 pending += c;
                 ++i;
                 continue;

@@ -15,7 +15,8 @@ class QRect;
 //! The small HTML subset of item texts and static texts: <font color="..."
 //! face="...">, <b>, <i>, <u>, <br> and the character entities. Colours are
 //! names of the named-colour table or "#RRGGBB". Unknown tags are dropped; a
-//! "<" without a following ">" and an unknown entity stay as text.
+//! "<" not followed by a letter or "/", or without a ">" after it, and an
+//! unknown entity stay as text.
 class CXHtmlMarkup {
 public:
     //! One stretch of text with one look, or a line break.
