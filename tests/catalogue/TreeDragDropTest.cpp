@@ -1,8 +1,11 @@
 #include "catalogue/CXHtmlTree.h"
 #include "catalogue/CXHtmlTreeNotify.h"
 
+#include <QApplication>
+#include <QHelpEvent>
 #include <QScrollBar>
 #include <QTest>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -34,6 +37,11 @@ public:
     {
         hovered << Text(msg.dropTarget);
         return Text(msg.dropTarget) == refuseHoverOn ? 1 : 0;
+    }
+    int OnXHtmlTreeDisplayTooltip(const XHtmlTreeMessage& msg) override
+    {
+        log << QStringLiteral("tooltip %1").arg(Text(msg.item));
+        return 0;
     }
     int OnXHtmlTreeCheckboxClicked(const XHtmlTreeMessage& msg) override
     {
@@ -82,6 +90,8 @@ private slots:
     void expandAllKeepsTheSelection();
     void spaceTogglesACheckBox();
     void drawsTheMarkupOfItemTexts();
+    void notesShowAsTooltips();
+    void restingOnAFolderWhileDraggingOpensIt();
 
 private:
     QTreeWidgetItem* Add(QTreeWidgetItem* parent, const QString& name);
@@ -282,6 +292,38 @@ void TreeDragDropTest::drawsTheMarkupOfItemTexts()
     QCOMPARE(count(root, blue), 0);
     QVERIFY(count(root->child(2), red) > 5);
     QCOMPARE(count(root->child(0), red), 0);
+}
+
+void TreeDragDropTest::notesShowAsTooltips()
+{
+    CXHtmlTree* tree = m_host->tree;
+    tree->SetItemNote(Item("Beta"), "Monthly <sales>", 180);
+    QHelpEvent onBeta(QEvent::ToolTip, Center(Item("Beta")), tree->viewport()->mapToGlobal(Center(Item("Beta"))));
+    QApplication::sendEvent(tree->viewport(), &onBeta);
+    QTRY_VERIFY(QToolTip::isVisible());
+    QVERIFY(QToolTip::text().contains("Monthly &lt;sales&gt;"));
+    QVERIFY(QToolTip::text().contains("width=\"180\""));
+    QCOMPARE(m_host->log, QStringList {"tooltip Beta"});
+
+    QToolTip::hideText();
+    QHelpEvent onAlpha(QEvent::ToolTip, Center(Item("Alpha")), tree->viewport()->mapToGlobal(Center(Item("Alpha"))));
+    QApplication::sendEvent(tree->viewport(), &onAlpha);
+    QCOMPARE(m_host->log.size(), 1);
+}
+
+void TreeDragDropTest::restingOnAFolderWhileDraggingOpensIt()
+{
+    Item("Alpha")->setExpanded(false);
+    QWidget* viewport = m_host->tree->viewport();
+    const QPoint start = Center(Item("Beta"));
+    QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, start);
+    QTest::mouseMove(viewport, start + QPoint(20, 3));
+    QTest::mouseMove(viewport, Center(Item("Alpha")));
+    QTRY_VERIFY_WITH_TIMEOUT(Item("Alpha")->isExpanded(), 3000);
+    QTest::mouseMove(viewport, Center(Item("Two")));
+    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, Center(Item("Two")));
+    QCOMPARE(Item("Two")->childCount(), 1);
+    QCOMPARE(m_host->tree->GetItemText(Item("Two")->child(0)), QStringLiteral("Beta"));
 }
 
 QTEST_MAIN(TreeDragDropTest)
