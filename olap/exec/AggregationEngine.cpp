@@ -119,8 +119,7 @@ void ScanValues(const MeasurePlan& plan, const T* v, const std::uint32_t* g, std
     }
 }
 
-template <typename K>
-void MapKeys(const K* keys, const std::uint64_t* map, std::uint64_t* g, std::size_t n, bool first)
+template <typename K> void MapKeys(const K* keys, const std::uint64_t* map, std::uint64_t* g, std::size_t n, bool first)
 {
     if (first) {
         for (std::size_t i = 0; i < n; ++i)
@@ -143,7 +142,8 @@ void ScanRange(const std::vector<ColumnMap>& columns, const std::vector<MeasureP
             std::fill(g, g + n, 0u);
         } else {
             for (std::size_t c = 0; c < columns.size(); ++c) {
-                std::visit([&](const auto& keys) { MapKeys(keys.data() + start, columns[c].map.data(), g64, n, c == 0); },
+                std::visit(
+                    [&](const auto& keys) { MapKeys(keys.data() + start, columns[c].map.data(), g64, n, c == 0); },
                     *columns[c].column);
             }
             for (std::size_t i = 0; i < n; ++i)
@@ -256,8 +256,8 @@ const Hierarchy& CheckSet(const Cube& cube, const MemberSet& set, const char* wh
     if (!set.hierarchy || set.hierarchy->FactColumn() < 0
         || static_cast<std::size_t>(set.hierarchy->FactColumn()) >= cube.FactHierarchies().size()
         || cube.FactHierarchies()[static_cast<std::size_t>(set.hierarchy->FactColumn())] != set.hierarchy)
-        throw OlapError(std::string("aggregation request: ") + what + " names a hierarchy that is not a dimension of cube '"
-            + cube.Name() + "'");
+        throw OlapError(std::string("aggregation request: ") + what
+            + " names a hierarchy that is not a dimension of cube '" + cube.Name() + "'");
     for (const Member* m : set.members) {
         if (!m || &m->GetHierarchy() != set.hierarchy)
             throw OlapError(std::string("aggregation request: ") + what + " of " + set.hierarchy->UniqueName()
@@ -302,7 +302,8 @@ std::shared_ptr<const AggregationResult> AggregationEngine::Aggregate(
     const FactTable& facts = cube.Facts();
     for (int m : request.measures) {
         if (m < 0 || static_cast<std::size_t>(m) >= cube.Measures().size())
-            throw OlapError("aggregation request: no measure number " + std::to_string(m) + " in cube '" + cube.Name() + "'");
+            throw OlapError(
+                "aggregation request: no measure number " + std::to_string(m) + " in cube '" + cube.Name() + "'");
     }
 
     // Slicer: per hierarchy the set of leaves allowed (intersection over its sets).
@@ -434,8 +435,9 @@ std::shared_ptr<const AggregationResult> AggregationEngine::Aggregate(
         if (plan.agg == Aggregator::DistinctCount) {
             plan.words = (plan.column->distinct + 63) / 64;
             if ((cells + 1) * plan.words > kMaxDistinctWords)
-                throw OlapError("aggregation request over cube '" + cube.Name() + "': too many cells for the distinct count of '"
-                    + measure.Name() + "'; narrow the axes or add a slicer");
+                throw OlapError("aggregation request over cube '" + cube.Name()
+                    + "': too many cells for the distinct count of '" + measure.Name()
+                    + "'; narrow the axes or add a slicer");
         }
         measurePlans.push_back(plan);
     }

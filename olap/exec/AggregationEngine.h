@@ -36,7 +36,7 @@ public:
         const Cube& cube, const AggregationRequest& request, const Options& options);
     static std::shared_ptr<const AggregationResult> Aggregate(const Cube& cube, const AggregationRequest& request)
     {
-        return Aggregate(cube, request, Options{});
+        return Aggregate(cube, request, Options {});
     }
 
     //! The value of one cell: the fact rows under every member of TUPLE

@@ -44,11 +44,14 @@ DrillthroughResult Drillthrough::Run(
         const Hierarchy* h = set.hierarchy;
         if (!h || h->FactColumn() < 0 || static_cast<std::size_t>(h->FactColumn()) >= cube.FactHierarchies().size()
             || cube.FactHierarchies()[static_cast<std::size_t>(h->FactColumn())] != h)
-            throw OlapError("drill-through: a filter names a hierarchy that is not a dimension of cube '" + cube.Name() + "'");
-        Filter f {&cube.Facts().keys[static_cast<std::size_t>(h->FactColumn())], std::vector<std::uint8_t>(h->LeafCount(), 0)};
+            throw OlapError(
+                "drill-through: a filter names a hierarchy that is not a dimension of cube '" + cube.Name() + "'");
+        Filter f {&cube.Facts().keys[static_cast<std::size_t>(h->FactColumn())],
+            std::vector<std::uint8_t>(h->LeafCount(), 0)};
         for (const Member* m : set.members) {
             if (!m || &m->GetHierarchy() != h)
-                throw OlapError("drill-through: the filter of " + h->UniqueName() + " holds a member of another hierarchy");
+                throw OlapError(
+                    "drill-through: the filter of " + h->UniqueName() + " holds a member of another hierarchy");
             std::fill(f.allowed.begin() + m->LeafBegin(), f.allowed.begin() + m->LeafEnd(), std::uint8_t(1));
         }
         filters.push_back(std::move(f));

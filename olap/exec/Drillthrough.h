@@ -18,8 +18,8 @@ public:
     //! members; sets intersect), in fact order, at most MAXROWS. MEASURES
     //! lists measure indices for the value columns (empty: every measure).
     //! Throws OlapError for members of another cube or a Measures filter.
-    static DrillthroughResult Run(const Cube& cube, const std::vector<MemberSet>& filter, const std::vector<int>& measures,
-        std::uint64_t maxRows = std::numeric_limits<std::uint64_t>::max());
+    static DrillthroughResult Run(const Cube& cube, const std::vector<MemberSet>& filter,
+        const std::vector<int>& measures, std::uint64_t maxRows = std::numeric_limits<std::uint64_t>::max());
 };
 
 } // namespace olap

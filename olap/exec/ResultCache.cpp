@@ -4,8 +4,7 @@
 
 namespace olap {
 
-ResultCache::ResultCache(std::size_t capacityBytes)
-    : m_capacity(capacityBytes)
+ResultCache::ResultCache(std::size_t capacityBytes) : m_capacity(capacityBytes)
 {
 }
 
@@ -31,7 +30,7 @@ void ResultCache::Insert(const std::string& key, std::shared_ptr<const Aggregati
     auto [it, inserted] = m_entries.try_emplace(key);
     if (!inserted)
         m_bytes -= it->second.bytes;
-    it->second = Entry{std::move(result), bytes, ++m_tick};
+    it->second = Entry {std::move(result), bytes, ++m_tick};
     m_bytes += bytes;
     while (m_bytes > m_capacity) {
         auto oldest = m_entries.end();

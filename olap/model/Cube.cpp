@@ -9,8 +9,7 @@
 
 namespace olap {
 
-Cube::Cube()
-    : m_cache(std::make_unique<ResultCache>())
+Cube::Cube() : m_cache(std::make_unique<ResultCache>())
 {
 }
 

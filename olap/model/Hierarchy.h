@@ -37,9 +37,15 @@ public:
     //! Members of the top level (the All member, or the first level's members).
     std::span<const Member* const> RootMembers() const;
     //! Number of members on the leaf level (the key range of the fact column).
-    std::uint32_t LeafCount() const { return static_cast<std::uint32_t>(m_leafToLevel.empty() ? 0 : m_leafToLevel.back().size()); }
+    std::uint32_t LeafCount() const
+    {
+        return static_cast<std::uint32_t>(m_leafToLevel.empty() ? 0 : m_leafToLevel.back().size());
+    }
     //! For leaf ordinal L, LeafToLevel(d)[L] is the ordinal of its ancestor on level depth d.
-    std::span<const std::uint32_t> LeafToLevel(int depth) const { return m_leafToLevel[static_cast<std::size_t>(depth)]; }
+    std::span<const std::uint32_t> LeafToLevel(int depth) const
+    {
+        return m_leafToLevel[static_cast<std::size_t>(depth)];
+    }
     //! Index of the fact key column of this hierarchy, -1 for Measures.
     int FactColumn() const { return m_factColumn; }
 

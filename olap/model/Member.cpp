@@ -18,7 +18,8 @@ bool Member::IsAncestorOrSelfOf(const Member& other) const
 {
     if (&other.GetHierarchy() != &GetHierarchy() || other.Depth() < Depth())
         return false;
-    return other.m_leafBegin >= m_leafBegin && other.m_leafEnd <= m_leafEnd && (other.Depth() > Depth() || &other == this);
+    return other.m_leafBegin >= m_leafBegin && other.m_leafEnd <= m_leafEnd
+        && (other.Depth() > Depth() || &other == this);
 }
 
 } // namespace olap

@@ -13,8 +13,7 @@
 namespace olap {
 
 ModelBuilder::ModelBuilder(std::string cubeName, std::string schemaName)
-    : m_cubeName(std::move(cubeName))
-    , m_schemaName(std::move(schemaName))
+    : m_cubeName(std::move(cubeName)), m_schemaName(std::move(schemaName))
 {
 }
 
@@ -26,13 +25,15 @@ int ModelBuilder::AddDimension(const DimensionSpec& spec)
     return static_cast<int>(m_dimensions.size() - 1);
 }
 
-void ModelBuilder::AddLevel(int dim, std::string name, std::string caption, LevelType type, bool uniqueMembers, bool numericKeys)
+void ModelBuilder::AddLevel(
+    int dim, std::string name, std::string caption, LevelType type, bool uniqueMembers, bool numericKeys)
 {
     m_dimensions.at(static_cast<std::size_t>(dim))
         .levels.push_back({std::move(name), std::move(caption), type, uniqueMembers, numericKeys, {}});
 }
 
-std::uint32_t ModelBuilder::AddMember(int dim, int level, std::uint32_t parent, std::string key, std::string name, std::string caption)
+std::uint32_t ModelBuilder::AddMember(
+    int dim, int level, std::uint32_t parent, std::string key, std::string name, std::string caption)
 {
     auto& members = m_dimensions.at(static_cast<std::size_t>(dim)).levels.at(static_cast<std::size_t>(level)).members;
     members.push_back({parent, std::move(key), std::move(name), std::move(caption)});
@@ -45,7 +46,8 @@ std::uint32_t ModelBuilder::MemberCount(int dim, int level) const
         m_dimensions.at(static_cast<std::size_t>(dim)).levels.at(static_cast<std::size_t>(level)).members.size());
 }
 
-void ModelBuilder::AddMeasure(std::string name, std::string caption, std::string column, Aggregator aggregator, std::string formatString)
+void ModelBuilder::AddMeasure(
+    std::string name, std::string caption, std::string column, Aggregator aggregator, std::string formatString)
 {
     m_measures.push_back({std::move(name), std::move(caption), std::move(column), std::move(formatString), aggregator});
 }
@@ -120,7 +122,8 @@ void ModelBuilder::BuildHierarchy(Cube& cube, Dimension& dim, const PendingDimen
                 parent = previous[pm.parent];
             }
             m->m_parent = parent;
-            m->m_uniqueName = (parent && !parent->m_isAll ? parent->m_uniqueName : h.m_uniqueName) + "." + BracketName(m->m_name);
+            m->m_uniqueName
+                = (parent && !parent->m_isAll ? parent->m_uniqueName : h.m_uniqueName) + "." + BracketName(m->m_name);
             if (parent)
                 parent->m_children.push_back(m);
             level->m_members.push_back(m);
@@ -240,7 +243,8 @@ std::unique_ptr<Cube> ModelBuilder::Finish(FactTable facts)
     if (!m_defaultMeasure.empty()) {
         const Measure* m = cube->FindMeasure(m_defaultMeasure);
         if (!m)
-            throw OlapError("Cube '" + m_cubeName + "': defaultMeasure '" + m_defaultMeasure + "' is not a measure of the cube");
+            throw OlapError(
+                "Cube '" + m_cubeName + "': defaultMeasure '" + m_defaultMeasure + "' is not a measure of the cube");
         cube->m_defaultMeasure = m->Index();
     }
 
@@ -289,7 +293,8 @@ std::unique_ptr<Cube> ModelBuilder::Finish(FactTable facts)
     for (std::size_t i = 0; i < facts.measures.size(); ++i) {
         const MeasureColumn& column = facts.measures[i];
         const bool distinct = m_measures[i].aggregator == Aggregator::DistinctCount;
-        bool ok = column.scale >= 0 && column.scale <= 9 && (column.nulls.empty() || column.nulls.size() == (rows + 63) / 64);
+        bool ok = column.scale >= 0 && column.scale <= 9
+            && (column.nulls.empty() || column.nulls.size() == (rows + 63) / 64);
         std::visit(
             [&](const auto& v) {
                 using T = std::decay_t<decltype(v)>;
@@ -313,7 +318,8 @@ std::unique_ptr<Cube> ModelBuilder::Finish(FactTable facts)
             },
             column.values);
         if (!ok)
-            throw OlapError("Cube '" + m_cubeName + "': the value column of measure '" + m_measures[i].name + "' is damaged");
+            throw OlapError(
+                "Cube '" + m_cubeName + "': the value column of measure '" + m_measures[i].name + "' is damaged");
     }
     cube->m_facts = std::move(facts);
     return cube;

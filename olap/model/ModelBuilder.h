@@ -46,8 +46,10 @@ public:
     //! PARENT is the ordinal of its parent on the level above (ignored on the
     //! first level). Members of a level must arrive in hierarchical order.
     //! Returns the member's ordinal.
-    std::uint32_t AddMember(int dim, int level, std::uint32_t parent, std::string key, std::string name, std::string caption);
-    void AddMeasure(std::string name, std::string caption, std::string column, Aggregator aggregator, std::string formatString);
+    std::uint32_t AddMember(
+        int dim, int level, std::uint32_t parent, std::string key, std::string name, std::string caption);
+    void AddMeasure(
+        std::string name, std::string caption, std::string column, Aggregator aggregator, std::string formatString);
     //! Names the default measure; an unknown name is an error at Finish().
     void SetDefaultMeasure(std::string name) { m_defaultMeasure = std::move(name); }
     void AddCalculated(CalculatedDefinition definition) { m_calculated.push_back(std::move(definition)); }

@@ -11,10 +11,7 @@ namespace olap {
 //! column) and says what is wrong.
 class OlapError : public std::runtime_error {
 public:
-    explicit OlapError(const std::string& message)
-        : std::runtime_error(message)
-    {
-    }
+    explicit OlapError(const std::string& message) : std::runtime_error(message) { }
 };
 
 } // namespace olap

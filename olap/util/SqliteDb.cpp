@@ -6,8 +6,7 @@
 
 namespace olap {
 
-SqliteDb::SqliteDb(const std::string& path, Mode mode)
-    : m_path(path)
+SqliteDb::SqliteDb(const std::string& path, Mode mode) : m_path(path)
 {
     int flags = mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY : (SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     flags |= SQLITE_OPEN_NOMUTEX;
@@ -65,9 +64,7 @@ SqliteStatement::~SqliteStatement()
     sqlite3_finalize(m_stmt);
 }
 
-SqliteStatement::SqliteStatement(SqliteStatement&& other) noexcept
-    : m_db(other.m_db)
-    , m_stmt(other.m_stmt)
+SqliteStatement::SqliteStatement(SqliteStatement&& other) noexcept : m_db(other.m_db), m_stmt(other.m_stmt)
 {
     other.m_stmt = nullptr;
 }
@@ -118,7 +115,8 @@ std::string SqliteStatement::Text(int column) const
     const auto* text = sqlite3_column_text(m_stmt, column);
     if (!text)
         return {};
-    return std::string(reinterpret_cast<const char*>(text), static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, column)));
+    return std::string(
+        reinterpret_cast<const char*>(text), static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, column)));
 }
 
 std::string QuoteIdentifier(std::string_view name)

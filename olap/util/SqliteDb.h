@@ -43,11 +43,7 @@ private:
 //! A prepared statement; Step() returns true while a row is available.
 class SqliteStatement {
 public:
-    SqliteStatement(SqliteDb& db, sqlite3_stmt* stmt)
-        : m_db(&db)
-        , m_stmt(stmt)
-    {
-    }
+    SqliteStatement(SqliteDb& db, sqlite3_stmt* stmt) : m_db(&db), m_stmt(stmt) { }
     ~SqliteStatement();
     SqliteStatement(SqliteStatement&& other) noexcept;
     SqliteStatement(const SqliteStatement&) = delete;
