@@ -20,9 +20,11 @@ namespace olap {
 
 namespace {
 
-constexpr std::uint64_t kExcluded = std::uint64_t(1) << 40;
+constexpr std::uint32_t kExcluded = std::uint32_t(1) << 30;
 constexpr std::size_t kChunk = 2048;
-constexpr std::uint64_t kMaxCells = std::uint64_t(1) << 25;
+constexpr std::uint64_t kMaxCells = std::uint64_t(1) << 24;
+//! Above this many cells a second thread's accumulators cost more than it saves.
+constexpr std::uint64_t kMaxParallelCells = std::uint64_t(1) << 20;
 constexpr std::uint64_t kMaxDistinctWords = std::uint64_t(1) << 25;
 constexpr std::uint64_t kParallelRows = std::uint64_t(1) << 18;
 constexpr double kPow10[] = {1, 10, 100, 1000, 10000, 100000, 1e6, 1e7, 1e8, 1e9};
@@ -32,7 +34,7 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 //! multiplied by the grouping's stride) or kExcluded.
 struct ColumnMap {
     const KeyColumn* column = nullptr;
-    std::vector<std::uint64_t> map;
+    std::vector<std::uint32_t> map;
 };
 
 struct GroupingPlan {
@@ -48,12 +50,14 @@ struct MeasurePlan {
     bool nullable = false;
     bool needValues = false;
     bool needCount = false;
+    bool integerSum = false; //!< sum or avg of an integer-encoded column: exact int64 accumulators
     std::size_t words = 0; //!< distinct-count: 64-bit words per cell
 };
 
 struct Accumulators {
     std::vector<std::uint64_t> rows;
     std::vector<std::vector<double>> values;
+    std::vector<std::vector<std::int64_t>> ints;
     std::vector<std::vector<std::uint64_t>> counts;
     std::vector<std::vector<std::uint64_t>> bits;
 };
@@ -65,13 +69,30 @@ bool IsNullAt(const std::vector<std::uint64_t>& nulls, std::size_t row)
 
 template <typename T>
 void ScanValues(const MeasurePlan& plan, const T* v, const std::uint32_t* g, std::size_t n, std::size_t base,
-    std::vector<double>& acc, std::vector<std::uint64_t>& cnt, std::vector<std::uint64_t>& bits)
+    Accumulators& accumulators, std::size_t m)
 {
     const auto& nulls = plan.column->nulls;
-    double* a = acc.data();
+    double* a = accumulators.values[m].data();
+    auto& cnt = accumulators.counts[m];
+    auto& bits = accumulators.bits[m];
     switch (plan.agg) {
     case Aggregator::Sum:
     case Aggregator::Avg:
+        if constexpr (!std::is_same_v<T, double>) {
+            std::int64_t* s = accumulators.ints[m].data();
+            if (!plan.nullable) {
+                for (std::size_t i = 0; i < n; ++i)
+                    s[g[i]] += v[i];
+            } else {
+                for (std::size_t i = 0; i < n; ++i) {
+                    if (!IsNullAt(nulls, base + i)) {
+                        s[g[i]] += v[i];
+                        ++cnt[g[i]];
+                    }
+                }
+            }
+            break;
+        }
         if (!plan.nullable) {
             for (std::size_t i = 0; i < n; ++i)
                 a[g[i]] += static_cast<double>(v[i]);
@@ -119,21 +140,22 @@ void ScanValues(const MeasurePlan& plan, const T* v, const std::uint32_t* g, std
     }
 }
 
-template <typename K> void MapKeys(const K* keys, const std::uint64_t* map, std::uint64_t* g, std::size_t n, bool first)
+//! Offsets stay below kExcluded and sums saturate at it, so a key excluded on
+//! any column keeps the row out whatever the other columns add.
+template <typename K> void MapKeys(const K* keys, const std::uint32_t* map, std::uint32_t* g, std::size_t n, bool first)
 {
     if (first) {
         for (std::size_t i = 0; i < n; ++i)
             g[i] = map[keys[i]];
     } else {
         for (std::size_t i = 0; i < n; ++i)
-            g[i] += map[keys[i]];
+            g[i] = std::min(g[i] + map[keys[i]], kExcluded);
     }
 }
 
 void ScanRange(const std::vector<ColumnMap>& columns, const std::vector<MeasurePlan>& measures, std::uint64_t cells,
     std::size_t begin, std::size_t end, Accumulators& acc)
 {
-    std::uint64_t g64[kChunk];
     std::uint32_t g[kChunk];
     const auto trash = static_cast<std::uint32_t>(cells);
     for (std::size_t start = begin; start < end; start += kChunk) {
@@ -142,12 +164,11 @@ void ScanRange(const std::vector<ColumnMap>& columns, const std::vector<MeasureP
             std::fill(g, g + n, 0u);
         } else {
             for (std::size_t c = 0; c < columns.size(); ++c) {
-                std::visit(
-                    [&](const auto& keys) { MapKeys(keys.data() + start, columns[c].map.data(), g64, n, c == 0); },
+                std::visit([&](const auto& keys) { MapKeys(keys.data() + start, columns[c].map.data(), g, n, c == 0); },
                     *columns[c].column);
             }
             for (std::size_t i = 0; i < n; ++i)
-                g[i] = g64[i] < cells ? static_cast<std::uint32_t>(g64[i]) : trash;
+                g[i] = std::min(g[i], trash);
         }
         std::uint64_t* rows = acc.rows.data();
         for (std::size_t i = 0; i < n; ++i)
@@ -167,7 +188,7 @@ void ScanRange(const std::vector<ColumnMap>& columns, const std::vector<MeasureP
                 [&](const auto& v) {
                     using T = std::decay_t<decltype(v)>;
                     if constexpr (!std::is_same_v<T, std::monostate>)
-                        ScanValues(plan, v.data() + start, g, n, start, acc.values[m], acc.counts[m], acc.bits[m]);
+                        ScanValues(plan, v.data() + start, g, n, start, acc, m);
                 },
                 plan.column->values);
         }
@@ -180,6 +201,7 @@ Accumulators MakeAccumulators(const std::vector<MeasurePlan>& measures, std::uin
     const std::size_t slots = static_cast<std::size_t>(cells) + 1;
     acc.rows.assign(slots, 0);
     acc.values.resize(measures.size());
+    acc.ints.resize(measures.size());
     acc.counts.resize(measures.size());
     acc.bits.resize(measures.size());
     for (std::size_t m = 0; m < measures.size(); ++m) {
@@ -188,7 +210,9 @@ Accumulators MakeAccumulators(const std::vector<MeasurePlan>& measures, std::uin
             acc.bits[m].assign(slots * plan.words, 0);
             continue;
         }
-        if (plan.needValues) {
+        if (plan.integerSum) {
+            acc.ints[m].assign(slots, 0);
+        } else if (plan.needValues) {
             double init = 0.0;
             if (plan.agg == Aggregator::Min)
                 init = std::numeric_limits<double>::infinity();
@@ -217,6 +241,8 @@ void MergeInto(Accumulators& into, const Accumulators& from, const std::vector<M
             else
                 a[i] += b[i];
         }
+        for (std::size_t i = 0; i < into.ints[m].size(); ++i)
+            into.ints[m][i] += from.ints[m][i];
         for (std::size_t i = 0; i < into.counts[m].size(); ++i)
             into.counts[m][i] += from.counts[m][i];
         for (std::size_t i = 0; i < into.bits[m].size(); ++i)
@@ -432,6 +458,8 @@ std::shared_ptr<const AggregationResult> AggregationEngine::Aggregate(
         plan.nullable = !plan.column->nulls.empty();
         plan.needValues = plan.agg != Aggregator::Count;
         plan.needCount = plan.nullable && plan.agg != Aggregator::DistinctCount;
+        plan.integerSum = (plan.agg == Aggregator::Sum || plan.agg == Aggregator::Avg)
+            && !std::holds_alternative<std::vector<double>>(plan.column->values);
         if (plan.agg == Aggregator::DistinctCount) {
             plan.words = (plan.column->distinct + 63) / 64;
             if ((cells + 1) * plan.words > kMaxDistinctWords)
@@ -445,7 +473,7 @@ std::shared_ptr<const AggregationResult> AggregationEngine::Aggregate(
     const std::size_t rows = noRows ? 0 : static_cast<std::size_t>(facts.rowCount);
     int threads = options.threads > 0 ? options.threads : (rows >= kParallelRows ? 2 : 1);
     threads = std::clamp(threads, 1, 2);
-    if (rows < 2 * kChunk)
+    if (rows < 2 * kChunk || cells > kMaxParallelCells)
         threads = 1;
     Accumulators acc = MakeAccumulators(measurePlans, cells);
     if (threads == 1) {
@@ -458,7 +486,13 @@ std::shared_ptr<const AggregationResult> AggregationEngine::Aggregate(
         worker.join();
         MergeInto(acc, second, measurePlans);
     }
-    // Drop the trash slot.
+    // Integer sums become doubles (exact below 2^53) for the roll-up; drop the trash slot.
+    for (std::size_t m = 0; m < measurePlans.size(); ++m) {
+        if (measurePlans[m].integerSum) {
+            acc.values[m].assign(acc.ints[m].begin(), acc.ints[m].end());
+            std::vector<std::int64_t>().swap(acc.ints[m]);
+        }
+    }
     acc.rows.resize(static_cast<std::size_t>(cells));
     for (std::size_t m = 0; m < measurePlans.size(); ++m) {
         if (!acc.values[m].empty())

@@ -13,8 +13,8 @@
 
 namespace olap {
 
-DrillthroughResult Drillthrough::Run(
-    const Cube& cube, const std::vector<MemberSet>& filter, const std::vector<int>& measures, std::uint64_t maxRows)
+DrillthroughResult Drillthrough::Run(const Cube& cube, const std::vector<MemberSet>& filter,
+    const std::vector<int>& measures, std::uint64_t maxRows, bool countAll)
 {
     DrillthroughResult result;
     result.m_cube = &cube;
@@ -67,9 +67,15 @@ DrillthroughResult Drillthrough::Run(
         }
         if (!in)
             continue;
-        ++result.m_totalRows;
-        if (result.m_rows.size() < maxRows)
+        if (result.m_rows.size() >= maxRows) {
+            if (!countAll) {
+                result.m_complete = false;
+                break;
+            }
+        } else {
             result.m_rows.push_back(r);
+        }
+        ++result.m_totalRows;
     }
     return result;
 }

@@ -24,8 +24,11 @@ public:
 
     const std::vector<Column>& Columns() const { return m_columns; }
     std::size_t RowCount() const { return m_rows.size(); }
-    //! All fact rows under the tuple, also those beyond the row limit.
+    //! Fact rows under the tuple, also those beyond the row limit when the
+    //! run counted all rows; otherwise the rows found before it stopped.
     std::uint64_t TotalRows() const { return m_totalRows; }
+    //! True when every fact row was examined (TotalRows() is exact).
+    bool Complete() const { return m_complete; }
     //! The member of a level column.
     const Member* MemberAt(std::size_t row, std::size_t column) const;
     //! A measure column's stored value (count columns give 1, distinct-count
@@ -43,6 +46,7 @@ private:
     std::vector<Column> m_columns;
     std::vector<std::uint64_t> m_rows;
     std::uint64_t m_totalRows = 0;
+    bool m_complete = true;
 };
 
 } // namespace olap

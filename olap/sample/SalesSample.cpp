@@ -186,7 +186,9 @@ void SalesSample::WriteSource(const std::string& dir, std::uint64_t rows, std::u
                     insert.Reset();
                     insert.Bind(1, static_cast<std::int64_t>(y * 12 + m + 1));
                     insert.Bind(2, static_cast<std::int64_t>(kFirstYear + y));
-                    insert.Bind(3, "Q" + std::to_string(m / 3 + 1));
+                    std::string quarter = "Q";
+                    quarter += static_cast<char>('1' + m / 3);
+                    insert.Bind(3, quarter);
                     insert.Bind(4, static_cast<std::int64_t>(m + 1));
                     insert.Bind(5, std::string(kMonthNames[m]));
                     insert.Step();
@@ -216,7 +218,10 @@ void SalesSample::WriteSource(const std::string& dir, std::uint64_t rows, std::u
                         products.push_back(info);
                         insert.Reset();
                         insert.Bind(1, static_cast<std::int64_t>(products.size()));
-                        insert.Bind(2, std::string(brand) + " " + item);
+                        std::string name = brand;
+                        name += ' ';
+                        name += item;
+                        insert.Bind(2, name);
                         insert.Bind(3, std::string(sub.name));
                         insert.Bind(4, std::string(sub.category));
                         insert.Bind(5, info.price);
@@ -242,7 +247,10 @@ void SalesSample::WriteSource(const std::string& dir, std::uint64_t rows, std::u
                     number += std::string(kStores[t].city) == kStores[s].city;
                 insert.Reset();
                 insert.Bind(1, static_cast<std::int64_t>(s + 1));
-                insert.Bind(2, std::string(kStores[s].city) + " " + std::to_string(number));
+                std::string name = kStores[s].city;
+                name += ' ';
+                name += std::to_string(number);
+                insert.Bind(2, name);
                 insert.Bind(3, std::string(kStores[s].city));
                 insert.Bind(4, std::string(kStores[s].country));
                 insert.Bind(5, kStores[s].size);

@@ -302,8 +302,12 @@ MeasureColumn Encode(RawMeasure& raw, Aggregator aggregator)
     if (aggregator == Aggregator::DistinctCount) {
         column.distinct = static_cast<std::uint32_t>(raw.dictionaryTexts.size());
         column.dictionary = std::move(raw.dictionaryTexts);
-        std::vector<std::int32_t> ids(raw.ids.begin(), raw.ids.end());
-        column.values = std::move(ids);
+        if (column.distinct <= 0x80)
+            column.values = std::vector<std::int8_t>(raw.ids.begin(), raw.ids.end());
+        else if (column.distinct <= 0x8000)
+            column.values = std::vector<std::int16_t>(raw.ids.begin(), raw.ids.end());
+        else
+            column.values = std::vector<std::int32_t>(raw.ids.begin(), raw.ids.end());
         return column;
     }
     if (aggregator == Aggregator::Count)

@@ -84,7 +84,8 @@ TEST_F(PeerCube, CellsMatchThePeer)
 TEST_F(PeerCube, DrillthroughColumnsAndRowCount)
 {
     const olap::Member* q1 = s_cube->FindMember("[Time].[2024].[Q1]");
-    auto rows = olap::Drillthrough::Run(*s_cube, {olap::MemberSet::Of(*q1)}, {s_cube->DefaultMeasure()->Index()}, 10);
+    auto rows
+        = olap::Drillthrough::Run(*s_cube, {olap::MemberSet::Of(*q1)}, {s_cube->DefaultMeasure()->Index()}, 10, true);
     std::string header;
     for (const auto& column : rows.Columns())
         header += (header.empty() ? "" : "\t") + column.name;
