@@ -1,0 +1,25 @@
+#pragma once
+
+#include "olap/exec/MemberSet.h"
+
+#include <string>
+#include <vector>
+
+namespace olap {
+
+//! What the MDX evaluator asks of the engine: the cells of the cross
+//! product of GROUPINGS (one MemberSet per hierarchy, each member a
+//! position), under SLICER (per hierarchy, rows under any of its members;
+//! several sets on one hierarchy intersect), for MEASURES (indices into
+//! Cube::Measures()). Hierarchies not named are aggregated over all their
+//! members. The Measures hierarchy may not appear.
+struct AggregationRequest {
+    std::vector<MemberSet> groupings;
+    std::vector<MemberSet> slicer;
+    std::vector<int> measures;
+
+    //! A text that identifies the request's answer (for the result cache).
+    std::string CacheKey() const;
+};
+
+} // namespace olap
