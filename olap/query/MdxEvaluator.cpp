@@ -1040,6 +1040,9 @@ Value Evaluator::Eval(const Expr& e)
                 v.tuple.push_back(r);
             }
         }
+        // A tuple with a null member (a PrevMember before the first) is null itself.
+        if (std::any_of(v.tuple.begin(), v.tuple.end(), [](const MemberRef& r) { return r.IsNull(); }))
+            return Value::Mem({});
         if (v.tuple.size() == 1)
             return Value::Mem(v.tuple[0]);
         return v;
@@ -1471,7 +1474,7 @@ Value Evaluator::Call(const Expr& e, const std::string& name, const std::vector<
         std::string text;
         if (v.kind == VK::Level)
             text = name == "name" ? v.level->Name() : name == "caption" ? v.level->Caption() : v.level->UniqueName();
-        else if (v.kind == VK::Hierarchy && args[0]->kind != ExprKind::Property)
+        else if (v.kind == VK::Hierarchy)
             text = name == "name"   ? v.hierarchy->Name()
                 : name == "caption" ? v.hierarchy->Caption()
                                     : v.hierarchy->UniqueName();
@@ -1599,7 +1602,7 @@ Value Evaluator::Call(const Expr& e, const std::string& name, const std::vector<
     }
     if (name == "union") {
         need(2, 1000);
-        bool all = word(args.size() - 1) == "all";
+        bool all = args.back()->IsPlainWord() && Lower(args.back()->segments[0].name) == "all";
         TupleSet out;
         for (std::size_t i = 0; i < args.size() - (all ? 1 : 0); ++i) {
             TupleSet part = SetOf(*args[i]);
@@ -1644,26 +1647,50 @@ Value Evaluator::Call(const Expr& e, const std::string& name, const std::vector<
         bool descending = flag == "desc" || flag == "bdesc";
         if (flag == "basc" || flag == "bdesc")
             return Value::OfSet(SortByKey(s, args[1], descending));
-        // ASC/DESC keep the hierarchy: siblings are sorted among themselves, families
-        // stay in hierarchical order of their parents.
+        // ASC/DESC keep the hierarchy: a member follows its ancestors, and members of
+        // different families compare by their ancestors that are siblings.
         std::vector<Value> keys = KeysOf(s, args[1]);
+        std::unordered_map<const Member*, Value> memo;
+        auto valueOf = [&](const Member* m, std::size_t x) -> const Value& {
+            if (auto it = memo.find(m); it != memo.end())
+                return it->second;
+            Tuple t = s[x];
+            t[0] = MemberRef {m, nullptr};
+            Value v;
+            {
+                Scope scope(*this, t);
+                v = Scalar(Eval(*args[1]), *args[1]);
+            }
+            return memo.emplace(m, std::move(v)).first->second;
+        };
         std::vector<std::size_t> order(s.size());
         for (std::size_t i = 0; i < order.size(); ++i)
             order[i] = i;
         std::stable_sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
             MemberRef a = firstMember(s[x]);
             MemberRef b = firstMember(s[y]);
-            if (!a.IsNull() && !b.IsNull()) {
-                MemberRef pa {a.Parent(), nullptr};
-                MemberRef pb {b.Parent(), nullptr};
-                if (!(pa == pb)) {
-                    if (pa.IsNull() || pb.IsNull())
-                        return pa.IsNull();
-                    return Before(pa, pb, false);
-                }
+            if (a == b || !a.m || !b.m || a.Hier() != b.Hier()) {
+                int c = CompareScalars(keys[x], keys[y]);
+                return descending ? c > 0 : c < 0;
             }
-            int c = CompareScalars(keys[x], keys[y]);
-            return descending ? c > 0 : c < 0;
+            if (a.m->IsAncestorOrSelfOf(*b.m))
+                return true;
+            if (b.m->IsAncestorOrSelfOf(*a.m))
+                return false;
+            const Member* pa = a.m;
+            const Member* pb = b.m;
+            while (pa->Depth() > pb->Depth())
+                pa = pa->Parent();
+            while (pb->Depth() > pa->Depth())
+                pb = pb->Parent();
+            while (pa->Parent() != pb->Parent()) {
+                pa = pa->Parent();
+                pb = pb->Parent();
+            }
+            int c = CompareScalars(pa == a.m ? keys[x] : valueOf(pa, x), pb == b.m ? keys[y] : valueOf(pb, y));
+            if (c != 0)
+                return descending ? c > 0 : c < 0;
+            return pa->Ordinal() < pb->Ordinal();
         });
         TupleSet out;
         for (std::size_t i : order)

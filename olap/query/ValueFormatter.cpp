@@ -107,8 +107,13 @@ std::string FormatSection(double value, const Section& s)
         return s.prefix + s.suffix;
     if (s.percent)
         value *= 100;
+    // Halves round away from zero, as format strings do (printf would round to even).
+    double scale = std::pow(10.0, s.maxDecimals);
+    double magnitude = std::fabs(value);
+    if (magnitude * scale < 1e15)
+        magnitude = std::round(magnitude * scale) / scale;
     char buffer[512];
-    std::snprintf(buffer, sizeof buffer, "%.*f", s.maxDecimals, std::fabs(value));
+    std::snprintf(buffer, sizeof buffer, "%.*f", s.maxDecimals, magnitude);
     std::string digits(buffer);
     std::string integer = digits;
     std::string fraction;
