@@ -967,6 +967,25 @@ private:
         return {};
     }
 
+    const Measure* FirstStoredMeasure(const Expr& e) const
+    {
+        if (e.kind == ExprKind::Identifier && e.segments.size() == 2 && EqualsNoCase(e.segments[0].name, "Measures")) {
+            if (const Member* m = m_cube.FindMember(IdentifierText(e)); m && m->MeasureIndex() >= 0)
+                return m_cube.Measures()[static_cast<std::size_t>(m->MeasureIndex())];
+        }
+        for (const Expr* child : {e.object.get(), e.elseValue.get()}) {
+            if (child) {
+                if (const Measure* m = FirstStoredMeasure(*child))
+                    return m;
+            }
+        }
+        for (const auto& op : e.operands) {
+            if (const Measure* m = FirstStoredMeasure(*op))
+                return m;
+        }
+        return nullptr;
+    }
+
     void DefineFormulas(const mdx::SelectStatement& select);
     void AddCalcMember(const Expr& nameExpr, const Expr& formula, const std::vector<mdx::Formula::Property>* props,
         const std::string& schemaFormat, const std::string& schemaCaption);
@@ -2155,6 +2174,14 @@ void Evaluator::AddCalcMember(const Expr& nameExpr, const Expr& formula,
                     c.hasFormat = true;
                 }
             }
+        }
+    }
+    // A calculated measure without a format string shows its values the way the first
+    // stored measure its formula names shows them.
+    if (!c.hasFormat && h->GetDimension().IsMeasures()) {
+        if (const Measure* base = FirstStoredMeasure(formula)) {
+            c.formatString = base->FormatString();
+            c.hasFormat = !c.formatString.empty();
         }
     }
     m_calcMembers.push_back(std::move(c));

@@ -1,9 +1,12 @@
 // Connection strings, opening local cube files, running MDX and discovery through a connection.
 #include "OlapTestSupport.h"
 
+#include "../../tools/lumetra-mdx/MdxOutput.h"
 #include "olap/access/Connection.h"
 #include "olap/access/ConnectionString.h"
+#include "olap/exec/ResultCache.h"
 #include "olap/query/MdxError.h"
+#include "olap/query/MdxEvaluator.h"
 #include "olap/query/ValueFormatter.h"
 #include "olap/storage/CubeFile.h"
 
@@ -133,6 +136,65 @@ TEST_F(LocalConnection, OpenErrorsNameTheProblem)
     EXPECT_NE(message("Data Source=" + m_path + "; Initial Catalog=Other").find("Catalog 'Other'"), std::string::npos);
     EXPECT_NE(message("Data Source=" + m_dir.Path("missing.cub")), "no error");
     EXPECT_NO_THROW(olap::Connection::Open("provider=msolap; data source=" + m_path + "; initial catalog=tiny shop"));
+}
+
+} // namespace
+
+namespace {
+
+// A grid costs one aggregation request per combination of levels, not one per cell.
+TEST(MdxEvaluatorPasses, OneRequestPerLevelCombination)
+{
+    olaptest::TempDir dir;
+    auto cube = olaptest::BuildTinyCube(dir);
+    struct Case {
+        const char* query;
+        std::uint64_t requests;
+    };
+    const Case cases[] = {
+        {"SELECT {[Measures].[Qty], [Measures].[Customers]} ON 0, [Time].[Year].Members * [Product].[Category].Members "
+         "ON 1 FROM [Shop] WHERE [Channel].[Web]",
+            1},
+        // Subtotals: (All, Category) and (Year, Category).
+        {"SELECT [Product].[Category].Members ON 0, {[Time].[All Periods], [Time].[Year].Members} ON 1 FROM [Shop]", 2},
+        // NON EMPTY and a calculated measure reuse the cells of the grid.
+        {"WITH MEMBER [Measures].[Twice] AS [Measures].[Qty] * 2 SELECT NON EMPTY {[Measures].[Qty], "
+         "[Measures].[Twice]} "
+         "ON 0, NON EMPTY [Product].[Product].Members ON 1 FROM [Shop]",
+            1},
+        // Filter reads the cells it needs in one request, then the grid is answered from them.
+        {"SELECT Filter([Product].[Product].Members, [Measures].[Qty] > 3) ON 0 FROM [Shop]", 1},
+    };
+    for (const Case& c : cases) {
+        cube->Cache().Clear();
+        std::uint64_t before = cube->Cache().Misses();
+        olap::MdxEvaluator::Execute(*cube, c.query);
+        EXPECT_EQ(cube->Cache().Misses() - before, c.requests) << c.query;
+    }
+}
+
+TEST(LumetraMdxOutput, SplitsScriptsAtSemicolonsThatEndALine)
+{
+    auto statements = lumetra_mdx::SplitStatements("-- first\nSELECT 'a;b' ON 0\nFROM [Shop];\n\n-- only a comment;\n"
+                                                   "SELECT FROM [Shop] ;  \nSELECT FROM [Shop]");
+    ASSERT_EQ(statements.size(), 3u);
+    EXPECT_EQ(statements[0], "-- first\nSELECT 'a;b' ON 0\nFROM [Shop]\n");
+    EXPECT_EQ(statements[1], "\n-- only a comment;\nSELECT FROM [Shop] \n");
+    EXPECT_EQ(statements[2], "SELECT FROM [Shop]\n");
+}
+
+TEST(LumetraMdxOutput, RendersGridAndCsv)
+{
+    olaptest::TempDir dir;
+    auto cube = olaptest::BuildTinyCube(dir);
+    auto result = olap::MdxEvaluator::Execute(
+        *cube, "SELECT {[Measures].[Qty], [Measures].[Avg Price]} ON 0, [Channel].[Channel].Members ON 1 FROM [Shop]");
+    EXPECT_EQ(lumetra_mdx::Render(result, lumetra_mdx::OutputFormat::Grid),
+        "     | Qty | Avg Price\n"
+        "Shop | 8   | 1.68\n"
+        "Web  | 16  | 1.53\n");
+    EXPECT_EQ(
+        lumetra_mdx::Render(result, lumetra_mdx::OutputFormat::Csv), ",Qty,Avg Price\nShop,8,1.675\nWeb,16,1.528\n");
 }
 
 } // namespace
