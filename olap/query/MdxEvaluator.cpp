@@ -74,8 +74,10 @@ std::string IdentifierText(const Expr& e)
         if (!text.empty())
             text += '.';
         if (s.quoting == SegmentQuoting::Key) {
-            for (const std::string& k : s.keys)
-                text += "&" + BracketName(k);
+            for (const std::string& k : s.keys) {
+                text += '&';
+                text += BracketName(k);
+            }
         } else {
             text += BracketName(s.name);
         }
@@ -175,6 +177,11 @@ struct Slot {
     MemberRef member;
     const std::vector<const Member*>* multi = nullptr;
 };
+
+void AppendPointer(std::string& key, const void* p)
+{
+    key.append(reinterpret_cast<const char*>(&p), sizeof p);
+}
 
 std::string PointerBytes(const void* p)
 {
@@ -287,15 +294,17 @@ private:
     // ---- stored cells ----------------------------------------------------------
     std::string StoredKey(const Measure& measure) const
     {
-        std::string key = PointerBytes(&measure);
+        std::string key;
+        key.reserve(sizeof(void*) * (m_context.size() + 1) + m_context.size());
+        AppendPointer(key, &measure);
         for (std::size_t i = 1; i < m_context.size(); ++i) {
             const Slot& s = m_context[i];
             if (s.multi) {
                 key += 'S';
-                key += PointerBytes(s.multi);
+                AppendPointer(key, s.multi);
             } else if (s.member.m && !s.member.m->IsAll()) {
                 key += 'M';
-                key += PointerBytes(s.member.m);
+                AppendPointer(key, s.member.m);
             }
         }
         return key;
@@ -703,8 +712,10 @@ private:
     static std::string TupleKey(const Tuple& t)
     {
         std::string key;
-        for (const MemberRef& r : t)
-            key += PointerBytes(r.m) + PointerBytes(r.c);
+        for (const MemberRef& r : t) {
+            AppendPointer(key, r.m);
+            AppendPointer(key, r.c);
+        }
         return key;
     }
 
@@ -763,7 +774,7 @@ private:
     {
         std::string key;
         for (const Member* m : members)
-            key += PointerBytes(m);
+            AppendPointer(key, m);
         auto& slot = m_multiLists[key];
         if (!slot)
             slot = std::make_unique<std::vector<const Member*>>(std::move(members));

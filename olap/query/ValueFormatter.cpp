@@ -140,7 +140,7 @@ std::string FormatSection(double value, const Section& s)
     if (!fraction.empty())
         number += "." + fraction;
     if (number.empty())
-        number = "0";
+        number.push_back('0');
     return s.prefix + number + s.suffix;
 }
 
@@ -181,7 +181,9 @@ std::string ValueFormatter::Format(double value, std::string_view format)
             return FormatSection(-value, sections[1]);
         if (IsZeroAfterRounding(value, positive))
             return FormatSection(0, positive);
-        return "-" + FormatSection(-value, positive);
+        std::string negative(1, '-');
+        negative += FormatSection(-value, positive);
+        return negative;
     }
     return FormatSection(value, positive);
 }
