@@ -35,6 +35,12 @@ using mdx::SourcePosition;
 constexpr int kMaxCalcDepth = 64;
 constexpr int kMaxPrefetchRounds = 8;
 
+// A number from a query as an int: NaN is 0, the range is limited to +-1e9 (no overflow).
+int ClampInt(double v)
+{
+    return std::isnan(v) ? 0 : static_cast<int>(std::clamp(v, -1e9, 1e9));
+}
+
 std::string Lower(std::string_view text)
 {
     std::string out(text);
@@ -1280,7 +1286,7 @@ Value Evaluator::Call(const Expr& e, const std::string& name, const std::vector<
         std::optional<double> v = NumberOf(*args[i]);
         if (!v)
             Fail(args[i]->position, shown + " expects a number: " + TextOf(*args[i]), TextOf(*args[i]));
-        return static_cast<long long>(std::llround(*v));
+        return static_cast<long long>(std::llround(std::clamp(*v, -1e9, 1e9)));
     };
     auto members = [](std::vector<MemberRef> refs) {
         TupleSet out;
@@ -1381,7 +1387,7 @@ Value Evaluator::Call(const Expr& e, const std::string& name, const std::vector<
         v.kind = VK::Level;
         for (const Level* l : h->Levels()) {
             if ((which.kind == VK::String && EqualsNoCase(l->Name(), which.text))
-                || (which.kind == VK::Number && l->Depth() == static_cast<int>(which.number)))
+                || (which.kind == VK::Number && l->Depth() == ClampInt(which.number)))
                 v.level = l;
         }
         if (!v.level)
@@ -1408,7 +1414,7 @@ Value Evaluator::Call(const Expr& e, const std::string& name, const std::vector<
             depth = which.level->Depth();
         } else {
             std::optional<double> n = Number(which, *args[1]);
-            depth = m.Depth() - static_cast<int>(n.value_or(0));
+            depth = m.Depth() - ClampInt(n.value_or(0));
         }
         if (depth == m.Depth())
             return Value::Mem(m);
@@ -1438,7 +1444,7 @@ Value Evaluator::Call(const Expr& e, const std::string& name, const std::vector<
             if (which.kind == VK::Level)
                 level = which.level;
             else
-                distance = static_cast<int>(Number(which, *args[1]).value_or(0));
+                distance = ClampInt(Number(which, *args[1]).value_or(0));
         }
         std::string flag = word(2);
         if (flag.empty())
@@ -2115,6 +2121,8 @@ Value Evaluator::Call(const Expr& e, const std::string& name, const std::vector<
         MemberRef m = timeMember(1, nullptr);
         if (!m.m || n == 0)
             return Value::OfSet({});
+        const auto levelSize = static_cast<long long>(m.m->GetLevel().Members().size());
+        n = std::clamp(n, -levelSize, levelSize);
         std::vector<MemberRef> out;
         if (n > 0) {
             for (long long i = n - 1; i >= 0; --i)
@@ -2174,7 +2182,7 @@ void Evaluator::AddCalcMember(const Expr& nameExpr, const Expr& formula,
         for (const mdx::Formula::Property& p : *props) {
             std::string key = Lower(p.name);
             if (key == "solve_order") {
-                c.solveOrder = static_cast<int>(NumberOf(*p.value).value_or(0));
+                c.solveOrder = ClampInt(NumberOf(*p.value).value_or(0));
             } else if (key == "format_string" || key == "caption") {
                 Value v = Scalar(Eval(*p.value), *p.value);
                 std::string text = v.kind == VK::String ? v.text : v.kind == VK::Number ? FormatNumber(v.number) : "";
