@@ -26,6 +26,8 @@ constexpr std::uint64_t kMaxCells = std::uint64_t(1) << 24;
 //! Above this many cells a second thread's accumulators cost more than it saves.
 constexpr std::uint64_t kMaxParallelCells = std::uint64_t(1) << 20;
 constexpr std::uint64_t kMaxDistinctWords = std::uint64_t(1) << 25;
+//! Grids smaller than this get four accumulator banks.
+constexpr std::uint64_t kBankedCells = 4096;
 constexpr std::uint64_t kParallelRows = std::uint64_t(1) << 18;
 constexpr double kPow10[] = {1, 10, 100, 1000, 10000, 100000, 1e6, 1e7, 1e8, 1e9};
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -153,22 +155,27 @@ template <typename K> void MapKeys(const K* keys, const std::uint32_t* map, std:
     }
 }
 
+//! Accumulator slot of a row: its cell (the trash cell for excluded rows)
+//! times BANKS plus the row's bank. Spreading neighbouring rows over banks
+//! breaks the store-to-load chains that rows of one hot cell would form.
 void ScanRange(const std::vector<ColumnMap>& columns, const std::vector<MeasurePlan>& measures, std::uint64_t cells,
-    std::size_t begin, std::size_t end, Accumulators& acc)
+    std::uint32_t banks, std::size_t begin, std::size_t end, Accumulators& acc)
 {
+    const std::uint32_t bankMask = banks - 1;
     std::uint32_t g[kChunk];
     const auto trash = static_cast<std::uint32_t>(cells);
     for (std::size_t start = begin; start < end; start += kChunk) {
         const std::size_t n = std::min(kChunk, end - start);
         if (columns.empty()) {
-            std::fill(g, g + n, 0u);
+            for (std::size_t i = 0; i < n; ++i)
+                g[i] = static_cast<std::uint32_t>(i) & bankMask;
         } else {
             for (std::size_t c = 0; c < columns.size(); ++c) {
                 std::visit([&](const auto& keys) { MapKeys(keys.data() + start, columns[c].map.data(), g, n, c == 0); },
                     *columns[c].column);
             }
             for (std::size_t i = 0; i < n; ++i)
-                g[i] = std::min(g[i], trash);
+                g[i] = std::min(g[i], trash) * banks + (static_cast<std::uint32_t>(i) & bankMask);
         }
         std::uint64_t* rows = acc.rows.data();
         for (std::size_t i = 0; i < n; ++i)
@@ -195,10 +202,10 @@ void ScanRange(const std::vector<ColumnMap>& columns, const std::vector<MeasureP
     }
 }
 
-Accumulators MakeAccumulators(const std::vector<MeasurePlan>& measures, std::uint64_t cells)
+Accumulators MakeAccumulators(const std::vector<MeasurePlan>& measures, std::uint64_t cells, std::uint32_t banks)
 {
     Accumulators acc;
-    const std::size_t slots = static_cast<std::size_t>(cells) + 1;
+    const std::size_t slots = (static_cast<std::size_t>(cells) + 1) * banks;
     acc.rows.assign(slots, 0);
     acc.values.resize(measures.size());
     acc.ints.resize(measures.size());
@@ -247,6 +254,38 @@ void MergeInto(Accumulators& into, const Accumulators& from, const std::vector<M
             into.counts[m][i] += from.counts[m][i];
         for (std::size_t i = 0; i < into.bits[m].size(); ++i)
             into.bits[m][i] |= from.bits[m][i];
+    }
+}
+
+//! Folds the BANKS slots of each cell into one.
+void FoldBanks(Accumulators& acc, const std::vector<MeasurePlan>& measures, std::uint32_t banks)
+{
+    auto fold = [&](auto& v, std::size_t width, auto combine) {
+        if (v.empty())
+            return;
+        const std::size_t cells = v.size() / width / banks;
+        for (std::size_t c = 0; c < cells; ++c) {
+            for (std::size_t k = 0; k < width; ++k) {
+                auto value = v[(c * banks) * width + k];
+                for (std::size_t b = 1; b < banks; ++b)
+                    value = combine(value, v[(c * banks + b) * width + k]);
+                v[c * width + k] = value;
+            }
+        }
+        v.resize(cells * width);
+    };
+    auto add = [](auto a, auto b) { return a + b; };
+    fold(acc.rows, 1, add);
+    for (std::size_t m = 0; m < measures.size(); ++m) {
+        if (measures[m].agg == Aggregator::Min)
+            fold(acc.values[m], 1, [](double a, double b) { return std::min(a, b); });
+        else if (measures[m].agg == Aggregator::Max)
+            fold(acc.values[m], 1, [](double a, double b) { return std::max(a, b); });
+        else
+            fold(acc.values[m], 1, add);
+        fold(acc.ints[m], 1, add);
+        fold(acc.counts[m], 1, add);
+        fold(acc.bits[m], measures[m].words, [](std::uint64_t a, std::uint64_t b) { return a | b; });
     }
 }
 
@@ -475,17 +514,20 @@ std::shared_ptr<const AggregationResult> AggregationEngine::Aggregate(
     threads = std::clamp(threads, 1, 2);
     if (rows < 2 * kChunk || cells > kMaxParallelCells)
         threads = 1;
-    Accumulators acc = MakeAccumulators(measurePlans, cells);
+    const std::uint32_t banks = cells < kBankedCells ? 4 : 1;
+    Accumulators acc = MakeAccumulators(measurePlans, cells, banks);
     if (threads == 1) {
-        ScanRange(columns, measurePlans, cells, 0, rows, acc);
+        ScanRange(columns, measurePlans, cells, banks, 0, rows, acc);
     } else {
         const std::size_t half = (rows / 2 / kChunk) * kChunk;
-        Accumulators second = MakeAccumulators(measurePlans, cells);
-        std::thread worker([&] { ScanRange(columns, measurePlans, cells, half, rows, second); });
-        ScanRange(columns, measurePlans, cells, 0, half, acc);
+        Accumulators second = MakeAccumulators(measurePlans, cells, banks);
+        std::thread worker([&] { ScanRange(columns, measurePlans, cells, banks, half, rows, second); });
+        ScanRange(columns, measurePlans, cells, banks, 0, half, acc);
         worker.join();
         MergeInto(acc, second, measurePlans);
     }
+    if (banks > 1)
+        FoldBanks(acc, measurePlans, banks);
     // Integer sums become doubles (exact below 2^53) for the roll-up; drop the trash slot.
     for (std::size_t m = 0; m < measurePlans.size(); ++m) {
         if (measurePlans[m].integerSum) {

@@ -153,8 +153,10 @@ std::string Apply(const Section& s, double value)
         integer = grouped;
     }
     std::string number = integer;
-    if (!fraction.empty())
-        number += "." + fraction;
+    if (!fraction.empty()) {
+        number += '.';
+        number += fraction;
+    }
     return s.prefix + number + s.suffix;
 }
 
@@ -181,8 +183,11 @@ std::string ValueFormatter::Format(double value, std::string_view formatString)
         return Apply(sections[2], 0.0);
     if (value < 0 && sections.size() >= 2 && !texts[1].empty())
         return Apply(sections[1], -value);
-    if (value < 0 && !RoundsToZero(positive, value))
-        return "-" + Apply(positive, -value);
+    if (value < 0 && !RoundsToZero(positive, value)) {
+        std::string text(1, '-');
+        text += Apply(positive, -value);
+        return text;
+    }
     return Apply(positive, value);
 }
 
