@@ -498,7 +498,7 @@ std::shared_ptr<const AggregationResult> AggregationEngine::Aggregate(
         plan.needValues = plan.agg != Aggregator::Count;
         plan.needCount = plan.nullable && plan.agg != Aggregator::DistinctCount;
         plan.integerSum = (plan.agg == Aggregator::Sum || plan.agg == Aggregator::Avg)
-            && !std::holds_alternative<std::vector<double>>(plan.column->values);
+            && !std::holds_alternative<ColumnVector<double>>(plan.column->values);
         if (plan.agg == Aggregator::DistinctCount) {
             plan.words = (plan.column->distinct + 63) / 64;
             if ((cells + 1) * plan.words > kMaxDistinctWords)

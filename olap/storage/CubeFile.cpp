@@ -57,13 +57,13 @@ ValueColumn MakeValueColumn(int encoding, std::size_t rows)
     case 0:
         return std::monostate {};
     case 1:
-        return std::vector<double>(rows);
+        return ColumnVector<double>(rows);
     case 2:
-        return std::vector<std::int32_t>(rows);
+        return ColumnVector<std::int32_t>(rows);
     case 3:
-        return std::vector<std::int16_t>(rows);
+        return ColumnVector<std::int16_t>(rows);
     case 4:
-        return std::vector<std::int8_t>(rows);
+        return ColumnVector<std::int8_t>(rows);
     default:
         throw OlapError("unknown value encoding");
     }
