@@ -131,6 +131,8 @@ const std::vector<AggregationCase> kCases = {
     {"distinct count rolls up across two groupings",
         {{"[Time].[All Periods]", "[Time].[2023]"}, {"[Channel].[All Channels]", "[Channel].[Web]"}}, {},
         {"Customers", "Qty"}, {"4", "24", "4", "16", "3", "11", "2", "7"}},
+    {"members in any order and twice", {{"[Product].[Pear]", "[Product].[Apple]", "[Product].[Pear]"}}, {}, {"Qty"},
+        {"3", "12", "3"}},
     {"empty slicer set gives empty cells", {{"[Time].[2023]"}}, {{}}, {"Qty"}, {""}},
 };
 
