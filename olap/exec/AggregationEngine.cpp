@@ -26,6 +26,8 @@ constexpr std::uint64_t kMaxCells = std::uint64_t(1) << 24;
 //! Above this many cells a second thread's accumulators cost more than it saves.
 constexpr std::uint64_t kMaxParallelCells = std::uint64_t(1) << 20;
 constexpr std::uint64_t kMaxDistinctWords = std::uint64_t(1) << 25;
+//! Distinct-count bitmaps up to this many words may be copied for banks and threads.
+constexpr std::uint64_t kSmallDistinctWords = std::uint64_t(1) << 20;
 //! Grids smaller than this get four accumulator banks.
 constexpr std::uint64_t kBankedCells = 4096;
 constexpr std::uint64_t kParallelRows = std::uint64_t(1) << 18;
@@ -509,12 +511,16 @@ std::shared_ptr<const AggregationResult> AggregationEngine::Aggregate(
         measurePlans.push_back(plan);
     }
 
+    // Distinct-count bitmaps are copied per bank and per thread only while small.
+    std::uint64_t distinctWords = 0;
+    for (const MeasurePlan& plan : measurePlans)
+        distinctWords += (cells + 1) * plan.words;
     const std::size_t rows = noRows ? 0 : static_cast<std::size_t>(facts.rowCount);
     int threads = options.threads > 0 ? options.threads : (rows >= kParallelRows ? 2 : 1);
     threads = std::clamp(threads, 1, 2);
-    if (rows < 2 * kChunk || cells > kMaxParallelCells)
+    if (rows < 2 * kChunk || cells > kMaxParallelCells || distinctWords > kSmallDistinctWords)
         threads = 1;
-    const std::uint32_t banks = cells < kBankedCells ? 4 : 1;
+    const std::uint32_t banks = cells < kBankedCells && distinctWords * 4 <= kSmallDistinctWords ? 4 : 1;
     Accumulators acc = MakeAccumulators(measurePlans, cells, banks);
     if (threads == 1) {
         ScanRange(columns, measurePlans, cells, banks, 0, rows, acc);
