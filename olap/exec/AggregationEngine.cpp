@@ -41,6 +41,13 @@ struct ColumnMap {
     std::vector<std::uint32_t> map;
 };
 
+//! The compound slicer: rows under any of several tuples.
+struct TupleFilter {
+    std::vector<const KeyColumn*> columns;
+    //! masks[t][c]: leaves of columns[c] allowed by tuple t; empty = any.
+    std::vector<std::vector<std::vector<std::uint8_t>>> masks;
+};
+
 struct GroupingPlan {
     std::size_t finestCount = 0;
     //! Per requested member: range of finest positions it covers.
@@ -160,25 +167,46 @@ template <typename K> void MapKeys(const K* keys, const std::uint32_t* map, std:
 //! Accumulator slot of a row: its cell (the trash cell for excluded rows)
 //! times BANKS plus the row's bank. Spreading neighbouring rows over banks
 //! breaks the store-to-load chains that rows of one hot cell would form.
-void ScanRange(const std::vector<ColumnMap>& columns, const std::vector<MeasurePlan>& measures, std::uint64_t cells,
-    std::uint32_t banks, std::size_t begin, std::size_t end, Accumulators& acc)
+void ScanRange(const std::vector<ColumnMap>& columns, const TupleFilter& tuples,
+    const std::vector<MeasurePlan>& measures, std::uint64_t cells, std::uint32_t banks, std::size_t begin,
+    std::size_t end, Accumulators& acc)
 {
     const std::uint32_t bankMask = banks - 1;
     std::uint32_t g[kChunk];
+    std::uint8_t pass[kChunk];
+    std::uint8_t all[kChunk];
     const auto trash = static_cast<std::uint32_t>(cells);
     for (std::size_t start = begin; start < end; start += kChunk) {
         const std::size_t n = std::min(kChunk, end - start);
-        if (columns.empty()) {
-            for (std::size_t i = 0; i < n; ++i)
-                g[i] = static_cast<std::uint32_t>(i) & bankMask;
-        } else {
-            for (std::size_t c = 0; c < columns.size(); ++c) {
-                std::visit([&](const auto& keys) { MapKeys(keys.data() + start, columns[c].map.data(), g, n, c == 0); },
-                    *columns[c].column);
+        if (columns.empty())
+            std::fill(g, g + n, 0u);
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            std::visit([&](const auto& keys) { MapKeys(keys.data() + start, columns[c].map.data(), g, n, c == 0); },
+                *columns[c].column);
+        }
+        if (!tuples.masks.empty()) {
+            std::fill(pass, pass + n, std::uint8_t(0));
+            for (const auto& tuple : tuples.masks) {
+                std::fill(all, all + n, std::uint8_t(1));
+                for (std::size_t c = 0; c < tuple.size(); ++c) {
+                    if (tuple[c].empty())
+                        continue;
+                    const std::uint8_t* mask = tuple[c].data();
+                    std::visit(
+                        [&](const auto& keys) {
+                            for (std::size_t i = 0; i < n; ++i)
+                                all[i] &= mask[keys[start + i]];
+                        },
+                        *tuples.columns[c]);
+                }
+                for (std::size_t i = 0; i < n; ++i)
+                    pass[i] |= all[i];
             }
             for (std::size_t i = 0; i < n; ++i)
-                g[i] = std::min(g[i], trash) * banks + (static_cast<std::uint32_t>(i) & bankMask);
+                g[i] = pass[i] ? g[i] : kExcluded;
         }
+        for (std::size_t i = 0; i < n; ++i)
+            g[i] = std::min(g[i], trash) * banks + (static_cast<std::uint32_t>(i) & bankMask);
         std::uint64_t* rows = acc.rows.data();
         for (std::size_t i = 0; i < n; ++i)
             ++rows[g[i]];
@@ -352,6 +380,14 @@ std::string AggregationRequest::CacheKey() const
         for (const Member* m : set.members)
             key += MemberKey(m);
     }
+    for (const auto& tuple : tupleSlicer) {
+        key += 'T';
+        for (const Member* m : tuple) {
+            key += m ? std::to_string(m->GetHierarchy().FactColumn()) : "?";
+            key += ':';
+            key += m ? MemberKey(m) : "?";
+        }
+    }
     key += 'M';
     for (int m : measures)
         key += std::to_string(m) + ",";
@@ -490,6 +526,40 @@ std::shared_ptr<const AggregationResult> AggregationEngine::Aggregate(
         columns.push_back(std::move(map));
     }
 
+    TupleFilter tuples;
+    if (!request.tupleSlicer.empty()) {
+        std::vector<int> columnOf(hierarchyCount, -1);
+        for (const auto& tuple : request.tupleSlicer) {
+            std::vector<std::vector<std::uint8_t>> masks(tuples.columns.size());
+            for (const Member* m : tuple) {
+                MemberSet one;
+                one.hierarchy = m ? &m->GetHierarchy() : nullptr;
+                one.members.push_back(m);
+                const Hierarchy& h = CheckSet(cube, one, "a slicer tuple");
+                const auto column = static_cast<std::size_t>(h.FactColumn());
+                if (columnOf[column] < 0) {
+                    columnOf[column] = static_cast<int>(tuples.columns.size());
+                    tuples.columns.push_back(&facts.keys[column]);
+                    for (auto& earlier : tuples.masks)
+                        earlier.emplace_back();
+                    masks.emplace_back();
+                }
+                auto& mask = masks[static_cast<std::size_t>(columnOf[column])];
+                std::vector<std::uint8_t> own(h.LeafCount(), 0);
+                std::fill(own.begin() + m->LeafBegin(), own.begin() + m->LeafEnd(), std::uint8_t(1));
+                if (mask.empty())
+                    mask = std::move(own);
+                else {
+                    for (std::size_t i = 0; i < mask.size(); ++i)
+                        mask[i] &= own[i];
+                }
+            }
+            tuples.masks.push_back(std::move(masks));
+        }
+        for (auto& masks : tuples.masks)
+            masks.resize(tuples.columns.size());
+    }
+
     std::vector<MeasurePlan> measurePlans;
     for (int m : request.measures) {
         const Measure& measure = *cube.Measures()[static_cast<std::size_t>(m)];
@@ -523,12 +593,12 @@ std::shared_ptr<const AggregationResult> AggregationEngine::Aggregate(
     const std::uint32_t banks = cells < kBankedCells && distinctWords * 4 <= kSmallDistinctWords ? 4 : 1;
     Accumulators acc = MakeAccumulators(measurePlans, cells, banks);
     if (threads == 1) {
-        ScanRange(columns, measurePlans, cells, banks, 0, rows, acc);
+        ScanRange(columns, tuples, measurePlans, cells, banks, 0, rows, acc);
     } else {
         const std::size_t half = (rows / 2 / kChunk) * kChunk;
         Accumulators second = MakeAccumulators(measurePlans, cells, banks);
-        std::thread worker([&] { ScanRange(columns, measurePlans, cells, banks, half, rows, second); });
-        ScanRange(columns, measurePlans, cells, banks, 0, half, acc);
+        std::thread worker([&] { ScanRange(columns, tuples, measurePlans, cells, banks, half, rows, second); });
+        ScanRange(columns, tuples, measurePlans, cells, banks, 0, half, acc);
         worker.join();
         MergeInto(acc, second, measurePlans);
     }

@@ -18,6 +18,10 @@ namespace olap {
 struct AggregationRequest {
     std::vector<MemberSet> groupings;
     std::vector<MemberSet> slicer;
+    //! A compound slicer on top of SLICER: rows under any of these tuples
+    //! (each tuple's members, of distinct hierarchies, must all hold). Empty:
+    //! no such restriction.
+    std::vector<std::vector<const Member*>> tupleSlicer;
     std::vector<int> measures;
 
     //! A text that identifies the request's answer (for the result cache).

@@ -254,3 +254,25 @@ TEST(SampleAggregation, TwoThreadsAgreeWithOneAndSubtotalsAddUp)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(TinyAggregation, TupleSlicerTakesRowsUnderAnyTuple)
+{
+    olap::AggregationRequest request;
+    request.groupings.push_back(olap::MemberSet::OfLevel(*s_cube->FindLevel("[Product].[Category]")));
+    request.tupleSlicer = {{s_cube->FindMember("[Time].[2023]"), s_cube->FindMember("[Channel].[Web]")},
+        {s_cube->FindMember("[Time].[2024]"), s_cube->FindMember("[Channel].[Shop]")}};
+    request.measures = {s_cube->FindMeasure("Qty")->Index(), s_cube->FindMeasure("Customers")->Index()};
+    for (int threads : {1, 2}) {
+        auto result = olap::AggregationEngine::Aggregate(*s_cube, request, {threads, false});
+        EXPECT_EQ(Cells(*result), (Names {"9", "2", "2", "1", "", ""})) << threads;
+    }
+    // A plain slicer narrows the tuples further; the cache tells the requests apart.
+    request.slicer = {olap::MemberSet::Of(*s_cube->FindMember("[Time].[2024]"))};
+    EXPECT_EQ(Cells(*olap::AggregationEngine::Aggregate(*s_cube, request)), (Names {"4", "1", "", "", "", ""}));
+    request.tupleSlicer = {{s_cube->FindMember("[Measures].[Qty]")}};
+    EXPECT_THROW(olap::AggregationEngine::Aggregate(*s_cube, request), olap::OlapError);
+}
+
+} // namespace
