@@ -26,6 +26,10 @@ constexpr std::uint64_t kMaxCells = std::uint64_t(1) << 24;
 //! Above this many cells a second thread's accumulators cost more than it saves.
 constexpr std::uint64_t kMaxParallelCells = std::uint64_t(1) << 20;
 constexpr std::uint64_t kMaxDistinctWords = std::uint64_t(1) << 25;
+//! Distinct-count bitmaps up to this many words may be copied for banks and threads.
+constexpr std::uint64_t kSmallDistinctWords = std::uint64_t(1) << 20;
+//! Grids smaller than this get four accumulator banks.
+constexpr std::uint64_t kBankedCells = 4096;
 constexpr std::uint64_t kParallelRows = std::uint64_t(1) << 18;
 constexpr double kPow10[] = {1, 10, 100, 1000, 10000, 100000, 1e6, 1e7, 1e8, 1e9};
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -35,6 +39,13 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 struct ColumnMap {
     const KeyColumn* column = nullptr;
     std::vector<std::uint32_t> map;
+};
+
+//! The compound slicer: rows under any of several tuples.
+struct TupleFilter {
+    std::vector<const KeyColumn*> columns;
+    //! masks[t][c]: leaves of columns[c] allowed by tuple t; empty = any.
+    std::vector<std::vector<std::vector<std::uint8_t>>> masks;
 };
 
 struct GroupingPlan {
@@ -153,23 +164,49 @@ template <typename K> void MapKeys(const K* keys, const std::uint32_t* map, std:
     }
 }
 
-void ScanRange(const std::vector<ColumnMap>& columns, const std::vector<MeasurePlan>& measures, std::uint64_t cells,
-    std::size_t begin, std::size_t end, Accumulators& acc)
+//! Accumulator slot of a row: its cell (the trash cell for excluded rows)
+//! times BANKS plus the row's bank. Spreading neighbouring rows over banks
+//! breaks the store-to-load chains that rows of one hot cell would form.
+void ScanRange(const std::vector<ColumnMap>& columns, const TupleFilter& tuples,
+    const std::vector<MeasurePlan>& measures, std::uint64_t cells, std::uint32_t banks, std::size_t begin,
+    std::size_t end, Accumulators& acc)
 {
+    const std::uint32_t bankMask = banks - 1;
     std::uint32_t g[kChunk];
+    std::uint8_t pass[kChunk];
+    std::uint8_t all[kChunk];
     const auto trash = static_cast<std::uint32_t>(cells);
     for (std::size_t start = begin; start < end; start += kChunk) {
         const std::size_t n = std::min(kChunk, end - start);
-        if (columns.empty()) {
+        if (columns.empty())
             std::fill(g, g + n, 0u);
-        } else {
-            for (std::size_t c = 0; c < columns.size(); ++c) {
-                std::visit([&](const auto& keys) { MapKeys(keys.data() + start, columns[c].map.data(), g, n, c == 0); },
-                    *columns[c].column);
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            std::visit([&](const auto& keys) { MapKeys(keys.data() + start, columns[c].map.data(), g, n, c == 0); },
+                *columns[c].column);
+        }
+        if (!tuples.masks.empty()) {
+            std::fill(pass, pass + n, std::uint8_t(0));
+            for (const auto& tuple : tuples.masks) {
+                std::fill(all, all + n, std::uint8_t(1));
+                for (std::size_t c = 0; c < tuple.size(); ++c) {
+                    if (tuple[c].empty())
+                        continue;
+                    const std::uint8_t* mask = tuple[c].data();
+                    std::visit(
+                        [&](const auto& keys) {
+                            for (std::size_t i = 0; i < n; ++i)
+                                all[i] &= mask[keys[start + i]];
+                        },
+                        *tuples.columns[c]);
+                }
+                for (std::size_t i = 0; i < n; ++i)
+                    pass[i] |= all[i];
             }
             for (std::size_t i = 0; i < n; ++i)
-                g[i] = std::min(g[i], trash);
+                g[i] = pass[i] ? g[i] : kExcluded;
         }
+        for (std::size_t i = 0; i < n; ++i)
+            g[i] = std::min(g[i], trash) * banks + (static_cast<std::uint32_t>(i) & bankMask);
         std::uint64_t* rows = acc.rows.data();
         for (std::size_t i = 0; i < n; ++i)
             ++rows[g[i]];
@@ -195,10 +232,10 @@ void ScanRange(const std::vector<ColumnMap>& columns, const std::vector<MeasureP
     }
 }
 
-Accumulators MakeAccumulators(const std::vector<MeasurePlan>& measures, std::uint64_t cells)
+Accumulators MakeAccumulators(const std::vector<MeasurePlan>& measures, std::uint64_t cells, std::uint32_t banks)
 {
     Accumulators acc;
-    const std::size_t slots = static_cast<std::size_t>(cells) + 1;
+    const std::size_t slots = (static_cast<std::size_t>(cells) + 1) * banks;
     acc.rows.assign(slots, 0);
     acc.values.resize(measures.size());
     acc.ints.resize(measures.size());
@@ -247,6 +284,38 @@ void MergeInto(Accumulators& into, const Accumulators& from, const std::vector<M
             into.counts[m][i] += from.counts[m][i];
         for (std::size_t i = 0; i < into.bits[m].size(); ++i)
             into.bits[m][i] |= from.bits[m][i];
+    }
+}
+
+//! Folds the BANKS slots of each cell into one.
+void FoldBanks(Accumulators& acc, const std::vector<MeasurePlan>& measures, std::uint32_t banks)
+{
+    auto fold = [&](auto& v, std::size_t width, auto combine) {
+        if (v.empty())
+            return;
+        const std::size_t cells = v.size() / width / banks;
+        for (std::size_t c = 0; c < cells; ++c) {
+            for (std::size_t k = 0; k < width; ++k) {
+                auto value = v[(c * banks) * width + k];
+                for (std::size_t b = 1; b < banks; ++b)
+                    value = combine(value, v[(c * banks + b) * width + k]);
+                v[c * width + k] = value;
+            }
+        }
+        v.resize(cells * width);
+    };
+    auto add = [](auto a, auto b) { return a + b; };
+    fold(acc.rows, 1, add);
+    for (std::size_t m = 0; m < measures.size(); ++m) {
+        if (measures[m].agg == Aggregator::Min)
+            fold(acc.values[m], 1, [](double a, double b) { return std::min(a, b); });
+        else if (measures[m].agg == Aggregator::Max)
+            fold(acc.values[m], 1, [](double a, double b) { return std::max(a, b); });
+        else
+            fold(acc.values[m], 1, add);
+        fold(acc.ints[m], 1, add);
+        fold(acc.counts[m], 1, add);
+        fold(acc.bits[m], measures[m].words, [](std::uint64_t a, std::uint64_t b) { return a | b; });
     }
 }
 
@@ -310,6 +379,14 @@ std::string AggregationRequest::CacheKey() const
         key += ':';
         for (const Member* m : set.members)
             key += MemberKey(m);
+    }
+    for (const auto& tuple : tupleSlicer) {
+        key += 'T';
+        for (const Member* m : tuple) {
+            key += m ? std::to_string(m->GetHierarchy().FactColumn()) : "?";
+            key += ':';
+            key += m ? MemberKey(m) : "?";
+        }
     }
     key += 'M';
     for (int m : measures)
@@ -449,6 +526,40 @@ std::shared_ptr<const AggregationResult> AggregationEngine::Aggregate(
         columns.push_back(std::move(map));
     }
 
+    TupleFilter tuples;
+    if (!request.tupleSlicer.empty()) {
+        std::vector<int> columnOf(hierarchyCount, -1);
+        for (const auto& tuple : request.tupleSlicer) {
+            std::vector<std::vector<std::uint8_t>> masks(tuples.columns.size());
+            for (const Member* m : tuple) {
+                MemberSet one;
+                one.hierarchy = m ? &m->GetHierarchy() : nullptr;
+                one.members.push_back(m);
+                const Hierarchy& h = CheckSet(cube, one, "a slicer tuple");
+                const auto column = static_cast<std::size_t>(h.FactColumn());
+                if (columnOf[column] < 0) {
+                    columnOf[column] = static_cast<int>(tuples.columns.size());
+                    tuples.columns.push_back(&facts.keys[column]);
+                    for (auto& earlier : tuples.masks)
+                        earlier.emplace_back();
+                    masks.emplace_back();
+                }
+                auto& mask = masks[static_cast<std::size_t>(columnOf[column])];
+                std::vector<std::uint8_t> own(h.LeafCount(), 0);
+                std::fill(own.begin() + m->LeafBegin(), own.begin() + m->LeafEnd(), std::uint8_t(1));
+                if (mask.empty())
+                    mask = std::move(own);
+                else {
+                    for (std::size_t i = 0; i < mask.size(); ++i)
+                        mask[i] &= own[i];
+                }
+            }
+            tuples.masks.push_back(std::move(masks));
+        }
+        for (auto& masks : tuples.masks)
+            masks.resize(tuples.columns.size());
+    }
+
     std::vector<MeasurePlan> measurePlans;
     for (int m : request.measures) {
         const Measure& measure = *cube.Measures()[static_cast<std::size_t>(m)];
@@ -459,7 +570,7 @@ std::shared_ptr<const AggregationResult> AggregationEngine::Aggregate(
         plan.needValues = plan.agg != Aggregator::Count;
         plan.needCount = plan.nullable && plan.agg != Aggregator::DistinctCount;
         plan.integerSum = (plan.agg == Aggregator::Sum || plan.agg == Aggregator::Avg)
-            && !std::holds_alternative<std::vector<double>>(plan.column->values);
+            && !std::holds_alternative<ColumnVector<double>>(plan.column->values);
         if (plan.agg == Aggregator::DistinctCount) {
             plan.words = (plan.column->distinct + 63) / 64;
             if ((cells + 1) * plan.words > kMaxDistinctWords)
@@ -470,22 +581,29 @@ std::shared_ptr<const AggregationResult> AggregationEngine::Aggregate(
         measurePlans.push_back(plan);
     }
 
+    // Distinct-count bitmaps are copied per bank and per thread only while small.
+    std::uint64_t distinctWords = 0;
+    for (const MeasurePlan& plan : measurePlans)
+        distinctWords += (cells + 1) * plan.words;
     const std::size_t rows = noRows ? 0 : static_cast<std::size_t>(facts.rowCount);
     int threads = options.threads > 0 ? options.threads : (rows >= kParallelRows ? 2 : 1);
     threads = std::clamp(threads, 1, 2);
-    if (rows < 2 * kChunk || cells > kMaxParallelCells)
+    if (rows < 2 * kChunk || cells > kMaxParallelCells || distinctWords > kSmallDistinctWords)
         threads = 1;
-    Accumulators acc = MakeAccumulators(measurePlans, cells);
+    const std::uint32_t banks = cells < kBankedCells && distinctWords * 4 <= kSmallDistinctWords ? 4 : 1;
+    Accumulators acc = MakeAccumulators(measurePlans, cells, banks);
     if (threads == 1) {
-        ScanRange(columns, measurePlans, cells, 0, rows, acc);
+        ScanRange(columns, tuples, measurePlans, cells, banks, 0, rows, acc);
     } else {
         const std::size_t half = (rows / 2 / kChunk) * kChunk;
-        Accumulators second = MakeAccumulators(measurePlans, cells);
-        std::thread worker([&] { ScanRange(columns, measurePlans, cells, half, rows, second); });
-        ScanRange(columns, measurePlans, cells, 0, half, acc);
+        Accumulators second = MakeAccumulators(measurePlans, cells, banks);
+        std::thread worker([&] { ScanRange(columns, tuples, measurePlans, cells, banks, half, rows, second); });
+        ScanRange(columns, tuples, measurePlans, cells, banks, 0, half, acc);
         worker.join();
         MergeInto(acc, second, measurePlans);
     }
+    if (banks > 1)
+        FoldBanks(acc, measurePlans, banks);
     // Integer sums become doubles (exact below 2^53) for the roll-up; drop the trash slot.
     for (std::size_t m = 0; m < measurePlans.size(); ++m) {
         if (measurePlans[m].integerSum) {

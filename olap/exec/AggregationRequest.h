@@ -12,10 +12,16 @@ namespace olap {
 //! position), under SLICER (per hierarchy, rows under any of its members;
 //! several sets on one hierarchy intersect), for MEASURES (indices into
 //! Cube::Measures()). Hierarchies not named are aggregated over all their
-//! members. The Measures hierarchy may not appear.
+//! members, so for MDX semantics the caller puts the default member of a
+//! hierarchy without an All member into the slicer. The Measures hierarchy
+//! may not appear.
 struct AggregationRequest {
     std::vector<MemberSet> groupings;
     std::vector<MemberSet> slicer;
+    //! A compound slicer on top of SLICER: rows under any of these tuples
+    //! (each tuple's members, of distinct hierarchies, must all hold). Empty:
+    //! no such restriction.
+    std::vector<std::vector<const Member*>> tupleSlicer;
     std::vector<int> measures;
 
     //! A text that identifies the request's answer (for the result cache).

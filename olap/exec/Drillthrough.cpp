@@ -56,26 +56,35 @@ DrillthroughResult Drillthrough::Run(const Cube& cube, const std::vector<MemberS
         }
         filters.push_back(std::move(f));
     }
-    const std::uint64_t rows = cube.Facts().rowCount;
-    for (std::uint64_t r = 0; r < rows; ++r) {
-        bool in = true;
+    // Rows are tested a chunk at a time, one column after the other, so the
+    // key type is resolved per chunk and not per row.
+    const auto rows = static_cast<std::size_t>(cube.Facts().rowCount);
+    constexpr std::size_t kChunk = 4096;
+    std::vector<std::uint8_t> in(kChunk);
+    for (std::size_t start = 0; start < rows; start += kChunk) {
+        const std::size_t n = std::min(kChunk, rows - start);
+        std::fill(in.begin(), in.begin() + static_cast<std::ptrdiff_t>(n), std::uint8_t(1));
         for (const Filter& f : filters) {
-            if (!f.allowed[KeyAt(*f.column, r)]) {
-                in = false;
-                break;
-            }
+            std::visit(
+                [&](const auto& keys) {
+                    for (std::size_t i = 0; i < n; ++i)
+                        in[i] &= f.allowed[keys[start + i]];
+                },
+                *f.column);
         }
-        if (!in)
-            continue;
-        if (result.m_rows.size() >= maxRows) {
-            if (!countAll) {
-                result.m_complete = false;
-                break;
+        for (std::size_t i = 0; i < n; ++i) {
+            if (!in[i])
+                continue;
+            if (result.m_rows.size() >= maxRows) {
+                if (!countAll) {
+                    result.m_complete = false;
+                    return result;
+                }
+            } else {
+                result.m_rows.push_back(start + i);
             }
-        } else {
-            result.m_rows.push_back(r);
+            ++result.m_totalRows;
         }
-        ++result.m_totalRows;
     }
     return result;
 }

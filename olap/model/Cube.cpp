@@ -119,7 +119,7 @@ const Member* Cube::FindMember(std::string_view uniqueName) const
         const Hierarchy* hierarchy = &dim->DefaultHierarchy();
         if (segments.size() > 2 && !segments[1].isKey) {
             for (const Hierarchy* h : dim->Hierarchies()) {
-                if (h != hierarchy && EqualsNoCase(h->Name(), segments[1].text)) {
+                if (h->Name() != dim->Name() && EqualsNoCase(h->Name(), segments[1].text)) {
                     if (const Member* m = FindMemberByPath(*h, std::span(segments).subspan(2)))
                         return m;
                 }

@@ -302,7 +302,7 @@ std::unique_ptr<Cube> ModelBuilder::Finish(FactTable facts)
                     ok = ok && (m_measures[i].aggregator == Aggregator::Count);
                 } else {
                     ok = ok && v.size() == rows;
-                    if constexpr (!std::is_same_v<T, std::vector<double>>) {
+                    if constexpr (!std::is_same_v<T, ColumnVector<double>>) {
                         if (ok && distinct) {
                             for (auto id : v) {
                                 if (id < 0 || static_cast<std::uint32_t>(id) >= column.distinct) {

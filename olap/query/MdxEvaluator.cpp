@@ -12,7 +12,7 @@
 #include "olap/model/Measure.h"
 #include "olap/model/Member.h"
 #include "olap/query/MdxError.h"
-#include "olap/query/ValueFormatter.h"
+#include "olap/util/ValueFormatter.h"
 
 #include <algorithm>
 #include <cmath>

@@ -286,9 +286,9 @@ bool FitsAll(const std::vector<double>& values, const std::vector<std::uint64_t>
     return true;
 }
 
-template <typename T> std::vector<T> Scaled(const std::vector<double>& values, double factor)
+template <typename T> ColumnVector<T> Scaled(const std::vector<double>& values, double factor)
 {
-    std::vector<T> out(values.size());
+    ColumnVector<T> out(values.size());
     for (std::size_t r = 0; r < values.size(); ++r)
         out[r] = static_cast<T>(std::llround(values[r] * factor));
     return out;
@@ -303,11 +303,11 @@ MeasureColumn Encode(RawMeasure& raw, Aggregator aggregator)
         column.distinct = static_cast<std::uint32_t>(raw.dictionaryTexts.size());
         column.dictionary = std::move(raw.dictionaryTexts);
         if (column.distinct <= 0x80)
-            column.values = std::vector<std::int8_t>(raw.ids.begin(), raw.ids.end());
+            column.values = ColumnVector<std::int8_t>(raw.ids.begin(), raw.ids.end());
         else if (column.distinct <= 0x8000)
-            column.values = std::vector<std::int16_t>(raw.ids.begin(), raw.ids.end());
+            column.values = ColumnVector<std::int16_t>(raw.ids.begin(), raw.ids.end());
         else
-            column.values = std::vector<std::int32_t>(raw.ids.begin(), raw.ids.end());
+            column.values = ColumnVector<std::int32_t>(raw.ids.begin(), raw.ids.end());
         return column;
     }
     if (aggregator == Aggregator::Count)
@@ -331,11 +331,11 @@ MeasureColumn Encode(RawMeasure& raw, Aggregator aggregator)
             return column;
         }
     }
-    column.values = std::move(raw.values);
+    column.values = ColumnVector<double>(raw.values.begin(), raw.values.end());
     return column;
 }
 
-template <typename T> void Remap(std::vector<T>& out, const std::vector<std::uint32_t>& nodes, const MemberTree& tree)
+template <typename T> void Remap(ColumnVector<T>& out, const std::vector<std::uint32_t>& nodes, const MemberTree& tree)
 {
     for (std::size_t r = 0; r < nodes.size(); ++r)
         out[r] = static_cast<T>(tree.LeafOrdinal(nodes[r]));

@@ -57,13 +57,13 @@ ValueColumn MakeValueColumn(int encoding, std::size_t rows)
     case 0:
         return std::monostate {};
     case 1:
-        return std::vector<double>(rows);
+        return ColumnVector<double>(rows);
     case 2:
-        return std::vector<std::int32_t>(rows);
+        return ColumnVector<std::int32_t>(rows);
     case 3:
-        return std::vector<std::int16_t>(rows);
+        return ColumnVector<std::int16_t>(rows);
     case 4:
-        return std::vector<std::int8_t>(rows);
+        return ColumnVector<std::int8_t>(rows);
     default:
         throw OlapError("unknown value encoding");
     }
@@ -298,6 +298,14 @@ std::unique_ptr<Cube> FileReader::Read()
     } catch (const std::exception&) {
         Damaged("the row count is missing");
     }
+    // Every stored column holds at least a byte per row, so a row count beyond
+    // the file's size is damage, not a reason to allocate.
+    std::error_code ec;
+    const std::uint64_t fileBytes = std::filesystem::file_size(m_db.Path(), ec);
+    auto checkFits = [&](std::uint64_t bytes) {
+        if (ec || bytes > fileBytes)
+            Damaged("the row count does not fit the file");
+    };
 
     ModelBuilder builder(meta["cube"], meta["schema"]);
     builder.SetCaption(meta["caption"]);
@@ -369,6 +377,7 @@ std::unique_ptr<Cube> FileReader::Read()
         const std::int64_t w = width.Step() ? width.Int(0) : 0;
         if (w != 1 && w != 2 && w != 4)
             Damaged("the key column " + std::to_string(d) + " is missing");
+        checkFits(rows * static_cast<std::uint64_t>(w));
         KeyColumn column = MakeKeyColumn(static_cast<int>(w), rowCount);
         std::visit([&](auto& v) { ReadColumn("key", static_cast<int>(d), v.data(), rowCount, sizeof(v[0])); }, column);
         facts.keys.push_back(std::move(column));
@@ -387,6 +396,10 @@ std::unique_ptr<Cube> FileReader::Read()
                 || stmt.Int(8) > std::int64_t(0x7FFFFFFF))
                 Damaged("measure '" + stmt.Text(1) + "' is described wrongly");
             builder.AddMeasure(stmt.Text(1), stmt.Text(2), stmt.Text(3), *aggregator, stmt.Text(5));
+            static constexpr std::uint64_t kWidths[] = {0, 8, 4, 2, 1};
+            checkFits(rows * kWidths[encoding]);
+            if (stmt.Int(9) != 0)
+                checkFits(rows / 8);
             MeasureColumn column;
             column.values = MakeValueColumn(static_cast<int>(encoding), rowCount);
             column.scale = static_cast<int>(stmt.Int(7));

@@ -17,7 +17,7 @@ double MeasureColumn::ValueAt(std::size_t row) const
             using T = std::decay_t<decltype(v)>;
             if constexpr (std::is_same_v<T, std::monostate>) {
                 return 0.0;
-            } else if constexpr (std::is_same_v<T, std::vector<double>>) {
+            } else if constexpr (std::is_same_v<T, ColumnVector<double>>) {
                 return v[row];
             } else {
                 return static_cast<double>(v[row]) / kPow10[scale];
@@ -55,10 +55,10 @@ int KeyWidthFor(std::uint64_t count)
 KeyColumn MakeKeyColumn(int width, std::size_t rows)
 {
     if (width == 1)
-        return std::vector<std::uint8_t>(rows);
+        return ColumnVector<std::uint8_t>(rows);
     if (width == 2)
-        return std::vector<std::uint16_t>(rows);
-    return std::vector<std::uint32_t>(rows);
+        return ColumnVector<std::uint16_t>(rows);
+    return ColumnVector<std::uint32_t>(rows);
 }
 
 std::uint32_t KeyAt(const KeyColumn& column, std::size_t row)

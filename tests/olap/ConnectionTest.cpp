@@ -7,7 +7,6 @@
 #include "olap/exec/ResultCache.h"
 #include "olap/query/MdxError.h"
 #include "olap/query/MdxEvaluator.h"
-#include "olap/query/ValueFormatter.h"
 #include "olap/storage/CubeFile.h"
 
 #include <gtest/gtest.h>
@@ -32,33 +31,6 @@ TEST(ConnectionString, RejectsMalformedText)
 {
     for (const char* text : {"Provider", "a=1; junk ;b=2", "=x", "a='unterminated", "a='x' y"})
         EXPECT_THROW(olap::ConnectionString::Parse(text), olap::OlapError) << text;
-}
-
-TEST(ValueFormatter, FormatsByFormatString)
-{
-    struct Case {
-        double value;
-        const char* format;
-        const char* expected;
-    };
-    const Case cases[] = {
-        {2088, "Standard", "2,088"},
-        {1234.5, "Standard", "1,234.5"},
-        {1130.5, "#,##0.00", "1,130.50"},
-        {-1130.5, "#,##0.00", "-1,130.50"},
-        {2.6055152394775, "#,##0.000", "2.606"},
-        {4.687, "0.00", "4.69"},
-        {0.25, "Percent", "25.00%"},
-        {-3, "Currency", "($3.00)"},
-        {0.5, "#", "1"},
-        {0, "#,##0;(#,##0);\"zero\"", "zero"},
-        {-5, "#,##0;(#,##0)", "(5)"},
-        {479.25, "", "479.25"},
-        {1e21, "General Number", "1e+21"},
-        {7, "\"Qty: \"0", "Qty: 7"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(olap::ValueFormatter::Format(c.value, c.format), c.expected) << c.format;
 }
 
 class LocalConnection : public ::testing::Test {

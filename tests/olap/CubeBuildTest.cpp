@@ -1,5 +1,6 @@
 #include "OlapTestSupport.h"
 
+#include "olap/model/Hierarchy.h"
 #include "olap/model/Level.h"
 #include "olap/model/Member.h"
 #include "olap/schema/SchemaReader.h"
@@ -76,6 +77,36 @@ TEST(CubeBuild, OrdinalColumnOrdersMembersAndTextKeysCompareAsNumbersWhenNumeric
             names += (names.empty() ? "" : ",") + m->Name();
         EXPECT_EQ(names, order) << attributes;
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST(CubeBuild, NamedHierarchyAndDegenerateDimension)
+{
+    olaptest::TempDir dir;
+    auto db = olaptest::MakeDatabase(dir.Path("db.sqlite"),
+        "CREATE TABLE d(id INTEGER, y INTEGER);"
+        "INSERT INTO d VALUES (1, 2023), (2, 2024);"
+        "CREATE TABLE f(d_id INTEGER, kind TEXT, v INTEGER);"
+        "INSERT INTO f VALUES (1, 'a]b', 1), (2, NULL, 2), (2, 'a]b', 3);");
+    const auto schema = olap::SchemaReader::Parse(
+        "<Schema name='S'><Cube name='C'><Table name='f'/><Dimension name='Time' foreignKey='d_id'>"
+        "<Hierarchy name='Fiscal' hasAll='false' primaryKey='id'><Table name='d'/><Level name='Year' column='y'/>"
+        "</Hierarchy></Dimension><Dimension name='Kind'><Hierarchy><Level name='Kind' column='kind'/></Hierarchy>"
+        "</Dimension><Measure name='V' column='v' aggregator='max'/></Cube></Schema>");
+    auto cube = olap::CubeBuilder::Build(schema.name, schema.cubes.front(), *db);
+    ASSERT_NE(cube->FindHierarchy("[Time.Fiscal]"), nullptr);
+    const olap::Member* y2024 = cube->FindMember("[Time.Fiscal].[2024]");
+    ASSERT_NE(y2024, nullptr);
+    EXPECT_EQ(cube->FindMember("[Time].[Fiscal].[2024]"), y2024);
+    EXPECT_EQ(cube->FindHierarchy("[Time.Fiscal]")->DefaultMember()->Name(), "2023");
+    // NULL keys become "#null" and sort first; "]" is doubled in unique names.
+    const olap::Member* kind = cube->FindMember("[Kind].[a]]b]");
+    ASSERT_NE(kind, nullptr);
+    EXPECT_EQ(cube->FindLevel("[Kind].[Kind]")->Members()[0]->Name(), "#null");
+    EXPECT_EQ(cube->FindMember("[Kind].[All Kinds]")->Children().size(), 2u);
 }
 
 } // namespace

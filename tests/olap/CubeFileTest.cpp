@@ -101,6 +101,12 @@ TEST(CubeFile, ForeignMissingAndDamagedFilesGiveClearErrors)
     olap::CubeFile::Write(*built, good);
     {
         olap::SqliteDb db(good, olap::SqliteDb::Mode::ReadWriteCreate);
+        db.Exec("UPDATE lumetra_cube SET value = '1000000000000000' WHERE key = 'rows'");
+    }
+    ExpectError(good, "row count");
+    olap::CubeFile::Write(*built, good);
+    {
+        olap::SqliteDb db(good, olap::SqliteDb::Mode::ReadWriteCreate);
         db.Exec("DELETE FROM members WHERE dim = 0 AND level = 0 AND ordinal = 1");
     }
     ExpectError(good, "damaged");

@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <sstream>
+
 namespace {
 
 class PeerCube : public ::testing::Test {
@@ -97,6 +100,88 @@ TEST_F(PeerCube, DrillthroughColumnsAndRowCount)
         EXPECT_EQ(rows.TextAt(r, 0), "2024");
         EXPECT_EQ(rows.TextAt(r, 1), "Q1");
     }
+}
+
+//! Every cell the peer recorded for the plain (no calculated member)
+//! queries of its smoke test: blocks of "# slicer:" comments, header lines
+//! (column tuples, one line per column hierarchy) and rows (row tuple, values).
+TEST_F(PeerCube, EveryRecordedSmokeCellMatches)
+{
+    std::istringstream file(olaptest::ReadText(olaptest::DataPath("peer/smoke.raw.tsv")));
+    auto split = [](const std::string& line) {
+        std::vector<std::string> fields;
+        std::string field;
+        std::istringstream stream(line);
+        while (std::getline(stream, field, '\t'))
+            fields.push_back(field);
+        if (!line.empty() && line.back() == '\t')
+            fields.emplace_back();
+        return fields;
+    };
+    std::vector<std::string> block;
+    int checked = 0;
+    auto runBlock = [&] {
+        std::vector<const olap::Member*> slicer;
+        std::vector<std::vector<std::string>> headers;
+        std::vector<std::vector<std::string>> rows;
+        bool usable = true;
+        for (const std::string& line : block) {
+            if (line.rfind("# WITH", 0) == 0 || line.rfind("# DRILLTHROUGH", 0) == 0)
+                usable = false;
+            if (line.rfind("# slicer: ", 0) == 0) {
+                std::string rest = line.substr(10);
+                std::size_t pos = 0;
+                while ((pos = rest.find("] [")) != std::string::npos) {
+                    slicer.push_back(s_cube->FindMember(rest.substr(0, pos + 1)));
+                    rest = rest.substr(pos + 2);
+                }
+                slicer.push_back(s_cube->FindMember(rest));
+            } else if (line.rfind("#", 0) == 0) {
+                continue;
+            } else if (!line.empty() && line[0] == '\t') {
+                headers.push_back(split(line));
+            } else if (!line.empty()) {
+                rows.push_back(split(line));
+            }
+        }
+        if (!usable || headers.empty())
+            return;
+        for (const auto& row : rows) {
+            std::size_t rowMembers = 0;
+            while (rowMembers < row.size() && !row[rowMembers].empty() && row[rowMembers][0] == '[')
+                ++rowMembers;
+            for (std::size_t c = rowMembers; c < headers[0].size(); ++c) {
+                std::vector<const olap::Member*> tuple = slicer;
+                for (std::size_t r = 0; r < rowMembers; ++r)
+                    tuple.push_back(s_cube->FindMember(row[r]));
+                for (const auto& header : headers)
+                    tuple.push_back(s_cube->FindMember(header[c]));
+                for (const olap::Member* m : tuple)
+                    ASSERT_NE(m, nullptr) << "unknown member in " << row[0];
+                const std::string expected = c < row.size() ? row[c] : "";
+                auto value = olap::AggregationEngine::CellValue(*s_cube, tuple);
+                if (expected.empty()) {
+                    EXPECT_FALSE(value.has_value()) << row[0] << " column " << c;
+                } else {
+                    ASSERT_TRUE(value.has_value()) << row[0] << " column " << c;
+                    const double want = std::stod(expected);
+                    EXPECT_NEAR(*value, want, 1e-9 * std::max(1.0, std::fabs(want))) << row[0] << " column " << c;
+                }
+                ++checked;
+            }
+        }
+    };
+    std::string line;
+    while (std::getline(file, line)) {
+        if (line.empty()) {
+            runBlock();
+            block.clear();
+        } else {
+            block.push_back(line);
+        }
+    }
+    runBlock();
+    EXPECT_GE(checked, 80);
 }
 
 } // namespace
