@@ -348,6 +348,7 @@ private:
                 request.slicer.push_back(MemberSet::Of(*s.member.m));
         }
         request.measures.push_back(measure.Index());
+        request.tupleSlicer = m_tupleSlicer;
         auto result = AggregationEngine::Aggregate(m_cube, request);
         return result->Value(0, 0);
     }
@@ -402,6 +403,7 @@ private:
                     request.slicer.push_back(MemberSet {m_hierarchies[i], *first.slots[i].multi});
             }
             request.measures = g.measures;
+            request.tupleSlicer = m_tupleSlicer;
             std::shared_ptr<const AggregationResult> result;
             try {
                 result = AggregationEngine::Aggregate(m_cube, request);
@@ -1020,6 +1022,9 @@ private:
     std::unordered_map<std::string, NamedSetEntry> m_sets;
     std::vector<mdx::ExprPtr> m_ownedExprs;
     std::unordered_map<std::string, std::optional<double>> m_cellCache;
+    //! Rows under any of these tuples (a WHERE set that is not a crossjoin); applies to
+    //! every stored cell of the query.
+    std::vector<std::vector<const Member*>> m_tupleSlicer;
     std::unordered_map<std::string, Pending> m_pending;
     std::unordered_map<std::string, std::unique_ptr<std::vector<const Member*>>> m_multiLists;
     bool m_collecting = false;
@@ -2357,9 +2362,27 @@ QueryResult Evaluator::Run(const mdx::Statement& statement)
             std::size_t product = 1;
             for (const auto& list : perHierarchy)
                 product *= list.size();
-            if (product != DistinctOf(s).size())
-                Fail(select.slicer->position, "a WHERE set over several hierarchies must be a crossjoin",
-                    TextOf(*select.slicer));
+            // A set that is not a crossjoin restricts the rows to those under any of its
+            // tuples; each hierarchy of it keeps all its members of the set.
+            if (product != DistinctOf(s).size()) {
+                for (const Tuple& t : s) {
+                    std::vector<const Member*> members;
+                    for (const MemberRef& r : t) {
+                        if (!r.m->IsAll())
+                            members.push_back(r.m);
+                    }
+                    if (members.empty()) {
+                        m_tupleSlicer.clear();
+                        break;
+                    }
+                    m_tupleSlicer.push_back(std::move(members));
+                }
+                for (std::size_t i = 0; i < perHierarchy.size(); ++i) {
+                    std::size_t h = static_cast<std::size_t>(IndexOf(s[0][i].Hier()));
+                    m_context[h] = Slot {DefaultOf(*m_hierarchies[h]), Intern(perHierarchy[i])};
+                }
+                perHierarchy.clear();
+            }
             for (std::size_t i = 0; i < perHierarchy.size(); ++i) {
                 std::size_t h = static_cast<std::size_t>(IndexOf(s[0][i].Hier()));
                 if (perHierarchy[i].size() == 1)
