@@ -78,8 +78,11 @@ std::vector<std::string> RawLines(const olap::CellSet& cs)
     if (!cs.axes.empty()) {
         for (std::size_t h = 0; h < cs.axes[0].hierarchies.size(); ++h) {
             std::string line(rowHierarchies, '\t');
-            for (std::size_t c = 0; c < columns; ++c)
-                line += (c ? "\t" : "") + cs.axes[0].positions[c][h].uniqueName;
+            for (std::size_t c = 0; c < columns; ++c) {
+                if (c)
+                    line += '\t';
+                line += cs.axes[0].positions[c][h].uniqueName;
+            }
             lines.push_back(line);
         }
     }
@@ -89,8 +92,11 @@ std::vector<std::string> RawLines(const olap::CellSet& cs)
             for (const auto& m : cs.axes[1].positions[r])
                 line += m.uniqueName + "\t";
         }
-        for (std::size_t c = 0; c < columns; ++c)
-            line += (c ? "\t" : "") + value(r * columns + c);
+        for (std::size_t c = 0; c < columns; ++c) {
+            if (c)
+                line += '\t';
+            line += value(r * columns + c);
+        }
         lines.push_back(line);
     }
     return lines;
