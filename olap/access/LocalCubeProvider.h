@@ -1,0 +1,32 @@
+#pragma once
+
+#include "olap/access/OlapProvider.h"
+
+#include <memory>
+
+namespace olap {
+
+class Cube;
+
+//! Cubes of a local cube file (`.cub`), answered by the engine in this process.
+class LocalCubeProvider : public OlapProvider {
+public:
+    //! Opens the cube file PATH. CATALOG, when not empty, must name the file's catalog (its
+    //! schema name), its cube or the file name without extension, ignoring case. Throws
+    //! OlapError for a missing or damaged file or a catalog it does not hold.
+    LocalCubeProvider(const std::string& path, const std::string& catalog);
+    ~LocalCubeProvider() override;
+
+    std::string Name() const override { return "MSOLAP"; }
+    std::string Catalog() const override;
+    QueryResult Execute(std::string_view mdx) override;
+    SchemaRowset Discover(SchemaRowsetKind kind, std::string_view cube) override;
+    void ClearCache() override;
+
+    const Cube& GetCube() const { return *m_cube; }
+
+private:
+    std::unique_ptr<Cube> m_cube;
+};
+
+} // namespace olap

@@ -1,0 +1,739 @@
+#include "olap/exec/AggregationEngine.h"
+
+#include "olap/exec/AggregationResult.h"
+#include "olap/exec/ResultCache.h"
+#include "olap/model/Cube.h"
+#include "olap/model/Dimension.h"
+#include "olap/model/Hierarchy.h"
+#include "olap/model/Level.h"
+#include "olap/model/Measure.h"
+#include "olap/model/Member.h"
+#include "olap/util/OlapError.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <limits>
+#include <thread>
+
+namespace olap {
+
+namespace {
+
+constexpr std::uint32_t kExcluded = std::uint32_t(1) << 30;
+constexpr std::size_t kChunk = 2048;
+constexpr std::uint64_t kMaxCells = std::uint64_t(1) << 24;
+//! Above this many cells a second thread's accumulators cost more than it saves.
+constexpr std::uint64_t kMaxParallelCells = std::uint64_t(1) << 20;
+constexpr std::uint64_t kMaxDistinctWords = std::uint64_t(1) << 25;
+//! Distinct-count bitmaps up to this many words may be copied for banks and threads.
+constexpr std::uint64_t kSmallDistinctWords = std::uint64_t(1) << 20;
+//! Grids smaller than this get four accumulator banks.
+constexpr std::uint64_t kBankedCells = 4096;
+constexpr std::uint64_t kParallelRows = std::uint64_t(1) << 18;
+constexpr double kPow10[] = {1, 10, 100, 1000, 10000, 100000, 1e6, 1e7, 1e8, 1e9};
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+//! A key column taking part in the scan: leaf key -> cell offset (already
+//! multiplied by the grouping's stride) or kExcluded.
+struct ColumnMap {
+    const KeyColumn* column = nullptr;
+    std::vector<std::uint32_t> map;
+};
+
+//! The compound slicer: rows under any of several tuples.
+struct TupleFilter {
+    std::vector<const KeyColumn*> columns;
+    //! masks[t][c]: leaves of columns[c] allowed by tuple t; empty = any.
+    std::vector<std::vector<std::vector<std::uint8_t>>> masks;
+};
+
+struct GroupingPlan {
+    std::size_t finestCount = 0;
+    //! Per requested member: range of finest positions it covers.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> ranges;
+    bool identity = true;
+};
+
+struct MeasurePlan {
+    Aggregator agg = Aggregator::Sum;
+    const MeasureColumn* column = nullptr;
+    bool nullable = false;
+    bool needValues = false;
+    bool needCount = false;
+    bool integerSum = false; //!< sum or avg of an integer-encoded column: exact int64 accumulators
+    std::size_t words = 0; //!< distinct-count: 64-bit words per cell
+};
+
+struct Accumulators {
+    std::vector<std::uint64_t> rows;
+    std::vector<std::vector<double>> values;
+    std::vector<std::vector<std::int64_t>> ints;
+    std::vector<std::vector<std::uint64_t>> counts;
+    std::vector<std::vector<std::uint64_t>> bits;
+};
+
+bool IsNullAt(const std::vector<std::uint64_t>& nulls, std::size_t row)
+{
+    return (nulls[row >> 6] >> (row & 63)) & 1u;
+}
+
+template <typename T>
+void ScanValues(const MeasurePlan& plan, const T* v, const std::uint32_t* g, std::size_t n, std::size_t base,
+    Accumulators& accumulators, std::size_t m)
+{
+    const auto& nulls = plan.column->nulls;
+    double* a = accumulators.values[m].data();
+    auto& cnt = accumulators.counts[m];
+    auto& bits = accumulators.bits[m];
+    switch (plan.agg) {
+    case Aggregator::Sum:
+    case Aggregator::Avg:
+        if constexpr (!std::is_same_v<T, double>) {
+            std::int64_t* s = accumulators.ints[m].data();
+            if (!plan.nullable) {
+                for (std::size_t i = 0; i < n; ++i)
+                    s[g[i]] += v[i];
+            } else {
+                for (std::size_t i = 0; i < n; ++i) {
+                    if (!IsNullAt(nulls, base + i)) {
+                        s[g[i]] += v[i];
+                        ++cnt[g[i]];
+                    }
+                }
+            }
+            break;
+        }
+        if (!plan.nullable) {
+            for (std::size_t i = 0; i < n; ++i)
+                a[g[i]] += static_cast<double>(v[i]);
+        } else {
+            for (std::size_t i = 0; i < n; ++i) {
+                if (!IsNullAt(nulls, base + i)) {
+                    a[g[i]] += static_cast<double>(v[i]);
+                    ++cnt[g[i]];
+                }
+            }
+        }
+        break;
+    case Aggregator::Min:
+        for (std::size_t i = 0; i < n; ++i) {
+            if (plan.nullable && IsNullAt(nulls, base + i))
+                continue;
+            a[g[i]] = std::min(a[g[i]], static_cast<double>(v[i]));
+            if (plan.nullable)
+                ++cnt[g[i]];
+        }
+        break;
+    case Aggregator::Max:
+        for (std::size_t i = 0; i < n; ++i) {
+            if (plan.nullable && IsNullAt(nulls, base + i))
+                continue;
+            a[g[i]] = std::max(a[g[i]], static_cast<double>(v[i]));
+            if (plan.nullable)
+                ++cnt[g[i]];
+        }
+        break;
+    case Aggregator::DistinctCount:
+        if constexpr (!std::is_same_v<T, double>) {
+            std::uint64_t* b = bits.data();
+            for (std::size_t i = 0; i < n; ++i) {
+                if (plan.nullable && IsNullAt(nulls, base + i))
+                    continue;
+                const std::uint64_t bit
+                    = static_cast<std::uint64_t>(g[i]) * plan.words * 64 + static_cast<std::uint32_t>(v[i]);
+                b[bit >> 6] |= std::uint64_t(1) << (bit & 63);
+            }
+        }
+        break;
+    case Aggregator::Count:
+        break;
+    }
+}
+
+//! Offsets stay below kExcluded and sums saturate at it, so a key excluded on
+//! any column keeps the row out whatever the other columns add.
+template <typename K> void MapKeys(const K* keys, const std::uint32_t* map, std::uint32_t* g, std::size_t n, bool first)
+{
+    if (first) {
+        for (std::size_t i = 0; i < n; ++i)
+            g[i] = map[keys[i]];
+    } else {
+        for (std::size_t i = 0; i < n; ++i)
+            g[i] = std::min(g[i] + map[keys[i]], kExcluded);
+    }
+}
+
+//! Accumulator slot of a row: its cell (the trash cell for excluded rows)
+//! times BANKS plus the row's bank. Spreading neighbouring rows over banks
+//! breaks the store-to-load chains that rows of one hot cell would form.
+void ScanRange(const std::vector<ColumnMap>& columns, const TupleFilter& tuples,
+    const std::vector<MeasurePlan>& measures, std::uint64_t cells, std::uint32_t banks, std::size_t begin,
+    std::size_t end, Accumulators& acc)
+{
+    const std::uint32_t bankMask = banks - 1;
+    std::uint32_t g[kChunk];
+    std::uint8_t pass[kChunk];
+    std::uint8_t all[kChunk];
+    const auto trash = static_cast<std::uint32_t>(cells);
+    for (std::size_t start = begin; start < end; start += kChunk) {
+        const std::size_t n = std::min(kChunk, end - start);
+        if (columns.empty())
+            std::fill(g, g + n, 0u);
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            std::visit([&](const auto& keys) { MapKeys(keys.data() + start, columns[c].map.data(), g, n, c == 0); },
+                *columns[c].column);
+        }
+        if (!tuples.masks.empty()) {
+            std::fill(pass, pass + n, std::uint8_t(0));
+            for (const auto& tuple : tuples.masks) {
+                std::fill(all, all + n, std::uint8_t(1));
+                for (std::size_t c = 0; c < tuple.size(); ++c) {
+                    if (tuple[c].empty())
+                        continue;
+                    const std::uint8_t* mask = tuple[c].data();
+                    std::visit(
+                        [&](const auto& keys) {
+                            for (std::size_t i = 0; i < n; ++i)
+                                all[i] &= mask[keys[start + i]];
+                        },
+                        *tuples.columns[c]);
+                }
+                for (std::size_t i = 0; i < n; ++i)
+                    pass[i] |= all[i];
+            }
+            for (std::size_t i = 0; i < n; ++i)
+                g[i] = pass[i] ? g[i] : kExcluded;
+        }
+        for (std::size_t i = 0; i < n; ++i)
+            g[i] = std::min(g[i], trash) * banks + (static_cast<std::uint32_t>(i) & bankMask);
+        std::uint64_t* rows = acc.rows.data();
+        for (std::size_t i = 0; i < n; ++i)
+            ++rows[g[i]];
+        for (std::size_t m = 0; m < measures.size(); ++m) {
+            const MeasurePlan& plan = measures[m];
+            if (!plan.needValues) {
+                if (plan.needCount) {
+                    const auto& nulls = plan.column->nulls;
+                    auto& cnt = acc.counts[m];
+                    for (std::size_t i = 0; i < n; ++i)
+                        cnt[g[i]] += IsNullAt(nulls, start + i) ? 0u : 1u;
+                }
+                continue;
+            }
+            std::visit(
+                [&](const auto& v) {
+                    using T = std::decay_t<decltype(v)>;
+                    if constexpr (!std::is_same_v<T, std::monostate>)
+                        ScanValues(plan, v.data() + start, g, n, start, acc, m);
+                },
+                plan.column->values);
+        }
+    }
+}
+
+Accumulators MakeAccumulators(const std::vector<MeasurePlan>& measures, std::uint64_t cells, std::uint32_t banks)
+{
+    Accumulators acc;
+    const std::size_t slots = (static_cast<std::size_t>(cells) + 1) * banks;
+    acc.rows.assign(slots, 0);
+    acc.values.resize(measures.size());
+    acc.ints.resize(measures.size());
+    acc.counts.resize(measures.size());
+    acc.bits.resize(measures.size());
+    for (std::size_t m = 0; m < measures.size(); ++m) {
+        const MeasurePlan& plan = measures[m];
+        if (plan.agg == Aggregator::DistinctCount) {
+            acc.bits[m].assign(slots * plan.words, 0);
+            continue;
+        }
+        if (plan.integerSum) {
+            acc.ints[m].assign(slots, 0);
+        } else if (plan.needValues) {
+            double init = 0.0;
+            if (plan.agg == Aggregator::Min)
+                init = std::numeric_limits<double>::infinity();
+            else if (plan.agg == Aggregator::Max)
+                init = -std::numeric_limits<double>::infinity();
+            acc.values[m].assign(slots, init);
+        }
+        if (plan.needCount)
+            acc.counts[m].assign(slots, 0);
+    }
+    return acc;
+}
+
+void MergeInto(Accumulators& into, const Accumulators& from, const std::vector<MeasurePlan>& measures)
+{
+    for (std::size_t i = 0; i < into.rows.size(); ++i)
+        into.rows[i] += from.rows[i];
+    for (std::size_t m = 0; m < measures.size(); ++m) {
+        auto& a = into.values[m];
+        const auto& b = from.values[m];
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            if (measures[m].agg == Aggregator::Min)
+                a[i] = std::min(a[i], b[i]);
+            else if (measures[m].agg == Aggregator::Max)
+                a[i] = std::max(a[i], b[i]);
+            else
+                a[i] += b[i];
+        }
+        for (std::size_t i = 0; i < into.ints[m].size(); ++i)
+            into.ints[m][i] += from.ints[m][i];
+        for (std::size_t i = 0; i < into.counts[m].size(); ++i)
+            into.counts[m][i] += from.counts[m][i];
+        for (std::size_t i = 0; i < into.bits[m].size(); ++i)
+            into.bits[m][i] |= from.bits[m][i];
+    }
+}
+
+//! Folds the BANKS slots of each cell into one.
+void FoldBanks(Accumulators& acc, const std::vector<MeasurePlan>& measures, std::uint32_t banks)
+{
+    auto fold = [&](auto& v, std::size_t width, auto combine) {
+        if (v.empty())
+            return;
+        const std::size_t cells = v.size() / width / banks;
+        for (std::size_t c = 0; c < cells; ++c) {
+            for (std::size_t k = 0; k < width; ++k) {
+                auto value = v[(c * banks) * width + k];
+                for (std::size_t b = 1; b < banks; ++b)
+                    value = combine(value, v[(c * banks + b) * width + k]);
+                v[c * width + k] = value;
+            }
+        }
+        v.resize(cells * width);
+    };
+    auto add = [](auto a, auto b) { return a + b; };
+    fold(acc.rows, 1, add);
+    for (std::size_t m = 0; m < measures.size(); ++m) {
+        if (measures[m].agg == Aggregator::Min)
+            fold(acc.values[m], 1, [](double a, double b) { return std::min(a, b); });
+        else if (measures[m].agg == Aggregator::Max)
+            fold(acc.values[m], 1, [](double a, double b) { return std::max(a, b); });
+        else
+            fold(acc.values[m], 1, add);
+        fold(acc.ints[m], 1, add);
+        fold(acc.counts[m], 1, add);
+        fold(acc.bits[m], measures[m].words, [](std::uint64_t a, std::uint64_t b) { return a | b; });
+    }
+}
+
+//! Rolls one axis of a row-major grid from FIN positions to RANGES.size()
+//! positions; WIDTH elements per cell, COMBINE folds an element into another.
+template <typename T, typename Combine>
+std::vector<T> RollAxis(const std::vector<T>& in, std::size_t outer, std::size_t fin, std::size_t inner,
+    std::size_t width, const std::vector<std::pair<std::uint32_t, std::uint32_t>>& ranges, T init, Combine combine)
+{
+    const std::size_t rout = ranges.size();
+    std::vector<T> out(outer * rout * inner * width, init);
+    const std::size_t rowIn = inner * width;
+    for (std::size_t o = 0; o < outer; ++o) {
+        for (std::size_t r = 0; r < rout; ++r) {
+            T* dst = out.data() + (o * rout + r) * rowIn;
+            for (std::uint32_t f = ranges[r].first; f < ranges[r].second; ++f) {
+                const T* src = in.data() + (o * fin + f) * rowIn;
+                for (std::size_t k = 0; k < rowIn; ++k)
+                    dst[k] = combine(dst[k], src[k]);
+            }
+        }
+    }
+    return out;
+}
+
+std::string MemberKey(const Member* m)
+{
+    return std::to_string(m->Depth()) + "." + std::to_string(m->Ordinal()) + ",";
+}
+
+const Hierarchy& CheckSet(const Cube& cube, const MemberSet& set, const char* what)
+{
+    if (!set.hierarchy || set.hierarchy->FactColumn() < 0
+        || static_cast<std::size_t>(set.hierarchy->FactColumn()) >= cube.FactHierarchies().size()
+        || cube.FactHierarchies()[static_cast<std::size_t>(set.hierarchy->FactColumn())] != set.hierarchy)
+        throw OlapError(std::string("aggregation request: ") + what
+            + " names a hierarchy that is not a dimension of cube '" + cube.Name() + "'");
+    for (const Member* m : set.members) {
+        if (!m || &m->GetHierarchy() != set.hierarchy)
+            throw OlapError(std::string("aggregation request: ") + what + " of " + set.hierarchy->UniqueName()
+                + " holds a member of another hierarchy");
+    }
+    return *set.hierarchy;
+}
+
+} // namespace
+
+std::string AggregationRequest::CacheKey() const
+{
+    std::string key;
+    for (const MemberSet& set : groupings) {
+        key += 'G';
+        key += set.hierarchy ? std::to_string(set.hierarchy->FactColumn()) : "?";
+        key += ':';
+        for (const Member* m : set.members)
+            key += MemberKey(m);
+    }
+    for (const MemberSet& set : slicer) {
+        key += 'S';
+        key += set.hierarchy ? std::to_string(set.hierarchy->FactColumn()) : "?";
+        key += ':';
+        for (const Member* m : set.members)
+            key += MemberKey(m);
+    }
+    for (const auto& tuple : tupleSlicer) {
+        key += 'T';
+        for (const Member* m : tuple) {
+            key += m ? std::to_string(m->GetHierarchy().FactColumn()) : "?";
+            key += ':';
+            key += m ? MemberKey(m) : "?";
+        }
+    }
+    key += 'M';
+    for (int m : measures)
+        key += std::to_string(m) + ",";
+    return key;
+}
+
+std::shared_ptr<const AggregationResult> AggregationEngine::Aggregate(
+    const Cube& cube, const AggregationRequest& request, const Options& options)
+{
+    const std::string cacheKey = options.useCache ? request.CacheKey() : std::string();
+    if (options.useCache) {
+        if (auto cached = cube.Cache().Find(cacheKey))
+            return cached;
+    }
+    const FactTable& facts = cube.Facts();
+    for (int m : request.measures) {
+        if (m < 0 || static_cast<std::size_t>(m) >= cube.Measures().size())
+            throw OlapError(
+                "aggregation request: no measure number " + std::to_string(m) + " in cube '" + cube.Name() + "'");
+    }
+
+    // Slicer: per hierarchy the set of leaves allowed (intersection over its sets).
+    const std::size_t hierarchyCount = cube.FactHierarchies().size();
+    std::vector<std::vector<std::uint8_t>> allowed(hierarchyCount);
+    bool noRows = false;
+    for (const MemberSet& set : request.slicer) {
+        const Hierarchy& h = CheckSet(cube, set, "a slicer set");
+        std::vector<std::uint8_t> mask(h.LeafCount(), 0);
+        for (const Member* m : set.members)
+            std::fill(mask.begin() + m->LeafBegin(), mask.begin() + m->LeafEnd(), std::uint8_t(1));
+        auto& current = allowed[static_cast<std::size_t>(h.FactColumn())];
+        if (current.empty())
+            current = std::move(mask);
+        else {
+            for (std::size_t i = 0; i < current.size(); ++i)
+                current[i] &= mask[i];
+        }
+    }
+
+    auto result = std::make_shared<AggregationResult>();
+    result->m_measures = request.measures;
+    std::vector<GroupingPlan> plans(request.groupings.size());
+    std::vector<ColumnMap> columns;
+    std::vector<bool> used(hierarchyCount, false);
+    std::uint64_t cells = 1;
+    std::vector<std::size_t> finestSizes;
+    for (std::size_t gi = 0; gi < request.groupings.size(); ++gi) {
+        const MemberSet& set = request.groupings[gi];
+        const Hierarchy& h = CheckSet(cube, set, "a grouping");
+        const auto column = static_cast<std::size_t>(h.FactColumn());
+        if (used[column])
+            throw OlapError("aggregation request: hierarchy " + h.UniqueName() + " is grouped twice");
+        used[column] = true;
+        result->m_members.push_back(set.members);
+        std::unordered_map<const Member*, std::uint32_t> positions;
+        for (std::size_t i = 0; i < set.members.size(); ++i)
+            positions.emplace(set.members[i], static_cast<std::uint32_t>(i));
+        result->m_positions.push_back(std::move(positions));
+
+        int finest = 0;
+        for (const Member* m : set.members)
+            finest = std::max(finest, m->Depth());
+        const Level& level = *h.Levels()[static_cast<std::size_t>(finest)];
+        const auto toLevel = h.LeafToLevel(finest);
+        std::vector<std::uint8_t> included(level.Members().size(), 0);
+        for (const Member* m : set.members) {
+            if (m->LeafBegin() >= m->LeafEnd())
+                continue;
+            std::fill(included.begin() + toLevel[m->LeafBegin()], included.begin() + toLevel[m->LeafEnd() - 1] + 1,
+                std::uint8_t(1));
+        }
+        std::vector<std::uint32_t> compact(included.size() + 1, 0);
+        std::uint32_t count = 0;
+        for (std::size_t i = 0; i < included.size(); ++i) {
+            compact[i] = count;
+            count += included[i];
+        }
+        compact[included.size()] = count;
+        GroupingPlan& plan = plans[gi];
+        plan.finestCount = count;
+        for (std::size_t i = 0; i < set.members.size(); ++i) {
+            const Member* m = set.members[i];
+            std::pair<std::uint32_t, std::uint32_t> range {0, 0};
+            if (m->LeafBegin() < m->LeafEnd())
+                range = {compact[toLevel[m->LeafBegin()]], compact[toLevel[m->LeafEnd() - 1]] + 1};
+            plan.ranges.push_back(range);
+            if (range.first != i || range.second != i + 1)
+                plan.identity = false;
+        }
+        if (plan.ranges.size() != count)
+            plan.identity = false;
+        finestSizes.push_back(count);
+        cells *= std::max<std::uint64_t>(count, 1);
+        if (count == 0)
+            noRows = true;
+        if (cells > kMaxCells)
+            throw OlapError("aggregation request over cube '" + cube.Name() + "' needs more than "
+                + std::to_string(kMaxCells) + " cells; narrow the axes or add a slicer");
+
+        ColumnMap map;
+        map.column = &facts.keys[column];
+        map.map.resize(h.LeafCount());
+        const auto& mask = allowed[column];
+        for (std::uint32_t leaf = 0; leaf < h.LeafCount(); ++leaf) {
+            const std::uint32_t o = toLevel[leaf];
+            const bool in = included[o] && (mask.empty() || mask[leaf]);
+            map.map[leaf] = in ? compact[o] : kExcluded;
+        }
+        columns.push_back(std::move(map));
+    }
+    // Multiply the grouping columns' offsets by their strides (last grouping fastest).
+    {
+        std::uint64_t stride = 1;
+        for (std::size_t gi = columns.size(); gi-- > 0;) {
+            for (auto& v : columns[gi].map) {
+                if (v != kExcluded)
+                    v *= stride;
+            }
+            stride *= std::max<std::size_t>(finestSizes[gi], 1);
+        }
+    }
+    // Slicer-only hierarchies become filters (offset 0) unless they allow every leaf.
+    for (std::size_t c = 0; c < hierarchyCount; ++c) {
+        if (used[c] || allowed[c].empty())
+            continue;
+        const auto& mask = allowed[c];
+        if (std::all_of(mask.begin(), mask.end(), [](std::uint8_t b) { return b != 0; }))
+            continue;
+        if (std::none_of(mask.begin(), mask.end(), [](std::uint8_t b) { return b != 0; }))
+            noRows = true;
+        ColumnMap map;
+        map.column = &facts.keys[c];
+        map.map.resize(mask.size());
+        for (std::size_t leaf = 0; leaf < mask.size(); ++leaf)
+            map.map[leaf] = mask[leaf] ? 0 : kExcluded;
+        columns.push_back(std::move(map));
+    }
+
+    TupleFilter tuples;
+    if (!request.tupleSlicer.empty()) {
+        std::vector<int> columnOf(hierarchyCount, -1);
+        for (const auto& tuple : request.tupleSlicer) {
+            std::vector<std::vector<std::uint8_t>> masks(tuples.columns.size());
+            for (const Member* m : tuple) {
+                MemberSet one;
+                one.hierarchy = m ? &m->GetHierarchy() : nullptr;
+                one.members.push_back(m);
+                const Hierarchy& h = CheckSet(cube, one, "a slicer tuple");
+                const auto column = static_cast<std::size_t>(h.FactColumn());
+                if (columnOf[column] < 0) {
+                    columnOf[column] = static_cast<int>(tuples.columns.size());
+                    tuples.columns.push_back(&facts.keys[column]);
+                    for (auto& earlier : tuples.masks)
+                        earlier.emplace_back();
+                    masks.emplace_back();
+                }
+                auto& mask = masks[static_cast<std::size_t>(columnOf[column])];
+                std::vector<std::uint8_t> own(h.LeafCount(), 0);
+                std::fill(own.begin() + m->LeafBegin(), own.begin() + m->LeafEnd(), std::uint8_t(1));
+                if (mask.empty())
+                    mask = std::move(own);
+                else {
+                    for (std::size_t i = 0; i < mask.size(); ++i)
+                        mask[i] &= own[i];
+                }
+            }
+            tuples.masks.push_back(std::move(masks));
+        }
+        for (auto& masks : tuples.masks)
+            masks.resize(tuples.columns.size());
+    }
+
+    std::vector<MeasurePlan> measurePlans;
+    for (int m : request.measures) {
+        const Measure& measure = *cube.Measures()[static_cast<std::size_t>(m)];
+        MeasurePlan plan;
+        plan.agg = measure.GetAggregator();
+        plan.column = &facts.measures[static_cast<std::size_t>(m)];
+        plan.nullable = !plan.column->nulls.empty();
+        plan.needValues = plan.agg != Aggregator::Count;
+        plan.needCount = plan.nullable && plan.agg != Aggregator::DistinctCount;
+        plan.integerSum = (plan.agg == Aggregator::Sum || plan.agg == Aggregator::Avg)
+            && !std::holds_alternative<ColumnVector<double>>(plan.column->values);
+        if (plan.agg == Aggregator::DistinctCount) {
+            plan.words = (plan.column->distinct + 63) / 64;
+            if ((cells + 1) * plan.words > kMaxDistinctWords)
+                throw OlapError("aggregation request over cube '" + cube.Name()
+                    + "': too many cells for the distinct count of '" + measure.Name()
+                    + "'; narrow the axes or add a slicer");
+        }
+        measurePlans.push_back(plan);
+    }
+
+    // Distinct-count bitmaps are copied per bank and per thread only while small.
+    std::uint64_t distinctWords = 0;
+    for (const MeasurePlan& plan : measurePlans)
+        distinctWords += (cells + 1) * plan.words;
+    const std::size_t rows = noRows ? 0 : static_cast<std::size_t>(facts.rowCount);
+    int threads = options.threads > 0 ? options.threads : (rows >= kParallelRows ? 2 : 1);
+    threads = std::clamp(threads, 1, 2);
+    if (rows < 2 * kChunk || cells > kMaxParallelCells || distinctWords > kSmallDistinctWords)
+        threads = 1;
+    const std::uint32_t banks = cells < kBankedCells && distinctWords * 4 <= kSmallDistinctWords ? 4 : 1;
+    Accumulators acc = MakeAccumulators(measurePlans, cells, banks);
+    if (threads == 1) {
+        ScanRange(columns, tuples, measurePlans, cells, banks, 0, rows, acc);
+    } else {
+        const std::size_t half = (rows / 2 / kChunk) * kChunk;
+        Accumulators second = MakeAccumulators(measurePlans, cells, banks);
+        std::thread worker([&] { ScanRange(columns, tuples, measurePlans, cells, banks, half, rows, second); });
+        ScanRange(columns, tuples, measurePlans, cells, banks, 0, half, acc);
+        worker.join();
+        MergeInto(acc, second, measurePlans);
+    }
+    if (banks > 1)
+        FoldBanks(acc, measurePlans, banks);
+    // Integer sums become doubles (exact below 2^53) for the roll-up; drop the trash slot.
+    for (std::size_t m = 0; m < measurePlans.size(); ++m) {
+        if (measurePlans[m].integerSum) {
+            acc.values[m].assign(acc.ints[m].begin(), acc.ints[m].end());
+            std::vector<std::int64_t>().swap(acc.ints[m]);
+        }
+    }
+    acc.rows.resize(static_cast<std::size_t>(cells));
+    for (std::size_t m = 0; m < measurePlans.size(); ++m) {
+        if (!acc.values[m].empty())
+            acc.values[m].resize(static_cast<std::size_t>(cells));
+        if (!acc.counts[m].empty())
+            acc.counts[m].resize(static_cast<std::size_t>(cells));
+        if (!acc.bits[m].empty())
+            acc.bits[m].resize(static_cast<std::size_t>(cells) * measurePlans[m].words);
+    }
+
+    // Roll the finest grid up to the requested members, one grouping at a time.
+    std::vector<std::size_t> sizes;
+    for (std::size_t s : finestSizes)
+        sizes.push_back(std::max<std::size_t>(s, 1));
+    for (std::size_t gi = 0; gi < plans.size(); ++gi) {
+        if (plans[gi].identity)
+            continue;
+        std::size_t outer = 1;
+        std::size_t inner = 1;
+        for (std::size_t k = 0; k < gi; ++k)
+            outer *= sizes[k];
+        for (std::size_t k = gi + 1; k < sizes.size(); ++k)
+            inner *= sizes[k];
+        const std::size_t fin = sizes[gi];
+        const auto& ranges = plans[gi].ranges;
+        auto add = [](auto a, auto b) { return a + b; };
+        acc.rows = RollAxis<std::uint64_t>(acc.rows, outer, fin, inner, 1, ranges, 0, add);
+        for (std::size_t m = 0; m < measurePlans.size(); ++m) {
+            const MeasurePlan& plan = measurePlans[m];
+            if (!acc.values[m].empty()) {
+                if (plan.agg == Aggregator::Min)
+                    acc.values[m] = RollAxis<double>(acc.values[m], outer, fin, inner, 1, ranges,
+                        std::numeric_limits<double>::infinity(), [](double a, double b) { return std::min(a, b); });
+                else if (plan.agg == Aggregator::Max)
+                    acc.values[m] = RollAxis<double>(acc.values[m], outer, fin, inner, 1, ranges,
+                        -std::numeric_limits<double>::infinity(), [](double a, double b) { return std::max(a, b); });
+                else
+                    acc.values[m] = RollAxis<double>(acc.values[m], outer, fin, inner, 1, ranges, 0.0, add);
+            }
+            if (!acc.counts[m].empty())
+                acc.counts[m] = RollAxis<std::uint64_t>(acc.counts[m], outer, fin, inner, 1, ranges, 0, add);
+            if (!acc.bits[m].empty())
+                acc.bits[m] = RollAxis<std::uint64_t>(acc.bits[m], outer, fin, inner, plan.words, ranges, 0,
+                    [](std::uint64_t a, std::uint64_t b) { return a | b; });
+        }
+        sizes[gi] = ranges.size();
+    }
+
+    std::size_t outCells = 1;
+    for (std::size_t s : sizes)
+        outCells *= s;
+    if (noRows) {
+        outCells = 1;
+        for (const auto& members : result->m_members)
+            outCells *= members.size();
+        acc.rows.assign(outCells, 0);
+    }
+    result->m_strides.assign(result->m_members.size(), 1);
+    for (std::size_t gi = result->m_members.size(); gi-- > 1;)
+        result->m_strides[gi - 1] = result->m_strides[gi] * result->m_members[gi].size();
+    result->m_rows = std::move(acc.rows);
+    const std::size_t slots = measurePlans.size();
+    result->m_values.assign(outCells * slots, kNaN);
+    for (std::size_t c = 0; c < outCells && !noRows; ++c) {
+        if (result->m_rows[c] == 0)
+            continue;
+        for (std::size_t m = 0; m < slots; ++m) {
+            const MeasurePlan& plan = measurePlans[m];
+            const double scale = kPow10[plan.column->scale];
+            const std::uint64_t n = plan.needCount ? acc.counts[m][c] : result->m_rows[c];
+            double value = kNaN;
+            switch (plan.agg) {
+            case Aggregator::Sum:
+                if (n > 0)
+                    value = acc.values[m][c] / scale;
+                break;
+            case Aggregator::Count:
+                value = static_cast<double>(n);
+                break;
+            case Aggregator::Avg:
+                if (n > 0)
+                    value = acc.values[m][c] / (static_cast<double>(n) * scale);
+                break;
+            case Aggregator::Min:
+            case Aggregator::Max:
+                if (n > 0)
+                    value = acc.values[m][c] / scale;
+                break;
+            case Aggregator::DistinctCount: {
+                std::uint64_t bits = 0;
+                const std::uint64_t* w = acc.bits[m].data() + c * plan.words;
+                for (std::size_t k = 0; k < plan.words; ++k)
+                    bits += static_cast<std::uint64_t>(std::popcount(w[k]));
+                value = static_cast<double>(bits);
+                break;
+            }
+            }
+            result->m_values[c * slots + m] = value;
+        }
+    }
+    if (options.useCache)
+        cube.Cache().Insert(cacheKey, result);
+    return result;
+}
+
+std::optional<double> AggregationEngine::CellValue(const Cube& cube, std::span<const Member* const> tuple)
+{
+    AggregationRequest request;
+    const Measure* measure = cube.DefaultMeasure();
+    for (const Member* m : tuple) {
+        if (m->MeasureIndex() >= 0) {
+            measure = cube.Measures()[static_cast<std::size_t>(m->MeasureIndex())];
+            continue;
+        }
+        if (m->IsAll())
+            continue;
+        request.slicer.push_back(MemberSet::Of(*m));
+    }
+    if (!measure)
+        return std::nullopt;
+    request.measures.push_back(measure->Index());
+    auto result = Aggregate(cube, request);
+    return result->Value(0, 0);
+}
+
+} // namespace olap

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "olap/mdx/Statement.h"
+#include "olap/query/QueryResult.h"
+
+#include <string_view>
+
+namespace olap {
+
+class Cube;
+
+//! Answers MDX statements over one cube.
+//!
+//! Names resolve against the cube (members by unique name or name path, `&[key]`
+//! segments, levels, hierarchies, dimensions, measures), the query's WITH MEMBER / WITH SET
+//! definitions and the cube's own calculated members and sets. Cells are computed through
+//! the aggregation engine: the stored cells a grid needs are collected first and fetched
+//! with one request per combination of levels, so a grid costs a few scans, not one per
+//! cell. Empty cells stay empty (a count over no rows too); NON EMPTY drops positions whose
+//! cells are all empty.
+class MdxEvaluator {
+public:
+    //! Runs STATEMENT (SELECT or DRILLTHROUGH) against CUBE. Throws MdxError for a name or
+    //! semantic error (with its position and offending text) and OlapError when the engine
+    //! cannot answer.
+    static QueryResult Execute(const Cube& cube, const mdx::Statement& statement);
+    //! Parses TEXT (one statement) and runs it. A syntax error throws MdxError with the
+    //! parser's message.
+    static QueryResult Execute(const Cube& cube, std::string_view text);
+};
+
+} // namespace olap

@@ -1,0 +1,172 @@
+// Connection strings, opening local cube files, running MDX and discovery through a connection.
+#include "OlapTestSupport.h"
+
+#include "../../tools/lumetra-mdx/MdxOutput.h"
+#include "olap/access/Connection.h"
+#include "olap/access/ConnectionString.h"
+#include "olap/exec/ResultCache.h"
+#include "olap/query/MdxError.h"
+#include "olap/query/MdxEvaluator.h"
+#include "olap/storage/CubeFile.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ConnectionString, ParsesPairsAsTheConnectDialogWritesThem)
+{
+    auto cs = olap::ConnectionString::Parse(
+        " Provider=MSOLAP.2; Data Source = /data/My Sales.cub ;Initial Catalog=Sales;; pwd=\"a;b\"\"c\" ;");
+    EXPECT_EQ(cs.Get("provider"), "MSOLAP.2");
+    EXPECT_EQ(cs.Get("DATA SOURCE"), "/data/My Sales.cub");
+    EXPECT_EQ(cs.Get("Initial Catalog"), "Sales");
+    EXPECT_EQ(cs.Get("PWD"), "a;b\"c");
+    EXPECT_EQ(cs.Get("User ID"), std::nullopt);
+    EXPECT_EQ(cs.Pairs().size(), 4u);
+    EXPECT_EQ(olap::ConnectionString::Parse("a=1;A=2").Get("a"), "2");
+    EXPECT_EQ(olap::ConnectionString::Parse("").Pairs().size(), 0u);
+}
+
+TEST(ConnectionString, RejectsMalformedText)
+{
+    for (const char* text : {"Provider", "a=1; junk ;b=2", "=x", "a='unterminated", "a='x' y"})
+        EXPECT_THROW(olap::ConnectionString::Parse(text), olap::OlapError) << text;
+}
+
+class LocalConnection : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        auto cube = olaptest::BuildTinyCube(m_dir);
+        m_path = m_dir.Path("Tiny Shop.cub");
+        olap::CubeFile::Write(*cube, m_path);
+    }
+
+    olaptest::TempDir m_dir;
+    std::string m_path;
+};
+
+TEST_F(LocalConnection, RunsMdxIntoACellSet)
+{
+    auto connection = olap::Connection::Open("Provider=MSOLAP.2; Data Source=" + m_path + "; Initial Catalog=Tiny");
+    olap::QueryResult r = connection->Execute("SELECT {[Measures].[Qty], [Measures].[Avg Price]} ON COLUMNS, "
+                                              "[Time].[Year].Members ON ROWS FROM [Shop]");
+    ASSERT_EQ(r.kind, olap::QueryResult::Kind::CellSet);
+    const olap::CellSet& cs = r.cellSet;
+    ASSERT_EQ(cs.axes.size(), 2u);
+    EXPECT_EQ(cs.axes[0].hierarchies, std::vector<std::string> {"[Measures]"});
+    ASSERT_EQ(cs.axes[1].positions.size(), 2u);
+    const olap::CellSet::Member& y2024 = cs.axes[1].positions[1][0];
+    EXPECT_EQ(y2024.uniqueName, "[Time].[2024]");
+    EXPECT_EQ(y2024.caption, "2024");
+    EXPECT_EQ(y2024.levelUniqueName, "[Time].[Year]");
+    EXPECT_EQ(y2024.levelDepth, 1);
+    EXPECT_EQ(y2024.childCount, 2u);
+    EXPECT_EQ(y2024.parentUniqueName, "[Time].[All Periods]");
+    // 2023: qty 2+1+3+5 = 11; avg price over the three non-NULL prices (1.5+2.25+0.99)/3.
+    const olap::CellSet::Cell& qty2023 = cs.cells[cs.CellOrdinal(std::vector<std::size_t> {0, 0})];
+    EXPECT_EQ(qty2023.value, 11);
+    EXPECT_EQ(qty2023.formatted, "11");
+    const olap::CellSet::Cell& avg2023 = cs.cells[cs.CellOrdinal(std::vector<std::size_t> {1, 0})];
+    EXPECT_NEAR(*avg2023.value, 1.58, 1e-12);
+    EXPECT_EQ(avg2023.formatted, "1.58");
+    // The connection stays usable after an error.
+    EXPECT_THROW(connection->Execute("SELECT FROM [Shop] WHERE [Time].[1999]"), olap::MdxError);
+    EXPECT_EQ(connection->Execute("SELECT FROM [Shop]").cellSet.cells.at(0).value, 24);
+}
+
+TEST_F(LocalConnection, DiscoversTheCube)
+{
+    auto connection = olap::Connection::Open("Data Source=" + m_path);
+    using K = olap::SchemaRowsetKind;
+    EXPECT_EQ(connection->Discover(K::Cubes).rows, (std::vector<std::vector<std::string>> {{"Tiny", "Shop", "Shop"}}));
+    EXPECT_EQ(connection->Discover(K::Dimensions, "shop").rows.size(), 4u);
+    EXPECT_EQ(connection->Discover(K::Hierarchies).rows.size(), 4u);
+    // Measures level, Time (All, Year, Quarter), Product (All, Category, Product), Channel (All, Channel).
+    EXPECT_EQ(connection->Discover(K::Levels).rows.size(), 9u);
+    // 7 measures; Time 1+2+4; Product 1+3+5; Channel 1+2.
+    EXPECT_EQ(connection->Discover(K::Members).rows.size(), 26u);
+    auto measures = connection->Discover(K::Measures);
+    ASSERT_EQ(measures.rows.size(), 8u);
+    EXPECT_EQ(measures.rows.back()[2], "[Measures].[Qty per Row]");
+    EXPECT_THROW(connection->Discover(K::Cubes, "Sales"), olap::OlapError);
+}
+
+TEST_F(LocalConnection, OpenErrorsNameTheProblem)
+{
+    auto message = [](const std::string& cs) {
+        try {
+            olap::Connection::Open(cs);
+        } catch (const olap::OlapError& e) {
+            return std::string(e.what());
+        }
+        return std::string("no error");
+    };
+    EXPECT_NE(
+        message("Provider=SQLOLEDB; Data Source=" + m_path).find("'SQLOLEDB' is not supported"), std::string::npos);
+    EXPECT_NE(message("Provider=MSOLAP").find("no Data Source"), std::string::npos);
+    EXPECT_NE(message("Data Source=" + m_path + "; Initial Catalog=Other").find("Catalog 'Other'"), std::string::npos);
+    EXPECT_NE(message("Data Source=" + m_dir.Path("missing.cub")), "no error");
+    EXPECT_NO_THROW(olap::Connection::Open("provider=msolap; data source=" + m_path + "; initial catalog=tiny shop"));
+}
+
+} // namespace
+
+namespace {
+
+// A grid costs one aggregation request per combination of levels, not one per cell.
+TEST(MdxEvaluatorPasses, OneRequestPerLevelCombination)
+{
+    olaptest::TempDir dir;
+    auto cube = olaptest::BuildTinyCube(dir);
+    struct Case {
+        const char* query;
+        std::uint64_t requests;
+    };
+    const Case cases[] = {
+        {"SELECT {[Measures].[Qty], [Measures].[Customers]} ON 0, [Time].[Year].Members * [Product].[Category].Members "
+         "ON 1 FROM [Shop] WHERE [Channel].[Web]",
+            1},
+        // Subtotals: (All, Category) and (Year, Category).
+        {"SELECT [Product].[Category].Members ON 0, {[Time].[All Periods], [Time].[Year].Members} ON 1 FROM [Shop]", 2},
+        // NON EMPTY and a calculated measure reuse the cells of the grid.
+        {"WITH MEMBER [Measures].[Twice] AS [Measures].[Qty] * 2 SELECT NON EMPTY {[Measures].[Qty], "
+         "[Measures].[Twice]} "
+         "ON 0, NON EMPTY [Product].[Product].Members ON 1 FROM [Shop]",
+            1},
+        // Filter reads the cells it needs in one request, then the grid is answered from them.
+        {"SELECT Filter([Product].[Product].Members, [Measures].[Qty] > 3) ON 0 FROM [Shop]", 1},
+    };
+    for (const Case& c : cases) {
+        cube->Cache().Clear();
+        std::uint64_t before = cube->Cache().Misses();
+        olap::MdxEvaluator::Execute(*cube, c.query);
+        EXPECT_EQ(cube->Cache().Misses() - before, c.requests) << c.query;
+    }
+}
+
+TEST(LumetraMdxOutput, SplitsScriptsAtSemicolonsThatEndALine)
+{
+    auto statements = lumetra_mdx::SplitStatements("-- first\nSELECT 'a;b' ON 0\nFROM [Shop];\n\n-- only a comment;\n"
+                                                   "SELECT FROM [Shop] ;  \nSELECT FROM [Shop]");
+    ASSERT_EQ(statements.size(), 3u);
+    EXPECT_EQ(statements[0], "-- first\nSELECT 'a;b' ON 0\nFROM [Shop]\n");
+    EXPECT_EQ(statements[1], "\n-- only a comment;\nSELECT FROM [Shop] \n");
+    EXPECT_EQ(statements[2], "SELECT FROM [Shop]\n");
+}
+
+TEST(LumetraMdxOutput, RendersGridAndCsv)
+{
+    olaptest::TempDir dir;
+    auto cube = olaptest::BuildTinyCube(dir);
+    auto result = olap::MdxEvaluator::Execute(
+        *cube, "SELECT {[Measures].[Qty], [Measures].[Avg Price]} ON 0, [Channel].[Channel].Members ON 1 FROM [Shop]");
+    EXPECT_EQ(lumetra_mdx::Render(result, lumetra_mdx::OutputFormat::Grid),
+        "     | Qty | Avg Price\n"
+        "Shop | 8   | 1.68\n"
+        "Web  | 16  | 1.53\n");
+    EXPECT_EQ(
+        lumetra_mdx::Render(result, lumetra_mdx::OutputFormat::Csv), ",Qty,Avg Price\nShop,8,1.675\nWeb,16,1.528\n");
+}
+
+} // namespace

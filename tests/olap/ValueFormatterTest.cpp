@@ -1,0 +1,44 @@
+#include "olap/util/ValueFormatter.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ValueFormatter, FormatsAsTheMondrianPeerDoes)
+{
+    struct Case {
+        double value;
+        const char* format;
+        const char* text;
+    };
+    // Answers recorded from the peer server, except where marked.
+    const Case cases[] = {
+        {1234.5678, "Standard", "1,235"},
+        {4940, "Standard", "4,940"},
+        {0.000012345, "Standard", "0"},
+        {-1234.5, "Currency", "($1,234.50)"}, // the peer prints the generic currency sign
+        {0.12345, "Percent", "12.35%"},
+        {1234.5678, "Fixed", "1235"},
+        {-1234.5678, "#,##0.00;(#,##0.00)", "(1,234.57)"},
+        {0, "#,##0.0;-#,##0.0;\"zero\"", "zero"},
+        {1234.5678, "", "1,234.568"},
+        {0.5, "#,##0", "1"},
+        {2.5, "0", "3"},
+        {1234567.891, "General Number", "1,234,567.891"},
+        {1234.5, "$#,##0.00", "$1,234.50"},
+        {0.256, "0.0%", "25.6%"},
+        {1e20, "#,##0", "100,000,000,000,000,000,000"},
+        {-0.4, "0", "0"},
+        {123.456, "00000.0", "00123.5"},
+        {1234.5678, "#.##", "1234.57"},
+        {2719.46, "#,##0.00", "2,719.46"},
+        {-2719.46, "#,##0.00", "-2,719.46"},
+        {2.6055152394775, "#,##0.000", "2.606"},
+        {4.68707482993197, "0.00", "4.69"},
+        {7, "\\#0 \"units\"", "#7 units"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(olap::ValueFormatter::Format(c.value, c.format), c.text) << c.value << " with '" << c.format << "'";
+}
+
+} // namespace

@@ -1,0 +1,68 @@
+#!/bin/sh
+# lumetra-mdx end to end over a small sample cube: output formats, --file, --discover,
+# --repeat/--time, DRILLTHROUGH as CSV, and errors (exit 1, message on stderr only).
+# Usage: lumetra-mdx-cli.sh LUMETRA_MDX LUMETRA_CUBE
+set -u
+MDX=$1
+CUBE=$2
+DIR=$(mktemp -d)
+trap 'rm -rf "$DIR"' EXIT
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+TAB=$(printf '\t')
+
+"$CUBE" sample --rows 3000 --out "$DIR" --seed 7 >/dev/null || fail "lumetra-cube sample"
+CONN="Provider=MSOLAP.2; Data Source = $DIR/Sales.cub ; Initial Catalog=Sales"
+
+# No axis: one line with both caption parts empty. (Time has no All member: the slicer
+# set takes every year.)
+total=$("$MDX" --connection "$CONN" --query "SELECT FROM [Sales] WHERE [Time].[Year].Members" --format cells) || fail "no-axis query"
+case "$total" in "$TAB$TAB"[0-9]*) ;; *) fail "no-axis cells line: '$total'" ;; esac
+total=${total#"$TAB$TAB"}
+
+# One axis: the row part is empty; the years add up to the total.
+"$MDX" --connection "$CONN" --format cells --query "SELECT [Time].[Year].Members ON 0 FROM [Sales]" >"$DIR/years" ||
+    fail "years query"
+sum=$(awk -F "$TAB" '$1 != "" { bad = 1 } { s += $3 } END { if (bad) print "bad"; else print s }' "$DIR/years")
+[ "$sum" = "$total" ] || fail "years add up to $sum, total is $total"
+
+# --file: statements end with ';' at the end of a line; grid and csv formats.
+cat >"$DIR/q.mdx" <<'MDX'
+-- two statements
+SELECT {[Measures].[Unit Sales], [Measures].[Store Sales]} ON COLUMNS,
+       [Product].[Category].Members ON ROWS
+FROM [Sales];
+SELECT [Measures].[Unit Sales] ON 0 FROM [Sales] WHERE [Customer].[F];
+MDX
+"$MDX" --connection "$CONN" --file "$DIR/q.mdx" --format csv >"$DIR/out.csv" || fail "--file"
+head -1 "$DIR/out.csv" | grep -q '^,Unit Sales,Store Sales$' || fail "csv header: $(head -1 "$DIR/out.csv")"
+[ "$(grep -c "" "$DIR/out.csv")" -eq 7 ] || fail "csv lines: $(cat "$DIR/out.csv")"
+"$MDX" --connection "$CONN" --file "$DIR/q.mdx" | grep -q '^Drink' || fail "grid rows"
+
+# Discovery.
+"$MDX" --connection "$CONN" --discover cubes | grep -q "${TAB}Sales$TAB" || fail "discover cubes"
+[ "$("$MDX" --connection "$CONN" --discover measures --cube Sales | grep -c '')" -eq 6 ] || fail "discover measures"
+
+# DRILLTHROUGH prints CSV with a header line.
+"$MDX" --connection "$CONN" --query "DRILLTHROUGH MAXROWS 5 SELECT FROM [Sales] WHERE ([Time].[2023])" >"$DIR/dt" ||
+    fail "drillthrough"
+head -1 "$DIR/dt" | grep -q '^Year,Quarter,Month,' || fail "drillthrough header: $(head -1 "$DIR/dt")"
+[ "$(grep -c '' "$DIR/dt")" -eq 6 ] || fail "drillthrough rows"
+
+# --repeat and --time report each run on stderr.
+"$MDX" --connection "$CONN" --query "SELECT FROM [Sales]" --repeat 3 --time >/dev/null 2>"$DIR/time" || fail "--repeat"
+grep -q '^open: ' "$DIR/time" && grep -q '^query 1 run 3: ' "$DIR/time" || fail "--time: $(cat "$DIR/time")"
+
+# Errors: exit 1, message on stderr, nothing on stdout.
+if "$MDX" --connection "$CONN" --query "SELECT [Time].[1999] ON 0 FROM [Sales]" >"$DIR/o" 2>"$DIR/e"; then
+    fail "unknown member succeeded"
+fi
+grep -q '^Name error at line 1, column 8: ' "$DIR/e" || fail "error message: $(cat "$DIR/e")"
+[ ! -s "$DIR/o" ] || fail "output on error"
+"$MDX" --connection "Provider=MSOLAP; Data Source=$DIR/missing.cub" --query "SELECT FROM [Sales]" 2>/dev/null &&
+    fail "missing file succeeded"
+"$MDX" --connection "$CONN" --query "SELECT FROM [Sales]" --format table 2>/dev/null && fail "bad --format accepted"
+"$MDX" --query "SELECT FROM [Sales]" 2>/dev/null && fail "missing --connection accepted"
+echo "lumetra-mdx CLI: ok"

@@ -1,0 +1,179 @@
+// lumetra-mdx: runs MDX statements or discovery requests against a cube connection.
+#include "MdxOutput.h"
+
+#include "olap/access/Connection.h"
+
+#include <chrono>
+#include <cstdio>
+#include <exception>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const kUsage = "usage: lumetra-mdx --connection CONN (--query MDX | --file F) [--format grid|csv|cells]\n"
+                           "                  [--time] [--repeat N] [--warm]\n"
+                           "       lumetra-mdx --connection CONN --discover "
+                           "cubes|dimensions|hierarchies|levels|members|measures [--cube C]\n";
+
+struct Options {
+    std::string connection;
+    std::string query;
+    std::string file;
+    std::string discover;
+    std::string cube;
+    lumetra_mdx::OutputFormat format = lumetra_mdx::OutputFormat::Grid;
+    bool time = false;
+    bool warm = false;
+    long repeat = 1;
+};
+
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+Options ParseArguments(int argc, char** argv)
+{
+    Options o;
+    bool haveQuery = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc)
+                throw UsageError(arg + " needs a value");
+            return argv[++i];
+        };
+        if (arg == "--connection") {
+            o.connection = value();
+        } else if (arg == "--query") {
+            o.query = value();
+            haveQuery = true;
+        } else if (arg == "--file") {
+            o.file = value();
+        } else if (arg == "--discover") {
+            o.discover = value();
+        } else if (arg == "--cube") {
+            o.cube = value();
+        } else if (arg == "--format") {
+            std::string f = value();
+            if (f == "grid")
+                o.format = lumetra_mdx::OutputFormat::Grid;
+            else if (f == "csv")
+                o.format = lumetra_mdx::OutputFormat::Csv;
+            else if (f == "cells")
+                o.format = lumetra_mdx::OutputFormat::Cells;
+            else
+                throw UsageError("unknown --format '" + f + "' (grid, csv or cells)");
+        } else if (arg == "--time") {
+            o.time = true;
+        } else if (arg == "--warm") {
+            o.warm = true;
+        } else if (arg == "--repeat") {
+            std::string n = value();
+            char* end = nullptr;
+            o.repeat = std::strtol(n.c_str(), &end, 10);
+            if (n.empty() || *end || o.repeat < 1)
+                throw UsageError("--repeat needs a positive number, got '" + n + "'");
+        } else {
+            throw UsageError("unknown argument '" + arg + "'");
+        }
+    }
+    if (o.connection.empty())
+        throw UsageError("--connection is required");
+    int modes = (haveQuery ? 1 : 0) + (o.file.empty() ? 0 : 1) + (o.discover.empty() ? 0 : 1);
+    if (modes != 1)
+        throw UsageError("give exactly one of --query, --file and --discover");
+    return o;
+}
+
+double MillisecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+olap::SchemaRowsetKind DiscoverKind(const std::string& name)
+{
+    if (name == "catalogs")
+        return olap::SchemaRowsetKind::Catalogs;
+    if (name == "cubes")
+        return olap::SchemaRowsetKind::Cubes;
+    if (name == "dimensions")
+        return olap::SchemaRowsetKind::Dimensions;
+    if (name == "hierarchies")
+        return olap::SchemaRowsetKind::Hierarchies;
+    if (name == "levels")
+        return olap::SchemaRowsetKind::Levels;
+    if (name == "members")
+        return olap::SchemaRowsetKind::Members;
+    if (name == "measures")
+        return olap::SchemaRowsetKind::Measures;
+    throw UsageError("unknown --discover '" + name + "' (cubes, dimensions, hierarchies, levels, members, measures)");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    try {
+        options = ParseArguments(argc, argv);
+    } catch (const UsageError& e) {
+        std::cerr << "lumetra-mdx: " << e.what() << "\n" << kUsage;
+        return 1;
+    }
+    try {
+        auto start = std::chrono::steady_clock::now();
+        auto connection = olap::Connection::Open(options.connection);
+        if (options.time)
+            std::fprintf(stderr, "open: %.3f ms\n", MillisecondsSince(start));
+        if (!options.discover.empty()) {
+            olap::SchemaRowsetKind kind = DiscoverKind(options.discover);
+            std::cout << lumetra_mdx::Render(connection->Discover(kind, options.cube));
+            return 0;
+        }
+        std::vector<std::string> statements;
+        if (!options.file.empty()) {
+            std::ifstream in(options.file, std::ios::binary);
+            if (!in)
+                throw std::runtime_error("cannot read '" + options.file + "'");
+            std::ostringstream text;
+            text << in.rdbuf();
+            statements = lumetra_mdx::SplitStatements(text.str());
+        } else {
+            statements.push_back(options.query);
+        }
+        bool failed = false;
+        for (std::size_t s = 0; s < statements.size(); ++s) {
+            try {
+                olap::QueryResult result;
+                for (long run = 0; run < options.repeat; ++run) {
+                    if (!options.warm)
+                        connection->ClearCache();
+                    auto queryStart = std::chrono::steady_clock::now();
+                    result = connection->Execute(statements[s]);
+                    if (options.time)
+                        std::fprintf(
+                            stderr, "query %zu run %ld: %.3f ms\n", s + 1, run + 1, MillisecondsSince(queryStart));
+                }
+                if (s > 0)
+                    std::cout << "\n";
+                std::cout << lumetra_mdx::Render(result, options.format);
+                std::cout.flush();
+            } catch (const std::exception& e) {
+                std::cout.flush();
+                std::cerr << e.what() << "\n";
+                failed = true;
+            }
+        }
+        return failed ? 1 : 0;
+    } catch (const UsageError& e) {
+        std::cerr << "lumetra-mdx: " << e.what() << "\n" << kUsage;
+        return 1;
+    } catch (const std::exception& e) {
+        std::cerr << e.what() << "\n";
+        return 1;
+    }
+}
