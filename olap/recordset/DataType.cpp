@@ -63,6 +63,30 @@ bool IsNumeric(DataType type)
     }
 }
 
+long FixedSize(DataType type)
+{
+    switch (type) {
+    case DataType::TinyInt:
+    case DataType::UnsignedTinyInt:
+        return 1;
+    case DataType::SmallInt:
+    case DataType::Boolean:
+        return 2;
+    case DataType::Integer:
+    case DataType::Single:
+        return 4;
+    case DataType::Double:
+    case DataType::Currency:
+    case DataType::Date:
+    case DataType::BigInt:
+        return 8;
+    case DataType::Numeric:
+        return 19;
+    default:
+        return 0;
+    }
+}
+
 bool IsText(DataType type)
 {
     return type == DataType::VarChar || type == DataType::LongVarChar || type == DataType::VarWChar

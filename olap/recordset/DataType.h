@@ -33,6 +33,10 @@ std::string_view DataTypeName(DataType type);
 //! Whether values of TYPE are numbers (integers, floating point, currency, numeric).
 bool IsNumeric(DataType type);
 
+//! The DefinedSize a field of fixed-size TYPE reports (bytes, as ADO reports them: 4 for
+//! adInteger, 8 for adDouble, ...); 0 for text and binary types, whose size is their length.
+long FixedSize(DataType type);
+
 //! Whether values of TYPE are text.
 bool IsText(DataType type);
 
