@@ -1,5 +1,6 @@
 #include "PropertiesFromText.h"
 #include "TempFolder.h"
+#include "TinyXlsWriter.h"
 
 #include "olap/providers/RelationalError.h"
 #include "olap/providers/RelationalSources.h"
@@ -146,6 +147,40 @@ TEST_F(SpreadsheetSourceTest, QueryFormsAndNames)
         } catch (const RelationalError& error) {
             EXPECT_EQ(error.Failure(), c.failure) << c.sql;
             EXPECT_NE(std::string(error.what()).find(c.words), std::string::npos) << error.what();
+        }
+    }
+}
+
+TEST(SpreadsheetXlsTest, Excel97WorkbookIsReadThroughFreeXl)
+{
+    TempFolder folder;
+    const std::string path = folder.File("old.xls");
+    TinyXlsWriter::Write(path, "Data",
+        {{std::string("Name"), std::string("Amount"), std::string("Flag")}, {std::string("alpha"), 1.5, true},
+            {std::string("beta"), 2.0, false}});
+    auto source = OpenRelationalSource(
+        PropertiesFromText("Provider=Microsoft.Jet.OLEDB.4.0; Data Source=" + path + ";Extended Properties=Excel 8.0;"),
+        {});
+    EXPECT_EQ(source->Tables(), std::vector<std::string> {"Data$"});
+    auto rs = source->Execute("Select * from [Data$]");
+    ASSERT_EQ(rs.RecordCount(), 2);
+    ASSERT_EQ(rs.FieldCount(), 3u);
+    EXPECT_EQ(rs.FieldAt(0).Name(), "Name");
+    EXPECT_EQ(rs.FieldAt(1).Type(), DataType::Double);
+    EXPECT_EQ(rs.Fields()[0].Value(), CellValue("alpha"));
+    EXPECT_EQ(rs.Fields()[1].Value(), CellValue(1.5));
+    rs.MoveNext();
+    EXPECT_EQ(rs.Fields()[0].Value(), CellValue("beta"));
+
+    // A cut-off copy is refused with the file's name.
+    std::ifstream in(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (const size_t length : {size_t {600}, size_t {1100}, bytes.size() - 700}) {
+        std::ofstream(folder.File("cut.xls"), std::ios::binary | std::ios::trunc) << bytes.substr(0, length);
+        try {
+            SpreadsheetSource::Open(folder.File("cut.xls"))->Execute("SELECT * FROM [Data$]");
+        } catch (const RelationalError& error) {
+            EXPECT_NE(std::string(error.what()).find("cut.xls"), std::string::npos) << error.what();
         }
     }
 }
