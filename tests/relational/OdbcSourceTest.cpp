@@ -161,6 +161,7 @@ TEST_F(OdbcSourceTest, QueryThroughMappedProviderDsnAndDriver)
         const auto tables = source->Tables();
         EXPECT_NE(std::find(tables.begin(), tables.end(), "Sales"), tables.end()) << connection;
         EXPECT_EQ(std::find(tables.begin(), tables.end(), "NorthSales"), tables.end()) << "views are not tables";
+        EXPECT_EQ(source->Catalogs(), std::vector<std::string> {db}) << "the driver's database name";
     }
 }
 

@@ -365,6 +365,13 @@ std::vector<std::string> OdbcSource::Catalogs()
             && current[0] != 0)
             names.emplace_back(reinterpret_cast<const char*>(current));
     }
+    if (names.empty()) {
+        SQLCHAR database[512] = {};
+        SQLSMALLINT length = 0;
+        if (SQL_SUCCEEDED(SQLGetInfo(handles.connection, SQL_DATABASE_NAME, database, sizeof database - 1, &length))
+            && database[0] != 0)
+            names.emplace_back(reinterpret_cast<const char*>(database));
+    }
     return names;
 }
 

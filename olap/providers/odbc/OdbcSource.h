@@ -29,7 +29,8 @@ public:
     //! Runs SQL with SQLExecDirect; the driver's SQL types give the field types (with the same
     //! fall-back to the values as the other sources when values do not fit them).
     recordset::Recordset Execute(std::string_view sql, int timeoutSeconds = 0) override;
-    //! The catalogs the driver lists; when it lists none, the current catalog if it has one.
+    //! The catalogs the driver lists; when it lists none, the current catalog or the database
+    //! name the driver reports, if it has one.
     std::vector<std::string> Catalogs() override;
     //! The driver's tables of type TABLE.
     std::vector<std::string> Tables() override;
