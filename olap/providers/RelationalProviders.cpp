@@ -1,0 +1,47 @@
+#include "olap/providers/RelationalProviders.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace olap::providers {
+
+namespace {
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix)
+{
+    return text.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+    });
+}
+
+} // namespace
+
+const std::vector<std::string_view>& RecognisedRelationalProviders()
+{
+    static const std::vector<std::string_view> kNames
+        = {"sqloledb", "SQLNCLI", "SQLNCLI10", "MySQLProv", "Ifxoledbc", "OraOLEDB.Oracle", "IBMDADB2",
+            "Microsoft.ACE.OLEDB.12.0", "Microsoft.Jet", "TDOLEDB", "PostgreSQL OLE DB Provider"};
+    return kNames;
+}
+
+std::optional<std::string_view> RecognisedRelationalProvider(std::string_view provider)
+{
+    // Longest match first, so "SQLNCLI10" is not taken for "SQLNCLI".
+    std::optional<std::string_view> best;
+    for (const std::string_view name : RecognisedRelationalProviders()) {
+        if (!StartsWithNoCase(provider, name))
+            continue;
+        if (provider.size() != name.size() && provider[name.size()] != '.')
+            continue;
+        if (!best || name.size() > best->size())
+            best = name;
+    }
+    return best;
+}
+
+std::string ProviderRegistryValue(std::string_view provider)
+{
+    return std::string(kProviderRegistryKey) + "\\" + std::string(provider);
+}
+
+} // namespace olap::providers

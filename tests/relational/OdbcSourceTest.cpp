@@ -1,0 +1,210 @@
+#include "PropertiesFromText.h"
+#include "SampleDatabase.h"
+#include "TempFolder.h"
+
+#include "olap/providers/RelationalError.h"
+#include "olap/providers/odbc/OdbcConnectionString.h"
+#include "olap/providers/odbc/OdbcSource.h"
+
+#include <gtest/gtest.h>
+#include <odbcinst.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <map>
+
+namespace olap::providers {
+namespace {
+
+using recordset::CellValue;
+using recordset::DataType;
+
+ProviderDriverLookup TableLookup(std::map<std::string, std::string, NoCaseLess> table)
+{
+    return [table = std::move(table)](std::string_view name) -> std::optional<std::string> {
+        const auto it = table.find(name);
+        return it == table.end() ? std::nullopt : std::optional<std::string>(it->second);
+    };
+}
+
+TEST(OdbcConnectionStringTest, OleDbKeysBecomeOdbcKeys)
+{
+    const auto lookup = TableLookup({{"SQLNCLI10", "ODBC Driver 17 for SQL Server"}, {"sqloledb", "SQL Server"},
+        {"Microsoft.Jet", "MDBTools"}, {"MySQLProv", "MySQL"}, {"Microsoft.ACE.OLEDB.12.0.Custom", "Written name"},
+        {"Microsoft.ACE.OLEDB.12.0", "ACE"}});
+    struct Case {
+        const char* name;
+        const char* connection;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"MSDASQL with DSN passes keys through", "Provider=MSDASQL; DSN=Sales; uid=u; pwd=p", "DSN=Sales;pwd=p;uid=u;"},
+        {"MSDASQL data source is the DSN", "Provider=MSDASQL.1; Data Source=Sales; User ID=u; Password=p",
+            "DSN=Sales;UID=u;PWD=p;"},
+        {"MSDASQL extended properties are its ODBC string", "Provider=MSDASQL; Extended Properties=\"DSN=x;UID=y\"",
+            "DSN=x;UID=y;"},
+        {"no provider, braced driver kept", "Driver={SQLite3}; Database=/x.db", "Database=/x.db;Driver={SQLite3};"},
+        {"SQL Server by Server and Database", "Provider=SQLNCLI10; Server=db1; Database=Sales;Trusted_Connection=Yes;",
+            "DRIVER={ODBC Driver 17 for SQL Server};SERVER=db1;DATABASE=Sales;Trusted_Connection=Yes;"},
+        {"versioned provider, user mode placeholders",
+            "Provider=SQLOLEDB.1; Data Source=db1; Initial Catalog=Sales;Trusted_Connection=No;uid=<Enter username "
+            "here>;pwd=<Enter password here>;",
+            "DRIVER={SQL Server};SERVER=db1;DATABASE=Sales;UID=<Enter username here>;PWD=<Enter password "
+            "here>;Trusted_Connection=No;"},
+        {"Jet data source is the database file", "Provider=Microsoft.Jet.OLEDB.4.0; Data Source=/data/sales.mdb",
+            "DRIVER={MDBTools};DBQ=/data/sales.mdb;"},
+        {"the provider as written wins over its family",
+            "Provider=Microsoft.ACE.OLEDB.12.0.Custom; Data Source=/a.accdb", "DRIVER={Written name};DBQ=/a.accdb;"},
+        {"integrated security and odd values",
+            "Provider=MySQLProv; Server=h; pwd=\"a;b\"; Integrated Security=SSPI; Port=3307",
+            "DRIVER={MySQL};SERVER=h;PWD={a;b};Trusted_Connection=Yes;Port=3307;"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ComposeOdbcConnectionString(PropertiesFromText(c.connection), lookup), c.expected) << c.name;
+}
+
+TEST(OdbcConnectionStringTest, EveryRecognisedProviderIsFoundAndNamedWhenUnmapped)
+{
+    for (const std::string_view name : RecognisedRelationalProviders()) {
+        const std::string provider(name);
+        EXPECT_EQ(RecognisedRelationalProvider(provider), name);
+        EXPECT_EQ(ComposeOdbcConnectionString(
+                      PropertiesFromText("Provider=" + provider + "; Server=s"), TableLookup({{provider, "Drv"}})),
+            "DRIVER={Drv};" + std::string(name.starts_with("Microsoft.") ? "DBQ" : "SERVER") + "=s;")
+            << provider;
+        try {
+            ComposeOdbcConnectionString(PropertiesFromText("Provider=" + provider + "; Server=s"), TableLookup({}));
+            ADD_FAILURE() << provider << " composed without a mapping";
+        } catch (const RelationalError& error) {
+            EXPECT_EQ(error.Failure(), RelationalFailure::ProviderNotMapped);
+            const std::string message = error.what();
+            EXPECT_NE(message.find("'" + provider + "'"), std::string::npos) << message;
+            EXPECT_NE(
+                message.find("\\LocalMachine\\Software\\Corvane\\Talvanor\\Lumetra\\Lumetra\\Providers\\" + provider),
+                std::string::npos)
+                << message;
+        }
+    }
+    EXPECT_EQ(RecognisedRelationalProvider("SQLNCLI10.1"), "SQLNCLI10");
+    EXPECT_EQ(RecognisedRelationalProvider("sqlncli"), "SQLNCLI");
+    EXPECT_EQ(RecognisedRelationalProvider("SQLNCLI11"), std::nullopt);
+    EXPECT_EQ(RecognisedRelationalProvider("MSOLAP.2"), std::nullopt);
+}
+
+TEST(OdbcConnectionStringTest, PasswordsAreHiddenInMessages)
+{
+    EXPECT_EQ(RedactOdbcConnectionString("DRIVER={x};PWD={a;b}};c};UID=u;"), "DRIVER={x};PWD=***;UID=u;");
+    EXPECT_EQ(RedactOdbcConnectionString("DSN=s; password=secret"), "DSN=s; password=***");
+}
+
+// Real ODBC through the SQLite ODBC driver, registered in an odbcinst.ini of our own.
+class OdbcSourceTest : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        for (const char* candidate :
+            {"/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so", "/usr/lib/aarch64-linux-gnu/odbc/libsqlite3odbc.so",
+                "/usr/lib/odbc/libsqlite3odbc.so", "/usr/local/lib/libsqlite3odbc.so"})
+            if (std::filesystem::exists(candidate))
+                s_driver = candidate;
+        if (s_driver.empty())
+            return;
+        // Loads the installer library now, so the driver's use of it does not unload it.
+        UWORD mode = 0;
+        SQLGetConfigMode(&mode);
+        s_folder = new TempFolder;
+        WriteSampleDatabase(s_folder->File("sales.db"));
+        std::ofstream(s_folder->File("odbcinst.ini"))
+            << "[SQLite3 Test]\nDescription=SQLite3\nDriver=" << s_driver << "\n";
+        std::ofstream(s_folder->File("odbc.ini"))
+            << "[SalesDSN]\nDriver=SQLite3 Test\nDatabase=" << s_folder->File("sales.db") << "\n";
+        setenv("ODBCSYSINI", s_folder->Path().c_str(), 1);
+        setenv("ODBCINI", s_folder->File("odbc.ini").c_str(), 1);
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_folder;
+        s_folder = nullptr;
+    }
+    void SetUp() override
+    {
+        if (s_driver.empty())
+            GTEST_SKIP() << "the SQLite ODBC driver (libsqliteodbc) is not installed";
+    }
+
+    static inline std::string s_driver;
+    static inline TempFolder* s_folder = nullptr;
+};
+
+TEST_F(OdbcSourceTest, QueryThroughMappedProviderDsnAndDriver)
+{
+    const std::string db = s_folder->File("sales.db");
+    const std::string connections[] = {
+        "Provider=sqloledb; Data Source=localhost; Initial Catalog=" + db + "; Trusted_Connection=Yes;",
+        "Provider=MSDASQL; DSN=SalesDSN",
+        "Driver={SQLite3 Test}; Database=" + db,
+    };
+    for (const auto& connection : connections) {
+        auto source = OdbcSource::Open(PropertiesFromText(connection), TableLookup({{"sqloledb", "SQLite3 Test"}}));
+        EXPECT_EQ(source->Kind(), "ODBC");
+        auto rs = source->Execute("SELECT Id, Region, Amount, Note FROM Sales ORDER BY Id");
+        ASSERT_EQ(rs.RecordCount(), 3) << connection;
+        EXPECT_TRUE(recordset::IsNumeric(rs.FieldAt(0).Type())) << connection;
+        EXPECT_TRUE(recordset::IsText(rs.FieldAt(1).Type())) << connection;
+        EXPECT_EQ(rs.FieldAt(2).Type(), DataType::Double) << connection;
+        EXPECT_EQ(rs.Fields()[1].Value(), CellValue("North"));
+        EXPECT_EQ(rs.Fields()[2].Value(), CellValue(10.5));
+        rs.MoveNext();
+        EXPECT_TRUE(rs.Fields()[3].Value().IsNull());
+        rs.MoveNext();
+        EXPECT_EQ(rs.Fields()[3].Value(), CellValue("x, \"y\""));
+        const auto tables = source->Tables();
+        EXPECT_NE(std::find(tables.begin(), tables.end(), "Sales"), tables.end()) << connection;
+        EXPECT_EQ(std::find(tables.begin(), tables.end(), "NorthSales"), tables.end()) << "views are not tables";
+        EXPECT_EQ(source->Catalogs(), std::vector<std::string> {db}) << "the driver's database name";
+    }
+}
+
+TEST_F(OdbcSourceTest, LongTextComesWhole)
+{
+    auto source = OdbcSource::OpenOdbc("DRIVER={SQLite3 Test};Database=" + s_folder->File("sales.db"));
+    auto rs = source->Execute("SELECT substr(replace(hex(zeroblob(6000)), '00', 'ab'), 1, 10000) AS Long");
+    EXPECT_EQ(rs.Fields()[0].Value().ToText().size(), 10000u);
+}
+
+TEST_F(OdbcSourceTest, FailuresSayWhatFailed)
+{
+    struct Case {
+        std::string connection;
+        RelationalFailure failure;
+        const char* words;
+    };
+    const Case cases[] = {
+        {"Driver={No Such Driver}; Database=x; PWD=secret", RelationalFailure::DriverNotInstalled, "not installed"},
+        {"Provider=MSDASQL; DSN=NoSuchDsn", RelationalFailure::DriverNotInstalled, "NoSuchDsn"},
+    };
+    for (const auto& c : cases) {
+        try {
+            OdbcSource::Open(PropertiesFromText(c.connection), TableLookup({}));
+            ADD_FAILURE() << c.connection << " opened";
+        } catch (const RelationalError& error) {
+            EXPECT_EQ(error.Failure(), c.failure) << error.what();
+            EXPECT_NE(std::string(error.what()).find(c.words), std::string::npos) << error.what();
+            EXPECT_EQ(std::string(error.what()).find("secret"), std::string::npos) << error.what();
+        }
+    }
+    auto source = OdbcSource::OpenOdbc("DRIVER={SQLite3 Test};Database=" + s_folder->File("sales.db"));
+    try {
+        source->Execute("SELECT * FROM Nowhere");
+        ADD_FAILURE() << "bad statement ran";
+    } catch (const RelationalError& error) {
+        EXPECT_EQ(error.Failure(), RelationalFailure::BadStatement) << error.what();
+        EXPECT_NE(std::string(error.what()).find("Nowhere"), std::string::npos) << error.what();
+    }
+    EXPECT_EQ(source->Execute("SELECT count(*) AS N FROM Sales").Fields()[0].Value(), CellValue(3));
+    source->Close();
+    EXPECT_THROW(source->Tables(), RelationalError);
+}
+
+} // namespace
+} // namespace olap::providers
