@@ -332,8 +332,13 @@ recordset::Recordset OdbcSource::Execute(std::string_view sql, int timeoutSecond
     if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA)
         ThrowStatementError(statement.handle, "The statement failed");
     if (rc != SQL_NO_DATA) {
-        if (auto result = FetchAll(statement.handle, text))
-            return std::move(*result);
+        // A batch may start with statements without rows; the first result set is the answer.
+        for (int set = 0; set < 1000; ++set) {
+            if (auto result = FetchAll(statement.handle, text))
+                return std::move(*result);
+            if (!SQL_SUCCEEDED(SQLMoreResults(statement.handle)))
+                break;
+        }
     }
     recordset::Recordset empty;
     empty.SetSource(text);

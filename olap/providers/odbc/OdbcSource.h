@@ -27,7 +27,8 @@ public:
 
     std::string Kind() const override { return "ODBC"; }
     //! Runs SQL with SQLExecDirect; the driver's SQL types give the field types (with the same
-    //! fall-back to the values as the other sources when values do not fit them).
+    //! fall-back to the values as the other sources when values do not fit them). For a batch,
+    //! the first result set that has columns is returned.
     recordset::Recordset Execute(std::string_view sql, int timeoutSeconds = 0) override;
     //! The catalogs the driver lists; when it lists none, the current catalog or the database
     //! name the driver reports, if it has one.
