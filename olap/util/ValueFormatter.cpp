@@ -146,7 +146,7 @@ std::string Apply(const Section& s, double value)
         std::string grouped;
         const std::size_t head = integer.size() % 3;
         for (std::size_t i = 0; i < integer.size(); ++i) {
-            if (i > 0 && (i - head) % 3 == 0)
+            if (i > 0 && i >= head && (i - head) % 3 == 0)
                 grouped += ',';
             grouped += integer[i];
         }

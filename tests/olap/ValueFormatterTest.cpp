@@ -36,6 +36,12 @@ TEST(ValueFormatter, FormatsAsTheMondrianPeerDoes)
         {2.6055152394775, "#,##0.000", "2.606"},
         {4.68707482993197, "0.00", "4.69"},
         {7, "\\#0 \"units\"", "#7 units"},
+        // Group separators for every length of the integer part.
+        {11432, "Standard", "11,432"},
+        {55663.54, "#,##0.00", "55,663.54"},
+        {-12345, "#,##0", "-12,345"},
+        {1234567, "#,##0", "1,234,567"},
+        {12345678, "#,##0", "12,345,678"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(olap::ValueFormatter::Format(c.value, c.format), c.text) << c.value << " with '" << c.format << "'";
