@@ -65,4 +65,18 @@ grep -q '^Name error at line 1, column 8: ' "$DIR/e" || fail "error message: $(c
     fail "missing file succeeded"
 "$MDX" --connection "$CONN" --query "SELECT FROM [Sales]" --format table 2>/dev/null && fail "bad --format accepted"
 "$MDX" --query "SELECT FROM [Sales]" 2>/dev/null && fail "missing --connection accepted"
+# Relational sources: SQL as CSV, catalogs and tables; a cube answers no SQL.
+SQLITE="Provider=SQLite; Data Source=$DIR/sales.sqlite"
+"$MDX" --connection "$SQLITE" --discover tables >"$DIR/tables" || fail "discover tables"
+head -1 "$DIR/tables" | grep -q '^TABLE_NAME,TABLE_TYPE$' || fail "tables header: $(head -1 "$DIR/tables")"
+grep -q ',Table$' "$DIR/tables" || fail "tables rows: $(cat "$DIR/tables")"
+"$MDX" --connection "$SQLITE" --discover catalogs | head -1 | grep -q '^CATALOG_NAME$' || fail "discover catalogs"
+TABLE=$(sed -n 2p "$DIR/tables" | cut -d, -f1)
+"$MDX" --connection "$SQLITE" --sql "SELECT count(*) AS n FROM $TABLE" >"$DIR/sql" || fail "--sql"
+head -1 "$DIR/sql" | grep -q '^n$' || fail "sql header: $(cat "$DIR/sql")"
+[ "$(grep -c '' "$DIR/sql")" -eq 2 ] || fail "sql rows: $(cat "$DIR/sql")"
+"$MDX" --connection "$SQLITE" --sql "SELECT * FROM no_such_table" >/dev/null 2>"$DIR/e" && fail "bad SQL succeeded"
+[ -s "$DIR/e" ] || fail "bad SQL without a message"
+"$MDX" --connection "$CONN" --sql "SELECT 1" >/dev/null 2>"$DIR/e" && fail "SQL on a cube succeeded"
+grep -q 'relational' "$DIR/e" || fail "SQL on a cube: $(cat "$DIR/e")"
 echo "lumetra-mdx CLI: ok"

@@ -1,5 +1,6 @@
 // lumetra-mdx: runs MDX statements or discovery requests against a cube connection.
 #include "MdxOutput.h"
+#include "RelationalCommands.h"
 
 #include "olap/access/Connection.h"
 
@@ -17,13 +18,15 @@ namespace {
 const char* const kUsage = "usage: lumetra-mdx --connection CONN (--query MDX | --file F) [--format grid|csv|cells]\n"
                            "                  [--time] [--repeat N] [--warm]\n"
                            "       lumetra-mdx --connection CONN --discover "
-                           "cubes|dimensions|hierarchies|levels|members|measures [--cube C]\n";
+                           "catalogs|cubes|dimensions|hierarchies|levels|members|measures|tables [--cube C]\n"
+                           "       lumetra-mdx --connection CONN --sql SQL\n";
 
 struct Options {
     std::string connection;
     std::string query;
     std::string file;
     std::string discover;
+    std::string sql;
     std::string cube;
     lumetra_mdx::OutputFormat format = lumetra_mdx::OutputFormat::Grid;
     bool time = false;
@@ -53,6 +56,8 @@ Options ParseArguments(int argc, char** argv)
             haveQuery = true;
         } else if (arg == "--file") {
             o.file = value();
+        } else if (arg == "--sql") {
+            o.sql = value();
         } else if (arg == "--discover") {
             o.discover = value();
         } else if (arg == "--cube") {
@@ -83,9 +88,9 @@ Options ParseArguments(int argc, char** argv)
     }
     if (o.connection.empty())
         throw UsageError("--connection is required");
-    int modes = (haveQuery ? 1 : 0) + (o.file.empty() ? 0 : 1) + (o.discover.empty() ? 0 : 1);
+    int modes = (haveQuery ? 1 : 0) + (o.file.empty() ? 0 : 1) + (o.discover.empty() ? 0 : 1) + (o.sql.empty() ? 0 : 1);
     if (modes != 1)
-        throw UsageError("give exactly one of --query, --file and --discover");
+        throw UsageError("give exactly one of --query, --file, --discover and --sql");
     return o;
 }
 
@@ -110,7 +115,10 @@ olap::SchemaRowsetKind DiscoverKind(const std::string& name)
         return olap::SchemaRowsetKind::Members;
     if (name == "measures")
         return olap::SchemaRowsetKind::Measures;
-    throw UsageError("unknown --discover '" + name + "' (cubes, dimensions, hierarchies, levels, members, measures)");
+    if (name == "tables")
+        throw std::runtime_error("a cube has no tables; --discover tables needs a relational source");
+    throw UsageError("unknown --discover '" + name
+        + "' (catalogs, cubes, dimensions, hierarchies, levels, members, measures, tables)");
 }
 
 } // namespace
@@ -126,6 +134,14 @@ int main(int argc, char** argv)
     }
     try {
         auto start = std::chrono::steady_clock::now();
+        // Relational sources answer SQL and list their catalogs and tables.
+        if (!options.sql.empty() || options.discover == "catalogs" || options.discover == "tables") {
+            if (const std::optional<int> done
+                = lumetra_mdx::RunRelational(options.connection, options.sql, options.discover, std::cout))
+                return *done;
+            if (!options.sql.empty())
+                throw std::runtime_error("--sql needs a relational source; this connection is a cube");
+        }
         auto connection = olap::Connection::Open(options.connection);
         if (options.time)
             std::fprintf(stderr, "open: %.3f ms\n", MillisecondsSince(start));

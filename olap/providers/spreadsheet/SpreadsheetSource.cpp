@@ -6,6 +6,7 @@
 #include "olap/providers/spreadsheet/XlsxWorkbook.h"
 #include "olap/recordset/ColumnTyping.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -82,8 +83,14 @@ recordset::Recordset SpreadsheetSource::Execute(std::string_view sql, int)
     std::vector<ColumnSpec> columns;
     const std::size_t width = sheet.rows.empty() ? 0 : sheet.rows.front().size();
     for (std::size_t c = 0; c < width; ++c) {
-        const std::string name = sheet.rows.front()[c].ToText();
-        columns.push_back({name.empty() ? "F" + std::to_string(c + 1) : name, std::nullopt, 0});
+        std::string name = sheet.rows.front()[c].ToText();
+        if (name.empty()) {
+            // Unnamed columns are F1, F2, ... (formatted: GCC 12 at -O3 warns falsely on string concatenation here).
+            char label[32];
+            std::snprintf(label, sizeof label, "F%zu", c + 1);
+            name = label;
+        }
+        columns.push_back({name, std::nullopt, 0});
     }
     if (columns.empty())
         columns.push_back({"F1", std::nullopt, 0}); // an empty sheet still has one column
