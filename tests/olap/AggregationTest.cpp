@@ -72,24 +72,7 @@ Names Cells(const olap::AggregationResult& result)
     return cells;
 }
 
-class TinyAggregation : public ::testing::TestWithParam<AggregationCase> {
-protected:
-    static void SetUpTestSuite()
-    {
-        s_dir = new olaptest::TempDir();
-        s_cube = olaptest::BuildTinyCube(*s_dir).release();
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_cube;
-        delete s_dir;
-    }
-    static olaptest::TempDir* s_dir;
-    static olap::Cube* s_cube;
-};
-
-olaptest::TempDir* TinyAggregation::s_dir = nullptr;
-olap::Cube* TinyAggregation::s_cube = nullptr;
+class TinyAggregation : public olaptest::TinyCubeSuite<::testing::TestWithParam<AggregationCase>> { };
 
 TEST_P(TinyAggregation, MatchesHandComputedCells)
 {

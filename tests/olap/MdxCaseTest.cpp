@@ -76,25 +76,7 @@ std::pair<std::string, std::string> RunCase(const olap::Cube& cube, const std::s
     }
 }
 
-class MdxCases : public ::testing::TestWithParam<std::string> {
-protected:
-    static void SetUpTestSuite()
-    {
-        s_dir = new olaptest::TempDir();
-        s_cube = olaptest::BuildTinyCube(*s_dir).release();
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_cube;
-        delete s_dir;
-    }
-
-    static olaptest::TempDir* s_dir;
-    static olap::Cube* s_cube;
-};
-
-olaptest::TempDir* MdxCases::s_dir = nullptr;
-olap::Cube* MdxCases::s_cube = nullptr;
+class MdxCases : public olaptest::TinyCubeSuite<::testing::TestWithParam<std::string>> { };
 
 TEST_P(MdxCases, MatchExpectations)
 {

@@ -10,24 +10,7 @@
 
 namespace {
 
-class ModelTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        s_dir = new olaptest::TempDir();
-        s_cube = olaptest::BuildTinyCube(*s_dir).release();
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_cube;
-        delete s_dir;
-    }
-    static olaptest::TempDir* s_dir;
-    static olap::Cube* s_cube;
-};
-
-olaptest::TempDir* ModelTest::s_dir = nullptr;
-olap::Cube* ModelTest::s_cube = nullptr;
+class ModelTest : public olaptest::TinyCubeSuite<::testing::Test> { };
 
 TEST_F(ModelTest, UniqueNamesFollowTheMondrianFamily)
 {

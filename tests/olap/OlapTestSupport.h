@@ -3,6 +3,8 @@
 #include "olap/model/Cube.h"
 #include "olap/util/SqliteDb.h"
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -32,5 +34,25 @@ void LoadCsvTable(olap::SqliteDb& db, const std::string& table, const std::strin
 
 //! The hand-computed cube "Shop" of data/tiny.xml over data/tiny.sql.
 std::unique_ptr<olap::Cube> BuildTinyCube(const TempDir& dir);
+
+//! A suite (Base: testing::Test or testing::TestWithParam<T>) whose tests
+//! share one tiny cube, built before its first test and freed after its last.
+template <class Base = ::testing::Test> class TinyCubeSuite : public Base {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_dir = new TempDir();
+        s_cube = BuildTinyCube(*s_dir).release();
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_cube;
+        delete s_dir;
+        s_cube = nullptr;
+        s_dir = nullptr;
+    }
+    static inline TempDir* s_dir = nullptr;
+    static inline olap::Cube* s_cube = nullptr;
+};
 
 } // namespace olaptest
