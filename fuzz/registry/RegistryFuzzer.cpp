@@ -1,5 +1,5 @@
 // Fuzzes the hive file reader (a file the user keeps) and the parsers of
-// registry paths and directory specifications (user text). Findings: crashes,
+// registry paths and directory names (user text). Findings: crashes,
 // sanitizer reports, and a hive that does not read back as it was written.
 #include "platform/COXDirSpec.h"
 #include "platform/COXRegistryItem.h"
