@@ -168,6 +168,20 @@ struct Value {
         r.member = m;
         return r;
     }
+    static Value OfLevel(const Level* l)
+    {
+        Value r;
+        r.kind = VK::Level;
+        r.level = l;
+        return r;
+    }
+    static Value OfHierarchy(const Hierarchy* h)
+    {
+        Value r;
+        r.kind = VK::Hierarchy;
+        r.hierarchy = h;
+        return r;
+    }
     static Value OfSet(TupleSet s)
     {
         Value r;
@@ -812,10 +826,7 @@ private:
                 return v;
             }
             if (const Hierarchy* h = m_cube.FindHierarchy(text)) {
-                Value v;
-                v.kind = VK::Hierarchy;
-                v.hierarchy = h;
-                return v;
+                return Value::OfHierarchy(h);
             }
             if (auto it = m_calcByName.find(Lower("[Measures]." + text)); it != m_calcByName.end())
                 return Value::Mem(MemberRef {nullptr, it->second});
@@ -832,16 +843,10 @@ private:
         if (const Member* m = m_cube.FindMember(text))
             return Value::Mem(MemberRef {m, nullptr});
         if (const Level* l = m_cube.FindLevel(text)) {
-            Value v;
-            v.kind = VK::Level;
-            v.level = l;
-            return v;
+            return Value::OfLevel(l);
         }
         if (const Hierarchy* h = m_cube.FindHierarchy(text)) {
-            Value v;
-            v.kind = VK::Hierarchy;
-            v.hierarchy = h;
-            return v;
+            return Value::OfHierarchy(h);
         }
         // [Dim].[Hier].[Level] and [Dim].[Hier] spellings of the dimension's own hierarchy.
         if (e.segments.size() >= 2 && EqualsNoCase(e.segments[0].name, e.segments[1].name)) {
@@ -851,17 +856,11 @@ private:
             std::string rest = IdentifierText(shorter);
             if (e.segments.size() == 2) {
                 if (const Hierarchy* h = m_cube.FindHierarchy(rest)) {
-                    Value v;
-                    v.kind = VK::Hierarchy;
-                    v.hierarchy = h;
-                    return v;
+                    return Value::OfHierarchy(h);
                 }
             }
             if (const Level* l = m_cube.FindLevel(rest)) {
-                Value v;
-                v.kind = VK::Level;
-                v.level = l;
-                return v;
+                return Value::OfLevel(l);
             }
             if (const Member* m = m_cube.FindMember(rest))
                 return Value::Mem(MemberRef {m, nullptr});
@@ -1379,10 +1378,7 @@ Value Evaluator::Call(const Expr& e, const std::string& name, const std::vector<
         MemberRef m = MemberOf(*args[0]);
         if (m.IsNull() || !m.Lvl())
             Fail(e.position, "the member has no level", shown);
-        Value v;
-        v.kind = VK::Level;
-        v.level = m.Lvl();
-        return v;
+        return Value::OfLevel(m.Lvl());
     }
     if (name == "levels") {
         need(2, 2);
@@ -1401,10 +1397,7 @@ Value Evaluator::Call(const Expr& e, const std::string& name, const std::vector<
     }
     if (name == "hierarchy" || name == "dimension") {
         need(1, 1);
-        Value v;
-        v.kind = VK::Hierarchy;
-        v.hierarchy = HierarchyOf(*args[0]);
-        return v;
+        return Value::OfHierarchy(HierarchyOf(*args[0]));
     }
     if (name == "ancestor") {
         need(2, 2);

@@ -1,5 +1,6 @@
 #include "support/ModalHelper.h"
 #include "support/TempRegistry.h"
+#include "support/TestFiles.h"
 
 #include "app/CBalloonMsg.h"
 #include "catalogue/CImportReportDlg.h"
@@ -14,19 +15,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-void WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray ReadFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "support/ModalHelper.h"
 #include "support/TempRegistry.h"
+#include "support/TestFiles.h"
 
 #include "app/CAboutCtrl.h"
 #include "app/CAboutDlg.h"
@@ -69,19 +70,6 @@ QByteArray FavoritesCatalogue(bool withNew = false)
         text += QLatin1Char('\t') + Item("item", "New Fav", 0, 0);
     text += QStringLiteral("</root>\r\n");
     return text.toLatin1();
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray ReadFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QTreeWidgetItem* FindByName(CXHtmlTree* tree, const QString& name)
