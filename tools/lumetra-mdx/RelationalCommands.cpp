@@ -4,27 +4,12 @@
 #include "olap/providers/RelationalSource.h"
 #include "olap/providers/RelationalSources.h"
 #include "olap/recordset/RecordsetCsv.h"
-#include "platform/COXRegistryItem.h"
+#include "platform/ProviderDrivers.h"
 
 #include <ostream>
 #include <stdexcept>
 
 namespace lumetra_mdx {
-
-namespace {
-
-// The ODBC driver that the administrator set for an OLE DB provider name.
-std::optional<std::string> ProviderDriver(std::string_view provider)
-{
-    COXRegistryItem item(QStringLiteral("\\LocalMachine\\Software\\Corvane\\Talvanor\\Lumetra\\Lumetra\\Providers\\")
-        + QString::fromUtf8(provider.data(), static_cast<qsizetype>(provider.size())));
-    const QString driver = item.GetStringValue();
-    if (item.GetLastError() != 0 || driver.isEmpty())
-        return std::nullopt;
-    return driver.toStdString();
-}
-
-} // namespace
 
 std::optional<int> RunRelational(
     const std::string& connection, const std::string& sql, const std::string& discover, std::ostream& out)
@@ -33,12 +18,12 @@ std::optional<int> RunRelational(
     const olap::ConnectionString parsed = olap::ConnectionString::Parse(connection);
     for (const auto& [key, value] : parsed.Pairs())
         properties[key] = value;
-    if (!olap::providers::ClassifyRelational(properties, ProviderDriver))
+    if (!olap::providers::ClassifyRelational(properties, platform::RegistryProviderDriver))
         return std::nullopt;
     if (!discover.empty() && discover != "catalogs" && discover != "tables")
         throw std::invalid_argument("a relational source discovers catalogs or tables, not '" + discover + "'");
     std::unique_ptr<olap::providers::RelationalSource> source
-        = olap::providers::OpenRelationalSource(properties, ProviderDriver);
+        = olap::providers::OpenRelationalSource(properties, platform::RegistryProviderDriver);
     if (discover == "catalogs") {
         out << "CATALOG_NAME\n";
         for (const std::string& name : source->Catalogs())
