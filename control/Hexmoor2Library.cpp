@@ -1,6 +1,7 @@
 // Entry points of the control library: the factory and self-registration.
 #include "control/Hexmoor2Export.h"
 #include "control/Vantorel.h"
+#include "control/query/mdxUtil.h"
 #include "platform/dispatch/ComRuntime.h"
 
 #include <QString>
@@ -21,8 +22,13 @@ QString OwnLibraryPath()
 
 extern "C" HEXMOOR2_EXPORT platform::IDispatchObject* LumetraCreateObject(const char* classId)
 {
-    if (classId && QString::fromUtf8(classId).compare(QLatin1String(Vantorel::kClassId), Qt::CaseInsensitive) == 0)
+    if (!classId)
+        return nullptr;
+    const QString id = QString::fromUtf8(classId);
+    if (id.compare(QLatin1String(Vantorel::kClassId), Qt::CaseInsensitive) == 0)
         return new Vantorel();
+    if (id.compare(QLatin1String(mdxUtil::kClassId), Qt::CaseInsensitive) == 0)
+        return new mdxUtil();
     return nullptr;
 }
 
@@ -31,11 +37,18 @@ extern "C" HEXMOOR2_EXPORT platform::HResult LumetraRegisterServer()
     const QString path = OwnLibraryPath();
     if (path.isEmpty())
         return platform::kEFail;
-    return platform::ComRuntime::RegisterClass(
-        QLatin1String(Vantorel::kClassId), QLatin1String(Vantorel::kProgId), path);
+    const platform::HResult control
+        = platform::ComRuntime::RegisterClass(QLatin1String(Vantorel::kClassId), QLatin1String(Vantorel::kProgId), path);
+    if (control != platform::kSOk)
+        return control;
+    return platform::ComRuntime::RegisterClass(QLatin1String(mdxUtil::kClassId), QLatin1String(mdxUtil::kProgId), path);
 }
 
 extern "C" HEXMOOR2_EXPORT platform::HResult LumetraUnregisterServer()
 {
-    return platform::ComRuntime::UnregisterClass(QLatin1String(Vantorel::kClassId), QLatin1String(Vantorel::kProgId));
+    const platform::HResult control
+        = platform::ComRuntime::UnregisterClass(QLatin1String(Vantorel::kClassId), QLatin1String(Vantorel::kProgId));
+    const platform::HResult util
+        = platform::ComRuntime::UnregisterClass(QLatin1String(mdxUtil::kClassId), QLatin1String(mdxUtil::kProgId));
+    return control != platform::kSOk ? control : util;
 }

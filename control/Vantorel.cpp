@@ -1,6 +1,6 @@
 #include "control/Vantorel.h"
 
-platform::HResult Vantorel::Invoke(platform::DispId, platform::InvokeKind, const std::vector<platform::Variant>&,
+platform::HResult Vantorel::Invoke(platform::DispId, platform::InvokeKind, std::vector<platform::Variant>&,
     platform::Variant*, platform::DispatchException*)
 {
     // The members arrive with the control's own work.

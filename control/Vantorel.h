@@ -8,6 +8,6 @@ public:
     static constexpr const char* kClassId = "{E07F1004-ECB4-4627-8E85-82D239281510}";
     static constexpr const char* kProgId = "Hexmoor2.Vantorel";
 
-    platform::HResult Invoke(platform::DispId id, platform::InvokeKind kind, const std::vector<platform::Variant>& args,
+    platform::HResult Invoke(platform::DispId id, platform::InvokeKind kind, std::vector<platform::Variant>& args,
         platform::Variant* result, platform::DispatchException* exception) override;
 };

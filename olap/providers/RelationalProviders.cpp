@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <mutex>
 
 namespace olap::providers {
 
@@ -42,6 +43,34 @@ std::optional<std::string_view> RecognisedRelationalProvider(std::string_view pr
 std::string ProviderRegistryValue(std::string_view provider)
 {
     return std::string(kProviderRegistryKey) + "\\" + std::string(provider);
+}
+
+namespace {
+
+std::mutex& LookupMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+ProviderDriverLookup& InstalledLookup()
+{
+    static ProviderDriverLookup lookup;
+    return lookup;
+}
+
+} // namespace
+
+void SetDefaultProviderDriverLookup(ProviderDriverLookup lookup)
+{
+    std::lock_guard lock(LookupMutex());
+    InstalledLookup() = std::move(lookup);
+}
+
+ProviderDriverLookup DefaultProviderDriverLookup()
+{
+    std::lock_guard lock(LookupMutex());
+    return InstalledLookup();
 }
 
 } // namespace olap::providers

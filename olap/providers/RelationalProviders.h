@@ -31,4 +31,11 @@ std::optional<std::string_view> RecognisedRelationalProvider(std::string_view pr
 //! The full name of the registry value that sets the ODBC driver for PROVIDER.
 std::string ProviderRegistryValue(std::string_view provider);
 
+//! Installs the provider-to-driver table that connections use when their caller gives none
+//! (the program installs the registry-backed one at start-up). An empty lookup knows no
+//! provider. Safe to call from any thread.
+void SetDefaultProviderDriverLookup(ProviderDriverLookup lookup);
+//! The installed default table (see SetDefaultProviderDriverLookup).
+ProviderDriverLookup DefaultProviderDriverLookup();
+
 } // namespace olap::providers

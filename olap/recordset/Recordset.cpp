@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <cstdlib>
 
 namespace olap::recordset {
 
@@ -23,6 +25,8 @@ std::size_t Utf8Length(std::string_view text)
         std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
+constexpr std::string_view kCommandTimeoutProperty = "Command Time out";
+
 } // namespace
 
 void Recordset::AppendField(std::string name, DataType type, long definedSize, long attributes)
@@ -40,6 +44,19 @@ void Recordset::Open()
 {
     if (m_open)
         throw RecordsetError("The recordset is already open");
+    if (m_connection && !m_source.empty()) {
+        Recordset result = m_connection->ExecuteCommand(m_source, m_commandTimeout);
+        if (!result.IsOpen())
+            throw RecordsetError("The statement returned no rows: " + m_source);
+        m_fields = std::move(result.m_fields);
+        m_rows = std::move(result.m_rows);
+        m_pending.clear();
+        m_hasPending = false;
+        m_open = true;
+        m_position = 0;
+        SyncFields();
+        return;
+    }
     if (m_fields.empty())
         throw RecordsetError("A recordset without fields cannot be opened");
     m_open = true;
@@ -175,6 +192,31 @@ void Recordset::SyncFields()
         row = &m_rows[m_position];
     for (std::size_t i = 0; i < m_fields.size(); ++i)
         m_fields[i].m_value = row ? (*row)[i] : CellValue();
+}
+
+CellValue Recordset::Property(std::string_view name) const
+{
+    if (!SameName(name, kCommandTimeoutProperty))
+        throw RecordsetError("Item cannot be found in the collection: property '" + std::string(name) + "'");
+    return CellValue(m_commandTimeout);
+}
+
+void Recordset::SetProperty(std::string_view name, const CellValue& value)
+{
+    if (!SameName(name, kCommandTimeoutProperty))
+        throw RecordsetError("Item cannot be found in the collection: property '" + std::string(name) + "'");
+    std::optional<double> seconds = value.ToDouble();
+    if (!seconds && value.Kind() == ValueKind::Text) {
+        const std::string& text = value.Text();
+        char* end = nullptr;
+        double parsed = std::strtod(text.c_str(), &end);
+        if (!text.empty() && end && *end == '\0')
+            seconds = parsed;
+    }
+    if (!seconds || !std::isfinite(*seconds))
+        throw RecordsetError("\"" + std::string(kCommandTimeoutProperty) + "\" takes a number of seconds, not '"
+            + value.ToText() + "'");
+    SetCommandTimeout(*seconds > 1e9 ? 1000000000 : static_cast<int>(*seconds));
 }
 
 } // namespace olap::recordset

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "olap/recordset/CellValue.h"
+#include "olap/recordset/CommandTarget.h"
 #include "olap/recordset/Field.h"
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,7 +26,12 @@ public:
     //! Appends a field to a closed recordset. Throws for an open recordset, an empty name
     //! or a name already used (names compare without regard to case).
     void AppendField(std::string name, DataType type, long definedSize = 0, long attributes = kFieldMayBeNull);
-    //! Opens the recordset for rows. Throws when it is open already or has no fields.
+    //! Opens the recordset. With an active connection and a Source, the source runs on the
+    //! connection (within the "Command Time out") and its fields and rows replace any
+    //! appended fields; the recordset stays attached until the connection is cleared.
+    //! Otherwise it opens for rows built in memory. Throws when it is open already, when an
+    //! in-memory recordset has no fields, or with the provider's message when the source fails
+    //! (the recordset then stays closed).
     void Open();
     //! Drops the rows and closes; the fields stay, so the recordset can be opened again.
     void Close();
@@ -71,6 +78,17 @@ public:
     //! The "Command Time out" property in seconds (0: no limit), as sources apply it.
     int CommandTimeout() const { return m_commandTimeout; }
     void SetCommandTimeout(int seconds) { m_commandTimeout = seconds < 0 ? 0 : seconds; }
+    //! The provider property NAME (any case). Only "Command Time out" is known; other names
+    //! throw RecordsetError, as an unknown item of the property collection does.
+    CellValue Property(std::string_view name) const;
+    //! Sets provider property NAME; the time-out takes whole seconds (text that reads as a
+    //! number too). Throws RecordsetError for an unknown name or a value that is not a number.
+    void SetProperty(std::string_view name, const CellValue& value);
+
+    //! The connection the recordset runs its Source on, or null when detached. Clearing it
+    //! keeps the rows readable (every recordset here holds its rows on the client).
+    const std::shared_ptr<CommandTarget>& ActiveConnection() const { return m_connection; }
+    void SetActiveConnection(std::shared_ptr<CommandTarget> connection) { m_connection = std::move(connection); }
 
 private:
     CellValue Converted(std::size_t index, const CellValue& value) const;
@@ -84,6 +102,7 @@ private:
     std::size_t m_position = 0;
     std::string m_source;
     int m_commandTimeout = 30;
+    std::shared_ptr<CommandTarget> m_connection;
 };
 
 } // namespace olap::recordset

@@ -36,11 +36,12 @@ struct DispatchException {
 class IDispatchObject {
 public:
     virtual ~IDispatchObject() = default;
-    //! Calls member id. Arguments come in call order. Returns kSOk, or a
-    //! failure code such as kDispEMemberNotFound; kDispEException fills
-    //! *exception when it is given.
+    //! Calls member id. Arguments come in call order; a member that takes an
+    //! argument by reference writes its new value back into ARGS. Returns
+    //! kSOk, or a failure code such as kDispEMemberNotFound or
+    //! kDispEBadParamCount; kDispEException fills *exception when it is given.
     virtual HResult Invoke(
-        DispId id, InvokeKind kind, const std::vector<Variant>& args, Variant* result, DispatchException* exception)
+        DispId id, InvokeKind kind, std::vector<Variant>& args, Variant* result, DispatchException* exception)
         = 0;
 };
 

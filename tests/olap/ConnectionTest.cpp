@@ -48,8 +48,8 @@ protected:
 
 TEST_F(LocalConnection, RunsMdxIntoACellSet)
 {
-    auto connection = olap::Connection::Open("Provider=MSOLAP.2; Data Source=" + m_path + "; Initial Catalog=Tiny");
-    olap::QueryResult r = connection->Execute("SELECT {[Measures].[Qty], [Measures].[Avg Price]} ON COLUMNS, "
+    auto connection = olap::Connection::Connect("Provider=MSOLAP.2; Data Source=" + m_path + "; Initial Catalog=Tiny");
+    olap::QueryResult r = connection->ExecuteMdx("SELECT {[Measures].[Qty], [Measures].[Avg Price]} ON COLUMNS, "
                                               "[Time].[Year].Members ON ROWS FROM [Shop]");
     ASSERT_EQ(r.kind, olap::QueryResult::Kind::CellSet);
     const olap::CellSet& cs = r.cellSet;
@@ -71,13 +71,13 @@ TEST_F(LocalConnection, RunsMdxIntoACellSet)
     EXPECT_NEAR(*avg2023.value, 1.58, 1e-12);
     EXPECT_EQ(avg2023.formatted, "1.58");
     // The connection stays usable after an error.
-    EXPECT_THROW(connection->Execute("SELECT FROM [Shop] WHERE [Time].[1999]"), olap::MdxError);
-    EXPECT_EQ(connection->Execute("SELECT FROM [Shop]").cellSet.cells.at(0).value, 24);
+    EXPECT_THROW(connection->ExecuteMdx("SELECT FROM [Shop] WHERE [Time].[1999]"), olap::MdxError);
+    EXPECT_EQ(connection->ExecuteMdx("SELECT FROM [Shop]").cellSet.cells.at(0).value, 24);
 }
 
 TEST_F(LocalConnection, DiscoversTheCube)
 {
-    auto connection = olap::Connection::Open("Data Source=" + m_path);
+    auto connection = olap::Connection::Connect("Data Source=" + m_path);
     using K = olap::SchemaRowsetKind;
     EXPECT_EQ(connection->Discover(K::Cubes).rows, (std::vector<std::vector<std::string>> {{"Tiny", "Shop", "Shop"}}));
     EXPECT_EQ(connection->Discover(K::Dimensions, "shop").rows.size(), 4u);
@@ -96,7 +96,7 @@ TEST_F(LocalConnection, OpenErrorsNameTheProblem)
 {
     auto message = [](const std::string& cs) {
         try {
-            olap::Connection::Open(cs);
+            olap::Connection::Connect(cs);
         } catch (const olap::OlapError& e) {
             return std::string(e.what());
         }
@@ -107,7 +107,7 @@ TEST_F(LocalConnection, OpenErrorsNameTheProblem)
     EXPECT_NE(message("Provider=MSOLAP").find("no Data Source"), std::string::npos);
     EXPECT_NE(message("Data Source=" + m_path + "; Initial Catalog=Other").find("Catalog 'Other'"), std::string::npos);
     EXPECT_NE(message("Data Source=" + m_dir.Path("missing.cub")), "no error");
-    EXPECT_NO_THROW(olap::Connection::Open("provider=msolap; data source=" + m_path + "; initial catalog=tiny shop"));
+    EXPECT_NO_THROW(olap::Connection::Connect("provider=msolap; data source=" + m_path + "; initial catalog=tiny shop"));
 }
 
 } // namespace

@@ -74,7 +74,8 @@ TEST(ComRuntime, CreatesTheControlByClassId)
     ASSERT_EQ(ComRuntime::CreateInstance(control, &object, &error), kSOk) << error.toStdString();
     ASSERT_TRUE(object);
     Variant result;
-    EXPECT_EQ(object->Invoke(99999, InvokeKind::Method, {}, &result, nullptr), kDispEMemberNotFound);
+    std::vector<Variant> none;
+    EXPECT_EQ(object->Invoke(99999, InvokeKind::Method, none, &result, nullptr), kDispEMemberNotFound);
 
     EXPECT_EQ(ComRuntime::RegisterServerLibrary(QStringLiteral(HEXMOOR2_PATH), true, &error), kSOk);
     EXPECT_EQ(ComRuntime::CreateInstance(control, &object), kRegdbEClassNotReg);

@@ -1,39 +1,46 @@
 #include "RelationalCommands.h"
 
-#include "olap/access/ConnectionString.h"
-#include "olap/providers/RelationalSource.h"
-#include "olap/providers/RelationalSources.h"
+#include "olap/access/Connection.h"
 #include "olap/recordset/RecordsetCsv.h"
-#include "platform/ProviderDrivers.h"
 
 #include <ostream>
 #include <stdexcept>
 
 namespace lumetra_mdx {
 
-std::optional<int> RunRelational(
-    const std::string& connection, const std::string& sql, const std::string& discover, std::ostream& out)
+namespace {
+
+void WriteColumns(olap::recordset::Recordset rows, const std::vector<std::string>& columns, std::ostream& out)
 {
-    olap::providers::ConnectionProperties properties;
-    const olap::ConnectionString parsed = olap::ConnectionString::Parse(connection);
-    for (const auto& [key, value] : parsed.Pairs())
-        properties[key] = value;
-    if (!olap::providers::ClassifyRelational(properties, platform::RegistryProviderDriver))
-        return std::nullopt;
-    if (!discover.empty() && discover != "catalogs" && discover != "tables")
-        throw std::invalid_argument("a relational source discovers catalogs or tables, not '" + discover + "'");
-    std::unique_ptr<olap::providers::RelationalSource> source
-        = olap::providers::OpenRelationalSource(properties, platform::RegistryProviderDriver);
+    for (std::size_t c = 0; c < columns.size(); ++c)
+        out << (c ? "," : "") << olap::recordset::CsvField(columns[c]);
+    out << "\n";
+    std::vector<std::size_t> index;
+    for (const std::string& column : columns)
+        index.push_back(rows.FieldIndex(column));
+    for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext()) {
+        for (std::size_t c = 0; c < index.size(); ++c)
+            out << (c ? "," : "") << olap::recordset::CsvField(rows.Fields()[index[c]].Value().ToText());
+        out << "\n";
+    }
+}
+
+} // namespace
+
+int RunRelational(olap::Connection& connection, const std::string& sql, const std::string& discover, std::ostream& out)
+{
     if (discover == "catalogs") {
-        out << "CATALOG_NAME\n";
-        for (const std::string& name : source->Catalogs())
-            out << olap::recordset::CsvField(name) << "\n";
+        WriteColumns(connection.OpenSchema(olap::SchemaEnum::Catalogs), {"CATALOG_NAME"}, out);
     } else if (discover == "tables") {
+        olap::recordset::Recordset tables = connection.OpenSchema(olap::SchemaEnum::Tables, {"", "", "", "Table"});
         out << "TABLE_NAME,TABLE_TYPE\n";
-        for (const std::string& name : source->Tables())
-            out << olap::recordset::CsvField(name) << ",Table\n";
+        for (tables.MoveFirst(); !tables.Eof(); tables.MoveNext())
+            out << olap::recordset::CsvField(tables.Fields()[tables.FieldIndex("TABLE_NAME")].Value().ToText())
+                << ",Table\n";
+    } else if (!discover.empty()) {
+        throw std::invalid_argument("a relational source discovers catalogs or tables, not '" + discover + "'");
     } else {
-        olap::recordset::WriteCsv(source->Execute(sql), out);
+        olap::recordset::WriteCsv(connection.Execute(sql), out);
     }
     return 0;
 }

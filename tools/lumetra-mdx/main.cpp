@@ -3,6 +3,7 @@
 #include "RelationalCommands.h"
 
 #include "olap/access/Connection.h"
+#include "platform/ProviderDrivers.h"
 
 #include <chrono>
 #include <cstdio>
@@ -134,17 +135,18 @@ int main(int argc, char** argv)
     }
     try {
         auto start = std::chrono::steady_clock::now();
-        // Relational sources answer SQL and list their catalogs and tables.
-        if (!options.sql.empty() || options.discover == "catalogs" || options.discover == "tables") {
-            if (const std::optional<int> done
-                = lumetra_mdx::RunRelational(options.connection, options.sql, options.discover, std::cout))
-                return *done;
-            if (!options.sql.empty())
-                throw std::runtime_error("--sql needs a relational source; this connection is a cube");
-        }
-        auto connection = olap::Connection::Open(options.connection);
+        olap::providers::SetDefaultProviderDriverLookup(platform::RegistryProviderDriver);
+        auto connection = olap::Connection::Connect(options.connection);
         if (options.time)
             std::fprintf(stderr, "open: %.3f ms\n", MillisecondsSince(start));
+        // Relational sources answer SQL and list their catalogs and tables.
+        if (connection->IsRelational()) {
+            if (options.sql.empty() && options.discover.empty())
+                throw std::runtime_error("MDX needs a cube; this connection is a relational source (use --sql)");
+            return lumetra_mdx::RunRelational(*connection, options.sql, options.discover, std::cout);
+        }
+        if (!options.sql.empty())
+            throw std::runtime_error("--sql needs a relational source; this connection is a cube");
         if (!options.discover.empty()) {
             olap::SchemaRowsetKind kind = DiscoverKind(options.discover);
             std::cout << lumetra_mdx::Render(connection->Discover(kind, options.cube));
@@ -169,7 +171,7 @@ int main(int argc, char** argv)
                     if (!options.warm)
                         connection->ClearCache();
                     auto queryStart = std::chrono::steady_clock::now();
-                    result = connection->Execute(statements[s]);
+                    result = connection->ExecuteMdx(statements[s]);
                     if (options.time)
                         std::fprintf(
                             stderr, "query %zu run %ld: %.3f ms\n", s + 1, run + 1, MillisecondsSince(queryStart));

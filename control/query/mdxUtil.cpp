@@ -1,0 +1,383 @@
+#include "control/query/mdxUtil.h"
+
+#include "control/query/mdxUtilError.h"
+#include "olap/access/Connection.h"
+#include "olap/adomd/Catalog.h"
+#include "olap/adomd/CellSet.h"
+#include "olap/adomd/CubeDef.h"
+#include "platform/ProviderDrivers.h"
+
+#include <exception>
+
+namespace {
+
+// Lists the views of a SQL Server database; other sources have no sysobjects table and
+// fail it, which leaves only the tables listed.
+const char* const kViewsStatement
+    = "Select NAME from sysobjects where OBJECTPROPERTY( object_id(NAME), 'IsView' )=1 and OBJECTPROPERTY( "
+      "object_id(NAME), 'IsMSShipped' )=0 ";
+
+std::string ToStd(const QString& text)
+{
+    return text.toStdString();
+}
+
+QString FromStd(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+QString Entry(const std::string& uniqueName, const std::string& name, bool expandable)
+{
+    return FromStd(uniqueName) + QLatin1Char('~') + FromStd(name) + QLatin1Char('~')
+        + (expandable ? QStringLiteral("True") : QStringLiteral("False"));
+}
+
+// Callers read elements 0 to upper bound - 1: the list always ends with one empty element.
+QStringList Finished(QStringList list)
+{
+    list.append(QString());
+    return list;
+}
+
+std::shared_ptr<olap::Connection> OpenConnection(const QString& connectionString)
+{
+    auto connection = std::make_shared<olap::Connection>();
+    connection->Open(ToStd(connectionString), {}, {}, -1, platform::RegistryProviderDriver);
+    return connection;
+}
+
+template <typename T>
+const T* SchemaObjectAs(const olap::adomd::CubeDef& cube, olap::adomd::SchemaObjectType type, const QString& name)
+{
+    return std::get<const T*>(cube.GetSchemaObject(type, ToStd(name)));
+}
+
+} // namespace
+
+mdxUtil::mdxUtil() = default;
+mdxUtil::~mdxUtil() = default;
+
+bool mdxUtil::buildCube(QString& connectionString, QString& errorMessage)
+{
+    m_connectionString = connectionString;
+    // The previous connection and catalog are released, not closed: recordsets and cube
+    // definitions handed out before keep theirs.
+    m_catalog.reset();
+    m_cubeDefs.clear();
+    m_connection = std::make_shared<olap::Connection>();
+    try {
+        m_connection->Open(ToStd(connectionString), {}, {}, -1, platform::RegistryProviderDriver);
+    } catch (const std::exception& e) {
+        errorMessage = FromStd(e.what());
+        return false;
+    }
+    try {
+        auto catalog = std::make_shared<olap::adomd::Catalog>();
+        catalog->SetActiveConnection(m_connection);
+        m_catalog = std::move(catalog);
+        m_cubeDefs = m_catalog->CubeDefs();
+    } catch (const std::exception& e) {
+        errorMessage = FromStd(e.what());
+        return false;
+    }
+    return true;
+}
+
+bool mdxUtil::buildSQL(QString& connectionString, QString& errorMessage)
+{
+    m_connection = std::make_shared<olap::Connection>();
+    try {
+        m_connection->Open(ToStd(connectionString), {}, {}, -1, platform::RegistryProviderDriver);
+    } catch (const std::exception& e) {
+        errorMessage = FromStd(e.what());
+        return false;
+    }
+    return true;
+}
+
+QStringList mdxUtil::listOfTables(QString&)
+{
+    QStringList list;
+    try {
+        if (!m_connection)
+            throw mdxUtilError("No connection is open: call buildCube or buildSQL first");
+        olap::recordset::Recordset tables
+            = m_connection->OpenSchema(olap::SchemaEnum::Tables, {std::string(), std::string(), std::string(), "Table"});
+        for (tables.MoveFirst(); !tables.Eof(); tables.MoveNext())
+            list.append(FromStd(tables.Fields()[tables.FieldIndex("TABLE_NAME")].Value().ToText()));
+    } catch (const mdxUtilError&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw mdxUtilError(e.what());
+    }
+    try {
+        olap::recordset::Recordset views = m_connection->Execute(kViewsStatement);
+        if (views.IsOpen()) {
+            const std::size_t name = views.FieldIndex("name");
+            for (views.MoveFirst(); !views.Eof(); views.MoveNext())
+                list.append(FromStd(views.Fields()[name].Value().ToText()));
+        }
+    } catch (const std::exception&) {
+        // Sources without sysobjects: the tables alone.
+    }
+    return Finished(list);
+}
+
+QStringList mdxUtil::listOfCubes(QString&)
+{
+    QStringList list;
+    if (!m_catalog)
+        return Finished(list);
+    try {
+        try {
+            m_catalog->SetActiveConnection(m_connection);
+        } catch (const std::exception&) {
+            // Keep the catalog's previous connection and refresh from it.
+            m_catalog->Refresh();
+        }
+        m_cubeDefs = m_catalog->CubeDefs();
+        for (const auto& cube : m_cubeDefs)
+            list.append(FromStd(cube->Name()));
+    } catch (const std::exception&) {
+    }
+    return Finished(list);
+}
+
+QStringList mdxUtil::listOfASDatabases(QString&)
+{
+    QStringList list;
+    if (!m_connection)
+        return Finished(list);
+    try {
+        olap::recordset::Recordset catalogs = m_connection->OpenSchema(olap::SchemaEnum::Catalogs);
+        const std::size_t name = catalogs.FieldIndex("CATALOG_NAME");
+        for (catalogs.MoveFirst(); !catalogs.Eof(); catalogs.MoveNext())
+            list.append(FromStd(catalogs.Fields()[name].Value().ToText()));
+    } catch (const std::exception&) {
+    }
+    return Finished(list);
+}
+
+QStringList mdxUtil::listOfSQLDB(QString& errorMessage)
+{
+    return listOfASDatabases(errorMessage);
+}
+
+std::shared_ptr<olap::adomd::CubeDef> mdxUtil::FindCube(const QString& cubeName) const
+{
+    for (const auto& cube : m_cubeDefs) {
+        if (QString::compare(FromStd(cube->Name()), cubeName, Qt::CaseInsensitive) == 0)
+            return cube;
+    }
+    return nullptr;
+}
+
+QStringList mdxUtil::listOfMeasures(QString& cubeName, QString& errorMessage)
+{
+    errorMessage.clear();
+    QStringList list;
+    try {
+        const auto cube = FindCube(cubeName);
+        if (!cube)
+            return Finished(list);
+        const olap::adomd::Dimension* measures = nullptr;
+        for (const olap::adomd::Dimension* dimension : cube->Dimensions()) {
+            if (FromStd(dimension->Name()).toUpper() == QLatin1String("MEASURES")) {
+                measures = dimension;
+                break;
+            }
+        }
+        if (!measures)
+            return Finished(list);
+        for (const olap::adomd::Hierarchy* hierarchy : measures->Hierarchies()) {
+            for (const olap::adomd::Level* level : hierarchy->Levels()) {
+                for (const olap::adomd::Member* member : level->Members())
+                    list.append(FromStd(member->UniqueName()));
+            }
+        }
+    } catch (const std::exception&) {
+    }
+    return Finished(list);
+}
+
+QStringList mdxUtil::listOfDimensions(QString& cubeName, QString& errorMessage)
+{
+    errorMessage.clear();
+    QStringList list;
+    try {
+        const auto cube = FindCube(cubeName);
+        if (!cube)
+            return Finished(list);
+        for (const olap::adomd::Dimension* dimension : cube->Dimensions()) {
+            if (FromStd(dimension->Name()).toUpper() != QLatin1String("MEASURES"))
+                list.append(Entry(dimension->UniqueName(), dimension->Name(), true));
+        }
+    } catch (const std::exception&) {
+    }
+    return Finished(list);
+}
+
+QStringList mdxUtil::listOfLevel(QString& cubeName, QString& dimensionName, QString& errorMessage)
+{
+    errorMessage.clear();
+    QStringList list;
+    try {
+        const auto cube = FindCube(cubeName);
+        if (!cube)
+            return Finished(list);
+        const auto* dimension
+            = SchemaObjectAs<olap::adomd::Dimension>(*cube, olap::adomd::SchemaObjectType::Dimension, dimensionName);
+        if (dimension->Hierarchies().empty())
+            return Finished(list);
+        for (const olap::adomd::Level* level : dimension->Hierarchies()[0]->Levels())
+            list.append(Entry(level->UniqueName(), level->Name(), !level->Members().empty()));
+    } catch (const std::exception&) {
+    }
+    return Finished(list);
+}
+
+QStringList mdxUtil::listOfMembers(QString& cubeName, QString& levelName, QString& errorMessage)
+{
+    errorMessage.clear();
+    QStringList list;
+    try {
+        const auto cube = FindCube(cubeName);
+        if (!cube)
+            return Finished(list);
+        const auto* level = SchemaObjectAs<olap::adomd::Level>(*cube, olap::adomd::SchemaObjectType::Level, levelName);
+        for (const olap::adomd::Member* member : level->Members())
+            list.append(Entry(member->UniqueName(), member->Name(), member->ChildCount() >= 1));
+    } catch (const std::exception&) {
+    }
+    return Finished(list);
+}
+
+QStringList mdxUtil::listOfChildMembers(QString& cubeName, QString& MemberName, QString& errorMessage)
+{
+    errorMessage.clear();
+    QStringList list;
+    try {
+        const auto cube = FindCube(cubeName);
+        if (!cube)
+            return Finished(list);
+        const auto* member
+            = SchemaObjectAs<olap::adomd::Member>(*cube, olap::adomd::SchemaObjectType::Member, MemberName);
+        for (const olap::adomd::Member* child : member->Children())
+            list.append(Entry(child->UniqueName(), child->Name(), child->ChildCount() >= 1));
+    } catch (const std::exception&) {
+    }
+    return Finished(list);
+}
+
+QString mdxUtil::testMDXquery(QString& strQuery, QString& connectionString)
+{
+    try {
+        std::shared_ptr<olap::Connection> connection = OpenConnection(connectionString);
+        olap::adomd::CellSet cellSet;
+        cellSet.Open(ToStd(strQuery), connection);
+        cellSet.Close();
+        connection->Close();
+    } catch (const std::exception& e) {
+        return FromStd(e.what());
+    }
+    return QString();
+}
+
+platform::HResult mdxUtil::Invoke(platform::DispId id, platform::InvokeKind kind,
+    std::vector<platform::Variant>& args, platform::Variant* result, platform::DispatchException* exception)
+{
+    using platform::Variant;
+    if (kind != platform::InvokeKind::Method)
+        return platform::kDispEMemberNotFound;
+    std::size_t wanted = 0;
+    switch (id) {
+    case kListOfTables:
+    case kListOfCubes:
+    case kListOfAsDatabases:
+    case kListOfSqlDb:
+        wanted = 1;
+        break;
+    case kBuildCube:
+    case kBuildSql:
+    case kListOfMeasures:
+    case kListOfDimensions:
+    case kTestMdxQuery:
+        wanted = 2;
+        break;
+    case kListOfLevel:
+    case kListOfMembers:
+    case kListOfChildMembers:
+        wanted = 3;
+        break;
+    default:
+        return platform::kDispEMemberNotFound;
+    }
+    if (args.size() != wanted)
+        return platform::kDispEBadParamCount;
+    // Strings go by reference: read them, call, and write them back.
+    std::vector<QString> text;
+    for (const Variant& arg : args)
+        text.push_back(arg.toString());
+    auto array = [](const QStringList& list) {
+        std::vector<Variant> items;
+        for (const QString& item : list)
+            items.emplace_back(item);
+        return Variant(std::move(items));
+    };
+    Variant answer;
+    try {
+        switch (id) {
+        case kBuildCube:
+            answer = Variant(buildCube(text[0], text[1]));
+            break;
+        case kBuildSql:
+            answer = Variant(buildSQL(text[0], text[1]));
+            break;
+        case kListOfTables:
+            answer = array(listOfTables(text[0]));
+            break;
+        case kListOfCubes:
+            answer = array(listOfCubes(text[0]));
+            break;
+        case kListOfAsDatabases:
+            answer = array(listOfASDatabases(text[0]));
+            break;
+        case kListOfSqlDb:
+            answer = array(listOfSQLDB(text[0]));
+            break;
+        case kListOfMeasures:
+            answer = array(listOfMeasures(text[0], text[1]));
+            break;
+        case kListOfDimensions:
+            answer = array(listOfDimensions(text[0], text[1]));
+            break;
+        case kListOfLevel:
+            answer = array(listOfLevel(text[0], text[1], text[2]));
+            break;
+        case kListOfMembers:
+            answer = array(listOfMembers(text[0], text[1], text[2]));
+            break;
+        case kListOfChildMembers:
+            answer = array(listOfChildMembers(text[0], text[1], text[2]));
+            break;
+        case kTestMdxQuery:
+            answer = Variant(testMDXquery(text[0], text[1]));
+            break;
+        default:
+            break;
+        }
+    } catch (const std::exception& e) {
+        if (exception) {
+            exception->source = QString::fromLatin1(kProgId);
+            exception->description = FromStd(e.what());
+            exception->code = platform::kEFail;
+        }
+        return platform::kDispEException;
+    }
+    for (std::size_t i = 0; i < args.size(); ++i)
+        args[i] = Variant(text[i]);
+    if (result)
+        *result = std::move(answer);
+    return platform::kSOk;
+}

@@ -1,0 +1,45 @@
+#include "olap/access/RemoteOlapProviders.h"
+
+#include "olap/util/OlapError.h"
+
+#include <mutex>
+
+namespace olap {
+namespace {
+
+std::mutex& FactoryMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+RemoteOlapProviderFactory& InstalledFactory()
+{
+    static RemoteOlapProviderFactory factory;
+    return factory;
+}
+
+} // namespace
+
+void SetRemoteOlapProviderFactory(RemoteOlapProviderFactory factory)
+{
+    std::lock_guard lock(FactoryMutex());
+    InstalledFactory() = std::move(factory);
+}
+
+std::unique_ptr<OlapProvider> OpenRemoteOlapProvider(const providers::ConnectionProperties& properties)
+{
+    RemoteOlapProviderFactory factory;
+    {
+        std::lock_guard lock(FactoryMutex());
+        factory = InstalledFactory();
+    }
+    if (factory)
+        return factory(properties);
+    const std::string source = providers::FirstProperty(properties, {"Data Source", "Location"}).value_or("");
+    throw OlapError("Cannot connect to the OLAP server '" + source
+        + "': remote OLAP servers are reached through the XMLA provider, which this version does not include. "
+          "Local cube files are named by their path (a file ending in .cub).");
+}
+
+} // namespace olap
