@@ -34,9 +34,13 @@ std::unique_ptr<OlapProvider> OpenRemoteOlapProvider(const providers::Connection
         std::lock_guard lock(FactoryMutex());
         factory = InstalledFactory();
     }
-    if (factory)
-        return factory(properties);
     const std::string source = providers::FirstProperty(properties, {"Data Source", "Location"}).value_or("");
+    if (factory) {
+        std::unique_ptr<OlapProvider> provider = factory(properties);
+        if (!provider)
+            throw OlapError("Cannot connect to the OLAP server '" + source + "'");
+        return provider;
+    }
     throw OlapError("Cannot connect to the OLAP server '" + source
         + "': remote OLAP servers are reached through the XMLA provider, which this version does not include. "
           "Local cube files are named by their path (a file ending in .cub).");

@@ -50,7 +50,7 @@ TEST_F(LocalConnection, RunsMdxIntoACellSet)
 {
     auto connection = olap::Connection::Connect("Provider=MSOLAP.2; Data Source=" + m_path + "; Initial Catalog=Tiny");
     olap::QueryResult r = connection->ExecuteMdx("SELECT {[Measures].[Qty], [Measures].[Avg Price]} ON COLUMNS, "
-                                              "[Time].[Year].Members ON ROWS FROM [Shop]");
+                                                 "[Time].[Year].Members ON ROWS FROM [Shop]");
     ASSERT_EQ(r.kind, olap::QueryResult::Kind::CellSet);
     const olap::CellSet& cs = r.cellSet;
     ASSERT_EQ(cs.axes.size(), 2u);
@@ -97,17 +97,19 @@ TEST_F(LocalConnection, OpenErrorsNameTheProblem)
     auto message = [](const std::string& cs) {
         try {
             olap::Connection::Connect(cs);
-        } catch (const olap::OlapError& e) {
+        } catch (const std::exception& e) {
             return std::string(e.what());
         }
         return std::string("no error");
     };
-    EXPECT_NE(
-        message("Provider=SQLOLEDB; Data Source=" + m_path).find("'SQLOLEDB' is not supported"), std::string::npos);
+    // A relational provider is not asked to read a cube file; without a driver it says which
+    // registry value to set.
+    EXPECT_NE(message("Provider=SQLOLEDB; Data Source=" + m_path).find("Providers\\sqloledb"), std::string::npos);
     EXPECT_NE(message("Provider=MSOLAP").find("no Data Source"), std::string::npos);
     EXPECT_NE(message("Data Source=" + m_path + "; Initial Catalog=Other").find("Catalog 'Other'"), std::string::npos);
     EXPECT_NE(message("Data Source=" + m_dir.Path("missing.cub")), "no error");
-    EXPECT_NO_THROW(olap::Connection::Connect("provider=msolap; data source=" + m_path + "; initial catalog=tiny shop"));
+    EXPECT_NO_THROW(
+        olap::Connection::Connect("provider=msolap; data source=" + m_path + "; initial catalog=tiny shop"));
 }
 
 } // namespace
