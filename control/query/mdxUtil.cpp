@@ -102,8 +102,8 @@ QStringList mdxUtil::listOfTables(QString&)
     try {
         if (!m_connection)
             throw mdxUtilError("No connection is open: call buildCube or buildSQL first");
-        olap::recordset::Recordset tables
-            = m_connection->OpenSchema(olap::SchemaEnum::Tables, {std::string(), std::string(), std::string(), "Table"});
+        olap::recordset::Recordset tables = m_connection->OpenSchema(
+            olap::SchemaEnum::Tables, {std::string(), std::string(), std::string(), "Table"});
         for (tables.MoveFirst(); !tables.Eof(); tables.MoveNext())
             list.append(FromStd(tables.Fields()[tables.FieldIndex("TABLE_NAME")].Value().ToText()));
     } catch (const mdxUtilError&) {
@@ -284,8 +284,8 @@ QString mdxUtil::testMDXquery(QString& strQuery, QString& connectionString)
     return QString();
 }
 
-platform::HResult mdxUtil::Invoke(platform::DispId id, platform::InvokeKind kind,
-    std::vector<platform::Variant>& args, platform::Variant* result, platform::DispatchException* exception)
+platform::HResult mdxUtil::Invoke(platform::DispId id, platform::InvokeKind kind, std::vector<platform::Variant>& args,
+    platform::Variant* result, platform::DispatchException* exception)
 {
     using platform::Variant;
     if (kind != platform::InvokeKind::Method)

@@ -77,8 +77,17 @@ TEST(ComRuntime, CreatesTheControlByClassId)
     std::vector<Variant> none;
     EXPECT_EQ(object->Invoke(99999, InvokeKind::Method, none, &result, nullptr), kDispEMemberNotFound);
 
+    // The schema utility is registered with the control and driven the same way.
+    const QString util = QStringLiteral("{B043360C-F578-4901-B3FD-B02157C8E168}");
+    std::shared_ptr<IDispatchObject> schema;
+    ASSERT_EQ(ComRuntime::CreateInstance(util, &schema, &error), kSOk) << error.toStdString();
+    std::vector<Variant> args {Variant("SELECT FROM [Sales]"), Variant("Provider=MSOLAP.2; Data Source=/none/x.cub")};
+    ASSERT_EQ(schema->Invoke(0x6003001D, InvokeKind::Method, args, &result, nullptr), kSOk);
+    EXPECT_TRUE(result.toString().contains(QStringLiteral("x.cub"))) << result.toString().toStdString();
+
     EXPECT_EQ(ComRuntime::RegisterServerLibrary(QStringLiteral(HEXMOOR2_PATH), true, &error), kSOk);
     EXPECT_EQ(ComRuntime::CreateInstance(control, &object), kRegdbEClassNotReg);
+    EXPECT_EQ(ComRuntime::CreateInstance(util, &schema), kRegdbEClassNotReg);
 }
 
 TEST(ComRuntime, DamagedClassRegistryFailsToStart)
