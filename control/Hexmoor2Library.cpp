@@ -37,8 +37,8 @@ extern "C" HEXMOOR2_EXPORT platform::HResult LumetraRegisterServer()
     const QString path = OwnLibraryPath();
     if (path.isEmpty())
         return platform::kEFail;
-    const platform::HResult control
-        = platform::ComRuntime::RegisterClass(QLatin1String(Vantorel::kClassId), QLatin1String(Vantorel::kProgId), path);
+    const platform::HResult control = platform::ComRuntime::RegisterClass(
+        QLatin1String(Vantorel::kClassId), QLatin1String(Vantorel::kProgId), path);
     if (control != platform::kSOk)
         return control;
     return platform::ComRuntime::RegisterClass(QLatin1String(mdxUtil::kClassId), QLatin1String(mdxUtil::kProgId), path);

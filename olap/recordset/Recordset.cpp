@@ -214,8 +214,8 @@ void Recordset::SetProperty(std::string_view name, const CellValue& value)
             seconds = parsed;
     }
     if (!seconds || !std::isfinite(*seconds))
-        throw RecordsetError("\"" + std::string(kCommandTimeoutProperty) + "\" takes a number of seconds, not '"
-            + value.ToText() + "'");
+        throw RecordsetError(
+            "\"" + std::string(kCommandTimeoutProperty) + "\" takes a number of seconds, not '" + value.ToText() + "'");
     SetCommandTimeout(*seconds > 1e9 ? 1000000000 : static_cast<int>(*seconds));
 }
 
