@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-charts-dev qt6-svg-dev libgl1-mesa-dev qt6-qpa-plugins
   libsqlite3-dev sqlite3 unixodbc-dev odbcinst libsqliteodbc libcurl4-openssl-dev libpugixml-dev
   libxlsxwriter-dev libfreexl-dev libminizip-dev
+  postgresql odbc-postgresql
   libgtest-dev libgmock-dev libbenchmark-dev
   clang clang-format clang-tidy libclang-rt-14-dev
   xvfb xauth imagemagick fonts-dejavu-core
