@@ -317,6 +317,7 @@ platform::HResult mdxUtil::Invoke(platform::DispId id, platform::InvokeKind kind
         return platform::kDispEBadParamCount;
     // Strings go by reference: read them, call, and write them back.
     std::vector<QString> text;
+    text.reserve(args.size());
     for (const Variant& arg : args)
         text.push_back(arg.toString());
     auto array = [](const QStringList& list) {

@@ -89,6 +89,7 @@ recordset::Recordset Flatten(const QueryResult& result, std::string source)
             columns.push_back({column, std::nullopt, 0});
         for (const std::vector<std::string>& row : result.drillthrough.rows) {
             std::vector<recordset::CellValue> values;
+            values.reserve(row.size());
             for (const std::string& value : row)
                 values.push_back(TypedValue(value));
             rows.push_back(std::move(values));
