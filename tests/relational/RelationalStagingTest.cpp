@@ -2,7 +2,6 @@
 // built from the same tables in a SQLite file.
 #include "PropertiesFromText.h"
 #include "TempFolder.h"
-#include "TinyXlsWriter.h"
 
 #include "olap/model/Cube.h"
 #include "olap/providers/RelationalSources.h"
@@ -236,28 +235,6 @@ TEST_F(RelationalCubeTest, WorkbookSheetsAreTheTables)
     WriteXlsx(s_folder->File("sheets.xlsx"), tables);
     const std::string expected = Answers(*BuildFromFile(s_folder->File("sheets.db"), schema));
     EXPECT_EQ(Answers(*BuildThrough("Data Source=" + s_folder->File("sheets.xlsx"), schema)), expected);
-
-    // An Excel 97 workbook with one sheet: a cube of degenerate dimensions.
-    const std::string path = s_folder->File("old.xls");
-    TinyXlsWriter::Write(path, "Data",
-        {{std::string("Channel"), std::string("Amount"), std::string("Flag")}, {std::string("Web"), 1.5, true},
-            {std::string("Shop"), 2.0, false}, {std::string("Web"), 4.25, false}});
-    const std::string flat = "<Schema name='S'><Cube name='Flat'><Table name='Data$'/><Dimension name='Channel'>"
-                             "<Hierarchy><Level name='Channel' column='Channel'/></Hierarchy></Dimension>"
-                             "<Dimension name='Flag'><Hierarchy><Level name='Flag' column='Flag'/></Hierarchy>"
-                             "</Dimension><Measure name='Amount' column='Amount' aggregator='sum'/></Cube></Schema>";
-    auto cube = BuildThrough(
-        "Provider=Microsoft.Jet.OLEDB.4.0; Data Source=" + path + ";Extended Properties=Excel 8.0;", flat);
-    const CellSet cs = MdxEvaluator::Execute(
-        *cube, "SELECT [Channel].[Channel].Members ON 0, [Flag].[Flag].Members ON 1 FROM [Flat]")
-                           .cellSet;
-    ASSERT_EQ(cs.cells.size(), 4u);
-    EXPECT_EQ(cs.axes[0].positions[1][0].uniqueName, "[Channel].[Web]");
-    EXPECT_EQ(cs.axes[1].positions[1][0].uniqueName, "[Flag].[1]");
-    EXPECT_EQ(cs.cells[0].value, 2.0) << "Shop, not flagged";
-    EXPECT_EQ(cs.cells[1].value, 4.25) << "Web, not flagged";
-    EXPECT_FALSE(cs.cells[2].value) << "Shop, flagged";
-    EXPECT_EQ(cs.cells[3].value, 1.5) << "Web, flagged";
 }
 
 TEST_F(RelationalCubeTest, FailuresNameTheTableAndKeepTheSourceMessage)
