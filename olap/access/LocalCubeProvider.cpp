@@ -52,6 +52,12 @@ LocalCubeProvider::LocalCubeProvider(const std::string& path, const std::string&
     }
 }
 
+LocalCubeProvider::LocalCubeProvider(std::unique_ptr<Cube> cube) : m_cube(std::move(cube))
+{
+    if (!m_cube)
+        throw OlapError("a local cube connection needs a cube");
+}
+
 LocalCubeProvider::~LocalCubeProvider() = default;
 
 std::string LocalCubeProvider::Catalog() const

@@ -29,6 +29,9 @@ public:
     //! Names of the base tables of the source (no views, no system tables), as the tables
     //! schema rowset lists them with type "Table" (TABLE_NAME).
     virtual std::vector<std::string> Tables() = 0;
+    //! NAME (a table, schema or column) quoted for this source's SQL, quotes inside doubled:
+    //! "name" by default, as standard SQL quotes identifiers.
+    virtual std::string QuoteName(std::string_view name);
     //! Closes the source; later calls throw RelationalError. Closing twice does nothing.
     virtual void Close() = 0;
 };

@@ -10,12 +10,15 @@ SqliteDb::SqliteDb(const std::string& path, Mode mode) : m_path(path)
 {
     int flags = mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY : (SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     flags |= SQLITE_OPEN_NOMUTEX;
+    if (mode == Mode::Memory)
+        flags |= SQLITE_OPEN_MEMORY;
     if (mode == Mode::ReadOnly) {
         std::error_code ec;
         if (!std::filesystem::is_regular_file(path, ec))
             throw OlapError("cannot open '" + path + "': no such file");
     }
-    if (sqlite3_open_v2(path.c_str(), &m_db, flags, nullptr) != SQLITE_OK) {
+    const std::string& file = mode == Mode::Memory ? std::string(":memory:") : path;
+    if (sqlite3_open_v2(file.c_str(), &m_db, flags, nullptr) != SQLITE_OK) {
         std::string message = m_db ? sqlite3_errmsg(m_db) : "out of memory";
         sqlite3_close(m_db);
         m_db = nullptr;

@@ -15,7 +15,8 @@ class SqliteStatement;
 //! message prefixed by what was being done and the file name.
 class SqliteDb {
 public:
-    enum class Mode { ReadOnly, ReadWriteCreate };
+    //! Memory: a private database in memory, gone when closed; PATH only names it in messages.
+    enum class Mode { ReadOnly, ReadWriteCreate, Memory };
 
     //! Opens PATH. ReadOnly never creates a file: a missing file is an error.
     SqliteDb(const std::string& path, Mode mode);

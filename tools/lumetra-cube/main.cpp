@@ -1,18 +1,25 @@
 // Builds local cube files and the sample data:
 //   lumetra-cube build --schema S.xml --source PATH.sqlite --out F.cub [--cube NAME]
+//   lumetra-cube build --schema S.xml --connection CONN --out F.cub [--cube NAME]
 //   lumetra-cube sample --rows N --out DIR [--seed S]
 // Exit 0 on success, 1 on any error (the message on stderr), 2 on bad usage.
+#include "olap/access/ConnectionString.h"
 #include "olap/model/Cube.h"
+#include "olap/providers/RelationalSource.h"
+#include "olap/providers/RelationalSources.h"
 #include "olap/sample/SalesSample.h"
 #include "olap/schema/SchemaReader.h"
 #include "olap/storage/CubeBuilder.h"
 #include "olap/storage/CubeFile.h"
+#include "olap/storage/RelationalStaging.h"
 #include "olap/util/OlapError.h"
 #include "olap/util/SqliteDb.h"
+#include "platform/ProviderDrivers.h"
 
 #include <charconv>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <string>
 
 namespace {
@@ -21,7 +28,11 @@ int Usage()
 {
     std::fprintf(stderr,
         "usage: lumetra-cube build --schema S.xml --source PATH.sqlite --out F.cub [--cube NAME]\n"
-        "       lumetra-cube sample --rows N --out DIR [--seed S]\n");
+        "       lumetra-cube build --schema S.xml --connection CONN --out F.cub [--cube NAME]\n"
+        "       lumetra-cube sample --rows N --out DIR [--seed S]\n"
+        "build reads the star schema of the schema's cube either from a SQLite file (--source) or\n"
+        "through a relational connection string (--connection: a SQLite file, ODBC, or an .xls/.xlsx\n"
+        "workbook whose sheets are tables named like \"Sheet1$\"), and writes the local cube file.\n");
     return 2;
 }
 
@@ -48,10 +59,11 @@ int main(int argc, char** argv)
     try {
         if (command == "build") {
             for (const auto& [key, value] : options) {
-                if (key != "schema" && key != "source" && key != "out" && key != "cube")
+                if (key != "schema" && key != "source" && key != "connection" && key != "out" && key != "cube")
                     return Usage();
             }
-            if (!options.count("schema") || !options.count("source") || !options.count("out"))
+            if (!options.count("schema") || !options.count("out")
+                || options.count("source") + options.count("connection") != 1)
                 return Usage();
             const olap::SchemaDefinition schema = olap::SchemaReader::ReadFile(options["schema"]);
             const olap::SchemaCube* cube = &schema.cubes.front();
@@ -65,8 +77,18 @@ int main(int argc, char** argv)
                     names += (names.empty() ? "" : ", ") + c.name;
                 throw olap::OlapError("the schema defines several cubes (" + names + "); choose one with --cube");
             }
-            olap::SqliteDb source(options["source"], olap::SqliteDb::Mode::ReadOnly);
-            auto built = olap::CubeBuilder::Build(schema.name, *cube, source);
+            std::unique_ptr<olap::Cube> built;
+            if (options.count("source")) {
+                olap::SqliteDb source(options["source"], olap::SqliteDb::Mode::ReadOnly);
+                built = olap::CubeBuilder::Build(schema.name, *cube, source);
+            } else {
+                olap::providers::ConnectionProperties properties;
+                const olap::ConnectionString parsed = olap::ConnectionString::Parse(options["connection"]);
+                for (const auto& [key, value] : parsed.Pairs())
+                    properties[key] = value;
+                auto source = olap::providers::OpenRelationalSource(properties, platform::RegistryProviderDriver);
+                built = olap::RelationalStaging::BuildCube(schema.name, *cube, *source);
+            }
             olap::CubeFile::Write(*built, options["out"]);
             std::printf("%s: cube '%s', %llu fact rows\n", options["out"].c_str(), built->Name().c_str(),
                 static_cast<unsigned long long>(built->Facts().rowCount));

@@ -312,6 +312,29 @@ OdbcSource::Handles& OdbcSource::Open()
     return *m_handles;
 }
 
+std::string OdbcSource::QuoteName(std::string_view name)
+{
+    Handles& handles = Open();
+    SQLCHAR quote[8] = {};
+    SQLSMALLINT length = 0;
+    if (!SQL_SUCCEEDED(SQLGetInfo(handles.connection, SQL_IDENTIFIER_QUOTE_CHAR, quote, sizeof quote, &length))
+        || length <= 0)
+        return RelationalSource::QuoteName(name);
+    const std::string mark(reinterpret_cast<const char*>(quote), std::min<std::size_t>(length, sizeof quote - 1));
+    if (mark == " ")
+        return std::string(name);
+    std::string quoted = mark;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (name.compare(i, mark.size(), mark) == 0) {
+            quoted += mark + mark;
+            i += mark.size() - 1;
+        } else {
+            quoted += name[i];
+        }
+    }
+    return quoted + mark;
+}
+
 void OdbcSource::Close()
 {
     m_handles.reset();

@@ -35,6 +35,9 @@ public:
     std::vector<std::string> Catalogs() override;
     //! The driver's tables of type TABLE.
     std::vector<std::string> Tables() override;
+    //! NAME in the driver's identifier quote (SQL_IDENTIFIER_QUOTE_CHAR: `name` for MySQL,
+    //! "name" for most), or bare when the driver has no quote character.
+    std::string QuoteName(std::string_view name) override;
     void Close() override;
 
 private:

@@ -68,6 +68,15 @@ const Worksheet& SpreadsheetSource::Sheet(const std::string& table) const
         RelationalFailure::BadStatement, "The workbook has no sheet named '" + table + "' (its sheets: " + known + ")");
 }
 
+std::string SpreadsheetSource::QuoteName(std::string_view name)
+{
+    if (name.find(']') == std::string_view::npos)
+        return "[" + std::string(name) + "]";
+    if (name.find('`') == std::string_view::npos)
+        return "`" + std::string(name) + "`";
+    return "\"" + std::string(name) + "\"";
+}
+
 recordset::Recordset SpreadsheetSource::Execute(std::string_view sql, int)
 {
     if (!m_open)

@@ -34,6 +34,9 @@ public:
     std::vector<std::string> Catalogs() override;
     //! The sheets as tables ("Sheet1$"), in workbook order.
     std::vector<std::string> Tables() override;
+    //! NAME in brackets ("[Sheet1$]"), or in back quotes when it holds a "]" (the statements a
+    //! workbook answers have no escape for a closing quote).
+    std::string QuoteName(std::string_view name) override;
     void Close() override;
 
 private:
