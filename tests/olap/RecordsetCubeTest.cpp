@@ -172,7 +172,7 @@ TEST(RecordsetCube, AConnectionRunsMdxOverARecordsetAndLeavesItsCursor)
     olap::Connection connection(std::make_unique<olap::LocalCubeProvider>(olap::RecordsetCube::Build(rs, "Sales")));
     EXPECT_EQ(rs.Position(), 1u);
     const olap::QueryResult result
-        = connection.Execute("SELECT [Measures].[Amount] ON 0, [Region].[Region].[South] ON 1 FROM [Sales]");
+        = connection.ExecuteMdx("SELECT [Measures].[Amount] ON 0, [Region].[Region].[South] ON 1 FROM [Sales]");
     ASSERT_EQ(result.cellSet.cells.size(), 1u);
     EXPECT_EQ(result.cellSet.cells[0].value, 20.0);
     EXPECT_EQ(result.cellSet.axes[1].positions[0][0].uniqueName, "[Region].[South]");
