@@ -7,6 +7,7 @@
 #include "olap/adomd/CubeDef.h"
 #include "platform/ProviderDrivers.h"
 
+#include <algorithm>
 #include <exception>
 
 namespace {
@@ -45,6 +46,19 @@ std::shared_ptr<olap::Connection> OpenConnection(const QString& connectionString
     auto connection = std::make_shared<olap::Connection>();
     connection->Open(ToStd(connectionString), {}, {}, -1, platform::RegistryProviderDriver);
     return connection;
+}
+
+// The measures dimension, whatever the case of its name.
+bool IsMeasures(const olap::adomd::Dimension* dimension)
+{
+    return FromStd(dimension->Name()).toUpper() == QLatin1String("MEASURES");
+}
+
+// Members as tree entries: expandable when they have children.
+void AppendMembers(const std::vector<const olap::adomd::Member*>& members, QStringList& list)
+{
+    for (const olap::adomd::Member* member : members)
+        list.append(Entry(member->UniqueName(), member->Name(), member->ChildCount() >= 1));
 }
 
 template <typename T>
@@ -173,101 +187,73 @@ std::shared_ptr<olap::adomd::CubeDef> mdxUtil::FindCube(const QString& cubeName)
     return nullptr;
 }
 
-QStringList mdxUtil::listOfMeasures(QString& cubeName, QString& errorMessage)
+QStringList mdxUtil::CubeList(const QString& cubeName, QString& errorMessage,
+    const std::function<void(const olap::adomd::CubeDef&, QStringList&)>& fill) const
 {
     errorMessage.clear();
     QStringList list;
     try {
-        const auto cube = FindCube(cubeName);
-        if (!cube)
-            return Finished(list);
-        const olap::adomd::Dimension* measures = nullptr;
-        for (const olap::adomd::Dimension* dimension : cube->Dimensions()) {
-            if (FromStd(dimension->Name()).toUpper() == QLatin1String("MEASURES")) {
-                measures = dimension;
-                break;
-            }
-        }
-        if (!measures)
-            return Finished(list);
-        for (const olap::adomd::Hierarchy* hierarchy : measures->Hierarchies()) {
+        if (const auto cube = FindCube(cubeName))
+            fill(*cube, list);
+    } catch (const std::exception&) {
+        // A failing step ends the list where it stands.
+    }
+    return Finished(list);
+}
+
+QStringList mdxUtil::listOfMeasures(QString& cubeName, QString& errorMessage)
+{
+    return CubeList(cubeName, errorMessage, [](const olap::adomd::CubeDef& cube, QStringList& list) {
+        const auto& dimensions = cube.Dimensions();
+        const auto measures = std::find_if(dimensions.begin(), dimensions.end(), IsMeasures);
+        if (measures == dimensions.end())
+            return;
+        for (const olap::adomd::Hierarchy* hierarchy : (*measures)->Hierarchies()) {
             for (const olap::adomd::Level* level : hierarchy->Levels()) {
                 for (const olap::adomd::Member* member : level->Members())
                     list.append(FromStd(member->UniqueName()));
             }
         }
-    } catch (const std::exception&) {
-    }
-    return Finished(list);
+    });
 }
 
 QStringList mdxUtil::listOfDimensions(QString& cubeName, QString& errorMessage)
 {
-    errorMessage.clear();
-    QStringList list;
-    try {
-        const auto cube = FindCube(cubeName);
-        if (!cube)
-            return Finished(list);
-        for (const olap::adomd::Dimension* dimension : cube->Dimensions()) {
-            if (FromStd(dimension->Name()).toUpper() != QLatin1String("MEASURES"))
+    return CubeList(cubeName, errorMessage, [](const olap::adomd::CubeDef& cube, QStringList& list) {
+        for (const olap::adomd::Dimension* dimension : cube.Dimensions()) {
+            if (!IsMeasures(dimension))
                 list.append(Entry(dimension->UniqueName(), dimension->Name(), true));
         }
-    } catch (const std::exception&) {
-    }
-    return Finished(list);
+    });
 }
 
 QStringList mdxUtil::listOfLevel(QString& cubeName, QString& dimensionName, QString& errorMessage)
 {
-    errorMessage.clear();
-    QStringList list;
-    try {
-        const auto cube = FindCube(cubeName);
-        if (!cube)
-            return Finished(list);
+    return CubeList(cubeName, errorMessage, [&dimensionName](const olap::adomd::CubeDef& cube, QStringList& list) {
         const auto* dimension
-            = SchemaObjectAs<olap::adomd::Dimension>(*cube, olap::adomd::SchemaObjectType::Dimension, dimensionName);
+            = SchemaObjectAs<olap::adomd::Dimension>(cube, olap::adomd::SchemaObjectType::Dimension, dimensionName);
         if (dimension->Hierarchies().empty())
-            return Finished(list);
+            return;
         for (const olap::adomd::Level* level : dimension->Hierarchies()[0]->Levels())
             list.append(Entry(level->UniqueName(), level->Name(), !level->Members().empty()));
-    } catch (const std::exception&) {
-    }
-    return Finished(list);
+    });
 }
 
 QStringList mdxUtil::listOfMembers(QString& cubeName, QString& levelName, QString& errorMessage)
 {
-    errorMessage.clear();
-    QStringList list;
-    try {
-        const auto cube = FindCube(cubeName);
-        if (!cube)
-            return Finished(list);
-        const auto* level = SchemaObjectAs<olap::adomd::Level>(*cube, olap::adomd::SchemaObjectType::Level, levelName);
-        for (const olap::adomd::Member* member : level->Members())
-            list.append(Entry(member->UniqueName(), member->Name(), member->ChildCount() >= 1));
-    } catch (const std::exception&) {
-    }
-    return Finished(list);
+    return CubeList(cubeName, errorMessage, [&levelName](const olap::adomd::CubeDef& cube, QStringList& list) {
+        const auto* level = SchemaObjectAs<olap::adomd::Level>(cube, olap::adomd::SchemaObjectType::Level, levelName);
+        AppendMembers(level->Members(), list);
+    });
 }
 
 QStringList mdxUtil::listOfChildMembers(QString& cubeName, QString& MemberName, QString& errorMessage)
 {
-    errorMessage.clear();
-    QStringList list;
-    try {
-        const auto cube = FindCube(cubeName);
-        if (!cube)
-            return Finished(list);
+    return CubeList(cubeName, errorMessage, [&MemberName](const olap::adomd::CubeDef& cube, QStringList& list) {
         const auto* member
-            = SchemaObjectAs<olap::adomd::Member>(*cube, olap::adomd::SchemaObjectType::Member, MemberName);
-        for (const olap::adomd::Member* child : member->Children())
-            list.append(Entry(child->UniqueName(), child->Name(), child->ChildCount() >= 1));
-    } catch (const std::exception&) {
-    }
-    return Finished(list);
+            = SchemaObjectAs<olap::adomd::Member>(cube, olap::adomd::SchemaObjectType::Member, MemberName);
+        AppendMembers(member->Children(), list);
+    });
 }
 
 QString mdxUtil::testMDXquery(QString& strQuery, QString& connectionString)

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -86,6 +87,10 @@ public:
 
 private:
     std::shared_ptr<olap::adomd::CubeDef> FindCube(const QString& cubeName) const;
+    //! Clears ERRORMESSAGE and lets FILL list from cube CUBENAME; a missing cube or a failing
+    //! step leaves the list as far as it got.
+    QStringList CubeList(const QString& cubeName, QString& errorMessage,
+        const std::function<void(const olap::adomd::CubeDef&, QStringList&)>& fill) const;
 
     std::shared_ptr<olap::Connection> m_connection;
     std::shared_ptr<olap::adomd::Catalog> m_catalog;

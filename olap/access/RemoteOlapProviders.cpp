@@ -1,21 +1,14 @@
 #include "olap/access/RemoteOlapProviders.h"
 
+#include "olap/util/GuardedValue.h"
 #include "olap/util/OlapError.h"
-
-#include <mutex>
 
 namespace olap {
 namespace {
 
-std::mutex& FactoryMutex()
+GuardedValue<RemoteOlapProviderFactory>& InstalledFactory()
 {
-    static std::mutex mutex;
-    return mutex;
-}
-
-RemoteOlapProviderFactory& InstalledFactory()
-{
-    static RemoteOlapProviderFactory factory;
+    static GuardedValue<RemoteOlapProviderFactory> factory;
     return factory;
 }
 
@@ -23,17 +16,12 @@ RemoteOlapProviderFactory& InstalledFactory()
 
 void SetRemoteOlapProviderFactory(RemoteOlapProviderFactory factory)
 {
-    std::lock_guard lock(FactoryMutex());
-    InstalledFactory() = std::move(factory);
+    InstalledFactory().Set(std::move(factory));
 }
 
 std::unique_ptr<OlapProvider> OpenRemoteOlapProvider(const providers::ConnectionProperties& properties)
 {
-    RemoteOlapProviderFactory factory;
-    {
-        std::lock_guard lock(FactoryMutex());
-        factory = InstalledFactory();
-    }
+    const RemoteOlapProviderFactory factory = InstalledFactory().Get();
     const std::string source = providers::FirstProperty(properties, {"Data Source", "Location"}).value_or("");
     if (factory) {
         std::unique_ptr<OlapProvider> provider = factory(properties);

@@ -1,8 +1,9 @@
 #include "olap/providers/RelationalProviders.h"
 
+#include "olap/util/GuardedValue.h"
+
 #include <algorithm>
 #include <cctype>
-#include <mutex>
 
 namespace olap::providers {
 
@@ -47,15 +48,9 @@ std::string ProviderRegistryValue(std::string_view provider)
 
 namespace {
 
-std::mutex& LookupMutex()
+GuardedValue<ProviderDriverLookup>& InstalledLookup()
 {
-    static std::mutex mutex;
-    return mutex;
-}
-
-ProviderDriverLookup& InstalledLookup()
-{
-    static ProviderDriverLookup lookup;
+    static GuardedValue<ProviderDriverLookup> lookup;
     return lookup;
 }
 
@@ -63,14 +58,12 @@ ProviderDriverLookup& InstalledLookup()
 
 void SetDefaultProviderDriverLookup(ProviderDriverLookup lookup)
 {
-    std::lock_guard lock(LookupMutex());
-    InstalledLookup() = std::move(lookup);
+    InstalledLookup().Set(std::move(lookup));
 }
 
 ProviderDriverLookup DefaultProviderDriverLookup()
 {
-    std::lock_guard lock(LookupMutex());
-    return InstalledLookup();
+    return InstalledLookup().Get();
 }
 
 } // namespace olap::providers

@@ -1,5 +1,6 @@
 // Cubes built through a relational connection (SQLite, ODBC, workbooks) answer as the cube
 // built from the same tables in a SQLite file.
+#include "OdbcFixture.h"
 #include "PropertiesFromText.h"
 #include "TempFolder.h"
 
@@ -14,7 +15,6 @@
 #include "olap/util/SqliteDb.h"
 
 #include <gtest/gtest.h>
-#include <odbcinst.h>
 #include <xlsxwriter.h>
 
 #include <fstream>
@@ -181,38 +181,17 @@ std::unique_ptr<Cube> BuildThrough(const std::string& connection, const std::str
 
 class RelationalCubeTest : public testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_folder = new TempFolder;
-        for (const char* candidate :
-            {"/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so", "/usr/lib/aarch64-linux-gnu/odbc/libsqlite3odbc.so",
-                "/usr/lib/odbc/libsqlite3odbc.so", "/usr/local/lib/libsqlite3odbc.so"})
-            if (std::filesystem::exists(candidate))
-                s_driver = candidate;
-        if (!s_driver.empty()) {
-            // Loads the installer library now, so the driver's use of it does not unload it.
-            UWORD mode = 0;
-            SQLGetConfigMode(&mode);
-            std::ofstream(s_folder->File("odbcinst.ini"))
-                << "[SQLite3 Staging]\nDescription=SQLite3\nDriver=" << s_driver << "\n";
-            setenv("ODBCSYSINI", s_folder->Path().c_str(), 1);
-        }
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_folder;
-        s_folder = nullptr;
-    }
+    void SetUp() override { m_odbc = OdbcTestEnvironment::Get(); }
 
-    static inline std::string s_driver;
-    static inline TempFolder* s_folder = nullptr;
+    const OdbcTestEnvironment* m_odbc = nullptr;
+    TempFolder m_folder;
 };
 
 TEST_F(RelationalCubeTest, SqliteAndOdbcConnectionsBuildTheCubeTheFileBuilds)
 {
     // A dimension table whose name needs quoting, with a quote inside.
     const std::string schema = StarSchema("facts", "Product \"List\"", "period");
-    const std::string path = s_folder->File("star.db");
+    const std::string path = m_folder.File("star.db");
     WriteSqlite(path, StarTables("facts", "Product \"List\"", "period"));
     auto reference = BuildFromFile(path, schema);
     const std::string expected = Answers(*reference);
@@ -222,24 +201,24 @@ TEST_F(RelationalCubeTest, SqliteAndOdbcConnectionsBuildTheCubeTheFileBuilds)
     EXPECT_NE(expected.find("[Product].[Dairy] [Channel].[#null] [Promo].[0] = 4\n"), std::string::npos) << expected;
 
     EXPECT_EQ(Answers(*BuildThrough("Data Source=" + path, schema)), expected) << "SQLite";
-    if (s_driver.empty())
+    if (!m_odbc)
         GTEST_SKIP() << "the SQLite ODBC driver (libsqliteodbc) is not installed";
-    EXPECT_EQ(Answers(*BuildThrough("Driver={SQLite3 Staging}; Database=" + path, schema)), expected) << "ODBC";
+    EXPECT_EQ(Answers(*BuildThrough("Driver={SQLite3 Test}; Database=" + path, schema)), expected) << "ODBC";
 }
 
 TEST_F(RelationalCubeTest, WorkbookSheetsAreTheTables)
 {
     const std::vector<Table> tables = StarTables("Sales Facts$", "Products$", "Days$");
     const std::string schema = StarSchema("Sales Facts$", "Products$", "Days$");
-    WriteSqlite(s_folder->File("sheets.db"), tables);
-    WriteXlsx(s_folder->File("sheets.xlsx"), tables);
-    const std::string expected = Answers(*BuildFromFile(s_folder->File("sheets.db"), schema));
-    EXPECT_EQ(Answers(*BuildThrough("Data Source=" + s_folder->File("sheets.xlsx"), schema)), expected);
+    WriteSqlite(m_folder.File("sheets.db"), tables);
+    WriteXlsx(m_folder.File("sheets.xlsx"), tables);
+    const std::string expected = Answers(*BuildFromFile(m_folder.File("sheets.db"), schema));
+    EXPECT_EQ(Answers(*BuildThrough("Data Source=" + m_folder.File("sheets.xlsx"), schema)), expected);
 }
 
 TEST_F(RelationalCubeTest, FailuresNameTheTableAndKeepTheSourceMessage)
 {
-    const std::string path = s_folder->File("errors.db");
+    const std::string path = m_folder.File("errors.db");
     WriteSqlite(path, StarTables("facts", "product", "period"));
     struct Case {
         const char* name;
