@@ -20,13 +20,33 @@ std::optional<std::string> AnyDriver(std::string_view)
     return std::string("Fuzz Driver");
 }
 
+// TEXT without its braced values ({...}, "}}" inside standing for '}'): what is left are the
+// keys and plain values, where a password could show.
+std::string WithoutBracedValues(const std::string& text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '{' || (i > 0 && text[i - 1] != '=')) {
+            out += text[i];
+            continue;
+        }
+        for (++i; i < text.size(); ++i) {
+            if (text[i] == '}' && i + 1 < text.size() && text[i + 1] == '}')
+                ++i;
+            else if (text[i] == '}')
+                break;
+        }
+    }
+    return out;
+}
+
 void CheckOdbc(const olap::ConnectionString& parsed)
 {
     olap::providers::ConnectionProperties properties;
     for (const auto& [key, value] : parsed.Pairs())
         properties[key] = value;
     const std::string odbc = olap::providers::ComposeOdbcConnectionString(properties, AnyDriver);
-    const std::string redacted = olap::providers::RedactOdbcConnectionString(odbc);
+    const std::string redacted = WithoutBracedValues(olap::providers::RedactOdbcConnectionString(odbc));
     const std::optional<std::string> password = olap::providers::FirstProperty(properties, {"pwd", "Password"});
     if (!password || password->size() < 3 || *password == "***")
         return;
