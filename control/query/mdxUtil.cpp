@@ -48,6 +48,14 @@ std::shared_ptr<olap::Connection> OpenConnection(const QString& connectionString
     return connection;
 }
 
+// Field FIELD of every row of ROWS, from the first row on.
+void AppendColumn(olap::recordset::Recordset& rows, std::string_view field, QStringList& list)
+{
+    const std::size_t index = rows.FieldIndex(field);
+    for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext())
+        list.append(FromStd(rows.Fields()[index].Value().ToText()));
+}
+
 // The measures dimension, whatever the case of its name.
 bool IsMeasures(const olap::adomd::Dimension* dimension)
 {
@@ -118,8 +126,7 @@ QStringList mdxUtil::listOfTables(QString&)
             throw mdxUtilError("No connection is open: call buildCube or buildSQL first");
         olap::recordset::Recordset tables = m_connection->OpenSchema(
             olap::SchemaEnum::Tables, {std::string(), std::string(), std::string(), "Table"});
-        for (tables.MoveFirst(); !tables.Eof(); tables.MoveNext())
-            list.append(FromStd(tables.Fields()[tables.FieldIndex("TABLE_NAME")].Value().ToText()));
+        AppendColumn(tables, "TABLE_NAME", list);
     } catch (const mdxUtilError&) {
         throw;
     } catch (const std::exception& e) {
@@ -127,11 +134,8 @@ QStringList mdxUtil::listOfTables(QString&)
     }
     try {
         olap::recordset::Recordset views = m_connection->Execute(kViewsStatement);
-        if (views.IsOpen()) {
-            const std::size_t name = views.FieldIndex("name");
-            for (views.MoveFirst(); !views.Eof(); views.MoveNext())
-                list.append(FromStd(views.Fields()[name].Value().ToText()));
-        }
+        if (views.IsOpen())
+            AppendColumn(views, "name", list);
     } catch (const std::exception&) {
         // Sources without sysobjects: the tables alone.
     }
@@ -165,9 +169,7 @@ QStringList mdxUtil::listOfASDatabases(QString&)
         return Finished(list);
     try {
         olap::recordset::Recordset catalogs = m_connection->OpenSchema(olap::SchemaEnum::Catalogs);
-        const std::size_t name = catalogs.FieldIndex("CATALOG_NAME");
-        for (catalogs.MoveFirst(); !catalogs.Eof(); catalogs.MoveNext())
-            list.append(FromStd(catalogs.Fields()[name].Value().ToText()));
+        AppendColumn(catalogs, "CATALOG_NAME", list);
     } catch (const std::exception&) {
     }
     return Finished(list);
