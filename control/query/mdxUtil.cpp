@@ -82,11 +82,9 @@ mdxUtil::~mdxUtil() = default;
 
 bool mdxUtil::buildCube(QString& connectionString, QString& errorMessage)
 {
-    m_connectionString = connectionString;
     // The previous connection and catalog are released, not closed: recordsets and cube
     // definitions handed out before keep theirs.
     m_catalog.reset();
-    m_cubeDefs.clear();
     m_connection = std::make_shared<olap::Connection>();
     try {
         m_connection->Open(ToStd(connectionString), {}, {}, -1, platform::RegistryProviderDriver);
@@ -98,7 +96,6 @@ bool mdxUtil::buildCube(QString& connectionString, QString& errorMessage)
         auto catalog = std::make_shared<olap::adomd::Catalog>();
         catalog->SetActiveConnection(m_connection);
         m_catalog = std::move(catalog);
-        m_cubeDefs = m_catalog->CubeDefs();
     } catch (const std::exception& e) {
         errorMessage = FromStd(e.what());
         return false;
@@ -154,8 +151,7 @@ QStringList mdxUtil::listOfCubes(QString&)
             // Keep the catalog's previous connection and refresh from it.
             m_catalog->Refresh();
         }
-        m_cubeDefs = m_catalog->CubeDefs();
-        for (const auto& cube : m_cubeDefs)
+        for (const auto& cube : m_catalog->CubeDefs())
             list.append(FromStd(cube->Name()));
     } catch (const std::exception&) {
     }
@@ -180,22 +176,13 @@ QStringList mdxUtil::listOfSQLDB(QString& errorMessage)
     return listOfASDatabases(errorMessage);
 }
 
-std::shared_ptr<olap::adomd::CubeDef> mdxUtil::FindCube(const QString& cubeName) const
-{
-    for (const auto& cube : m_cubeDefs) {
-        if (QString::compare(FromStd(cube->Name()), cubeName, Qt::CaseInsensitive) == 0)
-            return cube;
-    }
-    return nullptr;
-}
-
 QStringList mdxUtil::CubeList(const QString& cubeName, QString& errorMessage,
     const std::function<void(const olap::adomd::CubeDef&, QStringList&)>& fill) const
 {
     errorMessage.clear();
     QStringList list;
     try {
-        if (const auto cube = FindCube(cubeName))
+        if (const auto cube = m_catalog ? m_catalog->FindCubeDef(ToStd(cubeName)) : nullptr)
             fill(*cube, list);
     } catch (const std::exception&) {
         // A failing step ends the list where it stands.

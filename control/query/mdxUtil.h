@@ -86,14 +86,11 @@ public:
         platform::Variant* result, platform::DispatchException* exception) override;
 
 private:
-    std::shared_ptr<olap::adomd::CubeDef> FindCube(const QString& cubeName) const;
-    //! Clears ERRORMESSAGE and lets FILL list from cube CUBENAME; a missing cube or a failing
+    //! Clears ERRORMESSAGE and lets FILL list from the catalog's cube CUBENAME; a missing cube or a failing
     //! step leaves the list as far as it got.
     QStringList CubeList(const QString& cubeName, QString& errorMessage,
         const std::function<void(const olap::adomd::CubeDef&, QStringList&)>& fill) const;
 
     std::shared_ptr<olap::Connection> m_connection;
     std::shared_ptr<olap::adomd::Catalog> m_catalog;
-    std::vector<std::shared_ptr<olap::adomd::CubeDef>> m_cubeDefs;
-    QString m_connectionString;
 };

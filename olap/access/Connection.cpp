@@ -15,11 +15,6 @@
 namespace olap {
 namespace {
 
-bool StartsWithNoCase(std::string_view text, std::string_view prefix)
-{
-    return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
-}
-
 bool IsOlapProvider(std::string_view provider)
 {
     return provider.empty() || EqualsNoCase(provider, "MSOLAP") || StartsWithNoCase(provider, "MSOLAP.");

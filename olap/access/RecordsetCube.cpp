@@ -16,21 +16,14 @@ namespace olap {
 
 namespace {
 
-std::string Lower(std::string text)
-{
-    std::transform(
-        text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 //! BASE, or BASE followed by " 2", " 3", ... : the first that TAKEN does not hold (ignoring
 //! case), which is then added to TAKEN.
 std::string FreeName(const std::string& base, std::set<std::string>& taken)
 {
     std::string name = base;
-    for (int n = 2; taken.count(Lower(name)); ++n)
+    for (int n = 2; taken.count(ToLowerAscii(name)); ++n)
         name = base + " " + std::to_string(n);
-    taken.insert(Lower(name));
+    taken.insert(ToLowerAscii(name));
     return name;
 }
 
@@ -47,7 +40,7 @@ std::unique_ptr<Cube> RecordsetCube::Build(const recordset::Recordset& rs, const
     // names generated here, may clash with them.
     std::set<std::string> taken {"measures"};
     for (const recordset::Field& field : rs.Fields())
-        taken.insert(Lower(field.Name()));
+        taken.insert(ToLowerAscii(field.Name()));
     const std::string countName = taken.count("count") ? FreeName("Row Count", taken) : FreeName("Count", taken);
 
     SchemaCube schema;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace olap {
@@ -15,6 +16,10 @@ enum class SchemaRowsetKind { Catalogs, Cubes, Dimensions, Hierarchies, Levels, 
 struct SchemaRowset {
     std::vector<std::string> columns;
     std::vector<std::vector<std::string>> rows;
+
+    //! The value of COLUMN (compared without regard to case) in ROW, or "" when the rowset has
+    //! no such column: providers differ in the optional columns they give.
+    std::string Value(const std::vector<std::string>& row, std::string_view column) const;
 };
 
 } // namespace olap

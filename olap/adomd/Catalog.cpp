@@ -5,18 +5,6 @@
 #include "olap/util/OlapError.h"
 
 namespace olap::adomd {
-namespace {
-
-std::string Column(const SchemaRowset& rowset, const std::vector<std::string>& row, std::string_view column)
-{
-    for (std::size_t i = 0; i < rowset.columns.size() && i < row.size(); ++i) {
-        if (EqualsNoCase(rowset.columns[i], column))
-            return row[i];
-    }
-    return {};
-}
-
-} // namespace
 
 Catalog::Catalog() = default;
 Catalog::~Catalog() = default;
@@ -39,7 +27,7 @@ void Catalog::SetActiveConnection(std::shared_ptr<Connection> connection)
         const SchemaRowset rowset = connection->Discover(SchemaRowsetKind::Cubes);
         for (const std::vector<std::string>& row : rowset.rows)
             cubes.push_back(std::make_shared<CubeDef>(
-                connection, Column(rowset, row, "CUBE_NAME"), Column(rowset, row, "CUBE_CAPTION")));
+                connection, rowset.Value(row, "CUBE_NAME"), rowset.Value(row, "CUBE_CAPTION")));
     }
     m_connection = std::move(connection);
     m_name = std::move(name);

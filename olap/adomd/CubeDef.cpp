@@ -11,27 +11,15 @@
 namespace olap::adomd {
 namespace {
 
-std::string Key(std::string_view uniqueName)
-{
-    std::string key(uniqueName);
-    std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return std::tolower(c); });
-    return key;
-}
-
-//! Column access by name over one schema rowset.
+//! A schema rowset with its numeric columns read as numbers.
 class RowsetReader {
 public:
     explicit RowsetReader(SchemaRowset rowset) : m_rowset(std::move(rowset)) { }
 
     const std::vector<std::vector<std::string>>& Rows() const { return m_rowset.rows; }
-    //! The value of COLUMN in ROW, or "" when the provider does not give that column.
     std::string Get(const std::vector<std::string>& row, std::string_view column) const
     {
-        for (std::size_t i = 0; i < m_rowset.columns.size() && i < row.size(); ++i) {
-            if (EqualsNoCase(m_rowset.columns[i], column))
-                return row[i];
-        }
-        return {};
+        return m_rowset.Value(row, column);
     }
     long GetNumber(const std::vector<std::string>& row, std::string_view column) const
     {
@@ -81,12 +69,12 @@ const CubeDef::Structure& CubeDef::Load() const
         d.m_uniqueName = dimensions.Get(row, "DIMENSION_UNIQUE_NAME");
         d.m_caption = dimensions.Get(row, "DIMENSION_CAPTION");
         s->dimensionList.push_back(&d);
-        s->dimensionsByName.emplace(Key(d.m_uniqueName), &d);
+        s->dimensionsByName.emplace(ToLowerAscii(d.m_uniqueName), &d);
     }
 
     const RowsetReader hierarchies(m_connection->Discover(SchemaRowsetKind::Hierarchies, m_name));
     for (const auto& row : hierarchies.Rows()) {
-        auto owner = s->dimensionsByName.find(Key(hierarchies.Get(row, "DIMENSION_UNIQUE_NAME")));
+        auto owner = s->dimensionsByName.find(ToLowerAscii(hierarchies.Get(row, "DIMENSION_UNIQUE_NAME")));
         if (owner == s->dimensionsByName.end())
             continue;
         Hierarchy& h = s->hierarchies.emplace_back();
@@ -95,15 +83,15 @@ const CubeDef::Structure& CubeDef::Load() const
         h.m_caption = hierarchies.Get(row, "HIERARCHY_CAPTION");
         h.m_dimension = owner->second;
         owner->second->m_hierarchies.push_back(&h);
-        s->hierarchiesByName.emplace(Key(h.m_uniqueName), &h);
+        s->hierarchiesByName.emplace(ToLowerAscii(h.m_uniqueName), &h);
     }
 
     const RowsetReader levels(m_connection->Discover(SchemaRowsetKind::Levels, m_name));
     for (const auto& row : levels.Rows()) {
-        auto owner = s->hierarchiesByName.find(Key(levels.Get(row, "HIERARCHY_UNIQUE_NAME")));
+        auto owner = s->hierarchiesByName.find(ToLowerAscii(levels.Get(row, "HIERARCHY_UNIQUE_NAME")));
         const std::string uniqueName = levels.Get(row, "LEVEL_UNIQUE_NAME");
         // A level belongs to one hierarchy and is listed once, whatever the rowset repeats.
-        if (owner == s->hierarchiesByName.end() || s->levelsByName.count(Key(uniqueName)))
+        if (owner == s->hierarchiesByName.end() || s->levelsByName.count(ToLowerAscii(uniqueName)))
             continue;
         Level& l = s->levels.emplace_back();
         l.m_name = levels.Get(row, "LEVEL_NAME");
@@ -112,15 +100,15 @@ const CubeDef::Structure& CubeDef::Load() const
         l.m_depth = static_cast<int>(levels.GetNumber(row, "LEVEL_NUMBER"));
         l.m_hierarchy = owner->second;
         owner->second->m_levels.push_back(&l);
-        s->levelsByName.emplace(Key(uniqueName), &l);
+        s->levelsByName.emplace(ToLowerAscii(uniqueName), &l);
     }
 
     const RowsetReader members(m_connection->Discover(SchemaRowsetKind::Members, m_name));
     std::vector<std::pair<Member*, std::string>> parents;
     for (const auto& row : members.Rows()) {
-        auto level = s->levelsByName.find(Key(members.Get(row, "LEVEL_UNIQUE_NAME")));
+        auto level = s->levelsByName.find(ToLowerAscii(members.Get(row, "LEVEL_UNIQUE_NAME")));
         const std::string uniqueName = members.Get(row, "MEMBER_UNIQUE_NAME");
-        if (level == s->levelsByName.end() || s->membersByName.count(Key(uniqueName)))
+        if (level == s->levelsByName.end() || s->membersByName.count(ToLowerAscii(uniqueName)))
             continue;
         Member& m = s->members.emplace_back();
         m.m_name = members.Get(row, "MEMBER_NAME");
@@ -129,12 +117,12 @@ const CubeDef::Structure& CubeDef::Load() const
         m.m_childCount = members.GetNumber(row, "CHILDREN_CARDINALITY");
         m.m_level = level->second;
         level->second->m_members.push_back(&m);
-        s->membersByName.emplace(Key(uniqueName), &m);
+        s->membersByName.emplace(ToLowerAscii(uniqueName), &m);
         parents.emplace_back(&m, members.Get(row, "PARENT_UNIQUE_NAME"));
     }
     // Parents are linked once every member is known, so the rowset's order does not matter.
     for (const auto& [member, parent] : parents) {
-        auto p = parent.empty() ? s->membersByName.end() : s->membersByName.find(Key(parent));
+        auto p = parent.empty() ? s->membersByName.end() : s->membersByName.find(ToLowerAscii(parent));
         if (p != s->membersByName.end()) {
             member->m_parent = p->second;
             p->second->m_children.push_back(member);
@@ -149,11 +137,11 @@ const CubeDef::Structure& CubeDef::Load() const
             measures = d;
     }
     if (measures && !measures->Hierarchies().empty() && !measures->Hierarchies()[0]->Levels().empty()) {
-        Level* level = s->levelsByName.at(Key(measures->Hierarchies()[0]->Levels()[0]->UniqueName()));
+        Level* level = s->levelsByName.at(ToLowerAscii(measures->Hierarchies()[0]->Levels()[0]->UniqueName()));
         const RowsetReader rows(m_connection->Discover(SchemaRowsetKind::Measures, m_name));
         for (const auto& row : rows.Rows()) {
             const std::string uniqueName = rows.Get(row, "MEASURE_UNIQUE_NAME");
-            if (uniqueName.empty() || s->membersByName.count(Key(uniqueName)))
+            if (uniqueName.empty() || s->membersByName.count(ToLowerAscii(uniqueName)))
                 continue;
             Member& m = s->members.emplace_back();
             m.m_name = rows.Get(row, "MEASURE_NAME");
@@ -161,7 +149,7 @@ const CubeDef::Structure& CubeDef::Load() const
             m.m_caption = rows.Get(row, "MEASURE_CAPTION");
             m.m_level = level;
             level->m_members.push_back(&m);
-            s->membersByName.emplace(Key(uniqueName), &m);
+            s->membersByName.emplace(ToLowerAscii(uniqueName), &m);
         }
     }
 
@@ -186,21 +174,21 @@ const Dimension* CubeDef::FindDimension(std::string_view name) const
 const Dimension* CubeDef::FindDimensionByUniqueName(std::string_view uniqueName) const
 {
     const Structure& s = Load();
-    auto it = s.dimensionsByName.find(Key(uniqueName));
+    auto it = s.dimensionsByName.find(ToLowerAscii(uniqueName));
     return it == s.dimensionsByName.end() ? nullptr : it->second;
 }
 
 const Level* CubeDef::FindLevel(std::string_view uniqueName) const
 {
     const Structure& s = Load();
-    auto it = s.levelsByName.find(Key(uniqueName));
+    auto it = s.levelsByName.find(ToLowerAscii(uniqueName));
     return it == s.levelsByName.end() ? nullptr : it->second;
 }
 
 const Member* CubeDef::FindMember(std::string_view uniqueName) const
 {
     const Structure& s = Load();
-    auto it = s.membersByName.find(Key(uniqueName));
+    auto it = s.membersByName.find(ToLowerAscii(uniqueName));
     return it == s.membersByName.end() ? nullptr : it->second;
 }
 
@@ -215,7 +203,7 @@ SchemaObject CubeDef::GetSchemaObject(SchemaObjectType type, std::string_view un
         kind = "dimension";
         break;
     case SchemaObjectType::Hierarchy:
-        if (auto it = s.hierarchiesByName.find(Key(uniqueName)); it != s.hierarchiesByName.end())
+        if (auto it = s.hierarchiesByName.find(ToLowerAscii(uniqueName)); it != s.hierarchiesByName.end())
             return static_cast<const Hierarchy*>(it->second);
         kind = "hierarchy";
         break;

@@ -1,6 +1,7 @@
 #include "olap/providers/RelationalProviders.h"
 
 #include "olap/util/GuardedValue.h"
+#include "olap/util/NameUtil.h"
 
 #include <algorithm>
 #include <cctype>
@@ -8,13 +9,6 @@
 namespace olap::providers {
 
 namespace {
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix)
-{
-    return text.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-        return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-    });
-}
 
 } // namespace
 

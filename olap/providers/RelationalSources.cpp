@@ -4,6 +4,7 @@
 #include "olap/providers/odbc/OdbcSource.h"
 #include "olap/providers/spreadsheet/SpreadsheetSource.h"
 #include "olap/providers/sqlite/SqliteSource.h"
+#include "olap/util/NameUtil.h"
 
 #include <algorithm>
 #include <cctype>
@@ -11,13 +12,6 @@
 namespace olap::providers {
 
 namespace {
-
-std::string Lower(std::string_view text)
-{
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-    return lower;
-}
 
 bool EndsWith(std::string_view text, std::string_view suffix)
 {
@@ -29,9 +23,9 @@ bool EndsWith(std::string_view text, std::string_view suffix)
 std::optional<RelationalKind> ClassifyRelational(
     const ConnectionProperties& properties, const ProviderDriverLookup& lookup)
 {
-    const std::string provider = Lower(FirstProperty(properties, {"Provider"}).value_or(""));
-    const std::string dataSource = Lower(FirstProperty(properties, {"Data Source"}).value_or(""));
-    const std::string extended = Lower(FirstProperty(properties, {"Extended Properties"}).value_or(""));
+    const std::string provider = ToLowerAscii(FirstProperty(properties, {"Provider"}).value_or(""));
+    const std::string dataSource = ToLowerAscii(FirstProperty(properties, {"Data Source"}).value_or(""));
+    const std::string extended = ToLowerAscii(FirstProperty(properties, {"Extended Properties"}).value_or(""));
     const bool msdasql = provider.rfind("msdasql", 0) == 0;
 
     if (extended.find("excel") != std::string::npos || EndsWith(dataSource, ".xls") || EndsWith(dataSource, ".xlsx"))

@@ -180,10 +180,7 @@ std::set<std::string> ColumnsOf(SqliteDb& db, const std::string& table)
     std::set<std::string> columns;
     auto stmt = db.Prepare("PRAGMA table_info(" + QuoteIdentifier(table) + ")");
     while (stmt.Step()) {
-        std::string name = stmt.Text(1);
-        std::transform(
-            name.begin(), name.end(), name.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        columns.insert(name);
+        columns.insert(ToLowerAscii(stmt.Text(1)));
     }
     return columns;
 }
@@ -198,10 +195,7 @@ void RequireTable(SqliteDb& db, const std::string& table, const std::string& wha
 void RequireColumn(const std::set<std::string>& columns, const std::string& table, const std::string& column,
     const std::string& what, const std::string& path)
 {
-    std::string lower = column;
-    std::transform(
-        lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (!columns.count(lower))
+    if (!columns.count(ToLowerAscii(column)))
         throw OlapError("cannot build the cube: table '" + table + "' has no column '" + column + "' (" + what
             + ") in '" + path + "'");
 }

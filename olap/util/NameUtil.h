@@ -29,4 +29,10 @@ std::string FormatNumber(double value);
 //! ASCII case-insensitive equality (names of cube objects).
 bool EqualsNoCase(std::string_view a, std::string_view b);
 
+//! Whether TEXT starts with PREFIX, ignoring ASCII case.
+bool StartsWithNoCase(std::string_view text, std::string_view prefix);
+
+//! TEXT with ASCII capitals made small (keys for case-insensitive lookups).
+std::string ToLowerAscii(std::string_view text);
+
 } // namespace olap

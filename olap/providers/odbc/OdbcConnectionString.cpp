@@ -1,6 +1,7 @@
 #include "olap/providers/odbc/OdbcConnectionString.h"
 
 #include "olap/providers/RelationalError.h"
+#include "olap/util/NameUtil.h"
 
 #include <set>
 #include <vector>
@@ -8,16 +9,6 @@
 namespace olap::providers {
 
 namespace {
-
-bool EqualsNoCase(std::string_view a, std::string_view b)
-{
-    return !NoCaseLess()(a, b) && !NoCaseLess()(b, a);
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix)
-{
-    return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
-}
 
 std::string OdbcValue(std::string_view value, bool alwaysBraced = false)
 {

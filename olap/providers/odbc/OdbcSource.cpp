@@ -3,6 +3,7 @@
 #include "olap/providers/RelationalError.h"
 #include "olap/providers/odbc/OdbcConnectionString.h"
 #include "olap/recordset/ColumnTyping.h"
+#include "olap/util/NameUtil.h"
 
 #include <sql.h>
 #include <sqlext.h>
@@ -44,16 +45,10 @@ Diagnostic ReadDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle)
     return result;
 }
 
-std::string Lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
-}
-
 RelationalFailure ClassifyConnectFailure(const Diagnostic& diagnostic)
 {
     const std::string& state = diagnostic.state;
-    const std::string text = Lower(diagnostic.text);
+    const std::string text = ToLowerAscii(diagnostic.text);
     if (state == "IM002" || state == "IM003" || state == "IM004" || text.find("can't open lib") != std::string::npos)
         return RelationalFailure::DriverNotInstalled;
     if (state == "28000" || text.find("password authentication failed") != std::string::npos
