@@ -4,8 +4,8 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config git
-  qt6-base-dev qt6-charts-dev qt6-svg-dev libgl1-mesa-dev qt6-qpa-plugins
+  build-essential cmake ninja-build pkg-config git ccache
+  qt6-base-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev libgl1-mesa-dev libxkbcommon-dev qt6-qpa-plugins
   libsqlite3-dev sqlite3 unixodbc-dev odbcinst libsqliteodbc libcurl4-openssl-dev libpugixml-dev
   libxlsxwriter-dev libfreexl-dev libminizip-dev
   postgresql odbc-postgresql
