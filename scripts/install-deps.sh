@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the program and the tests need.
 # Idempotent and quick when everything is already there.
+# With --list it only prints the package names, one a line (the set-up test
+# checks the build's dependencies against this list).
 set -euo pipefail
 
 packages=(
@@ -13,6 +15,11 @@ packages=(
   clang clang-format clang-tidy libclang-rt-14-dev
   xvfb xauth imagemagick fonts-dejavu-core
 )
+
+if [[ "${1:-}" == "--list" ]]; then
+  printf '%s\n' "${packages[@]}"
+  exit 0
+fi
 
 missing=()
 for p in "${packages[@]}"; do
