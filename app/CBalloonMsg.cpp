@@ -4,6 +4,7 @@
 #include "platform/COXRegistryItem.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPainter>
@@ -62,8 +63,26 @@ CBalloonMsg* CBalloonMsg::Show(QWidget* window, const QString& title, const QStr
     }
     const QPoint anchor = owner->mapToGlobal(owner->rect().center());
     auto* balloon = new CBalloonMsg(title, text, icon, anchor);
+    balloon->FollowWindow(owner->window());
     balloon->show();
     return balloon;
+}
+
+void CBalloonMsg::FollowWindow(QWidget* window)
+{
+    m_window = window;
+    if (window) {
+        window->installEventFilter(this);
+        connect(window, &QObject::destroyed, this, &QWidget::close);
+    }
+}
+
+bool CBalloonMsg::eventFilter(QObject* watched, QEvent* event)
+{
+    // A balloon outliving its dialog would point at nothing.
+    if (watched == m_window && (event->type() == QEvent::Hide || event->type() == QEvent::Close))
+        close();
+    return QWidget::eventFilter(watched, event);
 }
 
 CBalloonMsg::CBalloonMsg(const QString& title, const QString& text, int icon, const QPoint& anchor)

@@ -30,10 +30,13 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
     CBalloonMsg(const QString& title, const QString& text, int icon, const QPoint& anchor);
+    //! Closes the balloon together with window (the field's dialog).
+    void FollowWindow(QWidget* window);
     void OnTick();
     void Layout();
 
@@ -55,6 +58,7 @@ private:
     FocusSnapshot m_snapshot;
     bool m_stemUp = true;
     QRect m_bubble;
+    QPointer<QWidget> m_window;
     class QTimer* m_timer;
 };
 

@@ -1,18 +1,10 @@
 #include "app/CMainFrame.h"
 
-#include "app/CAboutDlg.h"
-#include "app/CCorvaneConfig.h"
 #include "app/CLumetraApp.h"
 #include "app/COutlookBar.h"
-#include "app/ICatalogueDialogs.h"
-#include "app/InstanceMessages.h"
+#include "app/MainFrameIds.h"
 #include "app/ResourceStrings.h"
-#include "catalogue/CCreateFolderDlg.h"
-#include "catalogue/CImportReportDlg.h"
 #include "catalogue/CXHtmlTree.h"
-#include "framework/CDocTemplate.h"
-#include "framework/CDocument.h"
-#include "framework/CMDIChildWndEx.h"
 #include "framework/CRibbonBar.h"
 #include "framework/CRibbonCategory.h"
 #include "framework/CRibbonPanel.h"
@@ -22,67 +14,24 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDialog>
-#include <QDialogButtonBox>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
 #include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMenu>
-#include <QMessageBox>
-#include <QMouseEvent>
-#include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <QVBoxLayout>
 
 namespace {
 
-// Command ids of the window (see also framework/CommandIds.h).
-constexpr int kAddFavorite = 321;
-constexpr int kAddFavoriteMenu = 32773;
-constexpr int kCreateLocalCube = 322;
-constexpr int kManageDatasources = 323;
-constexpr int kImportReport = 329;
-constexpr int kOpenItem = 32774;
-constexpr int kCreateFolder = 32776;
-constexpr int kChangeName = 32777;
-constexpr int kDeleteItem = 32778;
-constexpr int kOrganizeFavorites = 32779;
-constexpr int kCreateReport = 32780;
-constexpr int kManageDatasourcesMenu = 32782;
-constexpr int kCaptionBar = 221;
-constexpr int kPrintSetup = 57606;
-constexpr int kQuickPrint = 57608;
-constexpr int kPrintPreview = 57609;
-constexpr int kUndo = 57643;
-constexpr int kCut = 57635;
-constexpr int kCopy = 57634;
-constexpr int kPaste = 57637;
+using namespace mainframe;
 
-constexpr const char* kProfileSection = "Settings";
+constexpr int kFrameAllowance = 32;
+constexpr int kDefaultPaneWidth = 250;
 
 const char* const kLookTexts[] = {"Windows &2000", "Office &XP", "&Windows XP", "Office 200&3",
     "Visual Studio.NET 200&5", "&Blue Style", "B&lack Style", "&Silver Style", "&Aqua Style"};
-
-QIcon Image(const QString& name)
-{
-    return name.isEmpty() ? QIcon() : QIcon(QStringLiteral(":/images/%1.svg").arg(name));
-}
-
-QString FolderText(const QString& name)
-{
-    return QStringLiteral("<font color=\"dodgerblue\">%1</font>").arg(name);
-}
-
-// Report types 1 to 6 are OLAP reports; compared without sign.
-bool IsOlapType(std::int32_t type)
-{
-    const auto value = static_cast<std::uint32_t>(type);
-    return value >= 1 && value <= 6;
-}
 
 } // namespace
 
@@ -110,9 +59,8 @@ QString CMainFrame::FavoritesFile() const
 
 bool CMainFrame::LoadFrame()
 {
-    setWindowTitle(LoadResourceString(128));
+    SetFrameTitle(LoadResourceString(128));
     setWindowIcon(QIcon(QStringLiteral(":/images/lumetra.svg")));
-    resize(1280, 820);
 
     const auto* app = CLumetraApp::Instance();
     OnApplicationLook(app ? app->m_nAppLook : CVisualManager::kDefaultLook);
@@ -124,8 +72,28 @@ bool CMainFrame::LoadFrame()
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks | QMainWindow::AllowNestedDocks);
     if (!CreateNavigationBar())
         return false;
+    FitToScreen();
     UpdateCommandUI();
     return true;
+}
+
+void CMainFrame::FitToScreen()
+{
+    // The preferred size, but never more than the screen offers: at 150 %
+    // scaling a 1280 x 820 window would not fit a 1920 x 1080 screen.
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    QSize size(1280, 820);
+    if (!screen) {
+        resize(size);
+        return;
+    }
+    const QRect available = screen->availableGeometry();
+    // Room for the window frame, which is not known before the window is shown.
+    const QSize room = available.size() - QSize(kFrameAllowance, 2 * kFrameAllowance);
+    size = size.boundedTo(room).expandedTo(minimumSizeHint().boundedTo(room));
+    resize(size);
+    move(available.left() + (available.width() - size.width()) / 2,
+        available.top() + (available.height() - size.height() - kFrameAllowance) / 2);
 }
 
 QAction* CMainFrame::Command(int id, const QString& text, const QString& icon, int stringId)
@@ -221,10 +189,11 @@ void CMainFrame::CreateRibbon()
     }
     WatchMenu(styleMenu);
     WatchMenu(allLooks);
-    QAction* style = Command(286, LoadResourceString(286), QStringLiteral("style"), 287);
+    QAction* style = Command(kStyle, LoadResourceString(286), QStringLiteral("style"), 287);
     style->setToolTip(LoadResourceString(287));
     style->setStatusTip(LoadResourceString(288));
-    m_ribbon->AddTabElement(style, styleMenu);
+    m_styleMenu = styleMenu;
+    m_styleButton = m_ribbon->AddTabElement(style, styleMenu);
     QAction* about = Command(cmd::kAppAbout, tr("&About Lumetra..."), QStringLiteral("about"));
     about->setIconText(QString());
     QToolButton* aboutButton = m_ribbon->AddTabElement(about);
@@ -251,6 +220,8 @@ void CMainFrame::CreateRibbon()
         {QKeySequence(QStringLiteral("Ctrl+V")), QKeySequence(QStringLiteral("Shift+Ins"))});
     for (int id : {kUndo, kCut, kCopy, kPaste})
         CommandAction(id)->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    CommandAction(cmd::kNextPane)->setShortcut(QKeySequence(Qt::Key_F6));
+    CommandAction(cmd::kPrevPane)->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6));
 
     // Context menus of the panes.
     m_reportsMenu = new QMenu(this);
@@ -301,7 +272,19 @@ bool CMainFrame::CreateNavigationBar()
     m_navigationBar->SetPagesRenamable(true);
     m_navigationBar->setMinimumWidth(180);
     addDockWidget(Qt::LeftDockWidgetArea, m_navigationBar);
-    resizeDocks({m_navigationBar}, {250}, Qt::Horizontal);
+    const auto* profile = CLumetraApp::Instance();
+    m_savedPaneWidth = profile
+        ? profile->GetProfileInt(QLatin1String(kProfileSection), QLatin1String(kPaneWidthEntry), kDefaultPaneWidth)
+        : kDefaultPaneWidth;
+    if (m_savedPaneWidth < m_navigationBar->minimumWidth())
+        m_savedPaneWidth = kDefaultPaneWidth;
+    resizeDocks({m_navigationBar}, {m_savedPaneWidth}, Qt::Horizontal);
+    // The width the user drags the bar to is kept once the dragging rests.
+    m_paneWidthTimer = new QTimer(this);
+    m_paneWidthTimer->setSingleShot(true);
+    m_paneWidthTimer->setInterval(500);
+    connect(m_paneWidthTimer, &QTimer::timeout, this, &CMainFrame::SavePaneWidth);
+    m_navigationBar->installEventFilter(this);
     setCorner(Qt::BottomLeftCorner, Qt::LeftDockWidgetArea);
 
     m_reportsTree = new CXHtmlTree;
@@ -315,6 +298,7 @@ bool CMainFrame::CreateNavigationBar()
         tree->setHeaderHidden(true);
         tree->setRootIsDecorated(true);
         tree->viewport()->installEventFilter(this);
+        tree->installEventFilter(this);
     }
     m_navigationBar->AddPage(
         m_reportsTree, LoadResourceString(253), Image(QStringLiteral("reports")), Image(QStringLiteral("reports")));
@@ -364,394 +348,4 @@ void CMainFrame::OnApplicationLook(int id)
         MdiArea()->setBackground(QApplication::palette().color(QPalette::Dark));
     update();
     QApplication::restoreOverrideCursor();
-}
-
-// Pane clicks -------------------------------------------------------------
-
-bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
-{
-    CXHtmlTree* tree = nullptr;
-    if (m_reportsTree && watched == m_reportsTree->viewport())
-        tree = m_reportsTree;
-    else if (m_favoritesTree && watched == m_favoritesTree->viewport())
-        tree = m_favoritesTree;
-    if (tree) {
-        if (event->type() == QEvent::MouseButtonPress)
-            m_pressPos = static_cast<QMouseEvent*>(event)->position().toPoint();
-        if (event->type() == QEvent::MouseButtonRelease) {
-            auto* mouse = static_cast<QMouseEvent*>(event);
-            const QPoint pos = mouse->position().toPoint();
-            // A drag is the tree's business; only a click opens.
-            const bool click = (pos - m_pressPos).manhattanLength() < QApplication::startDragDistance();
-            if (mouse->button() == Qt::LeftButton && click)
-                OnPaneClick(tree, pos);
-            else if (mouse->button() == Qt::RightButton) {
-                OnPaneRightClick(tree, pos);
-                return true;
-            }
-        }
-    }
-    return CMDIFrameWndEx::eventFilter(watched, event);
-}
-
-void CMainFrame::OnPaneClick(CXHtmlTree* tree, const QPoint& pos)
-{
-    m_currentItem = nullptr;
-    QTreeWidgetItem* item = tree->itemAt(pos);
-    if (!item)
-        return;
-    tree->SelectItem(item);
-    m_currentItem = item;
-    if (tree == m_reportsTree)
-        OpenFromReports(item);
-    else
-        OpenFromFavorites(item);
-}
-
-void CMainFrame::OnPaneRightClick(CXHtmlTree* tree, const QPoint& pos)
-{
-    m_currentItem = nullptr;
-    if (QTreeWidgetItem* item = tree->itemAt(pos)) {
-        tree->SelectItem(item);
-        m_currentItem = tree == m_reportsTree ? tree->currentItem() : item;
-    }
-    QMenu* menu = tree == m_reportsTree ? m_reportsMenu : m_favoritesMenu;
-    UpdateCommandUI();
-    menu->popup(tree->viewport()->mapToGlobal(pos));
-}
-
-// Opening -----------------------------------------------------------------
-
-void CMainFrame::OpenFromReports(QTreeWidgetItem* item)
-{
-    Open(m_reportsTree, item, false);
-}
-
-void CMainFrame::OpenFromFavorites(QTreeWidgetItem* item)
-{
-    Open(m_favoritesTree, item, true);
-}
-
-void CMainFrame::Open(CXHtmlTree* tree, QTreeWidgetItem* item, bool favorites)
-{
-    if (!item || tree->IsEmptying())
-        return;
-    XHTMLTREEDATA* record = tree->GetItemData(item);
-    if (!record)
-        return;
-    m_openedItem = record;
-    m_openedRecord = *record;
-    auto* app = CLumetraApp::Instance();
-    if (!app)
-        return;
-    CDocTemplate* docTemplate = nullptr;
-    if (IsOlapType(record->Reporttype1) || IsOlapType(record->Reporttype2))
-        docTemplate = app->m_pOlapTemplate;
-    else if (record->Reporttype1 != 0)
-        docTemplate = app->m_pOfficeTemplate;
-    if (!docTemplate)
-        return;
-    CDocument* document = docTemplate->OpenDocumentFile(this);
-    if (!document)
-        return;
-    const InstanceMessages& ids = InstanceMessages::Get();
-    if (favorites) {
-        if (tree->GetItemData(item))
-            document->UpdateAllViews(nullptr, ids.MSG_USER_INST, &m_openedRecord);
-    } else {
-        document->UpdateAllViews(nullptr, ids.MSG_INST, &m_openedRecord);
-    }
-}
-
-void CMainFrame::OnOpen(bool requireCurrent)
-{
-    if (requireCurrent && !m_currentItem)
-        return;
-    if (IsFavoritesPaneVisible())
-        OpenFromFavorites(m_currentItem);
-    else
-        OpenFromReports(m_currentItem);
-}
-
-// Catalogue commands ------------------------------------------------------
-
-QTreeWidgetItem* CMainFrame::InsertReportItem(const QString& text, QTreeWidgetItem* parent, int reportType)
-{
-    XHTMLTREEDATA record;
-    record.bEnabled = 1;
-    const int image = reportType > 6 ? 2 : 1;
-    QTreeWidgetItem* item = m_reportsTree->InsertItem(
-        text, image < m_reportsTree->GetImageCount() ? image : CXHtmlTree::NO_IMAGE, parent, &record);
-    if (item)
-        m_reportsTree->SelectItem(item);
-    return item;
-}
-
-QTreeWidgetItem* CMainFrame::InsertFolderItem(const QString& text, QTreeWidgetItem* parent)
-{
-    XHTMLTREEDATA record;
-    record.bEnabled = 1;
-    return m_reportsTree->InsertItem(text, 0, parent, &record);
-}
-
-void CMainFrame::OnCreateReport()
-{
-    std::unique_ptr<INewReportDialog> dialog = m_newReportDialog ? m_newReportDialog() : nullptr;
-    // Always the Reports tree, whichever pane is visible; an item of the
-    // other pane cannot be selected there and leaves the selection as it is.
-    if (!m_currentItem || m_currentItem->treeWidget() == m_reportsTree)
-        m_reportsTree->SelectItem(m_currentItem);
-    const QList<QTreeWidgetItem*> selected = m_reportsTree->selectedItems();
-    m_currentItem = selected.isEmpty() ? m_reportsTree->GetRootItem() : selected.front();
-    if (!dialog || !dialog->Run(this))
-        return;
-    InsertReportItem(FolderText(dialog->ReportName()), m_currentItem, dialog->ReportType());
-}
-
-void CMainFrame::OnCreateFolder()
-{
-    CCreateFolderDlg dialog(this);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    const QString text = FolderText(dialog.FolderName());
-    if (IsFavoritesPaneVisible()) {
-        m_favoritesTree->WriteCatalogueFile(m_favoritesTree->GetRootItem(), FavoritesFile());
-        return;
-    }
-    if (!m_currentItem)
-        m_currentItem = m_reportsTree->GetRootItem();
-    InsertFolderItem(text, m_currentItem);
-    m_reportsTree->WriteCatalogueFile(m_reportsTree->GetRootItem(), ReportCatalogueFile());
-}
-
-void CMainFrame::OnDelete()
-{
-    if (!m_currentItem)
-        return;
-    const bool favorites = IsFavoritesPaneVisible();
-    CXHtmlTree* tree = favorites ? m_favoritesTree : m_reportsTree;
-    if (tree->IsEmptying())
-        return;
-    const XHTMLTREEDATA* record = tree->GetItemData(m_currentItem);
-    if (!record)
-        return;
-    QString question = LoadResourceString(316);
-    question.replace(QStringLiteral("%s"), record->strPlainText);
-    if (QMessageBox::question(this, LoadResourceString(128), question, QMessageBox::Yes | QMessageBox::No)
-        != QMessageBox::Yes)
-        return;
-    tree->DeleteItem(m_currentItem);
-    m_currentItem = nullptr;
-    tree->WriteCatalogueFile(tree->GetRootItem(), favorites ? FavoritesFile() : ReportCatalogueFile());
-}
-
-void CMainFrame::OnImportReport()
-{
-    CImportReportDlg dialog(this);
-    dialog.exec();
-}
-
-void CMainFrame::OnWindowsDialog()
-{
-    QDialog dialog(this);
-    dialog.setObjectName(QStringLiteral("windowsDialog"));
-    dialog.setWindowTitle(LoadResourceString(132).remove(QStringLiteral("...")));
-    auto* list = new QListWidget(&dialog);
-    list->setObjectName(QStringLiteral("windowList"));
-    const QList<QMdiSubWindow*> windows = MdiArea()->subWindowList();
-    for (QMdiSubWindow* window : windows)
-        list->addItem(window->windowTitle().isEmpty() ? tr("Report") : window->windowTitle());
-    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    auto* activate = new QPushButton(tr("&Activate"), &dialog);
-    auto* closeWindows = new QPushButton(tr("&Close Window(s)"), &dialog);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dialog);
-    auto* side = new QVBoxLayout;
-    side->addWidget(activate);
-    side->addWidget(closeWindows);
-    side->addStretch();
-    side->addWidget(buttons);
-    auto* layout = new QHBoxLayout(&dialog);
-    layout->addWidget(list, 1);
-    layout->addLayout(side);
-    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    connect(activate, &QPushButton::clicked, &dialog, [&] {
-        if (list->currentRow() >= 0 && list->currentRow() < windows.size())
-            MdiArea()->setActiveSubWindow(windows[list->currentRow()]);
-        dialog.accept();
-    });
-    connect(closeWindows, &QPushButton::clicked, &dialog, [&] {
-        for (QListWidgetItem* item : list->selectedItems()) {
-            const int row = list->row(item);
-            if (row >= 0 && row < windows.size())
-                windows[row]->close();
-        }
-        dialog.accept();
-    });
-    dialog.resize(460, 280);
-    dialog.exec();
-}
-
-// Command routing -----------------------------------------------------------
-
-bool CMainFrame::HandlesCommand(int id) const
-{
-    switch (id) {
-    case cmd::kFileNew:
-    case cmd::kFileOpen:
-    case kOpenItem:
-    case kCreateReport:
-    case kCreateFolder:
-    case kDeleteItem:
-    case kChangeName:
-    case cmd::kManagePath:
-    case kImportReport:
-    case cmd::kWindowManager:
-    case cmd::kAppAbout:
-    case cmd::kAppExit:
-    case kCaptionBar:
-        return true;
-    case cmd::kFileClose:
-    case cmd::kWindowNew:
-        return MDIGetActive() != nullptr;
-    case kOrganizeFavorites:
-    case kManageDatasources:
-    case kManageDatasourcesMenu:
-    case kCreateLocalCube:
-        return m_dialogRunners.count(id == kManageDatasourcesMenu ? kManageDatasources : id) != 0;
-    default:
-        return id >= CVisualManager::kFirstLook && id <= CVisualManager::kLastLook;
-    }
-}
-
-void CMainFrame::OnUpdateCommand(CCmdUI& ui) const
-{
-    CMDIFrameWndEx::OnUpdateCommand(ui);
-    if (ui.id >= CVisualManager::kFirstLook && ui.id <= CVisualManager::kLastLook) {
-        const auto* app = CLumetraApp::Instance();
-        ui.radio = true;
-        ui.checked = app && app->m_nAppLook == ui.id;
-    }
-}
-
-bool CMainFrame::OnCmdMsg(int id)
-{
-    if (id >= CVisualManager::kFirstLook && id <= CVisualManager::kLastLook) {
-        OnApplicationLook(id);
-        return true;
-    }
-    switch (id) {
-    case kOpenItem:
-        OnOpen(false);
-        return true;
-    case cmd::kFileOpen:
-        OnOpen(true);
-        return true;
-    case cmd::kFileNew:
-    case kCreateReport:
-        OnCreateReport();
-        return true;
-    case kCreateFolder:
-        OnCreateFolder();
-        return true;
-    case kDeleteItem:
-        OnDelete();
-        return true;
-    case kChangeName:
-        return true;
-    case cmd::kManagePath: {
-        CCorvaneConfig dialog(this);
-        dialog.exec();
-        return true;
-    }
-    case kImportReport:
-        OnImportReport();
-        return true;
-    case kOrganizeFavorites:
-    case kManageDatasources:
-    case kManageDatasourcesMenu:
-    case kCreateLocalCube: {
-        const auto runner = m_dialogRunners.find(id == kManageDatasourcesMenu ? kManageDatasources : id);
-        if (runner != m_dialogRunners.end())
-            runner->second(this);
-        return true;
-    }
-    case cmd::kWindowManager:
-        OnWindowsDialog();
-        return true;
-    case cmd::kAppAbout: {
-        CAboutDlg dialog(this);
-        dialog.exec();
-        return true;
-    }
-    case cmd::kFileClose:
-        if (QMdiSubWindow* active = MdiArea()->activeSubWindow())
-            active->close();
-        return true;
-    case cmd::kWindowNew:
-        if (CMDIChildWndEx* active = MDIGetActive(); active && active->GetActiveDocument()) {
-            if (CDocTemplate* docTemplate = active->GetActiveDocument()->GetDocTemplate())
-                docTemplate->OpenDocumentFile(this);
-        }
-        return true;
-    case cmd::kAppExit:
-        close();
-        return true;
-    case kCaptionBar:
-        if (centralWidget())
-            centralWidget()->updateGeometry();
-        return true;
-    default:
-        return false;
-    }
-}
-
-// Instance messages ---------------------------------------------------------
-
-bool CMainFrame::UpdateEntry(CXHtmlTree* tree, const QString& file)
-{
-    const auto* app = CLumetraApp::Instance();
-    if (!app || tree->IsEmptying())
-        return false;
-    const QString name = app->CurrentReportName;
-    // An item named exactly as the report wins; only without one does the
-    // first whole-word match count, so that saving "Sales" cannot take over
-    // the entry of "Sales 2009".
-    QTreeWidgetItem* item = nullptr;
-    for (QTreeWidgetItem* it = tree->GetRootItem(); it && !name.isEmpty(); it = tree->GetNextItem(it)) {
-        if (tree->GetItemText(it, true).left(199) == name) {
-            item = it;
-            break;
-        }
-    }
-    if (!item)
-        item = tree->FindItem(name, true, true, true, false, tree->GetRootItem());
-    if (!item)
-        return false;
-    XHTMLTREEDATA* record = tree->GetItemData(item);
-    if (!record)
-        return false;
-    record->Reporttype1 = app->Reporttype1;
-    record->Reporttype2 = app->Reporttype2;
-    record->Filename1 = app->Filename1;
-    record->Filename2 = app->Filename2;
-    tree->WriteCatalogueFile(tree->GetRootItem(), file);
-    return true;
-}
-
-std::intptr_t CMainFrame::OnMessage(unsigned id, std::uintptr_t, std::intptr_t)
-{
-    const InstanceMessages& ids = InstanceMessages::Get();
-    if (id == ids.MSG_INST_UPDATE) {
-        if (IsFavoritesPaneVisible())
-            UpdateEntry(m_favoritesTree, FavoritesFile());
-        else
-            UpdateEntry(m_reportsTree, ReportCatalogueFile());
-    } else if (id == ids.MSG_INST_FAVUPDATE) {
-        m_favoritesTree->DeleteAllItems();
-        m_favoritesTree->ReadCatalogueFile(FavoritesFile());
-        m_favoritesTree->ExpandAll();
-        if (!UpdateEntry(m_favoritesTree, FavoritesFile()))
-            UpdateEntry(m_reportsTree, ReportCatalogueFile());
-    }
-    return 0;
 }

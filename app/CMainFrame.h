@@ -13,8 +13,11 @@ class COutlookBar;
 class CRibbonBar;
 class CXHtmlTree;
 class INewReportDialog;
+class QKeyEvent;
 class QLabel;
 class QMenu;
+class QTimer;
+class QToolButton;
 class QTreeWidgetItem;
 
 //! The program's main window: the ribbon, the status bar, the report windows
@@ -69,11 +72,19 @@ public:
     void OpenFromReports(QTreeWidgetItem* item);
     void OpenFromFavorites(QTreeWidgetItem* item);
 
+    //! The Style button on the ribbon's tab row (command 286) and its menu.
+    QToolButton* StyleButton() const { return m_styleButton; }
+    QMenu* StyleMenu() const { return m_styleMenu; }
+    //! The panes F6 and Shift+F6 move among: the navigation bar's page, a
+    //! detached page, then the active report window.
+    QList<QWidget*> FocusPanes() const override;
+
 protected:
     bool OnCmdMsg(int id) override;
     bool HandlesCommand(int id) const override;
     void OnUpdateCommand(CCmdUI& ui) const override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void CreateRibbon();
@@ -84,6 +95,14 @@ private:
 
     void OnPaneClick(CXHtmlTree* tree, const QPoint& pos);
     void OnPaneRightClick(CXHtmlTree* tree, const QPoint& pos);
+    //! Enter opens the selected item, the Menu key and Shift+F10 show its
+    //! context menu, Delete deletes it; true when the key was one of them.
+    bool OnPaneKey(CXHtmlTree* tree, const QKeyEvent* key);
+    void ShowPaneMenu(CXHtmlTree* tree);
+    //! Sizes the window to fit the available area of its screen.
+    void FitToScreen();
+    //! Stores the navigation bar's width in the profile when it changed.
+    void SavePaneWidth();
     void Open(CXHtmlTree* tree, QTreeWidgetItem* item, bool favorites);
     void OnOpen(bool requireCurrent);
     void OnCreateReport();
@@ -103,6 +122,10 @@ private:
     CXHtmlTree* m_favoritesTree = nullptr;
     QMenu* m_reportsMenu = nullptr;
     QMenu* m_favoritesMenu = nullptr;
+    QMenu* m_styleMenu = nullptr;
+    QToolButton* m_styleButton = nullptr;
+    QTimer* m_paneWidthTimer = nullptr;
+    int m_savedPaneWidth = 0;
     QTreeWidgetItem* m_currentItem = nullptr;
     XHTMLTREEDATA m_openedRecord;
     XHTMLTREEDATA* m_openedItem = nullptr;

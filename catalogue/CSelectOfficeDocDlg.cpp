@@ -76,8 +76,12 @@ CSelectOfficeDocDlg::CSelectOfficeDocDlg(const QString& reportPath, QWidget* par
 
     connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
         [this](const QModelIndex& index) { SelectFolder(m_folders->filePath(index)); });
-    connect(m_list, &QListView::clicked, this,
-        [this](const QModelIndex& index) { m_fileName = index.data(Qt::DisplayRole).toString(); });
+    // A file counts as chosen when it is selected in the list, by a click or
+    // by the keyboard alike.
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        const QModelIndexList selected = m_list->selectionModel()->selectedIndexes();
+        m_fileName = selected.isEmpty() ? QString() : selected.front().data(Qt::DisplayRole).toString();
+    });
 
     auto* buttons = new QDialogButtonBox(Qt::Vertical, this);
     QPushButton* ok = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);

@@ -857,9 +857,8 @@ bool CXHtmlTree::viewportEvent(QEvent* event)
         QTreeWidgetItem* item = itemAt(help->pos());
         const XHTMLTREEDATA* data = GetItemData(item);
         if (!m_tooltips || data == nullptr || data->pszNote.isEmpty()) {
-            QToolTip::hideText();
-            event->ignore();
-            return true;
+            // Without a note the item delegate shows the whole name of an elided item.
+            return QTreeWidget::viewportEvent(event);
         }
         if (CXHtmlTreeNotify* n = GetNotify())
             n->OnXHtmlTreeDisplayTooltip(Message(item));

@@ -2,8 +2,10 @@
 
 #include "framework/CMDIChildWndEx.h"
 #include "framework/CView.h"
+#include "framework/CommandIds.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -27,6 +29,7 @@ CMDIFrameWndEx::CMDIFrameWndEx(QWidget* parent)
     m_idleTimer->setInterval(250);
     connect(m_idleTimer, &QTimer::timeout, this, &CMDIFrameWndEx::UpdateCommandUI);
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &CMDIFrameWndEx::UpdateCommandUI);
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &CMDIFrameWndEx::UpdateFrameTitle);
     m_idleTimer->start();
 }
 
@@ -44,6 +47,8 @@ CMDIChildWndEx* CMDIFrameWndEx::MDIGetActive() const
 
 void CMDIFrameWndEx::AddChildFrame(CMDIChildWndEx* frame)
 {
+    // A report window that gets its name after it was shown renames the caption too.
+    connect(frame, &QWidget::windowTitleChanged, this, &CMDIFrameWndEx::UpdateFrameTitle);
     m_mdiArea->addSubWindow(frame);
     frame->showMaximized();
     m_mdiArea->setActiveSubWindow(frame);
@@ -67,14 +72,76 @@ bool CMDIFrameWndEx::IsCommandEnabled(int id) const
     return HandlesCommand(id);
 }
 
-bool CMDIFrameWndEx::OnCmdMsg(int)
+bool CMDIFrameWndEx::OnCmdMsg(int id)
 {
+    if (id == cmd::kNextPane || id == cmd::kPrevPane) {
+        CyclePane(id == cmd::kNextPane);
+        return true;
+    }
     return false;
 }
 
-bool CMDIFrameWndEx::HandlesCommand(int) const
+bool CMDIFrameWndEx::HandlesCommand(int id) const
 {
-    return false;
+    return id == cmd::kNextPane || id == cmd::kPrevPane;
+}
+
+QList<QWidget*> CMDIFrameWndEx::FocusPanes() const
+{
+    QList<QWidget*> panes;
+    if (CMDIChildWndEx* child = MDIGetActive())
+        panes.append(child->GetActiveView() ? static_cast<QWidget*>(child->GetActiveView()) : child);
+    return panes;
+}
+
+void CMDIFrameWndEx::CyclePane(bool forward)
+{
+    QList<QWidget*> panes = FocusPanes();
+    panes.removeAll(nullptr);
+    if (panes.isEmpty())
+        return;
+    const QWidget* focus = QApplication::focusWidget();
+    qsizetype current = -1;
+    for (qsizetype i = 0; i < panes.size() && focus; ++i) {
+        if (panes[i] == focus || panes[i]->isAncestorOf(focus)) {
+            current = i;
+            break;
+        }
+    }
+    const qsizetype count = panes.size();
+    qsizetype next = 0;
+    if (current < 0)
+        next = forward ? 0 : count - 1;
+    else
+        next = (current + (forward ? 1 : count - 1)) % count;
+    QWidget* pane = panes[next];
+    // A pane that takes no focus itself hands it to its first child that does.
+    QWidget* target = pane;
+    if (!(pane->focusPolicy() & Qt::TabFocus)) {
+        for (QWidget* w = pane->nextInFocusChain(); w && w != pane; w = w->nextInFocusChain()) {
+            if (pane->isAncestorOf(w) && w->isVisibleTo(pane) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
+                target = w;
+                break;
+            }
+        }
+    }
+    // A pane in a floating window of its own needs that window active first.
+    if (pane->window() != window())
+        pane->window()->activateWindow();
+    target->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+}
+
+void CMDIFrameWndEx::SetFrameTitle(const QString& title)
+{
+    m_frameTitle = title;
+    UpdateFrameTitle();
+}
+
+void CMDIFrameWndEx::UpdateFrameTitle()
+{
+    const QMdiSubWindow* active = m_mdiArea->activeSubWindow();
+    const QString report = active ? active->windowTitle() : QString();
+    setWindowTitle(report.isEmpty() ? m_frameTitle : report + QStringLiteral(" - ") + m_frameTitle);
 }
 
 void CMDIFrameWndEx::OnUpdateCommand(CCmdUI& ui) const

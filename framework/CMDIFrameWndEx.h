@@ -40,8 +40,22 @@ public:
     //! Makes the command actions of menu refresh before it shows.
     void WatchMenu(QMenu* menu);
 
+    //! Moves the keyboard focus to the next (or previous) pane of FocusPanes(),
+    //! after the one that holds the focus now; from outside every pane to the
+    //! first (or last). Nothing happens when there is no pane.
+    void CyclePane(bool forward);
+    //! The panes F6 and Shift+F6 move among, in order; the default is the
+    //! active report window's view.
+    virtual QList<QWidget*> FocusPanes() const;
+
+    //! The program title; the caption shows "report - title" while a report
+    //! window is active, else the title alone.
+    void SetFrameTitle(const QString& title);
+    QString FrameTitle() const { return m_frameTitle; }
+
 protected:
-    //! The window's own command handlers; the default handles none.
+    //! The window's own command handlers; the default handles next pane and
+    //! previous pane (57680, 57681).
     virtual bool OnCmdMsg(int id);
     virtual bool HandlesCommand(int id) const;
     //! The update handler: the default enables the commands that have a
@@ -52,7 +66,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void UpdateFrameTitle();
+
     QMdiArea* m_mdiArea;
+    QString m_frameTitle;
     QHash<int, QAction*> m_actions;
     QTimer* m_idleTimer;
 };

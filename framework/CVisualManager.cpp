@@ -13,6 +13,12 @@ QColor Rgb(QRgb value)
     return QColor::fromRgb(value);
 }
 
+QColor Mix(const QColor& from, const QColor& to, double amount)
+{
+    auto blend = [amount](int a, int b) { return a + static_cast<int>((b - a) * amount); };
+    return QColor(blend(from.red(), to.red()), blend(from.green(), to.green()), blend(from.blue(), to.blue()));
+}
+
 struct Look {
     const char* style; // widget style: "Windows" or "Fusion"
     QColor window; // dialogs and pane backgrounds
@@ -42,7 +48,7 @@ const Look& LookFor(int id)
     static const Look kLooks[] = {
         // 210 Windows 2000: the classic grey look.
         {"Windows", Rgb(0xd4d0c8), Rgb(0x000000), Rgb(0x0a246a), Rgb(0xd4d0c8), Rgb(0xd4d0c8), Rgb(0x000000),
-            Rgb(0xd4d0c8), Rgb(0xd4d0c8), Rgb(0x000000), Rgb(0x808080), Rgb(0xe8e6e1), Rgb(0x0a246a), Rgb(0x808080),
+            Rgb(0xd4d0c8), Rgb(0xd4d0c8), Rgb(0x000000), Rgb(0x808080), Rgb(0xe8e6e1), Rgb(0x0a246a), Rgb(0x646464),
             Rgb(0xffffff), Rgb(0xd4d0c8), Rgb(0xd4d0c8), Rgb(0xd4d0c8), Rgb(0x000000), Rgb(0x808080), true},
         // 211 Office XP: light and flat with blue-grey selection.
         {"Fusion", Rgb(0xf4f3ee), Rgb(0x1f1f1f), Rgb(0x316ac5), Rgb(0xf4f3ee), Rgb(0xfbfaf7), Rgb(0x1f1f1f),
@@ -50,31 +56,31 @@ const Look& LookFor(int id)
             Rgb(0x1f1f1f), Rgb(0xf4f3ee), Rgb(0xe2dfd6), Rgb(0xefede6), Rgb(0x1f1f1f), Rgb(0x9d9a90), true},
         // 212 Windows XP: beige with the XP blue.
         {"Fusion", Rgb(0xece9d8), Rgb(0x000000), Rgb(0x316ac5), Rgb(0x0a5fd8), Rgb(0xfdfdfb), Rgb(0xffffff),
-            Rgb(0xfdfdfb), Rgb(0xe3e0d0), Rgb(0x000000), Rgb(0xaca899), Rgb(0xffe6a0), Rgb(0x3c8d2e), Rgb(0x0a5fd8),
+            Rgb(0xfdfdfb), Rgb(0xe3e0d0), Rgb(0x000000), Rgb(0xaca899), Rgb(0xffe6a0), Rgb(0x2e7a22), Rgb(0x0a5fd8),
             Rgb(0xffffff), Rgb(0xfdfdfb), Rgb(0xddd9c8), Rgb(0xece9d8), Rgb(0x000000), Rgb(0x7a96df), false},
         // 213 Office 2003: blue gradients with orange highlights.
         {"Fusion", Rgb(0xe3effe), Rgb(0x000000), Rgb(0x316ac5), Rgb(0xc4daf9), Rgb(0xe3effe), Rgb(0x15428b),
-            Rgb(0xf1f7ff), Rgb(0x9ebfee), Rgb(0x15428b), Rgb(0x6593cf), Rgb(0xfbce78), Rgb(0x2a62b8), Rgb(0x4a7ac9),
+            Rgb(0xf1f7ff), Rgb(0x9ebfee), Rgb(0x15428b), Rgb(0x6593cf), Rgb(0xfbce78), Rgb(0x2a62b8), Rgb(0x3a68b5),
             Rgb(0xffffff), Rgb(0xe3effe), Rgb(0x9ebfee), Rgb(0xc4daf9), Rgb(0x15428b), Rgb(0x87a9dc), false},
         // 214 Visual Studio 2005: neutral light grey.
         {"Fusion", Rgb(0xf0efe7), Rgb(0x000000), Rgb(0x316ac5), Rgb(0xe8e7df), Rgb(0xfcfcfe), Rgb(0x000000),
             Rgb(0xfcfcfe), Rgb(0xe8e7df), Rgb(0x000000), Rgb(0xa8a79f), Rgb(0xc1d2ee), Rgb(0x4d6185), Rgb(0xd9d8cf),
             Rgb(0x000000), Rgb(0xfcfcfe), Rgb(0xdedcd2), Rgb(0xeeede5), Rgb(0x000000), Rgb(0x808080), false},
         // 215 Office 2007 blue.
-        {"Fusion", Rgb(0xdfe9f5), Rgb(0x15428b), Rgb(0x3d7bd9), Rgb(0xbfdbff), Rgb(0xdbe6f4), Rgb(0x15428b),
+        {"Fusion", Rgb(0xdfe9f5), Rgb(0x15428b), Rgb(0x2b64c0), Rgb(0xbfdbff), Rgb(0xdbe6f4), Rgb(0x15428b),
             Rgb(0xe9f1fb), Rgb(0xc3d7ef), Rgb(0x15428b), Rgb(0x8db2e3), Rgb(0xffd66b), Rgb(0x2a62b8), Rgb(0xc4daf9),
             Rgb(0x15428b), Rgb(0xe3effe), Rgb(0xb3cdef), Rgb(0xc4daf9), Rgb(0x15428b), Rgb(0x9ebfee), false},
         // 216 Office 2007 black (the default).
-        {"Fusion", Rgb(0xeceff3), Rgb(0x1f1f1f), Rgb(0x3d7bd9), Rgb(0x3b3b3b), Rgb(0xdcdcdc), Rgb(0xffffff),
-            Rgb(0xf3f3f3), Rgb(0xd0d0d0), Rgb(0x1f1f1f), Rgb(0x9a9a9a), Rgb(0xffd66b), Rgb(0xe07b10), Rgb(0x4a4a4a),
+        {"Fusion", Rgb(0xeceff3), Rgb(0x1f1f1f), Rgb(0x2b64c0), Rgb(0x3b3b3b), Rgb(0xdcdcdc), Rgb(0xffffff),
+            Rgb(0xf3f3f3), Rgb(0xd0d0d0), Rgb(0x1f1f1f), Rgb(0x9a9a9a), Rgb(0xffd66b), Rgb(0xb05a00), Rgb(0x4a4a4a),
             Rgb(0xffffff), Rgb(0xf2f2f2), Rgb(0xc8c8c8), Rgb(0x535353), Rgb(0xffffff), Rgb(0x6f6f6f), false},
         // 217 Office 2007 silver.
-        {"Fusion", Rgb(0xeef0f5), Rgb(0x4c535c), Rgb(0x3d7bd9), Rgb(0xd4d8e2), Rgb(0xeef0f5), Rgb(0x4c535c),
-            Rgb(0xf7f8fa), Rgb(0xdadee6), Rgb(0x4c535c), Rgb(0xa7aebc), Rgb(0xffd66b), Rgb(0x6c7a91), Rgb(0xc9ced9),
+        {"Fusion", Rgb(0xeef0f5), Rgb(0x4c535c), Rgb(0x2b64c0), Rgb(0xd4d8e2), Rgb(0xeef0f5), Rgb(0x4c535c),
+            Rgb(0xf7f8fa), Rgb(0xdadee6), Rgb(0x4c535c), Rgb(0xa7aebc), Rgb(0xffd66b), Rgb(0x5a6880), Rgb(0xc9ced9),
             Rgb(0x3b4148), Rgb(0xf4f5f8), Rgb(0xd3d8e1), Rgb(0xdfe2e9), Rgb(0x3b4148), Rgb(0xaab2c0), false},
         // 218 Office 2007 aqua.
-        {"Fusion", Rgb(0xe2f1f8), Rgb(0x1e5e78), Rgb(0x2f8fbf), Rgb(0xb5dcea), Rgb(0xd7ecf6), Rgb(0x1e5e78),
-            Rgb(0xeaf6fb), Rgb(0xbfe0ee), Rgb(0x1e5e78), Rgb(0x7fbfd8), Rgb(0xffd66b), Rgb(0x1d86b5), Rgb(0xa8d6e8),
+        {"Fusion", Rgb(0xe2f1f8), Rgb(0x1e5e78), Rgb(0x1f6f99), Rgb(0xb5dcea), Rgb(0xd7ecf6), Rgb(0x1e5e78),
+            Rgb(0xeaf6fb), Rgb(0xbfe0ee), Rgb(0x1e5e78), Rgb(0x7fbfd8), Rgb(0xffd66b), Rgb(0x16709a), Rgb(0xa8d6e8),
             Rgb(0x17495e), Rgb(0xe7f5fb), Rgb(0xb7dcec), Rgb(0xc6e5f2), Rgb(0x17495e), Rgb(0x8ec6dc), false},
     };
     const int index = (id < CVisualManager::kFirstLook || id > CVisualManager::kLastLook)
@@ -104,9 +110,9 @@ QString CVisualManager::StyleSheet(int id)
 #quickAccessToolBar { background: transparent; border: none; spacing: 1px; }
 #quickAccessToolBar QToolButton { color: %6; border-radius: 3px; padding: 2px; }
 #quickAccessToolBar QToolButton:hover { background: %11; }
-#applicationButton { color: white; background: %12; border: 1px solid %10; border-radius: 3px;
+#ribbonBar > #applicationButton { color: white; background: %12; border: 1px solid %10; border-radius: 3px;
                      padding: 3px 14px; margin: 2px 2px 3px 4px; font-weight: bold; }
-#applicationButton:hover { background: %12; border-color: %11; }
+#ribbonBar > #applicationButton:hover { color: white; background: %12; border-color: %11; }
 #applicationButton::menu-indicator { image: none; width: 0; }
 #ribbonTabs::tab { color: %6; background: transparent; padding: 4px 14px; margin-right: 2px;
                    border: 1px solid transparent; border-bottom: none;
@@ -124,7 +130,7 @@ QString CVisualManager::StyleSheet(int id)
 #ribbonPanel QToolButton:disabled { color: %10; }
 #ribbonPanel QToolButton[popupMode="1"] { padding-right: 14px; }
 #ribbonPanel QToolButton::menu-button { border: none; width: 12px; }
-#ribbonPanelCaption { color: %9; background: transparent; font-size: 8pt; padding-top: 1px; }
+#ribbonBar #ribbonPanelCaption { color: %9; background: transparent; font-size: 8pt; padding-top: 1px; }
 #navigationBar { color: %4; background: %5; }
 QMdiArea { background: %8; }
 #navigationBarHeader { color: %14; background: %13; font-weight: bold; font-size: 11pt; padding: 5px 8px;
@@ -183,6 +189,11 @@ int CVisualManager::Apply(int id)
     palette.setColor(QPalette::Base, Qt::white);
     palette.setColor(QPalette::Text, Qt::black);
     palette.setColor(QPalette::Dark, look.workspace);
+    // The colours above went to every colour group; disabled texts (menu
+    // items without a handler, for one) must look disabled in every look.
+    const QColor disabledText = Mix(look.text, look.window, 0.55);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+        palette.setColor(QPalette::Disabled, role, disabledText);
     QApplication::setPalette(palette);
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
         app->setStyleSheet(StyleSheet(id));

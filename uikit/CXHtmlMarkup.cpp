@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QRect>
+#include <QTextBoundaryFinder>
 
 namespace {
 
@@ -261,6 +262,62 @@ QSize CXHtmlMarkup::Measure(const QList<Run>& runs, const QFont& font)
     }
     width = std::max(width, lineWidth);
     return {width, lines * base.height()};
+}
+
+QList<CXHtmlMarkup::Run> CXHtmlMarkup::Elide(const QList<Run>& runs, const QFont& font, int width, bool* elided)
+{
+    static const QString kEllipsis(QChar(0x2026));
+    QList<Run> out;
+    bool cut = false;
+    int lineWidth = 0;
+    bool skipping = false; // the rest of a line that was cut
+    for (qsizetype i = 0; i < runs.size(); ++i) {
+        const Run& run = runs[i];
+        if (run.lineBreak) {
+            out.append(run);
+            lineWidth = 0;
+            skipping = false;
+            continue;
+        }
+        if (skipping)
+            continue;
+        const QFontMetrics fm(RunFont(font, run));
+        const int advance = fm.horizontalAdvance(run.text);
+        // Does the rest of this line (this run and the runs up to the next
+        // break) fit? Only then can this run stay whole.
+        int rest = advance;
+        for (qsizetype j = i + 1; j < runs.size() && !runs[j].lineBreak; ++j)
+            rest += QFontMetrics(RunFont(font, runs[j])).horizontalAdvance(runs[j].text);
+        if (lineWidth + rest <= width) {
+            out.append(run);
+            lineWidth += advance;
+            continue;
+        }
+        const int room = width - lineWidth - fm.horizontalAdvance(kEllipsis);
+        if (lineWidth + advance + fm.horizontalAdvance(kEllipsis) <= width && i + 1 < runs.size()
+            && !runs[i + 1].lineBreak) {
+            // This run fits with an ellipsis after it: a later run is cut.
+            out.append(run);
+            lineWidth += advance;
+            continue;
+        }
+        // Keep the longest prefix that ends at a character boundary.
+        QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, run.text);
+        qsizetype keep = 0;
+        for (qsizetype pos = finder.toNextBoundary(); pos > 0; pos = finder.toNextBoundary()) {
+            if (fm.horizontalAdvance(run.text.left(pos)) > room)
+                break;
+            keep = pos;
+        }
+        Run shortened = run;
+        shortened.text = run.text.left(keep) + kEllipsis;
+        out.append(shortened);
+        cut = true;
+        skipping = true;
+    }
+    if (elided)
+        *elided = cut;
+    return out;
 }
 
 void CXHtmlMarkup::Draw(

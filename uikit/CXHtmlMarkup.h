@@ -46,6 +46,11 @@ public:
     //! The size the runs need with font as the base font.
     static QSize Measure(const QList<Run>& runs, const QFont& font);
 
+    //! The runs cut to fit width pixels: each line that is wider loses its
+    //! end at a character boundary and ends in "…" instead. Sets *elided
+    //! when a line was cut. Lines that fit stay as they are.
+    static QList<Run> Elide(const QList<Run>& runs, const QFont& font, int width, bool* elided = nullptr);
+
     //! Draws the runs into rect (lines vertically centred), with defaultColor
     //! for runs without a colour. Text beyond the rect is clipped.
     static void Draw(

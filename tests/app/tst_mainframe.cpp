@@ -1,6 +1,4 @@
-#include "support/ModalHelper.h"
-#include "support/TempRegistry.h"
-#include "support/TestFiles.h"
+#include "MainFrameTest.h"
 
 #include "app/CAboutCtrl.h"
 #include "app/CAboutDlg.h"
@@ -29,78 +27,11 @@
 #include <QTest>
 #include <QToolButton>
 
-namespace {
-
-const QString kKey = QStringLiteral("\\LocalMachine\\Software\\Corvane\\Talvanor\\Lumetra\\Lumetra\\");
-
-QString Item(const char* tag, const char* name, int t1, int t2, bool open = false)
-{
-    return QStringLiteral("<%1 name=\"%2\" Reporttype1=\"%3\" Reporttype2=\"%4\" Filename1=\"%2.xml\" "
-                          "Filename2=\"\" separator=\"0\" checked=\"0\" enabled=\"1\" image=\"1\"%5\r\n")
-        .arg(QLatin1String(tag), QLatin1String(name))
-        .arg(t1)
-        .arg(t2)
-        .arg(open ? QStringLiteral(">") : QStringLiteral("/>"));
-}
-
-const char* kHeader = "<?xml version=\"1.0\" encoding=\"ISO-8859-15\"?>\r\n";
-
-QByteArray ReportCatalogue()
-{
-    QString text = QLatin1String(kHeader);
-    text += Item("root", "Reports", 0, 0, true);
-    text += QLatin1Char('\t') + Item("item", "Folder", 0, 0, true);
-    for (const auto& [name, t1, t2] :
-        {std::tuple {"Sales 2009", 1, 0}, std::tuple {"Sales2", 1, 0}, std::tuple {"Office", 7, 0},
-            std::tuple {"Other", 9, 0}, std::tuple {"Linked", 0, 3}, std::tuple {"Negative", -1, 0}})
-        text += QStringLiteral("\t\t") + Item("item", name, t1, t2);
-    text += QStringLiteral("\t</item>\r\n");
-    text += QLatin1Char('\t') + Item("item", "Sales", 1, 0);
-    text += QStringLiteral("</root>\r\n");
-    return text.toLatin1();
-}
-
-QByteArray FavoritesCatalogue(bool withNew = false)
-{
-    QString text = QLatin1String(kHeader);
-    text += Item("root", "Favorites", 0, 0, true);
-    text += QLatin1Char('\t') + Item("item", "Fav Report", 1, 0);
-    text += QLatin1Char('\t') + Item("item", "Sales", 2, 0);
-    if (withNew)
-        text += QLatin1Char('\t') + Item("item", "New Fav", 0, 0);
-    text += QStringLiteral("</root>\r\n");
-    return text.toLatin1();
-}
-
-QTreeWidgetItem* FindByName(CXHtmlTree* tree, const QString& name)
-{
-    for (QTreeWidgetItem* item = tree->GetRootItem(); item; item = tree->GetNextItem(item)) {
-        if (tree->GetItemText(item, true) == name)
-            return item;
-    }
-    return nullptr;
-}
-
-} // namespace
-
-class TestMainFrame : public QObject {
+class TestMainFrame : public MainFrameTest {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        m_registry = std::make_unique<TempRegistry>();
-        m_data = std::make_unique<QTemporaryDir>();
-        m_dataPath = m_data->path() + QLatin1Char('/');
-        WriteFile(ReportsFile(), ReportCatalogue());
-        WriteFile(FavoritesFile(), FavoritesCatalogue());
-        COXRegistryItem(kKey + QStringLiteral("DataPath")).SetStringValue(m_dataPath);
-        Start();
-    }
-    void cleanup()
-    {
-        Stop();
-        m_registry.reset();
-    }
+    void init() { SetUp(); }
+    void cleanup() { TearDown(); }
 
     void clickOpensByReportType_data()
     {
@@ -177,6 +108,7 @@ private slots:
         QVERIFY(folder);
         QCOMPARE(folder->parent(), FindByName(m_main->ReportsTree(), QStringLiteral("Folder")));
         QCOMPARE(m_main->ReportsTree()->GetItemImage(folder), 0);
+        QCOMPARE(m_main->ReportsTree()->GetItemData(folder)->strPlainText, QStringLiteral("Quarterly"));
     }
 
     void deleteAsksAndWritesOnYes_data()
@@ -298,6 +230,23 @@ private slots:
         QCOMPARE(item->parent(), m_main->ReportsTree()->GetRootItem()); // nothing selected: below the root
         QCOMPARE(m_main->ReportsTree()->GetItemImage(item), 2);
         QCOMPARE(ReadFile(ReportsFile()), before); // written at the first save only
+        QCOMPARE(m_main->ReportsTree()->GetItemData(item)->strPlainText, QStringLiteral("Fresh"));
+
+        // Delete names the new item.
+        RightClickItem(m_main->ReportsTree(), QStringLiteral("Fresh"));
+        QString question;
+        WhenModalShows([&](QWidget* box) { ClickMessageBoxButton(box, QMessageBox::No, &question); });
+        m_main->CommandAction(32778)->trigger();
+        QCOMPARE(question, QStringLiteral("Would you like to remove report Fresh"));
+
+        // After the first save the item opens a window titled with its name.
+        HandOver(QStringLiteral("Fresh"), 7, 0, QStringLiteral("Fresh.odt"), QStringLiteral("Fresh.odt"));
+        platform::RegisteredMessages::Send(m_main, InstanceMessages::Get().MSG_INST_UPDATE);
+        QVERIFY(ReadFile(ReportsFile()).contains("Fresh.odt"));
+        ClickItem(m_main->ReportsTree(), QStringLiteral("Fresh"));
+        const QList<QMdiSubWindow*> windows = m_main->MdiArea()->subWindowList();
+        QCOMPARE(windows.size(), 1);
+        QCOMPARE(windows.front()->windowTitle(), QStringLiteral("Fresh"));
     }
 
     void lookSurvivesARestart()
@@ -418,58 +367,6 @@ private slots:
                 QVERIFY(qGray(frame.pixel(x, y)) > 150);
         }
     }
-
-private:
-    QString ReportsFile() const { return m_dataPath + QStringLiteral("Pellamy.xml"); }
-    QString FavoritesFile() const { return m_dataPath + platform::CurrentUserName() + QStringLiteral(".xml"); }
-
-    void Start(bool noAnimation = true)
-    {
-        auto* app = CLumetraApp::Instance();
-        QVERIFY(app->InitInstance());
-        m_main = qobject_cast<CMainFrame*>(app->GetMainWnd());
-        QVERIFY(m_main);
-        if (noAnimation)
-            m_main->NavigationBar()->SetAnimation(false);
-        QVERIFY(QTest::qWaitForWindowExposed(m_main));
-    }
-    void Stop()
-    {
-        auto* app = CLumetraApp::Instance();
-        delete m_main;
-        m_main = nullptr;
-        app->SetMainWnd(nullptr);
-    }
-    void HandOver(const QString& name, int t1, int t2, const QString& f1, const QString& f2)
-    {
-        auto* app = CLumetraApp::Instance();
-        app->CurrentReportName = name;
-        app->Reporttype1 = t1;
-        app->Reporttype2 = t2;
-        app->Filename1 = f1;
-        app->Filename2 = f2;
-    }
-    void ClickItem(CXHtmlTree* tree, const QString& name)
-    {
-        QTreeWidgetItem* item = FindByName(tree, name);
-        QVERIFY2(item, qPrintable(name));
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(item).center());
-    }
-    void RightClickItem(CXHtmlTree* tree, const QString& name)
-    {
-        QTreeWidgetItem* item = FindByName(tree, name);
-        QVERIFY2(item, qPrintable(name));
-        QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, tree->visualItemRect(item).center());
-        QCOMPARE(m_main->CurrentItem(), item);
-        QMenu* menu = tree == m_main->ReportsTree() ? m_main->ReportsMenu() : m_main->FavoritesMenu();
-        QTRY_VERIFY(menu->isVisible());
-        menu->close();
-    }
-
-    std::unique_ptr<TempRegistry> m_registry;
-    std::unique_ptr<QTemporaryDir> m_data;
-    QString m_dataPath;
-    CMainFrame* m_main = nullptr;
 };
 
 int main(int argc, char** argv)

@@ -110,6 +110,18 @@ struct CoercionCase {
     std::optional<CellValue> expected;
 };
 
+// A failing row reads as its name, input, target type and expected value.
+void PrintTo(const CoercionCase& c, std::ostream* out)
+{
+    *out << '"' << c.name << "\": ";
+    PrintTo(c.input, out);
+    *out << " as " << DataTypeName(c.type) << " -> ";
+    if (c.expected)
+        PrintTo(*c.expected, out);
+    else
+        *out << "refused";
+}
+
 class CoercionTest : public testing::TestWithParam<CoercionCase> { };
 
 TEST_P(CoercionTest, ConvertsOrRefuses)
