@@ -61,7 +61,7 @@ CurlHttpTransport::CurlHttpTransport()
 HttpResponse CurlHttpTransport::Post(const HttpRequest& request, const HttpOptions& options)
 {
     const std::string shown = RedactedAddress(request.url);
-    const bool hasCredentials = !options.user.empty() || !options.password.empty();
+    const bool hasCredentials = !options.user.empty() || !options.password.empty() || shown != request.url;
     if (hasCredentials && !IsHttpsAddress(request.url))
         throw OlapError("The connection to '" + shown
             + "' carries a user name and password, which are sent only over https; use an https:// address");

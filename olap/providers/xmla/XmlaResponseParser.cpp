@@ -300,6 +300,9 @@ XmlaResponseParser::XmlaResponseParser(const HttpResponse& response, std::string
         const std::size_t end = body.find_last_not_of(" \t\r\n");
         if (body.empty() || end == std::string_view::npos)
             d.Fail("is empty");
+        const std::size_t start = body.find_first_not_of(" \t\r\n");
+        if (body[start] != '<' && body.substr(start, 3) != "\xEF\xBB\xBF")
+            d.Fail("is not XMLA: it is not XML at all (it starts with '" + PlainText(body.substr(start, 40)) + "')");
         if (parsed.status == pugi::status_no_document_element || static_cast<std::size_t>(parsed.offset) >= end)
             d.Fail("ends early (" + std::to_string(body.size()) + " bytes): the answer was cut short");
         d.Fail("is not XMLA: it is not well-formed XML (" + std::string(parsed.description()) + " at byte "
