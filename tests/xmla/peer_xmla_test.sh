@@ -3,8 +3,8 @@
 # XMLA server) must give the same cells as the peer computes in-process (run-mdx.sh --cells).
 #   peer_xmla_test.sh LUMETRA_MDX SOURCE_DIR
 # The peer folder sits beside the clone (SOURCE_DIR/../shared/peer); without it, or without
-# root to set it up, the test is skipped (exit 77). The server is stopped again unless it was
-# running before. LUMETRA_PEER_DIR names another peer folder; PEER_XMLA_PORT / PEER_PG_PORT / PEER_WORK move the peer (see its README).
+# root to set it up, the test is skipped (exit 77). The server and PostgreSQL are stopped again
+# unless they were running before. LUMETRA_PEER_DIR names another peer folder; PEER_XMLA_PORT / PEER_PG_PORT / PEER_WORK move the peer (see its README).
 set -uo pipefail
 MDX="$1"
 SRC="$(cd "$2" && pwd)"
@@ -21,12 +21,15 @@ PORT="${PEER_XMLA_PORT:-18095}"
 CONNECTION="Provider=MSOLAP; Data Source=http://127.0.0.1:$PORT/xmla; Initial Catalog=PeerSales"
 TMP="$(mktemp -d)"
 started=""
+pgStarted=""
 cleanup() {
   [ -n "$started" ] && "$PEER/xmla-server.sh" stop >/dev/null 2>&1
+  [ -n "$pgStarted" ] && "$PEER/pg.sh" stop >/dev/null 2>&1
   rm -rf "$TMP"
 }
 trap cleanup EXIT
 
+"$PEER/pg.sh" status >/dev/null 2>&1 || pgStarted=1
 "$PEER/setup.sh" >"$TMP/setup.log" 2>&1 || { echo "FAIL: peer setup"; tail -20 "$TMP/setup.log"; exit 1; }
 if ! "$PEER/xmla-server.sh" status >/dev/null 2>&1; then
   "$PEER/xmla-server.sh" start || { echo "FAIL: the peer XMLA server did not start"; exit 1; }

@@ -599,25 +599,37 @@ XmlaRowset XmlaResponseParser::ToRowset(bool drillthrough) const
     }
     std::vector<bool> typedRows;
     std::size_t values = 0;
+    // Rows mostly repeat the previous row's elements in the same order: the column of the k-th
+    // element is looked up by name only when its name differs from the previous row's.
+    std::vector<std::pair<const char*, std::size_t>> previous;
+    std::vector<std::pair<const char*, std::size_t>> current;
     for (pugi::xml_node row = d.result.first_child(); row; row = row.next_sibling()) {
         if (LocalName(row) != "row")
             continue;
         auto& out = rowset.rows.emplace_back(rowset.columns.size());
         bool typed = false;
+        current.clear();
         for (pugi::xml_node value = row.first_child(); value; value = value.next_sibling()) {
             if (value.type() != pugi::node_element)
                 continue;
-            std::string name = DecodedName(LocalName(value));
-            const auto known = columnIndex.find(name);
             const pugi::xml_attribute type = Attribute(value, "type");
             typed = typed || type;
-            const std::size_t index = known != columnIndex.end()
-                ? known->second
-                : addColumn(name, name, std::string(LocalName(type.value())));
+            const std::size_t k = current.size();
+            std::size_t index = 0;
+            if (k < previous.size() && std::strcmp(previous[k].first, value.name()) == 0) {
+                index = previous[k].second;
+            } else {
+                std::string name = DecodedName(LocalName(value));
+                const auto known = columnIndex.find(name);
+                index = known != columnIndex.end() ? known->second
+                                                   : addColumn(name, name, std::string(LocalName(type.value())));
+            }
+            current.emplace_back(value.name(), index);
             if (index >= out.size())
                 out.resize(index + 1);
             out[index] = value.child_value();
         }
+        std::swap(previous, current);
         typedRows.push_back(typed);
         values += rowset.columns.size();
         if (values > kMaxRowsetValues)

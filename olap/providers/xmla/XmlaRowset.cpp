@@ -34,20 +34,27 @@ bool XmlaRowset::IsNumericType(const std::string& type)
     return false;
 }
 
-SchemaRowset XmlaRowset::ToSchemaRowset() const
+SchemaRowset XmlaRowset::ToSchemaRowset() const&
+{
+    return XmlaRowset(*this).ToSchemaRowset();
+}
+
+SchemaRowset XmlaRowset::ToSchemaRowset() &&
 {
     SchemaRowset out;
     out.columns.reserve(columns.size());
-    for (const Column& column : columns)
-        out.columns.push_back(column.name);
+    for (Column& column : columns)
+        out.columns.push_back(std::move(column.name));
     out.rows.reserve(rows.size());
-    for (const auto& row : rows) {
+    for (auto& row : rows) {
         std::vector<std::string> values;
         values.reserve(row.size());
-        for (const auto& value : row)
-            values.push_back(value.value_or(""));
+        for (auto& value : row)
+            values.push_back(value ? std::move(*value) : std::string());
         out.rows.push_back(std::move(values));
     }
+    rows.clear();
+    columns.clear();
     return out;
 }
 

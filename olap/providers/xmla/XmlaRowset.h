@@ -30,8 +30,9 @@ struct XmlaRowset {
     //! Whether COLUMN holds numbers by its type.
     static bool IsNumericType(const std::string& type);
 
-    //! The rows as a schema rowset: column names, NULL as "".
-    SchemaRowset ToSchemaRowset() const;
+    //! The rows as a schema rowset: column names, NULL as "". The second form moves the values.
+    SchemaRowset ToSchemaRowset() const&;
+    SchemaRowset ToSchemaRowset() &&;
     //! The rows as a drill-through table: column labels, numbers in shortest form, NULL as "".
     DrillthroughTable ToDrillthroughTable() const;
 };
