@@ -1,11 +1,20 @@
 // Reading XMLA answers generated in memory: a 100 x 100 cell set in Format Multidimensional
 // (1e4 cells, goal under 50 ms) and the members rowset of a 1e5-member level (goal under 1 s
-// for the whole Discover). Only parsing is timed; the transport is not involved.
+// for the whole Discover). The Parse benchmarks time the parser alone; the Loopback one adds
+// the libcurl transport against a server thread on 127.0.0.1.
+#include "olap/providers/xmla/CurlHttpTransport.h"
 #include "olap/providers/xmla/XmlaResponseParser.h"
 
 #include <benchmark/benchmark.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -88,6 +97,73 @@ void BM_ParseMembersLevel100k(benchmark::State& state)
     state.counters["bytes"] = static_cast<double>(answer.body.size());
 }
 BENCHMARK(BM_ParseMembersLevel100k)->Unit(benchmark::kMillisecond);
+
+// Answers every connection on a loopback port with BODY until destroyed.
+class LoopbackServer {
+public:
+    explicit LoopbackServer(const std::string& body)
+    {
+        m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof(address);
+        ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), length);
+        ::listen(m_listener, 8);
+        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
+        m_port = ntohs(address.sin_port);
+        const std::string answer = "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: "
+            + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+        m_thread = std::thread([this, answer] {
+            while (true) {
+                const int client = ::accept(m_listener, nullptr, nullptr);
+                if (client < 0)
+                    return;
+                std::string request;
+                char buffer[4096];
+                while (request.find("</SOAP-ENV:Envelope>") == std::string::npos) {
+                    const ssize_t got = ::recv(client, buffer, sizeof(buffer), 0);
+                    if (got <= 0)
+                        break;
+                    request.append(buffer, static_cast<std::size_t>(got));
+                }
+                for (std::size_t sent = 0; sent < answer.size();) {
+                    const ssize_t n = ::send(client, answer.data() + sent, answer.size() - sent, MSG_NOSIGNAL);
+                    if (n <= 0)
+                        break;
+                    sent += static_cast<std::size_t>(n);
+                }
+                ::close(client);
+            }
+        });
+    }
+    ~LoopbackServer()
+    {
+        ::shutdown(m_listener, SHUT_RDWR);
+        m_thread.join();
+        ::close(m_listener);
+    }
+    std::string Url() const { return "http://127.0.0.1:" + std::to_string(m_port) + "/xmla"; }
+
+private:
+    int m_listener = -1;
+    int m_port = 0;
+    std::thread m_thread;
+};
+
+void BM_LoopbackCellSet10k(benchmark::State& state)
+{
+    const LoopbackServer server(CellSetAnswer(100, 100).body);
+    olap::providers::xmla::CurlHttpTransport transport;
+    const olap::providers::xmla::HttpRequest request {
+        server.Url(), "urn:schemas-microsoft-com:xml-analysis:Execute", "<SOAP-ENV:Envelope></SOAP-ENV:Envelope>"};
+    for (auto _ : state) {
+        const HttpResponse answer = transport.Post(request, {});
+        const olap::CellSet cells = XmlaResponseParser(answer, request.url).ToCellSet();
+        benchmark::DoNotOptimize(cells.cells.data());
+    }
+}
+BENCHMARK(BM_LoopbackCellSet10k)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 
