@@ -1,5 +1,7 @@
 #include "olap/access/RemoteOlapProviders.h"
 
+#include "olap/providers/xmla/XmlaProvider.h"
+
 #include "olap/util/GuardedValue.h"
 #include "olap/util/OlapError.h"
 
@@ -29,9 +31,7 @@ std::unique_ptr<OlapProvider> OpenRemoteOlapProvider(const providers::Connection
             throw OlapError("Cannot connect to the OLAP server '" + source + "'");
         return provider;
     }
-    throw OlapError("Cannot connect to the OLAP server '" + source
-        + "': remote OLAP servers are reached through the XMLA provider, which this version does not include. "
-          "Local cube files are named by their path (a file ending in .cub).");
+    return providers::xmla::XmlaProvider::Open(properties);
 }
 
 } // namespace olap

@@ -13,9 +13,10 @@ namespace olap {
 using RemoteOlapProviderFactory
     = std::function<std::unique_ptr<OlapProvider>(const providers::ConnectionProperties& properties)>;
 
-//! Installs the factory connections use for remote OLAP servers (the XMLA client does this
-//! when it is linked in); an empty factory restores the default, which refuses every remote
-//! source with a message saying that remote servers need the XMLA provider.
+//! Installs the factory connections use for remote OLAP servers (tests put fakes here); an
+//! empty factory restores the default, the XMLA client (providers::xmla::XmlaProvider::Open),
+//! which refuses a bare server name without a configured XMLA server address with a message
+//! saying so.
 void SetRemoteOlapProviderFactory(RemoteOlapProviderFactory factory);
 
 //! Opens a remote source with the installed factory (see SetRemoteOlapProviderFactory).

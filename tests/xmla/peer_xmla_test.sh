@@ -1,0 +1,89 @@
+#!/bin/bash
+# Every query of the peer's queries/ through our XMLA provider (lumetra-mdx against the peer's
+# XMLA server) must give the same cells as the peer computes in-process (run-mdx.sh --cells).
+#   peer_xmla_test.sh LUMETRA_MDX SOURCE_DIR
+# The peer folder sits beside the clone (SOURCE_DIR/../shared/peer); without it, or without
+# root to set it up, the test is skipped (exit 77). The server and PostgreSQL are stopped again
+# unless they were running before. LUMETRA_PEER_DIR names another peer folder; PEER_XMLA_PORT / PEER_PG_PORT / PEER_WORK move the peer (see its README).
+set -uo pipefail
+MDX="$1"
+SRC="$(cd "$2" && pwd)"
+PEER="${LUMETRA_PEER_DIR:-$(cd "$SRC/.." && pwd)/shared/peer}"
+if [ ! -x "$PEER/xmla-server.sh" ]; then
+  echo "SKIP: no peer server at $PEER (the shared folder belongs beside the clone)"
+  exit 77
+fi
+if [ "$(id -u)" != 0 ]; then
+  echo "SKIP: setting up the peer needs root (apt, PostgreSQL)"
+  exit 77
+fi
+PORT="${PEER_XMLA_PORT:-18095}"
+CONNECTION="Provider=MSOLAP; Data Source=http://127.0.0.1:$PORT/xmla; Initial Catalog=PeerSales"
+TMP="$(mktemp -d)"
+started=""
+pgStarted=""
+cleanup() {
+  [ -n "$started" ] && "$PEER/xmla-server.sh" stop >/dev/null 2>&1
+  [ -n "$pgStarted" ] && "$PEER/pg.sh" stop >/dev/null 2>&1
+  rm -rf "$TMP"
+}
+trap cleanup EXIT
+
+"$PEER/pg.sh" status >/dev/null 2>&1 || pgStarted=1
+"$PEER/setup.sh" >"$TMP/setup.log" 2>&1 || { echo "FAIL: peer setup"; tail -20 "$TMP/setup.log"; exit 1; }
+if ! "$PEER/xmla-server.sh" status >/dev/null 2>&1; then
+  "$PEER/xmla-server.sh" start || { echo "FAIL: the peer XMLA server did not start"; exit 1; }
+  started=1
+fi
+
+failures=0
+statements=0
+for file in "$PEER"/queries/*.mdx; do
+  # The peer echoes each statement ("# " lines) ahead of its cells and ends a block with a
+  # blank line; the statements are sent to our provider exactly as the peer ran them.
+  "$PEER/run-mdx.sh" --cells --echo -f "$file" >"$TMP/peer.txt" 2>"$TMP/peer.err"
+  awk -v dir="$TMP" '
+    /^# / { if (!inStatement) { n++; inStatement = 1 } sub(/^# /, ""); print > (dir "/q" n ".mdx"); next }
+    /^$/ { inStatement = 0; next }
+    { inStatement = 0; print > (dir "/q" n ".expected") }
+  ' "$TMP/peer.txt"
+  for query in "$TMP"/q*.mdx; do
+    [ -e "$query" ] || continue
+    statements=$((statements + 1))
+    expected="${query%.mdx}.expected"
+    [ -e "$expected" ] || : >"$expected"
+    "$MDX" --connection "$CONNECTION" --query "$(cat "$query")" --format cells >"$TMP/ours.txt" 2>"$TMP/ours.err"
+    status=$?
+    if [ ! -s "$expected" ] && [ "$status" != 0 ]; then
+      rm -f "$query" "$expected"
+      continue # the peer failed it as well
+    fi
+    limit="$(grep -oiE 'DRILLTHROUGH +MAXROWS +[0-9]+' "$query" | grep -oE '[0-9]+$')"
+    if [ -n "$limit" ] && [ "$(($(wc -l <"$expected") - 1))" -ge "$limit" ]; then
+      # Below the number of matching rows the server picks which rows: compare the header and
+      # the number of rows only.
+      same=$([ "$(head -1 "$expected")" = "$(head -1 "$TMP/ours.txt")" ] \
+        && [ "$(wc -l <"$expected")" = "$(wc -l <"$TMP/ours.txt")" ] && echo 1)
+    else
+      same=$(cmp -s "$expected" "$TMP/ours.txt" && echo 1)
+    fi
+    if [ "$status" != 0 ] || [ -z "$same" ]; then
+      failures=$((failures + 1))
+      echo "DIFFERENT: $(basename "$file") statement:"
+      cat "$query"
+      cat "$TMP/ours.err"
+      diff "$expected" "$TMP/ours.txt" | head -20
+    fi
+    rm -f "$query" "$expected"
+  done
+done
+
+# The catalog lists of the connect dialog come from Discover: the cubes must be the server's.
+cubes="$("$MDX" --connection "$CONNECTION" --discover cubes 2>&1)"
+if ! grep -q "Sales" <<<"$cubes"; then
+  failures=$((failures + 1))
+  echo "DIFFERENT: cube list: $cubes"
+fi
+
+echo "$statements statements compared, $failures different"
+[ "$statements" -gt 0 ] && [ "$failures" = 0 ]
