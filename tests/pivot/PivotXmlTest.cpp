@@ -26,7 +26,7 @@ PivotDefinition FullDefinition()
     PivotDefinition d;
     d.connectionString = "Provider=MSOLAP.2;Data Source=/srv/cubes/Sales.cub;Initial Catalog=Sales";
     d.dataMember = "Sales";
-    d.titleCaption = "Sales <by> \"product\" & store";
+    d.titleCaption = "Sales <by> \"product\" &\r\n store";
     d.nonEmpty = false;
     d.rowGrandTotals = false;
     d.totalsAxis = pivot::AxisKind::Row;

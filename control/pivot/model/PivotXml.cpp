@@ -12,6 +12,11 @@ namespace pivot {
 
 namespace {
 
+// Line ends inside values are kept as they are (no CR LF -> LF folding): the writer cannot
+// escape a CR, so folding would change a value on every save. Whitespace-only values (a
+// title of spaces) are kept too.
+constexpr unsigned kParseOptions = (pugi::parse_default & ~pugi::parse_eol) | pugi::parse_ws_pcdata_single;
+
 //! Line and column (1-based) of byte OFFSET in TEXT.
 std::string Where(std::string_view text, std::ptrdiff_t offset)
 {
@@ -313,7 +318,7 @@ void AddKept(pugi::xml_node parent, const std::vector<std::string>& elements)
 {
     for (const std::string& text : elements) {
         pugi::xml_document fragment;
-        if (fragment.load_buffer(text.data(), text.size(), pugi::parse_default | pugi::parse_ws_pcdata_single))
+        if (fragment.load_buffer(text.data(), text.size(), kParseOptions))
             parent.append_copy(fragment.document_element());
     }
 }
@@ -370,8 +375,8 @@ void WriteFieldSet(pugi::xml_node view, const PivotFieldSet& fieldSet, AxisKind 
 PivotDefinition PivotXml::Read(std::string_view text)
 {
     pugi::xml_document document;
-    const pugi::xml_parse_result parsed = document.load_buffer(
-        text.data(), text.size(), pugi::parse_default | pugi::parse_ws_pcdata_single, pugi::encoding_utf8);
+    const pugi::xml_parse_result parsed
+        = document.load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8);
     if (!parsed)
         throw PivotError("pivot definition, " + Where(text, parsed.offset) + ": " + parsed.description());
     const pugi::xml_node root = document.document_element();
