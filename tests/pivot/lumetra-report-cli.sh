@@ -55,6 +55,11 @@ grep -q '<caption>Unit sales by product and year</caption>' "$DIR/out.html" || f
 grep -q '<th rowspan="5" class="total"><b>Drink</b></th>' "$DIR/out.html" && fail "spanning header styled as a total"
 grep -q '<th rowspan="5">Drink</th>' "$DIR/out.html" || fail "html merged Drink header"
 
+# xlsx goes to --out only; the workbook is a zip file.
+"$REPORT" render "$DIR/view.xml" --format xlsx --out "$DIR/view.xlsx" >"$DIR/stdout" || fail "render xlsx"
+[ "$(head -c 2 "$DIR/view.xlsx")" = "PK" ] || fail "xlsx is not a zip file"
+[ -s "$DIR/stdout" ] && fail "render xlsx wrote to stdout"
+
 # A relational report carries SQL lines after the definition; they are not part of it.
 { cat "$DIR/view.xml"; printf '\r\nSELECT 1\r\nProvider=SQLOLEDB'; } >"$DIR/relational.xml"
 "$REPORT" mdx "$DIR/relational.xml" >/dev/null || fail "definition followed by SQL lines"
@@ -80,4 +85,5 @@ expect_failure "unreachable source" "cannot open the source of" render "$DIR/gon
 [ "$(cat "$DIR/keep.csv")" = keep ] || fail "a failed render changed the --out file"
 expect_failure "unknown format" "unknown --format 'pdf'" render "$DIR/view.xml" --format pdf
 expect_failure "no command" "no command given"
+expect_failure "xlsx to stdout" "xlsx needs --out" render "$DIR/view.xml" --format xlsx
 echo "lumetra-report: all checks passed"

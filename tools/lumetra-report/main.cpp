@@ -6,6 +6,7 @@
 #include "control/pivot/model/PivotLayout.h"
 #include "control/pivot/model/PivotMdxBuilder.h"
 #include "control/pivot/model/PivotTextWriter.h"
+#include "control/pivot/model/PivotXlsxWriter.h"
 #include "control/pivot/model/PivotXml.h"
 #include "olap/EngineVersion.h"
 #include "olap/access/Connection.h"
@@ -22,7 +23,7 @@
 namespace {
 
 const char* const kUsage = "usage: lumetra-report mdx FILE\n"
-                           "       lumetra-report render FILE [--format csv|html] [--out F]\n"
+                           "       lumetra-report render FILE [--format csv|html|xlsx] [--out F]\n"
                            "       lumetra-report --help | --version\n";
 
 const char* const kHelp = "Prints the MDX of a saved pivot definition, or renders the view it describes.\n"
@@ -30,8 +31,9 @@ const char* const kHelp = "Prints the MDX of a saved pivot definition, or render
                           "  mdx FILE      print the MDX statement the view asks its cube\n"
                           "  render FILE   open the view against its connection and write it as the grid\n"
                           "                shows it: csv (one line per grid row, header rows first,\n"
-                          "                merged captions repeated) or html (a table with merged headers)\n"
-                          "  --format F    csv (default) or html\n"
+                          "                merged captions repeated), html (a table with merged headers)\n"
+                          "                or xlsx (a workbook with merged headers and number formats)\n"
+                          "  --format F    csv (default), html or xlsx (xlsx needs --out)\n"
                           "  --out F       write to F (replaced whole, or left as it was on failure)\n"
                           "                instead of standard output\n"
                           "\n"
@@ -60,8 +62,8 @@ Options ParseArguments(int argc, char** argv)
         };
         if (arg == "--format") {
             o.format = value();
-            if (o.format != "csv" && o.format != "html")
-                throw UsageError("unknown --format '" + o.format + "' (csv or html)");
+            if (o.format != "csv" && o.format != "html" && o.format != "xlsx")
+                throw UsageError("unknown --format '" + o.format + "' (csv, html or xlsx)");
         } else if (arg == "--out") {
             o.out = value();
         } else if (arg.size() > 1 && arg[0] == '-') {
@@ -82,6 +84,8 @@ Options ParseArguments(int argc, char** argv)
         throw UsageError(o.command + " needs a definition FILE");
     if (o.command == "mdx" && (!o.out.empty() || o.format != "csv"))
         throw UsageError("--format and --out belong to render");
+    if (o.format == "xlsx" && o.out.empty())
+        throw UsageError("--format xlsx needs --out (a workbook is not written to standard output)");
     return o;
 }
 
@@ -134,6 +138,10 @@ int Run(const Options& options)
         throw std::runtime_error("the source of '" + options.file + "' is not a cube");
     olap::QueryResult result = connection->ExecuteMdx(mdx);
     const pivot::PivotLayout layout(definition, std::move(result.cellSet));
+    if (options.format == "xlsx") {
+        pivot::PivotXlsxWriter::Write(layout, options.out);
+        return 0;
+    }
     Emit(
         options, options.format == "html" ? pivot::PivotTextWriter::Html(layout) : pivot::PivotTextWriter::Csv(layout));
     return 0;
