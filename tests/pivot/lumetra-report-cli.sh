@@ -32,7 +32,7 @@ grep -q '^WHERE {\[Store\].\[Canada\]}$' "$DIR/mdx" || fail "mdx: no slicer for 
 "$REPORT" render "$DIR/view.xml" >"$DIR/out.csv" 2>"$DIR/err" || fail "render: $(cat "$DIR/err")"
 tr -d '\r' <"$DIR/out.csv" >"$DIR/grid"
 expected=$(printf '%s\n' \
-    ',,2022,2023,2024,Grand Total' \
+    ',Year,2022,2023,2024,Grand Total' \
     'Category,Subcategory,Units,Units,Units,Units' \
     'Food,Food,227,255,228,710' \
     'Drink,Total,123,122,141,386' \

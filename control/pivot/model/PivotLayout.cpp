@@ -43,8 +43,12 @@ PivotGridCell PivotLayout::Cell(int row, int column) const
     cell.anchorColumn = column;
     if (row < headerRows && column < headerColumns) {
         cell.kind = PivotGridCell::Kind::Corner;
+        // The bottom row names the row fields; above it the last column names the column
+        // fields of the header rows beside it.
         if (row == headerRows - 1)
             cell.text = m_rows.BandCaption(column);
+        else if (column == headerColumns - 1)
+            cell.text = m_columns.BandCaption(row);
         return cell;
     }
     if (row < headerRows) {

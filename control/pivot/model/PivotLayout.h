@@ -14,7 +14,8 @@
 namespace pivot {
 
 //! The result of a pivot query laid out as the grid shows it: column headers on top, row
-//! headers on the left, a corner with the row fields' captions, and the values. Cells are
+//! headers on the left, a corner with the captions of the row fields (bottom row) and of the
+//! column fields (last column), and the values. Cells are
 //! computed on request from the two axis layouts and the cell set, so a painter that asks
 //! only for the visible cells costs only those, and a writer walks every cell the same way.
 //!
