@@ -128,6 +128,12 @@ TEST(PivotLayout, ParentLineDropsWhenTheFieldSetShowsNoSubtotals)
         "Grand Total,Grand Total,v40,51.3\r\n");
     EXPECT_EQ(layout.Cell(1, 0).rowSpan, 2);
     EXPECT_EQ(layout.Rows().SourcePosition(0), 1);
+
+    // Value coordinates skip the dropped parent line: the first value row is Juice.
+    const auto tuple = layout.ValueTuple(0, 1);
+    ASSERT_EQ(tuple.size(), 2u);
+    EXPECT_EQ(tuple[0].uniqueName, "[Product].[Drink].[Juice]");
+    EXPECT_EQ(tuple[1].uniqueName, "[Measures].[Sales]");
 }
 
 TEST(PivotLayout, HtmlKeepsMergedHeadersAndEscapes)

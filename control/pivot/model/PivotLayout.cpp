@@ -87,6 +87,21 @@ PivotGridCell PivotLayout::Cell(int row, int column) const
     return ValueCell(row - headerRows, column - headerColumns);
 }
 
+std::vector<olap::CellSet::Member> PivotLayout::ValueTuple(int valueRow, int valueColumn) const
+{
+    std::vector<olap::CellSet::Member> tuple;
+    auto add = [&](int axis, const PivotAxisLayout& layout, int position) {
+        if (axis < 0)
+            return;
+        const auto& members = m_result.axes[static_cast<std::size_t>(axis)]
+                                  .positions[static_cast<std::size_t>(layout.SourcePosition(position))];
+        tuple.insert(tuple.end(), members.begin(), members.end());
+    };
+    add(m_rowAxis, m_rows, valueRow);
+    add(m_columnAxis, m_columns, valueColumn);
+    return tuple;
+}
+
 PivotGridCell PivotLayout::ValueCell(int row, int column) const
 {
     PivotGridCell cell;

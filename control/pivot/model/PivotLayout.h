@@ -47,6 +47,11 @@ public:
     //! The grid cell at (ROW, COLUMN), both within range.
     PivotGridCell Cell(int row, int column) const;
 
+    //! The members behind value (VALUEROW, VALUECOLUMN) (value coordinates, not grid ones):
+    //! the row position's tuple, then the column position's; an axis with nothing on it adds
+    //! none. This is what turns a cell into an MDX tuple (drill-through, cell explanations).
+    std::vector<olap::CellSet::Member> ValueTuple(int valueRow, int valueColumn) const;
+
     const PivotAxisLayout& Rows() const { return m_rows; }
     const PivotAxisLayout& Columns() const { return m_columns; }
     const olap::CellSet& Result() const { return m_result; }
