@@ -1,0 +1,310 @@
+#include "control/pivot/model/PivotMdxBuilder.h"
+
+#include "control/pivot/model/MdxNames.h"
+#include "control/pivot/model/PivotError.h"
+
+#include <algorithm>
+
+namespace pivot {
+
+namespace {
+
+std::string Join(const std::vector<std::string>& parts, const char* separator)
+{
+    std::string result;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0)
+            result += separator;
+        result += parts[i];
+    }
+    return result;
+}
+
+//! TEXT as a single-quoted MDX string ('' inside).
+std::string QuoteString(const std::string& text)
+{
+    std::string result = "'";
+    for (char c : text) {
+        result += c;
+        if (c == '\'')
+            result += '\'';
+    }
+    result += '\'';
+    return result;
+}
+
+const std::string& CheckName(const std::string& name, const std::string& what)
+{
+    if (!MdxNames::IsUniqueName(name))
+        throw PivotError(what + " '" + name + "' is not a unique name such as [Dimension].[Member]");
+    return name;
+}
+
+std::string MemberList(const std::vector<std::string>& members, const std::string& fieldSet)
+{
+    std::vector<std::string> checked;
+    for (const std::string& member : members)
+        checked.push_back(CheckName(member, "member of field set " + fieldSet));
+    return "{" + Join(checked, ", ") + "}";
+}
+
+//! One block of an axis: a field set's member set and its total member, or the totals.
+struct Block {
+    std::string members;
+    std::string total;
+    bool isData = false;
+    bool subtotals = false;
+};
+
+//! FIELDSET's members, drilled, filtered, hierarchized and sorted. A sort by a total reads
+//! the total in OTHERTOTALS (the total members of every other field set on the rows and
+//! columns), so it orders by the grand total line, not by the first member of another axis.
+std::string FieldSetMembers(const PivotFieldSet& fieldSet, const std::vector<std::string>& otherTotals)
+{
+    const std::string& name = CheckName(fieldSet.uniqueName, "field set");
+    const auto included = fieldSet.IncludedFields();
+    if (included.empty())
+        throw PivotError("field set " + name + " has no field that is shown");
+    const PivotField* first = included.front();
+    const PivotField* last = included.back();
+    const std::string base = CheckName(first->uniqueName, "field") + ".Members";
+
+    // Members to drill: the expanded ones, every member of a fully expanded field, and every
+    // member of a field that is not shown but lies between two shown ones (drilled through).
+    std::vector<std::string> drill;
+    for (const std::string& member : fieldSet.expandedMembers)
+        drill.push_back(CheckName(member, "expanded member of field set " + name));
+    std::vector<std::string> hidden;
+    bool seenFirst = false;
+    for (const PivotField& field : fieldSet.fields) {
+        const std::string& level = CheckName(field.uniqueName, "field");
+        if (&field == first)
+            seenFirst = true;
+        if (!seenFirst)
+            continue;
+        if (!field.isIncluded) {
+            hidden.push_back(level + ".Members");
+            if (field.uniqueName != last->uniqueName
+                && std::any_of(included.begin(), included.end(), [&](auto* f) { return f > &field; }))
+                drill.push_back(level + ".Members");
+        } else if (field.isExpanded && &field != last) {
+            if (fieldSet.collapsedMembers.empty())
+                drill.push_back(level + ".Members");
+            else
+                drill.push_back("Except(" + level + ".Members, " + MemberList(fieldSet.collapsedMembers, name) + ")");
+        }
+    }
+    std::string set = base;
+    if (!drill.empty())
+        set = "DrilldownMember(" + set + ", {" + Join(drill, ", ") + "}, RECURSIVE)";
+    if (!hidden.empty())
+        set = "Except(" + set + ", {" + Join(hidden, ", ") + "})";
+
+    const PivotMemberFilter& filter = fieldSet.filter;
+    if (filter.IsActive() && !filter.members.empty()) {
+        const std::string list = MemberList(filter.members, name);
+        if (filter.mode == PivotMemberFilter::Mode::Include) {
+            // A kept member shows with its ancestors (the path to it) and its descendants.
+            std::vector<std::string> keep;
+            for (const std::string& member : filter.members)
+                keep.push_back("Ascendants(" + member + ")");
+            keep.push_back("Descendants(" + list + ", 0, SELF_AND_AFTER)");
+            set = "Intersect(" + set + ", {" + Join(keep, ", ") + "})";
+        } else {
+            set = "Except(" + set + ", Descendants(" + list + ", 0, SELF_AND_AFTER))";
+        }
+    }
+    set = "Hierarchize(" + set + ")";
+
+    if (fieldSet.sort.IsActive()) {
+        const char* direction = fieldSet.sort.direction == SortDirection::Ascending ? "ASC" : "DESC";
+        std::string key;
+        if (fieldSet.sort.byTotal.empty())
+            key = name + ".CurrentMember.Caption";
+        else {
+            key = MdxNames::IsUniqueName(fieldSet.sort.byTotal)
+                ? fieldSet.sort.byTotal
+                : "[Measures]." + MdxNames::Quote(fieldSet.sort.byTotal);
+            if (!otherTotals.empty())
+                key = "(" + key + ", " + Join(otherTotals, ", ") + ")";
+        }
+        set = "Order(" + set + ", " + key + ", " + direction + ")";
+    }
+    return set;
+}
+
+//! The members FIELDSET's member filter keeps, as one set whose members do not overlap
+//! where the filter excludes, or "" when it has no filter.
+std::string KeptMembers(const PivotFieldSet& fieldSet)
+{
+    const PivotMemberFilter& filter = fieldSet.filter;
+    if (!filter.IsActive() || filter.members.empty())
+        return {};
+    const std::string& name = CheckName(fieldSet.uniqueName, "field set");
+    const std::string list = MemberList(filter.members, name);
+    if (filter.mode == PivotMemberFilter::Mode::Include)
+        return list;
+    if (fieldSet.fields.empty())
+        throw PivotError("field set " + name + " excludes members but lists no field");
+    const std::string top = CheckName(fieldSet.fields.front().uniqueName, "field") + ".Members";
+    return "Except(Descendants(" + top + ", , LEAVES), Descendants(" + list + ", , LEAVES))";
+}
+
+std::vector<Block> AxisBlocks(const PivotDefinition& definition, AxisKind axis)
+{
+    std::vector<Block> blocks;
+    for (const PivotAxisBlock& info : PivotMdxBuilder::Blocks(definition, axis)) {
+        Block block;
+        if (info.IsData()) {
+            std::vector<std::string> names;
+            for (const PivotTotal* total : definition.IncludedTotals())
+                names.push_back(total->IsCalculated() ? total->UniqueName() : CheckName(total->name, "total"));
+            block.members = "{" + Join(names, ", ") + "}";
+            block.total = block.members;
+            block.isData = true;
+        } else {
+            std::vector<std::string> otherTotals;
+            for (const auto* other : {&definition.rowAxis, &definition.columnAxis}) {
+                for (const PivotFieldSet& fieldSet : *other) {
+                    if (&fieldSet != info.fieldSet && !fieldSet.IncludedFields().empty())
+                        otherTotals.push_back(PivotMdxBuilder::TotalMemberName(fieldSet.uniqueName));
+                }
+            }
+            block.members = FieldSetMembers(*info.fieldSet, otherTotals);
+            block.total = "{" + PivotMdxBuilder::TotalMemberName(info.fieldSet->uniqueName) + "}";
+            block.subtotals = info.fieldSet->subtotals;
+        }
+        blocks.push_back(std::move(block));
+    }
+    return blocks;
+}
+
+std::string CrossTotals(const std::vector<Block>& blocks, std::size_t from)
+{
+    std::vector<std::string> totals;
+    for (std::size_t i = from; i < blocks.size(); ++i)
+        totals.push_back(blocks[i].total);
+    return totals.size() == 1 ? totals.front() : "CrossJoin(" + Join(totals, ", ") + ")";
+}
+
+//! The set of BLOCKS from K on. GRANDTOTAL: the axis shows grand totals, which the totals
+//! block takes in when it is outermost (each total's grand total closes its own group).
+std::string AxisSet(const std::vector<Block>& blocks, std::size_t k, bool grandTotal)
+{
+    if (k + 1 == blocks.size())
+        return blocks[k].members;
+    std::string inner = AxisSet(blocks, k + 1, grandTotal);
+    const bool fieldSetInside = std::any_of(
+        blocks.begin() + static_cast<std::ptrdiff_t>(k) + 1, blocks.end(), [](const Block& b) { return !b.isData; });
+    if (fieldSetInside) {
+        // A member's subtotal comes first, before the members of the field sets inside it.
+        if (!blocks[k].isData && blocks[k].subtotals)
+            inner = "{" + CrossTotals(blocks, k + 1) + ", " + inner + "}";
+        else if (blocks[k].isData && k == 0 && grandTotal)
+            inner = "{" + inner + ", " + CrossTotals(blocks, k + 1) + "}";
+    }
+    return "CrossJoin(" + blocks[k].members + ", " + inner + ")";
+}
+
+std::string Axis(const PivotDefinition& definition, const std::vector<Block>& blocks, bool grandTotal)
+{
+    std::string set = AxisSet(blocks, 0, grandTotal);
+    const bool hasFieldSet = std::any_of(blocks.begin(), blocks.end(), [](const Block& b) { return !b.isData; });
+    if (grandTotal && hasFieldSet && !blocks.front().isData)
+        set = "{" + set + ", " + CrossTotals(blocks, 0) + "}";
+    return (definition.nonEmpty ? "NON EMPTY " : "") + set;
+}
+
+} // namespace
+
+std::string PivotMdxBuilder::TotalMemberName(const std::string& hierarchyUniqueName)
+{
+    return hierarchyUniqueName + "." + MdxNames::Quote(kTotalMemberName);
+}
+
+std::vector<PivotAxisBlock> PivotMdxBuilder::Blocks(const PivotDefinition& definition, AxisKind axis)
+{
+    std::vector<PivotAxisBlock> blocks;
+    for (const PivotFieldSet& fieldSet : definition.Axis(axis)) {
+        const int bands = static_cast<int>(fieldSet.IncludedFields().size());
+        if (bands > 0)
+            blocks.push_back({&fieldSet, bands});
+    }
+    if (definition.totalsAxis == axis && !definition.IncludedTotals().empty()) {
+        const std::size_t position = definition.totalsPosition < 0
+            ? blocks.size()
+            : std::min(blocks.size(), static_cast<std::size_t>(definition.totalsPosition));
+        blocks.insert(blocks.begin() + static_cast<std::ptrdiff_t>(position), PivotAxisBlock {nullptr, 1});
+    }
+    return blocks;
+}
+
+bool PivotMdxBuilder::RowsOnFirstAxis(const PivotDefinition& definition)
+{
+    return Blocks(definition, AxisKind::Column).empty();
+}
+
+std::string PivotMdxBuilder::Build(const PivotDefinition& definition)
+{
+    if (definition.dataMember.empty())
+        throw PivotError("the view names no cube (data member)");
+
+    std::vector<std::string> with;
+    for (const PivotTotal& total : definition.totals) {
+        if (!total.IsCalculated())
+            continue;
+        if (total.name.empty())
+            throw PivotError("a calculated total has no name");
+        std::string member = "MEMBER " + total.UniqueName() + " AS " + QuoteString(total.expression);
+        if (!total.numberFormat.empty())
+            member += ", FORMAT_STRING = " + QuoteString(total.numberFormat);
+        with.push_back(std::move(member));
+    }
+    for (const auto* axis : {&definition.columnAxis, &definition.rowAxis}) {
+        for (const PivotFieldSet& fieldSet : *axis) {
+            const auto included = fieldSet.IncludedFields();
+            if (included.empty())
+                continue;
+            // The total counts only the members the filter keeps (Aggregate over members of one
+            // hierarchy counts each stored row once).
+            std::string kept = KeptMembers(fieldSet);
+            if (kept.empty())
+                kept = CheckName(included.front()->uniqueName, "field") + ".Members";
+            with.push_back("MEMBER " + TotalMemberName(CheckName(fieldSet.uniqueName, "field set")) + " AS 'Aggregate("
+                + kept + ")'");
+        }
+    }
+
+    std::vector<Block> columns = AxisBlocks(definition, AxisKind::Column);
+    std::vector<Block> rows = AxisBlocks(definition, AxisKind::Row);
+    bool columnGrand = definition.columnGrandTotals;
+    // Without column blocks the rows go on the first axis: an MDX query has no second axis
+    // without a first one.
+    if (columns.empty()) {
+        columns = std::move(rows);
+        rows.clear();
+        columnGrand = definition.rowGrandTotals;
+    }
+
+    std::string mdx;
+    if (!with.empty())
+        mdx = "WITH\n  " + Join(with, "\n  ") + "\n";
+    mdx += "SELECT";
+    if (!columns.empty())
+        mdx += "\n  " + Axis(definition, columns, columnGrand) + " ON COLUMNS";
+    if (!rows.empty())
+        mdx += ",\n  " + Axis(definition, rows, definition.rowGrandTotals) + " ON ROWS";
+    mdx += "\nFROM " + MdxNames::Quote(definition.dataMember);
+
+    std::vector<std::string> slicer;
+    for (const PivotFieldSet& fieldSet : definition.filterAxis) {
+        std::string set = KeptMembers(fieldSet);
+        if (!set.empty())
+            slicer.push_back(std::move(set));
+    }
+    if (!slicer.empty())
+        mdx += "\nWHERE " + (slicer.size() == 1 ? slicer.front() : "CrossJoin(" + Join(slicer, ", ") + ")");
+    return mdx;
+}
+
+} // namespace pivot

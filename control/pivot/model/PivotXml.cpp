@@ -1,0 +1,481 @@
+#include "control/pivot/model/PivotXml.h"
+
+#include "control/pivot/model/MdxNames.h"
+#include "control/pivot/model/PivotError.h"
+
+#include <pugixml.hpp>
+
+#include <charconv>
+#include <sstream>
+
+namespace pivot {
+
+namespace {
+
+// Line ends inside values are kept as they are (no CR LF -> LF folding): the writer cannot
+// escape a CR, so folding would change a value on every save. Whitespace-only values (a
+// title of spaces) are kept too.
+constexpr unsigned kParseOptions = (pugi::parse_default & ~pugi::parse_eol) | pugi::parse_ws_pcdata_single;
+
+//! Line and column (1-based) of byte OFFSET in TEXT.
+std::string Where(std::string_view text, std::ptrdiff_t offset)
+{
+    int line = 1;
+    int column = 1;
+    for (std::ptrdiff_t i = 0; i < offset && i < static_cast<std::ptrdiff_t>(text.size()); ++i) {
+        if (text[static_cast<std::size_t>(i)] == '\n') {
+            ++line;
+            column = 1;
+        } else {
+            ++column;
+        }
+    }
+    return "line " + std::to_string(line) + ", column " + std::to_string(column);
+}
+
+class Reader {
+public:
+    Reader(std::string_view text, std::string prefix) : m_text(text), m_prefix(std::move(prefix)) { }
+
+    [[noreturn]] void Fail(const pugi::xml_node& node, const std::string& message) const
+    {
+        throw PivotError("pivot definition, " + Where(m_text, node.offset_debug()) + ": " + message);
+    }
+
+    //! The local name of NODE when it is an element in the excel namespace, else "".
+    std::string Local(const pugi::xml_node& node) const
+    {
+        if (node.type() != pugi::node_element)
+            return {};
+        const std::string name = node.name();
+        if (name.size() > m_prefix.size() + 1 && name.compare(0, m_prefix.size(), m_prefix) == 0
+            && name[m_prefix.size()] == ':')
+            return name.substr(m_prefix.size() + 1);
+        return {};
+    }
+
+    std::string Text(const pugi::xml_node& node) const { return node.child_value(); }
+
+    int Integer(const pugi::xml_node& node) const
+    {
+        const std::string text = Text(node);
+        int value = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (text.empty() || error != std::errc() || end != text.data() + text.size())
+            Fail(node, "'" + text + "' in " + std::string(node.name()) + " is not a whole number");
+        return value;
+    }
+
+    std::string UniqueName(const pugi::xml_node& node) const
+    {
+        std::string text = Text(node);
+        if (!MdxNames::IsUniqueName(text))
+            Fail(node,
+                "'" + text + "' in " + std::string(node.name()) + " is not a unique name such as [Dimension].[Member]");
+        return text;
+    }
+
+    //! NODE as XML text with the excel prefix written as x.
+    std::string Keep(const pugi::xml_node& node) const
+    {
+        pugi::xml_document copy;
+        pugi::xml_node kept = copy.append_copy(node);
+        if (m_prefix != "x") {
+            std::vector<pugi::xml_node> pending {kept};
+            while (!pending.empty()) {
+                pugi::xml_node current = pending.back();
+                pending.pop_back();
+                const std::string local = Local(current);
+                if (!local.empty())
+                    current.set_name(("x:" + local).c_str());
+                for (pugi::xml_node child : current.children())
+                    pending.push_back(child);
+            }
+        }
+        std::ostringstream out;
+        kept.print(out, "", pugi::format_raw);
+        return out.str();
+    }
+
+    PivotField ReadField(const pugi::xml_node& node) const
+    {
+        PivotField field;
+        bool named = false;
+        for (pugi::xml_node child : node.children()) {
+            const std::string local = Local(child);
+            if (local == "Name") {
+                field.uniqueName = UniqueName(child);
+                named = true;
+            } else if (local == "Caption") {
+                field.caption = Text(child);
+            } else if (local == "NotIncluded") {
+                field.isIncluded = false;
+            } else if (local == "Expanded") {
+                field.isExpanded = true;
+            }
+        }
+        if (!named)
+            Fail(node, "a field has no x:Name");
+        return field;
+    }
+
+    AxisKind ReadFieldSet(const pugi::xml_node& node, PivotFieldSet& fieldSet) const
+    {
+        std::optional<AxisKind> orientation;
+        bool named = false;
+        std::optional<PivotMemberFilter::Mode> filterMode;
+        for (pugi::xml_node child : node.children()) {
+            const std::string local = Local(child);
+            if (local == "Name") {
+                fieldSet.uniqueName = UniqueName(child);
+                named = true;
+            } else if (local == "Caption") {
+                fieldSet.caption = Text(child);
+            } else if (local == "Orientation") {
+                const std::string text = Text(child);
+                if (text == "Row")
+                    orientation = AxisKind::Row;
+                else if (text == "Column")
+                    orientation = AxisKind::Column;
+                else if (text == "Filter")
+                    orientation = AxisKind::Filter;
+                else
+                    Fail(child, "orientation '" + text + "' is not Row, Column or Filter");
+            } else if (local == "NoSubtotals") {
+                fieldSet.subtotals = false;
+            } else if (local == "Field") {
+                fieldSet.fields.push_back(ReadField(child));
+            } else if (local == "ExpandedMember") {
+                fieldSet.expandedMembers.push_back(UniqueName(child));
+            } else if (local == "CollapsedMember") {
+                fieldSet.collapsedMembers.push_back(UniqueName(child));
+            } else if (local == "FilterMode") {
+                const std::string text = Text(child);
+                if (text == "Include")
+                    filterMode = PivotMemberFilter::Mode::Include;
+                else if (text == "Exclude")
+                    filterMode = PivotMemberFilter::Mode::Exclude;
+                else
+                    Fail(child, "filter mode '" + text + "' is not Include or Exclude");
+            } else if (local == "FilterMember") {
+                fieldSet.filter.members.push_back(UniqueName(child));
+            } else if (local == "SortDirection") {
+                const std::string text = Text(child);
+                if (text == "Ascending")
+                    fieldSet.sort.direction = SortDirection::Ascending;
+                else if (text == "Descending")
+                    fieldSet.sort.direction = SortDirection::Descending;
+                else
+                    Fail(child, "sort direction '" + text + "' is not Ascending or Descending");
+            } else if (local == "SortBy") {
+                fieldSet.sort.byTotal = Text(child);
+            }
+        }
+        if (!named)
+            Fail(node, "a field set has no x:Name");
+        if (!orientation)
+            Fail(node, "field set " + fieldSet.uniqueName + " has no x:Orientation");
+        if (filterMode)
+            fieldSet.filter.mode = *filterMode;
+        else if (!fieldSet.filter.members.empty())
+            Fail(node, "field set " + fieldSet.uniqueName + " lists filter members without x:FilterMode");
+        return *orientation;
+    }
+
+    PivotTotal ReadTotal(const pugi::xml_node& node) const
+    {
+        PivotTotal total;
+        pugi::xml_node nameNode;
+        for (pugi::xml_node child : node.children()) {
+            const std::string local = Local(child);
+            if (local == "Name") {
+                total.name = Text(child);
+                nameNode = child;
+            } else if (local == "Caption") {
+                total.caption = Text(child);
+            } else if (local == "Expression") {
+                total.expression = Text(child);
+            } else if (local == "NumberFormat") {
+                total.numberFormat = Text(child);
+            } else if (local == "NotIncluded") {
+                total.isIncluded = false;
+            }
+        }
+        if (total.name.empty())
+            Fail(node, "a total has no x:Name");
+        if (!total.IsCalculated() && !MdxNames::IsUniqueName(total.name))
+            Fail(nameNode, "'" + total.name + "' is neither a measure's unique name nor a calculated total");
+        return total;
+    }
+
+    void ReadView(const pugi::xml_node& view, PivotDefinition& definition) const
+    {
+        definition.isNotFiltered = false;
+        for (pugi::xml_node child : view.children()) {
+            const std::string local = Local(child);
+            if (local == "IsNotFiltered") {
+                definition.isNotFiltered = true;
+            } else if (local == "Title") {
+                definition.titleCaption = Text(child);
+            } else if (local == "ShowEmptyMembers") {
+                definition.nonEmpty = false;
+            } else if (local == "NoRowGrandTotals") {
+                definition.rowGrandTotals = false;
+            } else if (local == "NoColumnGrandTotals") {
+                definition.columnGrandTotals = false;
+            } else if (local == "TotalsOrientation") {
+                const std::string text = Text(child);
+                if (text == "Row")
+                    definition.totalsAxis = AxisKind::Row;
+                else if (text == "Column")
+                    definition.totalsAxis = AxisKind::Column;
+                else
+                    Fail(child, "totals orientation '" + text + "' is not Row or Column");
+            } else if (local == "TotalsPosition") {
+                definition.totalsPosition = Integer(child);
+                if (definition.totalsPosition < -1)
+                    Fail(child, "totals position " + Text(child) + " is below -1");
+            } else if (local == "FieldSet") {
+                PivotFieldSet fieldSet;
+                const AxisKind axis = ReadFieldSet(child, fieldSet);
+                if (definition.FindFieldSet(fieldSet.uniqueName))
+                    Fail(child, "field set " + fieldSet.uniqueName + " is placed twice");
+                definition.Axis(axis).push_back(std::move(fieldSet));
+            } else if (local == "Total") {
+                PivotTotal total = ReadTotal(child);
+                if (definition.FindTotal(total.name))
+                    Fail(child, "total " + total.name + " is defined twice");
+                definition.totals.push_back(std::move(total));
+            } else if (child.type() == pugi::node_element) {
+                definition.unknownViewElements.push_back(Keep(child));
+            }
+        }
+    }
+
+    PivotDefinition ReadTable(const pugi::xml_node& table) const
+    {
+        PivotDefinition definition;
+        definition.display = PivotDisplayOptions::None();
+        PivotDisplayOptions& display = definition.display;
+        bool haveView = false;
+        for (pugi::xml_node child : table.children()) {
+            const std::string local = Local(child);
+            if (local == "OWCVersion") {
+                display.owcVersion = Text(child);
+            } else if (local == "NoDisplayToolbar") {
+                display.noDisplayToolbar = true;
+            } else if (local == "DisplayScreenTips") {
+                display.displayScreenTips = true;
+            } else if (local == "NoAutoFit") {
+                display.noAutoFit = true;
+            } else if (local == "MaxHeight") {
+                display.maxHeight = Integer(child);
+            } else if (local == "MaxWidth") {
+                display.maxWidth = Integer(child);
+            } else if (local == "Height") {
+                display.height = Integer(child);
+            } else if (local == "Width") {
+                display.width = Integer(child);
+            } else if (local == "CubeProvider") {
+                display.cubeProvider = Text(child);
+            } else if (local == "CacheDetails") {
+                display.cacheDetails = true;
+            } else if (local == "ConnectionString") {
+                definition.connectionString = Text(child);
+            } else if (local == "DataMember") {
+                definition.dataMember = Text(child);
+            } else if (local == "PivotView") {
+                if (haveView)
+                    Fail(child, "the pivot table has a second x:PivotView");
+                haveView = true;
+                ReadView(child, definition);
+            } else if (child.type() == pugi::node_element) {
+                definition.unknownTableElements.push_back(Keep(child));
+            }
+        }
+        if (!haveView)
+            definition.isNotFiltered = false;
+        return definition;
+    }
+
+private:
+    std::string_view m_text;
+    std::string m_prefix;
+};
+
+void AddText(pugi::xml_node parent, const char* name, const std::string& text)
+{
+    parent.append_child(name).append_child(pugi::node_pcdata).set_value(text.c_str());
+}
+
+void AddFlag(pugi::xml_node parent, const char* name, bool on)
+{
+    if (on)
+        parent.append_child(name);
+}
+
+void AddKept(pugi::xml_node parent, const std::vector<std::string>& elements)
+{
+    for (const std::string& text : elements) {
+        pugi::xml_document fragment;
+        if (fragment.load_buffer(text.data(), text.size(), kParseOptions))
+            parent.append_copy(fragment.document_element());
+    }
+}
+
+const char* OrientationName(AxisKind axis)
+{
+    switch (axis) {
+    case AxisKind::Row:
+        return "Row";
+    case AxisKind::Column:
+        return "Column";
+    case AxisKind::Filter:
+    case AxisKind::Data:
+        break;
+    }
+    return "Filter";
+}
+
+void WriteFieldSet(pugi::xml_node view, const PivotFieldSet& fieldSet, AxisKind axis)
+{
+    pugi::xml_node node = view.append_child("x:FieldSet");
+    AddText(node, "x:Name", fieldSet.uniqueName);
+    if (!fieldSet.caption.empty())
+        AddText(node, "x:Caption", fieldSet.caption);
+    AddText(node, "x:Orientation", OrientationName(axis));
+    AddFlag(node, "x:NoSubtotals", !fieldSet.subtotals);
+    for (const PivotField& field : fieldSet.fields) {
+        pugi::xml_node fieldNode = node.append_child("x:Field");
+        AddText(fieldNode, "x:Name", field.uniqueName);
+        if (!field.caption.empty())
+            AddText(fieldNode, "x:Caption", field.caption);
+        AddFlag(fieldNode, "x:NotIncluded", !field.isIncluded);
+        AddFlag(fieldNode, "x:Expanded", field.isExpanded);
+    }
+    for (const std::string& member : fieldSet.expandedMembers)
+        AddText(node, "x:ExpandedMember", member);
+    for (const std::string& member : fieldSet.collapsedMembers)
+        AddText(node, "x:CollapsedMember", member);
+    if (fieldSet.filter.IsActive()) {
+        AddText(node, "x:FilterMode", fieldSet.filter.mode == PivotMemberFilter::Mode::Include ? "Include" : "Exclude");
+        for (const std::string& member : fieldSet.filter.members)
+            AddText(node, "x:FilterMember", member);
+    }
+    if (fieldSet.sort.IsActive()) {
+        AddText(
+            node, "x:SortDirection", fieldSet.sort.direction == SortDirection::Ascending ? "Ascending" : "Descending");
+        if (!fieldSet.sort.byTotal.empty())
+            AddText(node, "x:SortBy", fieldSet.sort.byTotal);
+    }
+}
+
+} // namespace
+
+PivotDefinition PivotXml::Read(std::string_view text)
+{
+    pugi::xml_document document;
+    const pugi::xml_parse_result parsed
+        = document.load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8);
+    if (!parsed)
+        throw PivotError("pivot definition, " + Where(text, parsed.offset) + ": " + parsed.description());
+    const pugi::xml_node root = document.document_element();
+    if (!root)
+        throw PivotError("the pivot definition is empty");
+    if (std::string(root.name()) != "xml")
+        throw PivotError(
+            "not a pivot table definition: the root element is '" + std::string(root.name()) + "', not 'xml'");
+    std::string prefix;
+    for (pugi::xml_attribute attribute : root.attributes()) {
+        const std::string name = attribute.name();
+        if (name.rfind("xmlns:", 0) == 0 && std::string(attribute.value()) == kNamespace) {
+            prefix = name.substr(6);
+            break;
+        }
+    }
+    if (prefix.empty())
+        throw PivotError(
+            "not a pivot table definition: the root element binds no prefix to " + std::string(kNamespace));
+    Reader reader(text, prefix);
+    pugi::xml_node table;
+    for (pugi::xml_node child : root.children()) {
+        const std::string local = reader.Local(child);
+        if (local == "PivotTable") {
+            if (table)
+                reader.Fail(child, "the definition holds a second pivot table");
+            table = child;
+        } else if (local == "ChartSpace") {
+            reader.Fail(child, "the definition holds a chart, not a pivot table");
+        }
+    }
+    if (!table)
+        throw PivotError("not a pivot table definition: no " + prefix + ":PivotTable element under 'xml'");
+    return reader.ReadTable(table);
+}
+
+std::string PivotXml::Write(const PivotDefinition& definition)
+{
+    pugi::xml_document document;
+    pugi::xml_node root = document.append_child("xml");
+    root.append_attribute("xmlns:x").set_value(kNamespace);
+    pugi::xml_node table = root.append_child("x:PivotTable");
+    const PivotDisplayOptions& display = definition.display;
+    if (display.owcVersion)
+        AddText(table, "x:OWCVersion", *display.owcVersion);
+    AddFlag(table, "x:NoDisplayToolbar", display.noDisplayToolbar);
+    AddFlag(table, "x:DisplayScreenTips", display.displayScreenTips);
+    AddFlag(table, "x:NoAutoFit", display.noAutoFit);
+    const std::pair<const char*, const std::optional<int>*> sizes[] = {{"x:MaxHeight", &display.maxHeight},
+        {"x:MaxWidth", &display.maxWidth}, {"x:Height", &display.height}, {"x:Width", &display.width}};
+    for (const auto& [name, value] : sizes) {
+        if (*value)
+            AddText(table, name, std::to_string(**value));
+    }
+    if (!definition.connectionString.empty())
+        AddText(table, "x:ConnectionString", definition.connectionString);
+    if (!definition.dataMember.empty())
+        AddText(table, "x:DataMember", definition.dataMember);
+    if (display.cubeProvider)
+        AddText(table, "x:CubeProvider", *display.cubeProvider);
+    AddFlag(table, "x:CacheDetails", display.cacheDetails);
+    AddKept(table, definition.unknownTableElements);
+
+    pugi::xml_node view = table.append_child("x:PivotView");
+    AddFlag(view, "x:IsNotFiltered", definition.isNotFiltered);
+    if (!definition.titleCaption.empty())
+        AddText(view, "x:Title", definition.titleCaption);
+    AddFlag(view, "x:ShowEmptyMembers", !definition.nonEmpty);
+    AddFlag(view, "x:NoRowGrandTotals", !definition.rowGrandTotals);
+    AddFlag(view, "x:NoColumnGrandTotals", !definition.columnGrandTotals);
+    if (definition.totalsAxis == AxisKind::Row)
+        AddText(view, "x:TotalsOrientation", "Row");
+    if (definition.totalsPosition >= 0)
+        AddText(view, "x:TotalsPosition", std::to_string(definition.totalsPosition));
+    for (AxisKind axis : {AxisKind::Row, AxisKind::Column, AxisKind::Filter}) {
+        for (const PivotFieldSet& fieldSet : definition.Axis(axis))
+            WriteFieldSet(view, fieldSet, axis);
+    }
+    for (const PivotTotal& total : definition.totals) {
+        pugi::xml_node node = view.append_child("x:Total");
+        AddText(node, "x:Name", total.name);
+        if (!total.caption.empty())
+            AddText(node, "x:Caption", total.caption);
+        if (!total.expression.empty())
+            AddText(node, "x:Expression", total.expression);
+        if (!total.numberFormat.empty())
+            AddText(node, "x:NumberFormat", total.numberFormat);
+        AddFlag(node, "x:NotIncluded", !total.isIncluded);
+    }
+    AddKept(view, definition.unknownViewElements);
+
+    std::ostringstream out;
+    document.save(out, " ", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
+    return out.str();
+}
+
+std::string PivotXml::DefaultText()
+{
+    return Write(PivotDefinition());
+}
+
+} // namespace pivot

@@ -1,0 +1,178 @@
+// lumetra-report: prints the MDX of a saved pivot definition, or renders the view it
+// describes against its connection, for scheduled exports and tests.
+#include "ReportFile.h"
+
+#include "control/pivot/model/PivotError.h"
+#include "control/pivot/model/PivotLayout.h"
+#include "control/pivot/model/PivotMdxBuilder.h"
+#include "control/pivot/model/PivotTextWriter.h"
+#include "control/pivot/model/PivotXlsxWriter.h"
+#include "control/pivot/model/PivotXml.h"
+#include "olap/EngineVersion.h"
+#include "olap/access/Connection.h"
+#include "olap/util/AtomicFile.h"
+#include "platform/ProviderDrivers.h"
+
+#include <exception>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+const char* const kUsage = "usage: lumetra-report mdx FILE\n"
+                           "       lumetra-report render FILE [--format csv|html|xlsx] [--out F]\n"
+                           "       lumetra-report --help | --version\n";
+
+const char* const kHelp = "Prints the MDX of a saved pivot definition, or renders the view it describes.\n"
+                          "\n"
+                          "  mdx FILE      print the MDX statement the view asks its cube\n"
+                          "  render FILE   open the view against its connection and write it as the grid\n"
+                          "                shows it: csv (one line per grid row, header rows first,\n"
+                          "                merged captions repeated), html (a table with merged headers)\n"
+                          "                or xlsx (a workbook with merged headers and number formats)\n"
+                          "  --format F    csv (default), html or xlsx (xlsx needs --out)\n"
+                          "  --out F       write to F (replaced whole, or left as it was on failure)\n"
+                          "                instead of standard output\n"
+                          "\n"
+                          "Exit status 0 on success, 1 with a message on standard error otherwise.\n";
+
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+struct Options {
+    std::string command;
+    std::string file;
+    std::string format = "csv";
+    std::string out;
+};
+
+Options ParseArguments(int argc, char** argv)
+{
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc)
+                throw UsageError(arg + " needs a value");
+            return argv[++i];
+        };
+        if (arg == "--format") {
+            o.format = value();
+            if (o.format != "csv" && o.format != "html" && o.format != "xlsx")
+                throw UsageError("unknown --format '" + o.format + "' (csv, html or xlsx)");
+        } else if (arg == "--out") {
+            o.out = value();
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            throw UsageError("unknown option '" + arg + "'");
+        } else if (o.command.empty()) {
+            o.command = arg;
+            if (o.command != "mdx" && o.command != "render")
+                throw UsageError("unknown command '" + arg + "' (mdx or render)");
+        } else if (o.file.empty()) {
+            o.file = arg;
+        } else {
+            throw UsageError("unexpected argument '" + arg + "'");
+        }
+    }
+    if (o.command.empty())
+        throw UsageError("no command given");
+    if (o.file.empty())
+        throw UsageError(o.command + " needs a definition FILE");
+    if (o.command == "mdx" && (!o.out.empty() || o.format != "csv"))
+        throw UsageError("--format and --out belong to render");
+    if (o.format == "xlsx" && o.out.empty())
+        throw UsageError("--format xlsx needs --out (a workbook is not written to standard output)");
+    return o;
+}
+
+pivot::PivotDefinition ReadDefinition(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read '" + path + "': no such file or no permission");
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad())
+        throw std::runtime_error("cannot read '" + path + "'");
+    try {
+        return pivot::PivotXml::Read(lumetra_report::DefinitionText(text.str()));
+    } catch (const pivot::PivotError& e) {
+        throw std::runtime_error("'" + path + "': " + e.what());
+    }
+}
+
+void Emit(const Options& options, const std::string& text)
+{
+    if (options.out.empty()) {
+        std::cout << text;
+        std::cout.flush();
+        if (!std::cout)
+            throw std::runtime_error("cannot write to standard output");
+        return;
+    }
+    olap::WriteFileAtomically(options.out, text);
+}
+
+int Run(const Options& options)
+{
+    const pivot::PivotDefinition definition = ReadDefinition(options.file);
+    const std::string mdx = pivot::PivotMdxBuilder::Build(definition);
+    if (options.command == "mdx") {
+        Emit(options, mdx + "\n");
+        return 0;
+    }
+    if (definition.connectionString.empty())
+        throw std::runtime_error("'" + options.file + "' names no connection");
+    olap::providers::SetDefaultProviderDriverLookup(platform::RegistryProviderDriver);
+    std::unique_ptr<olap::Connection> connection;
+    try {
+        connection = olap::Connection::Connect(definition.connectionString);
+    } catch (const std::exception& e) {
+        throw std::runtime_error("cannot open the source of '" + options.file + "': " + e.what());
+    }
+    if (!connection->IsOlap())
+        throw std::runtime_error("the source of '" + options.file + "' is not a cube");
+    olap::QueryResult result = connection->ExecuteMdx(mdx);
+    const pivot::PivotLayout layout(definition, std::move(result.cellSet));
+    if (options.format == "xlsx") {
+        pivot::PivotXlsxWriter::Write(layout, options.out);
+        return 0;
+    }
+    Emit(
+        options, options.format == "html" ? pivot::PivotTextWriter::Html(layout) : pivot::PivotTextWriter::Csv(layout));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::cout << kUsage << "\n" << kHelp;
+            return 0;
+        }
+        if (arg == "--version") {
+            std::cout << "lumetra-report " << olap::EngineVersion() << "\n";
+            return 0;
+        }
+    }
+    Options options;
+    try {
+        options = ParseArguments(argc, argv);
+    } catch (const UsageError& e) {
+        std::cerr << "lumetra-report: " << e.what() << "\n" << kUsage;
+        return 1;
+    }
+    try {
+        return Run(options);
+    } catch (const std::exception& e) {
+        std::cerr << "lumetra-report: " << e.what() << "\n";
+        return 1;
+    }
+}
