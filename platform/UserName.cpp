@@ -9,7 +9,7 @@ namespace platform {
 
 QString CurrentUserName()
 {
-    const QString override = qEnvironmentVariable("LUMETRA_USER_NAME");
+    QString override = qEnvironmentVariable("LUMETRA_USER_NAME");
     if (!override.isEmpty())
         return override;
     std::vector<char> buffer(16384);
@@ -18,7 +18,7 @@ QString CurrentUserName()
     if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_name)
         return QString::fromLocal8Bit(found->pw_name);
     for (const char* variable : {"LOGNAME", "USER"}) {
-        const QString name = qEnvironmentVariable(variable);
+        QString name = qEnvironmentVariable(variable);
         if (!name.isEmpty())
             return name;
     }

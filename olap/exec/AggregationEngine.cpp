@@ -623,6 +623,7 @@ std::shared_ptr<const AggregationResult> AggregationEngine::Aggregate(
 
     // Roll the finest grid up to the requested members, one grouping at a time.
     std::vector<std::size_t> sizes;
+    sizes.reserve(finestSizes.size());
     for (std::size_t s : finestSizes)
         sizes.push_back(std::max<std::size_t>(s, 1));
     for (std::size_t gi = 0; gi < plans.size(); ++gi) {

@@ -368,11 +368,12 @@ Keyword Lexer::LookupKeyword(std::string_view word)
     if (word.size() < 2 || word.size() > 12)
         return Keyword::None;
     for (const KeywordEntry& entry : kKeywords) {
-        if (entry.upper.size() != word.size() || entry.upper[0] != ToUpper(static_cast<unsigned char>(word[0])))
+        if (entry.upper.size() != word.size()
+            || static_cast<unsigned char>(entry.upper[0]) != ToUpper(static_cast<unsigned char>(word[0])))
             continue;
         bool same = true;
         for (std::size_t i = 1; i < word.size() && same; ++i)
-            same = entry.upper[i] == ToUpper(static_cast<unsigned char>(word[i]));
+            same = static_cast<unsigned char>(entry.upper[i]) == ToUpper(static_cast<unsigned char>(word[i]));
         if (same)
             return entry.keyword;
     }

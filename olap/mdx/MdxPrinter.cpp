@@ -354,10 +354,9 @@ private:
         m_out += UnarySpelling(expr.unaryOperator);
         const int level = LevelOf(expr);
         const bool parenthesise = LevelOf(operand) < level;
-        if (expr.unaryOperator == UnaryOperator::Not) {
-            m_out += ' ';
-        } else if (!parenthesise && operand.kind == ExprKind::Unary && operand.unaryOperator == UnaryOperator::Negate) {
-            // "--" would start a comment.
+        // NOT is a word; and "--" would start a comment.
+        if (expr.unaryOperator == UnaryOperator::Not
+            || (!parenthesise && operand.kind == ExprKind::Unary && operand.unaryOperator == UnaryOperator::Negate)) {
             m_out += ' ';
         }
         Operand(operand, parenthesise);

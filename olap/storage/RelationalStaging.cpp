@@ -10,6 +10,7 @@
 #include "olap/util/SqliteDb.h"
 
 #include <cmath>
+#include <utility>
 
 namespace olap {
 
@@ -139,8 +140,12 @@ std::unique_ptr<SqliteDb> RelationalStaging::ReadTables(const SchemaCube& cube, 
     auto db = NewDatabase("tables read through the " + source.Kind() + " connection");
     for (const SchemaTable& table : tables) {
         std::string from = source.QuoteName(table.name);
-        if (!table.schema.empty())
-            from = source.QuoteName(table.schema) + "." + from;
+        if (!table.schema.empty()) {
+            std::string qualified = source.QuoteName(table.schema);
+            qualified += '.';
+            qualified += from;
+            from = std::move(qualified);
+        }
         recordset::Recordset rows;
         try {
             rows = source.Execute("SELECT * FROM " + from);

@@ -176,6 +176,7 @@ std::string ValueFormatter::Format(double value, std::string_view formatString)
         return FormatNumber(value);
     const std::vector<std::string> texts = SplitSections(Named(formatString));
     std::vector<Section> sections;
+    sections.reserve(texts.size());
     for (const std::string& text : texts)
         sections.push_back(Parse(text));
     const Section& positive = sections[0];

@@ -16,6 +16,7 @@ void WriteColumns(olap::recordset::Recordset rows, const std::vector<std::string
         out << (c ? "," : "") << olap::recordset::CsvField(columns[c]);
     out << "\n";
     std::vector<std::size_t> index;
+    index.reserve(columns.size());
     for (const std::string& column : columns)
         index.push_back(rows.FieldIndex(column));
     for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext()) {

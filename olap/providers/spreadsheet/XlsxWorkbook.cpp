@@ -20,7 +20,7 @@ using recordset::CellValue;
 
 namespace {
 
-constexpr std::size_t kMaxPartBytes = 256u * 1024 * 1024;
+constexpr std::size_t kMaxPartBytes = std::size_t {256} * 1024 * 1024;
 constexpr std::size_t kMaxRows = 1'048'576;
 constexpr std::size_t kMaxColumns = 16'384;
 
