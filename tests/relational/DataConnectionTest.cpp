@@ -233,4 +233,29 @@ TEST_F(OdbcConnectionTest, MappedProvidersDsnAndDriverOpenThroughUnixOdbc)
     olap::providers::SetDefaultProviderDriverLookup({});
 }
 
+TEST(DataConnectionPasswordTest, NoPartOfAPasswordInAnOpenError)
+{
+    const struct {
+        const char* name;
+        const char* connection;
+        std::vector<std::string> hidden;
+    } cases[] = {
+        {"braced password, unknown driver", "Driver={No Such Driver};PWD={Top;Secret=123};UID=u",
+            {"Top", "Secret", "123"}},
+        {"braced password, unmapped provider", "Provider=SQLNCLI10; Server=s; uid=u; pwd={Top;Secret=123}",
+            {"Top", "Secret", "123"}},
+        {"quoted password, unknown data source", "Provider=MSDASQL; DSN=NoSuchDsn; Password=\"Top;Secret=123\"",
+            {"Top", "Secret", "123"}},
+        {"password with ';' unquoted", "Driver={No Such Driver};PWD=Top;Secret;UID=u", {"Top", "Secret"}},
+        {"unknown provider", "Provider=Nope.1; Password=Hidden123", {"Hidden123"}},
+        {"remote server", "Provider=MSOLAP; Data Source=http://olap.example; Password=Hidden123", {"Hidden123"}},
+    };
+    for (const auto& c : cases) {
+        const std::string message = OpenError(c.connection);
+        EXPECT_NE(message, "opened") << c.name;
+        for (const std::string& secret : c.hidden)
+            EXPECT_EQ(message.find(secret), std::string::npos) << c.name << ": " << message;
+    }
+}
+
 } // namespace
