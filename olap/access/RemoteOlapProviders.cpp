@@ -1,6 +1,7 @@
 #include "olap/access/RemoteOlapProviders.h"
 
 #include "olap/util/GuardedValue.h"
+#include "olap/util/MessageText.h"
 #include "olap/util/OlapError.h"
 
 namespace olap {
@@ -26,10 +27,10 @@ std::unique_ptr<OlapProvider> OpenRemoteOlapProvider(const providers::Connection
     if (factory) {
         std::unique_ptr<OlapProvider> provider = factory(properties);
         if (!provider)
-            throw OlapError("Cannot connect to the OLAP server '" + source + "'");
+            throw OlapError("Cannot connect to the OLAP server '" + ShortForMessage(source) + "'");
         return provider;
     }
-    throw OlapError("Cannot connect to the OLAP server '" + source
+    throw OlapError("Cannot connect to the OLAP server '" + ShortForMessage(source)
         + "': remote OLAP servers are reached through the XMLA provider, which this version does not include. "
           "Local cube files are named by their path (a file ending in .cub).");
 }

@@ -258,4 +258,23 @@ TEST(DataConnectionPasswordTest, NoPartOfAPasswordInAnOpenError)
     }
 }
 
+TEST(DataConnectionMessageTest, HugeNamesAreCutInOpenErrors)
+{
+    const std::string huge(1 << 20, 'n');
+    const std::string cases[] = {
+        "Provider=" + huge,
+        "Provider=SQLNCLI" + huge,
+        "Provider=MSOLAP; Data Source=/tmp/" + huge + ".cub",
+        "Provider=MSOLAP; Data Source=http://" + huge,
+        "Provider=SQLite; Data Source=/tmp/" + huge + ".db",
+        "Data Source=/tmp/" + huge + ".xlsx",
+        "Provider=MSOLAP; Data Source=/tmp/" + huge,
+    };
+    for (const std::string& connection : cases) {
+        const std::string message = OpenError(connection);
+        EXPECT_NE(message, "opened");
+        EXPECT_LT(message.size(), 2000u) << connection.substr(0, 40) << ": " << message.substr(0, 300);
+    }
+}
+
 } // namespace

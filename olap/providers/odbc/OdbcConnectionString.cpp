@@ -1,6 +1,7 @@
 #include "olap/providers/odbc/OdbcConnectionString.h"
 
 #include "olap/providers/RelationalError.h"
+#include "olap/util/MessageText.h"
 #include "olap/util/NameUtil.h"
 
 #include <algorithm>
@@ -97,8 +98,8 @@ std::string ComposeOdbcConnectionString(const ConnectionProperties& properties, 
     if (!driver || driver->empty()) {
         const std::string valueName(recognised ? *recognised : std::string_view(provider));
         throw RelationalError(RelationalFailure::ProviderNotMapped,
-            "The provider '" + provider + "' has no ODBC driver: set the registry value "
-                + ProviderRegistryValue(valueName) + " to the name of the ODBC driver to use");
+            "The provider '" + ShortForMessage(provider) + "' has no ODBC driver: set the registry value "
+                + ShortForMessage(ProviderRegistryValue(valueName)) + " to the name of the ODBC driver to use");
     }
 
     Composer composer;
