@@ -1,10 +1,12 @@
 #include "olap/EngineVersion.h"
 
+#include "olap/EngineVersionText.h"
+
 namespace olap {
 
 const char* EngineVersion()
 {
-    return "2.60";
+    return LUMETRA_VERSION_TEXT;
 }
 
 } // namespace olap

@@ -6,6 +6,7 @@
 #include "olap/providers/RelationalError.h"
 #include "olap/providers/RelationalSources.h"
 #include "olap/recordset/ColumnTyping.h"
+#include "olap/util/MessageText.h"
 #include "olap/util/NameUtil.h"
 #include "olap/util/OlapError.h"
 
@@ -211,10 +212,10 @@ void Connection::Open(std::string_view connectionString, std::string_view user, 
         const std::string provider = providers::FirstProperty(properties, {"Provider"}).value_or("");
         if (!IsOlapProvider(provider))
             throw providers::RelationalError(providers::RelationalFailure::ProviderNotMapped,
-                "The provider '" + provider
+                "The provider '" + ShortForMessage(provider)
                     + "' is not known: it is neither an OLAP provider (MSOLAP) nor mapped to an ODBC driver. Set "
                       "the string value "
-                    + providers::ProviderRegistryValue(provider) + " to the name of its ODBC driver.");
+                    + ShortForMessage(providers::ProviderRegistryValue(provider)) + " to the name of its ODBC driver.");
         m_olap = OpenOlapProvider(properties);
     }
     m_connectionString = std::string(connectionString);

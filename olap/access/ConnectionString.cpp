@@ -1,5 +1,6 @@
 #include "olap/access/ConnectionString.h"
 
+#include "olap/util/MessageText.h"
 #include "olap/util/NameUtil.h"
 #include "olap/util/OlapError.h"
 
@@ -16,11 +17,27 @@ std::string_view Trim(std::string_view text)
     return text;
 }
 
+bool IsPasswordKey(std::string_view key)
+{
+    return EqualsNoCase(key, "Password") || EqualsNoCase(key, "PWD");
+}
+
+// Text without '=' where a pair should start. After a password it is most likely the rest of
+// a password holding ';', so it is not shown.
+[[noreturn]] void ThrowStray(std::string_view stray, std::string_view previousKey)
+{
+    if (IsPasswordKey(previousKey))
+        throw OlapError("Connection string: the text after the password has no '=' (expected Key=Value); a password "
+                        "holding ';' must be written in braces {...} or quotes");
+    throw OlapError("Connection string: '" + ShortForMessage(stray) + "' has no '=' (expected Key=Value)");
+}
+
 } // namespace
 
 ConnectionString ConnectionString::Parse(std::string_view text)
 {
     ConnectionString result;
+    std::string previousKey;
     std::size_t i = 0;
     while (i < text.size()) {
         std::size_t equals = text.find('=', i);
@@ -28,14 +45,14 @@ ConnectionString ConnectionString::Parse(std::string_view text)
         if (semicolon != std::string_view::npos && (equals == std::string_view::npos || semicolon < equals)) {
             std::string_view stray = Trim(text.substr(i, semicolon - i));
             if (!stray.empty())
-                throw OlapError("Connection string: '" + std::string(stray) + "' has no '=' (expected Key=Value)");
+                ThrowStray(stray, previousKey);
             i = semicolon + 1;
             continue;
         }
         if (equals == std::string_view::npos) {
             std::string_view stray = Trim(text.substr(i));
             if (!stray.empty())
-                throw OlapError("Connection string: '" + std::string(stray) + "' has no '=' (expected Key=Value)");
+                ThrowStray(stray, previousKey);
             break;
         }
         std::string key(Trim(text.substr(i, equals - i)));
@@ -62,18 +79,42 @@ ConnectionString ConnectionString::Parse(std::string_view text)
                 value += text[j++];
             }
             if (!closed)
-                throw OlapError("Connection string: the value of '" + key + "' has no closing quote");
+                throw OlapError("Connection string: the value of '" + ShortForMessage(key) + "' has no closing quote");
             std::size_t end = text.find(';', j);
             std::string_view rest
                 = Trim(text.substr(j, end == std::string_view::npos ? std::string_view::npos : end - j));
             if (!rest.empty())
-                throw OlapError("Connection string: unexpected text after the quoted value of '" + key + "'");
+                throw OlapError(
+                    "Connection string: unexpected text after the quoted value of '" + ShortForMessage(key) + "'");
+            i = end == std::string_view::npos ? text.size() : end + 1;
+        } else if (j < text.size() && text[j] == '{') {
+            // An ODBC braced value runs to its closing brace ("}}" stands for '}' inside) and
+            // may hold ';'. It is kept with its braces, as ODBC drivers take it.
+            std::size_t close = j + 1;
+            bool closed = false;
+            while (close < text.size()) {
+                if (text[close] == '}') {
+                    if (close + 1 < text.size() && text[close + 1] == '}') {
+                        close += 2;
+                        continue;
+                    }
+                    closed = true;
+                    break;
+                }
+                ++close;
+            }
+            if (!closed)
+                throw OlapError(
+                    "Connection string: the value of '" + ShortForMessage(key) + "' has no closing brace '}'");
+            std::size_t end = text.find(';', close);
+            value = std::string(Trim(text.substr(j, end == std::string_view::npos ? std::string_view::npos : end - j)));
             i = end == std::string_view::npos ? text.size() : end + 1;
         } else {
             std::size_t end = text.find(';', j);
             value = std::string(Trim(text.substr(j, end == std::string_view::npos ? std::string_view::npos : end - j)));
             i = end == std::string_view::npos ? text.size() : end + 1;
         }
+        previousKey = key;
         bool replaced = false;
         for (auto& pair : result.m_pairs) {
             if (EqualsNoCase(pair.first, key)) {

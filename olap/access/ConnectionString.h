@@ -11,12 +11,14 @@ namespace olap {
 //! An OLE DB style connection string: `Key=Value` pairs separated by `;`, as the connect
 //! dialog writes them (`Provider=MSOLAP.2; Data Source=/path/Sales.cub; Initial Catalog=Sales`).
 //! Keys compare case-insensitively and ignore surrounding spaces; values are trimmed. A value
-//! may be quoted with `"` or `'` (the quote doubled inside) to hold `;` or spaces at its ends.
-//! A later duplicate key replaces the earlier one.
+//! may be quoted with `"` or `'` (the quote doubled inside) to hold `;` or spaces at its ends;
+//! a value in ODBC braces (`PWD={Top;Secret}`, `}}` inside for `}`) runs to its closing brace
+//! and keeps its braces. A later duplicate key replaces the earlier one.
 class ConnectionString {
 public:
     //! Parses TEXT. Throws OlapError for a pair without `=`, an empty key or an unterminated
-    //! quote, naming the offending part. Empty pairs (`;;`, a trailing `;`) are ignored.
+    //! quote or brace, naming the offending part (cut when long) but never a password or what
+    //! follows one. Empty pairs (`;;`, a trailing `;`) are ignored.
     static ConnectionString Parse(std::string_view text);
 
     //! The value of KEY, or nullopt when it is absent.

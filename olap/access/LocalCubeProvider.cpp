@@ -9,6 +9,7 @@
 #include "olap/model/Member.h"
 #include "olap/query/MdxEvaluator.h"
 #include "olap/storage/CubeFile.h"
+#include "olap/util/MessageText.h"
 #include "olap/util/NameUtil.h"
 #include "olap/util/OlapError.h"
 
@@ -47,8 +48,8 @@ LocalCubeProvider::LocalCubeProvider(const std::string& path, const std::string&
         std::string stem = std::filesystem::path(path).stem().string();
         if (!EqualsNoCase(catalog, m_cube->SchemaName()) && !EqualsNoCase(catalog, m_cube->Name())
             && !EqualsNoCase(catalog, stem))
-            throw OlapError("Catalog '" + catalog + "' is not in '" + path + "' (it holds catalog '"
-                + m_cube->SchemaName() + "' with cube '" + m_cube->Name() + "')");
+            throw OlapError("Catalog '" + ShortForMessage(catalog) + "' is not in '" + ShortForMessage(path)
+                + "' (it holds catalog '" + m_cube->SchemaName() + "' with cube '" + m_cube->Name() + "')");
     }
 }
 

@@ -3,6 +3,7 @@
 #include "olap/providers/xmla/XmlaProvider.h"
 
 #include "olap/util/GuardedValue.h"
+#include "olap/util/MessageText.h"
 #include "olap/util/OlapError.h"
 
 namespace olap {
@@ -28,7 +29,7 @@ std::unique_ptr<OlapProvider> OpenRemoteOlapProvider(const providers::Connection
     if (factory) {
         std::unique_ptr<OlapProvider> provider = factory(properties);
         if (!provider)
-            throw OlapError("Cannot connect to the OLAP server '" + source + "'");
+            throw OlapError("Cannot connect to the OLAP server '" + ShortForMessage(source) + "'");
         return provider;
     }
     return providers::xmla::XmlaProvider::Open(properties);

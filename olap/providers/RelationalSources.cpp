@@ -4,6 +4,7 @@
 #include "olap/providers/odbc/OdbcSource.h"
 #include "olap/providers/spreadsheet/SpreadsheetSource.h"
 #include "olap/providers/sqlite/SqliteSource.h"
+#include "olap/util/MessageText.h"
 #include "olap/util/NameUtil.h"
 
 #include <algorithm>
@@ -56,7 +57,7 @@ std::unique_ptr<RelationalSource> OpenRelationalSource(
     if (!kind)
         throw RelationalError(RelationalFailure::Unsupported,
             "The connection names no relational source (provider '"
-                + FirstProperty(properties, {"Provider"}).value_or("") + "')");
+                + ShortForMessage(FirstProperty(properties, {"Provider"}).value_or("")) + "')");
     switch (*kind) {
     case RelationalKind::Sqlite:
         return SqliteSource::Open(properties);

@@ -1,7 +1,10 @@
 #include "olap/schema/SchemaReader.h"
 
+#include "olap/mdx/Parser.h"
+#include "olap/util/MessageText.h"
 #include "olap/util/NameUtil.h"
 #include "olap/util/OlapError.h"
+#include "olap/util/SourceFileCheck.h"
 
 #include <pugixml.hpp>
 
@@ -60,7 +63,7 @@ std::string Reader::Describe(const pugi::xml_node& node) const
     std::string text = "<" + std::string(node.name()) + ">";
     const char* name = node.attribute("name").as_string();
     if (*name)
-        text += " '" + std::string(name) + "'";
+        text += " '" + ShortForMessage(name) + "'";
     const std::size_t line = LineOf(node.offset_debug());
     if (line > 0)
         text += " (line " + std::to_string(line) + ")";
@@ -261,6 +264,10 @@ CalculatedDefinition Reader::ReadCalculated(const pugi::xml_node& node, bool isS
     }
     if (def.formula.empty())
         Fail(node, "no formula (attribute 'formula' or element <Formula>)");
+    // A formula that does not parse would make every query of the cube fail, so the schema
+    // is refused before a cube is built from it.
+    if (const auto problem = SchemaReader::CheckFormula(def))
+        Fail(node, *problem);
     return def;
 }
 
@@ -403,6 +410,14 @@ SchemaDefinition Reader::Read()
 
 } // namespace
 
+std::optional<std::string> SchemaReader::CheckFormula(const CalculatedDefinition& definition)
+{
+    const mdx::ParseResult<mdx::Expr> parsed = mdx::ParseExpression(definition.formula);
+    if (parsed.Ok())
+        return std::nullopt;
+    return "the formula does not parse: " + parsed.error.message;
+}
+
 SchemaDefinition SchemaReader::Parse(std::string_view xml)
 {
     return Reader(xml).Read();
@@ -410,15 +425,18 @@ SchemaDefinition SchemaReader::Parse(std::string_view xml)
 
 SchemaDefinition SchemaReader::ReadFile(const std::string& path)
 {
+    // Looked at with stat first: reading a FIFO would wait for a writer.
+    if (const auto notFile = NotARegularFile(path))
+        throw OlapError("the cube schema '" + ShortForMessage(path) + "' " + *notFile);
     std::ifstream in(path, std::ios::binary);
     if (!in)
-        throw OlapError("cannot read the cube schema '" + path + "'");
+        throw OlapError("cannot read the cube schema '" + ShortForMessage(path) + "'");
     std::ostringstream text;
     text << in.rdbuf();
     try {
         return Parse(text.str());
     } catch (const OlapError& e) {
-        throw OlapError(path + ": " + e.what());
+        throw OlapError(ShortForMessage(path) + ": " + e.what());
     }
 }
 

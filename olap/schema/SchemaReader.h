@@ -2,6 +2,7 @@
 
 #include "olap/schema/SchemaDefinition.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,12 +20,17 @@ namespace olap {
 //! Any other element, a missing or invalid attribute, or a construct the
 //! engine cannot honour (Join, View, KeyExpression, several hierarchies in a
 //! dimension) throws OlapError naming the element, its name, its line and
-//! what is wrong.
+//! what is wrong. So does a calculated member or named set whose formula the
+//! MDX parser refuses (CheckFormula): the parse error follows the element.
 class SchemaReader {
 public:
     static SchemaDefinition Parse(std::string_view xml);
-    //! Reads PATH; an unreadable file is an OlapError too.
+    //! Reads PATH; an unreadable file, or one that is no regular file (a folder, a FIFO, a
+    //! device: never opened), is an OlapError too.
     static SchemaDefinition ReadFile(const std::string& path);
+    //! Nullopt when the formula of DEFINITION parses as an MDX expression; else what is wrong,
+    //! as "the formula does not parse: Syntax error at line L, column C: ...".
+    static std::optional<std::string> CheckFormula(const CalculatedDefinition& definition);
 };
 
 } // namespace olap

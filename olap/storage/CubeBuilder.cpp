@@ -2,6 +2,7 @@
 
 #include "olap/model/Cube.h"
 #include "olap/model/ModelBuilder.h"
+#include "olap/schema/SchemaReader.h"
 #include "olap/util/NameUtil.h"
 #include "olap/util/OlapError.h"
 #include "olap/util/SqliteDb.h"
@@ -339,6 +340,13 @@ template <typename T> void Remap(ColumnVector<T>& out, const std::vector<std::ui
 
 std::unique_ptr<Cube> CubeBuilder::Build(const std::string& schemaName, const SchemaCube& schema, SqliteDb& source)
 {
+    // Schemas made in code reach here without the reader's check of their formulas.
+    for (const CalculatedDefinition& calc : schema.calculated) {
+        if (const auto problem = SchemaReader::CheckFormula(calc))
+            throw OlapError(
+                std::string(calc.kind == CalculatedDefinition::Kind::Set ? "named set '" : "calculated member '")
+                + calc.name + "' of cube '" + schema.name + "': " + *problem);
+    }
     const std::string& factTable = schema.fact.name;
     RequireTable(source, factTable, "fact table of cube '" + schema.name + "'");
     const auto factColumns = ColumnsOf(source, factTable);

@@ -22,7 +22,8 @@ class SqliteDb;
 //! not unique, a fact row whose foreign key is NULL or has no match in its
 //! dimension table (naming the row, the value and both columns) - such rows
 //! are never dropped silently, as a cube that silently loses rows gives
-//! wrong totals.
+//! wrong totals. A calculated member or named set whose formula does not
+//! parse as MDX is an error too, naming it and the parse error.
 class CubeBuilder {
 public:
     static std::unique_ptr<Cube> Build(const std::string& schemaName, const SchemaCube& schema, SqliteDb& source);

@@ -7,12 +7,15 @@
 #include "olap/model/Measure.h"
 #include "olap/model/Member.h"
 #include "olap/model/ModelBuilder.h"
+#include "olap/util/MessageText.h"
 #include "olap/util/OlapError.h"
+#include "olap/util/SourceFileCheck.h"
 #include "olap/util/SqliteDb.h"
 
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <unistd.h>
 
 namespace olap {
@@ -20,7 +23,10 @@ namespace olap {
 namespace {
 
 constexpr const char* kFormat = "lumetra-cube";
-constexpr int kVersion = 1;
+// Version 2 adds the checksum of the metadata; version 1 files (no such checksum) still read.
+constexpr int kVersion = 2;
+constexpr int kOldestVersion = 1;
+constexpr const char* kChecksumKey = "checksum";
 constexpr std::size_t kSegmentRows = std::size_t(1) << 20;
 
 //! A fast checksum of a byte range (four 64-bit lanes).
@@ -46,9 +52,94 @@ std::uint64_t Checksum(const void* data, std::size_t bytes)
     return h ^ (h >> 31);
 }
 
+// The metadata queries, each read in full and in this order by the reader; the checksum of
+// their rows guards everything but the data blocks, which carry checksums of their own.
+constexpr const char* kMetaQuery = "SELECT key, value FROM lumetra_cube WHERE key <> 'checksum' ORDER BY key";
+constexpr const char* kDimensionQuery
+    = "SELECT dim, name, caption, type, hierarchy, has_all, all_name, all_caption FROM dimensions ORDER BY dim";
+constexpr const char* kLevelQuery
+    = "SELECT dim, level, name, caption, level_type, unique_members, numeric_keys FROM levels ORDER BY dim, level";
+constexpr const char* kMemberQuery
+    = "SELECT dim, level, ordinal, parent, key, name, caption FROM members ORDER BY dim, level, ordinal";
+constexpr const char* kMeasureQuery = "SELECT measure, name, caption, column_name, aggregator, format_string, "
+                                      "encoding, scale, distinct_count, has_nulls FROM measures ORDER BY measure";
+constexpr const char* kCalculatedQuery
+    = "SELECT kind, name, hierarchy, formula, format_string, caption FROM calculated ORDER BY rowid";
+
+//! Running checksum of metadata rows: every value with its type, in order, so that a changed,
+//! moved, added or lost value changes it.
+class MetadataChecksum {
+public:
+    //! Adds the current row of STMT. Called right after Step, before any value is read with a
+    //! conversion, so each value is taken in the type SQLite holds it in.
+    void AddRow(const SqliteStatement& stmt)
+    {
+        sqlite3_stmt* raw = stmt.Handle();
+        const int columns = sqlite3_column_count(raw);
+        for (int c = 0; c < columns; ++c) {
+            const int type = sqlite3_column_type(raw, c);
+            switch (type) {
+            case SQLITE_INTEGER: {
+                const std::int64_t value = sqlite3_column_int64(raw, c);
+                Add(type, &value, sizeof value);
+                break;
+            }
+            case SQLITE_FLOAT: {
+                const double value = sqlite3_column_double(raw, c);
+                Add(type, &value, sizeof value);
+                break;
+            }
+            case SQLITE_TEXT:
+            case SQLITE_BLOB: {
+                const void* bytes = type == SQLITE_TEXT ? static_cast<const void*>(sqlite3_column_text(raw, c))
+                                                        : sqlite3_column_blob(raw, c);
+                Add(type, bytes, static_cast<std::size_t>(sqlite3_column_bytes(raw, c)));
+                break;
+            }
+            default:
+                Add(type, nullptr, 0);
+                break;
+            }
+        }
+        Add(0, nullptr, 0); // end of row
+    }
+    //! Marks the end of one query's rows, so rows cannot move between tables unnoticed.
+    void EndTable() { Add(-1, nullptr, 0); }
+    std::string Text() const { return std::to_string(m_state); }
+
+private:
+    void Add(int tag, const void* data, std::size_t bytes);
+
+    std::uint64_t m_state = 0x6C756D6574726121ull;
+};
+
 int EncodingOf(const ValueColumn& values)
 {
     return static_cast<int>(values.index());
+}
+
+void MetadataChecksum::Add(int tag, const void* data, std::size_t bytes)
+{
+    std::uint64_t h = (m_state ^ static_cast<std::uint64_t>(static_cast<std::int64_t>(tag))) * 0x9E3779B97F4A7C15ull;
+    h ^= bytes ? Checksum(data, bytes) : 0x51ED270B27A15E9Dull;
+    h ^= h >> 32;
+    h *= 0xD6E8FEB86659FD93ull;
+    h ^= h >> 32;
+    m_state = h;
+}
+
+//! The checksum of the metadata DB holds, read with the queries the reader uses.
+std::string MetadataChecksumOf(SqliteDb& db)
+{
+    MetadataChecksum checksum;
+    for (const char* query :
+        {kMetaQuery, kDimensionQuery, kLevelQuery, kMemberQuery, kMeasureQuery, kCalculatedQuery}) {
+        auto stmt = db.Prepare(query);
+        while (stmt.Step())
+            checksum.AddRow(stmt);
+        checksum.EndTable();
+    }
+    return checksum.Text();
 }
 
 ValueColumn MakeValueColumn(int encoding, std::size_t rows)
@@ -221,8 +312,35 @@ void WriteContents(const Cube& cube, SqliteDb& db)
             WriteBlobs(insert, "dict", static_cast<int>(m), joined.data(), joined.size(), 1);
         }
     }
+    {
+        auto meta = db.Prepare("INSERT INTO lumetra_cube VALUES (?1, ?2)");
+        meta.Bind(1, std::string_view(kChecksumKey));
+        meta.Bind(2, MetadataChecksumOf(db));
+        meta.Step();
+    }
     db.Exec("COMMIT;");
 }
+
+//! The message every damaged cube file gives: it names the file, says what is wrong in words
+//! of the cube (never SQLite's) and how to mend it.
+std::string DamagedMessage(const std::string& path, const std::string& what)
+{
+    return "the local cube file '" + ShortForMessage(path) + "' is damaged (" + what
+        + "); build the cube again from its schema and source";
+}
+
+//! A failure the reader has put in final words; CubeFile::Read passes it on as it is.
+class FinalCubeFileError : public OlapError {
+public:
+    using OlapError::OlapError;
+};
+
+class DamagedCubeFile : public FinalCubeFileError {
+public:
+    DamagedCubeFile(const std::string& path, const std::string& what) : FinalCubeFileError(DamagedMessage(path, what))
+    {
+    }
+};
 
 class FileReader {
 public:
@@ -231,15 +349,23 @@ public:
     std::unique_ptr<Cube> Read();
 
 private:
-    [[noreturn]] void Damaged(const std::string& what) const
-    {
-        throw OlapError("the local cube file '" + m_db.Path() + "' is damaged: " + what);
-    }
+    [[noreturn]] void Damaged(const std::string& what) const { throw DamagedCubeFile(m_db.Path(), what); }
 
     //! Reads the segments of one column into DEST (ROWS elements of WIDTH bytes).
     void ReadColumn(const std::string& kind, int column, void* dest, std::size_t rows, std::size_t width);
+    //! Steps STMT and adds the row it reached to the metadata checksum.
+    bool Next(SqliteStatement& stmt)
+    {
+        if (!stmt.Step()) {
+            m_checksum.EndTable();
+            return false;
+        }
+        m_checksum.AddRow(stmt);
+        return true;
+    }
 
     SqliteDb& m_db;
+    MetadataChecksum m_checksum;
 };
 
 void FileReader::ReadColumn(const std::string& kind, int column, void* dest, std::size_t rows, std::size_t width)
@@ -264,12 +390,12 @@ void FileReader::ReadColumn(const std::string& kind, int column, void* dest, std
             sqlite3_blob* blob = nullptr;
             if (sqlite3_blob_open(m_db.Handle(), "main", "segments", "data", rowid, 0, &blob) != SQLITE_OK) {
                 sqlite3_blob_close(blob);
-                Damaged(std::string("cannot read the ") + what + ": " + sqlite3_errmsg(m_db.Handle()));
+                Damaged("the " + what + " cannot be read");
             }
             const int rc = sqlite3_blob_read(blob, out + done * width, static_cast<int>(bytes), 0);
             sqlite3_blob_close(blob);
             if (rc != SQLITE_OK)
-                Damaged(std::string("cannot read the ") + what + ": " + sqlite3_errstr(rc));
+                Damaged("the " + what + " cannot be read");
         }
         if (static_cast<std::uint64_t>(stmt.Int(5)) != Checksum(out + done * width, bytes))
             Damaged("the " + what + " fails its checksum");
@@ -283,15 +409,30 @@ std::unique_ptr<Cube> FileReader::Read()
 {
     std::unordered_map<std::string, std::string> meta;
     {
-        auto stmt = m_db.Prepare("SELECT key, value FROM lumetra_cube");
-        while (stmt.Step())
+        auto stmt = m_db.Prepare(kMetaQuery);
+        while (Next(stmt))
             meta[stmt.Text(0)] = stmt.Text(1);
     }
+    std::optional<std::string> storedChecksum;
+    {
+        auto stmt = m_db.Prepare("SELECT value FROM lumetra_cube WHERE key = 'checksum'");
+        if (stmt.Step())
+            storedChecksum = stmt.Text(0);
+    }
     if (meta["format"] != kFormat)
-        throw OlapError("'" + m_db.Path() + "' is not a local cube file");
-    if (meta["version"] != std::to_string(kVersion))
-        throw OlapError("the local cube file '" + m_db.Path() + "' has format version " + meta["version"]
-            + ", this program reads version " + std::to_string(kVersion));
+        throw FinalCubeFileError("'" + ShortForMessage(m_db.Path()) + "' is not a local cube file");
+    int version = 0;
+    for (int known = kOldestVersion; known <= kVersion; ++known)
+        if (meta["version"] == std::to_string(known))
+            version = known;
+    if (version == 0)
+        throw FinalCubeFileError("the local cube file '" + ShortForMessage(m_db.Path()) + "' has format version "
+            + ShortForMessage(meta["version"], 20) + ", this program reads versions " + std::to_string(kOldestVersion)
+            + " to " + std::to_string(kVersion));
+    // Files of version 1 were written without a metadata checksum and read as before. A
+    // checksum that is there is always checked, so damage to the version number cannot skip it.
+    if (version >= 2 && !storedChecksum)
+        Damaged("the checksum of its description is missing");
     std::uint64_t rows = 0;
     try {
         rows = std::stoull(meta["rows"]);
@@ -311,9 +452,8 @@ std::unique_ptr<Cube> FileReader::Read()
     builder.SetCaption(meta["caption"]);
     std::vector<int> handles;
     {
-        auto stmt = m_db.Prepare("SELECT dim, name, caption, type, hierarchy, has_all, all_name, all_caption"
-                                 " FROM dimensions ORDER BY dim");
-        while (stmt.Step()) {
+        auto stmt = m_db.Prepare(kDimensionQuery);
+        while (Next(stmt)) {
             if (stmt.Int(0) != static_cast<std::int64_t>(handles.size()))
                 Damaged("the dimensions are not numbered in order");
             ModelBuilder::DimensionSpec spec;
@@ -331,10 +471,9 @@ std::unique_ptr<Cube> FileReader::Read()
         }
     }
     {
-        auto stmt = m_db.Prepare("SELECT dim, level, name, caption, level_type, unique_members, numeric_keys"
-                                 " FROM levels ORDER BY dim, level");
+        auto stmt = m_db.Prepare(kLevelQuery);
         std::vector<int> levelCount(handles.size(), 0);
-        while (stmt.Step()) {
+        while (Next(stmt)) {
             const std::int64_t d = stmt.Int(0);
             if (d < 0 || static_cast<std::size_t>(d) >= handles.size()
                 || stmt.Int(1) != levelCount[static_cast<std::size_t>(d)]++)
@@ -349,9 +488,8 @@ std::unique_ptr<Cube> FileReader::Read()
             if (levelCount[d] == 0)
                 Damaged("a dimension has no levels");
         }
-        auto members = m_db.Prepare("SELECT dim, level, ordinal, parent, key, name, caption FROM members"
-                                    " ORDER BY dim, level, ordinal");
-        while (members.Step()) {
+        auto members = m_db.Prepare(kMemberQuery);
+        while (Next(members)) {
             const std::int64_t d = members.Int(0);
             const std::int64_t level = members.Int(1);
             if (d < 0 || static_cast<std::size_t>(d) >= handles.size() || level < 0
@@ -383,10 +521,8 @@ std::unique_ptr<Cube> FileReader::Read()
         facts.keys.push_back(std::move(column));
     }
     {
-        auto stmt
-            = m_db.Prepare("SELECT measure, name, caption, column_name, aggregator, format_string, encoding, scale,"
-                           " distinct_count, has_nulls FROM measures ORDER BY measure");
-        while (stmt.Step()) {
+        auto stmt = m_db.Prepare(kMeasureQuery);
+        while (Next(stmt)) {
             const std::size_t m = facts.measures.size();
             if (stmt.Int(0) != static_cast<std::int64_t>(m))
                 Damaged("the measures are not numbered in order");
@@ -436,9 +572,8 @@ std::unique_ptr<Cube> FileReader::Read()
         }
     }
     {
-        auto stmt = m_db.Prepare(
-            "SELECT kind, name, hierarchy, formula, format_string, caption FROM calculated ORDER BY rowid");
-        while (stmt.Step()) {
+        auto stmt = m_db.Prepare(kCalculatedQuery);
+        while (Next(stmt)) {
             CalculatedDefinition calc;
             calc.kind = stmt.Int(0) == 1 ? CalculatedDefinition::Kind::Set : CalculatedDefinition::Kind::Member;
             calc.name = stmt.Text(1);
@@ -449,6 +584,8 @@ std::unique_ptr<Cube> FileReader::Read()
             builder.AddCalculated(std::move(calc));
         }
     }
+    if (storedChecksum && *storedChecksum != m_checksum.Text())
+        Damaged("its description fails its checksum");
     builder.SetDefaultMeasure(meta["default_measure"]);
     try {
         return builder.Finish(std::move(facts));
@@ -488,19 +625,33 @@ void CubeFile::Write(const Cube& cube, const std::string& path)
 
 std::unique_ptr<Cube> CubeFile::Read(const std::string& path)
 {
+    // Looked at without opening it, so that a folder, a device or a FIFO (whose open would
+    // wait for a writer) is named for what it is.
+    if (const auto notFile = NotARegularFile(path))
+        throw OlapError("the local cube file '" + ShortForMessage(path) + "' " + *notFile);
     SqliteDb db(path, SqliteDb::Mode::ReadOnly);
     try {
         if (!db.HasTable("lumetra_cube"))
-            throw OlapError("'" + path + "' is not a local cube file");
+            throw FinalCubeFileError("'" + ShortForMessage(path) + "' is not a local cube file");
         FileReader reader(db);
         return reader.Read();
-    } catch (const OlapError& e) {
-        const int code = sqlite3_errcode(db.Handle()) & 0xFF;
-        if (code == SQLITE_NOTADB)
-            throw OlapError("'" + path + "' is not a local cube file (not a database)");
-        if (code == SQLITE_CORRUPT)
-            throw OlapError("the local cube file '" + path + "' is damaged or truncated: " + e.what());
+    } catch (const FinalCubeFileError&) {
         throw;
+    } catch (const OlapError&) {
+        // A failure inside SQLite: said in words of the cube file, never with SQLite's text or
+        // the statement that failed.
+        switch (sqlite3_errcode(db.Handle()) & 0xFF) {
+        case SQLITE_NOTADB:
+            throw OlapError("'" + ShortForMessage(path) + "' is not a local cube file (not a database)");
+        case SQLITE_CORRUPT:
+            throw OlapError(DamagedMessage(path, "its database structure is broken or cut short"));
+        case SQLITE_IOERR:
+            throw OlapError(DamagedMessage(path, "a part of it cannot be read"));
+        case SQLITE_NOMEM:
+            throw OlapError("the local cube file '" + ShortForMessage(path) + "' needs more memory than there is");
+        default:
+            throw OlapError(DamagedMessage(path, "a part of the cube is missing or cannot be read"));
+        }
     }
 }
 

@@ -27,10 +27,59 @@ TEST(ConnectionString, ParsesPairsAsTheConnectDialogWritesThem)
     EXPECT_EQ(olap::ConnectionString::Parse("").Pairs().size(), 0u);
 }
 
+TEST(ConnectionString, BracedValuesHoldSemicolonsAndKeepTheirBraces)
+{
+    const struct {
+        const char* name;
+        const char* text;
+        const char* key;
+        const char* value;
+        std::size_t pairs;
+    } cases[] = {
+        {"password with ';' and '='", "Driver={No Such Driver};PWD={Top;Secret=123};UID=u", "PWD", "{Top;Secret=123}",
+            3},
+        {"doubled closing brace", "PWD={a}};b};UID=u", "PWD", "{a}};b}", 2},
+        {"driver name", "Driver={SQL Server}; Server=s", "Driver", "{SQL Server}", 2},
+        {"blanks around", "PWD =  {x;y}  ; UID=u", "PWD", "{x;y}", 2},
+        {"brace inside a plain value", "PWD=a{b;UID=u", "PWD", "a{b", 2},
+    };
+    for (const auto& c : cases) {
+        const auto cs = olap::ConnectionString::Parse(c.text);
+        EXPECT_EQ(cs.Get(c.key), c.value) << c.name;
+        EXPECT_EQ(cs.Pairs().size(), c.pairs) << c.name;
+        EXPECT_EQ(cs.Get("Secret"), std::nullopt) << c.name;
+    }
+}
+
 TEST(ConnectionString, RejectsMalformedText)
 {
-    for (const char* text : {"Provider", "a=1; junk ;b=2", "=x", "a='unterminated", "a='x' y"})
+    for (const char* text : {"Provider", "a=1; junk ;b=2", "=x", "a='unterminated", "a='x' y", "PWD={open;UID=u"})
         EXPECT_THROW(olap::ConnectionString::Parse(text), olap::OlapError) << text;
+}
+
+TEST(ConnectionString, ErrorsShowNoPasswordAndCutLongText)
+{
+    const struct {
+        const char* name;
+        std::string text;
+        std::vector<std::string> hidden;
+    } cases[] = {
+        {"rest of a password with ';'", "Driver={x};PWD=Top;Secret;UID=u", {"Secret"}},
+        {"rest of a Password with ';'", "Password=Top;Secret 123;UID=u", {"Secret", "123"}},
+        {"unterminated braced password", "PWD={Top;Secret=123", {"Top", "Secret", "123"}},
+        {"unterminated quoted password", "PWD='Top;Secret=123", {"Top", "Secret", "123"}},
+        {"huge stray text", "Provider=x;" + std::string(1 << 20, 'z'), {std::string(201, 'z')}},
+    };
+    for (const auto& c : cases) {
+        try {
+            olap::ConnectionString::Parse(c.text);
+            ADD_FAILURE() << c.name << ": parsed";
+        } catch (const olap::OlapError& e) {
+            for (const std::string& secret : c.hidden)
+                EXPECT_EQ(std::string(e.what()).find(secret), std::string::npos)
+                    << c.name << ": " << std::string(e.what()).substr(0, 300);
+        }
+    }
 }
 
 class LocalConnection : public ::testing::Test {

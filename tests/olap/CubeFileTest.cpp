@@ -2,6 +2,8 @@
 
 #include "olap/exec/AggregationEngine.h"
 #include "olap/exec/AggregationResult.h"
+#include "olap/model/Dimension.h"
+#include "olap/model/Hierarchy.h"
 #include "olap/model/Level.h"
 #include "olap/model/Measure.h"
 #include "olap/model/Member.h"
@@ -11,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sys/stat.h>
 
 namespace {
 
@@ -31,6 +34,25 @@ std::string Answers(const olap::Cube& cube)
             text += (v ? olap::FormatNumber(*v) : "-") + " ";
         }
     }
+    return text;
+}
+
+// Everything of the model a damaged description could change: members, measures, formulas.
+std::string ModelText(const olap::Cube& cube)
+{
+    std::string text = cube.Name() + "|" + cube.Caption() + "|" + cube.SchemaName() + "\n";
+    for (const olap::Hierarchy* h : cube.FactHierarchies()) {
+        for (const olap::Level* level : h->Levels()) {
+            text += level->UniqueName() + "\n";
+            for (const olap::Member* m : level->Members())
+                text += m->UniqueName() + "|" + m->Caption() + "\n";
+        }
+    }
+    for (const olap::Measure* m : cube.Measures())
+        text
+            += m->Name() + "|" + std::string(olap::AggregatorName(m->GetAggregator())) + "|" + m->FormatString() + "\n";
+    for (const olap::CalculatedDefinition& calc : cube.Calculated())
+        text += calc.name + "|" + calc.formula + "\n";
     return text;
 }
 
@@ -76,7 +98,7 @@ TEST(CubeFile, ForeignMissingAndDamagedFilesGiveClearErrors)
     olap::CubeFile::Write(*built, good);
     const std::string bytes = olaptest::ReadText(good);
 
-    ExpectError(dir.Path("missing.cub"), "no such file");
+    ExpectError(dir.Path("missing.cub"), "does not exist");
     WriteBytes(dir.Path("text.cub"), "this is not a cube\n");
     ExpectError(dir.Path("text.cub"), "not a local cube file");
     WriteBytes(dir.Path("empty.cub"), "");
@@ -92,6 +114,7 @@ TEST(CubeFile, ForeignMissingAndDamagedFilesGiveClearErrors)
         db.Exec("UPDATE segments SET data = zeroblob(length(data)) WHERE kind = 'value' AND col = 0");
     }
     ExpectError(good, "checksum");
+    ExpectError(good, "build the cube again");
     olap::CubeFile::Write(*built, good);
     {
         olap::SqliteDb db(good, olap::SqliteDb::Mode::ReadWriteCreate);
@@ -112,6 +135,132 @@ TEST(CubeFile, ForeignMissingAndDamagedFilesGiveClearErrors)
     ExpectError(good, "damaged");
 }
 
+TEST(CubeFile, DamagedDescriptionIsAnErrorNeverAnotherAnswer)
+{
+    olaptest::TempDir dir;
+    auto built = olaptest::BuildTinyCube(dir);
+    const std::string good = dir.Path("good.cub");
+    olap::CubeFile::Write(*built, good);
+    const std::string bytes = olaptest::ReadText(good);
+
+    // Bytes changed in place, as a faulty disk or an editor would: each occurrence of each
+    // text, one at a time. Where the value is read the change is an error naming the file;
+    // a copy nothing reads (an index entry) may change without effect, never with another
+    // answer.
+    const struct {
+        const char* name;
+        std::string from;
+        std::string to;
+    } edits[] = {
+        {"aggregator sum becomes max", "sum", "max"},
+        {"member renamed", "Nuts", "Nutz"},
+        {"measure renamed", "Qty", "Qtz"},
+        {"formula changed", "] / [", "] * ["},
+        {"all member renamed", "All Periods", "All Periodz"},
+        {"format string changed", "#,##0.00", "#,##0.0#"},
+    };
+    const std::string damaged = dir.Path("damaged.cub");
+    const std::string goodModel = ModelText(*built);
+    const std::string goodAnswers = Answers(*built);
+    for (const auto& edit : edits) {
+        int errors = 0;
+        for (std::size_t at = bytes.find(edit.from); at != std::string::npos; at = bytes.find(edit.from, at + 1)) {
+            std::string changed = bytes;
+            changed.replace(at, edit.from.size(), edit.to);
+            WriteBytes(damaged, changed);
+            try {
+                auto cube = olap::CubeFile::Read(damaged);
+                EXPECT_EQ(ModelText(*cube), goodModel) << edit.name << " at byte " << at;
+                EXPECT_EQ(Answers(*cube), goodAnswers) << edit.name << " at byte " << at;
+            } catch (const olap::OlapError& e) {
+                ++errors;
+                const std::string message = e.what();
+                EXPECT_NE(message.find("'" + damaged + "' is damaged"), std::string::npos)
+                    << edit.name << ": " << message;
+                for (const char* raw : {"malformed", "SELECT", "sqlite"})
+                    EXPECT_EQ(message.find(raw), std::string::npos) << edit.name << ": " << message;
+            }
+        }
+        EXPECT_GT(errors, 0) << edit.name << ": no change was noticed";
+    }
+
+    // Changes made through SQLite keep the database sound; only the checksum sees them.
+    const struct {
+        const char* name;
+        const char* sql;
+        const char* words;
+    } updates[] = {
+        {"aggregator", "UPDATE measures SET aggregator = 'max' WHERE name = 'Qty'", "fails its checksum"},
+        {"member name", "UPDATE members SET name = 'Cashews' WHERE name = 'Nuts [Salted]'", "fails its checksum"},
+        {"calculated formula", "UPDATE calculated SET formula = '1'", "fails its checksum"},
+        {"a member more",
+            "INSERT INTO members SELECT dim, level, ordinal + 100, parent, key || 'x', name || 'x', "
+            "caption FROM members WHERE rowid = (SELECT max(rowid) FROM members)",
+            "damaged"},
+        {"checksum removed", "DELETE FROM lumetra_cube WHERE key = 'checksum'",
+            "checksum of its description is missing"},
+        {"version lowered, checksum kept",
+            "UPDATE lumetra_cube SET value = '1' WHERE key = 'version';"
+            "UPDATE measures SET aggregator = 'min' WHERE name = 'Qty'",
+            "fails its checksum"},
+    };
+    for (const auto& update : updates) {
+        WriteBytes(damaged, bytes);
+        {
+            olap::SqliteDb db(damaged, olap::SqliteDb::Mode::ReadWriteCreate);
+            db.Exec(update.sql);
+        }
+        ExpectError(damaged, update.words);
+    }
+}
+
+TEST(CubeFile, FilesOfTheFirstFormatStillRead)
+{
+    // Version 1 files carry no checksum of their description; they read as they always did.
+    olaptest::TempDir dir;
+    auto built = olaptest::BuildTinyCube(dir);
+    const std::string path = dir.Path("old.cub");
+    olap::CubeFile::Write(*built, path);
+    {
+        olap::SqliteDb db(path, olap::SqliteDb::Mode::ReadWriteCreate);
+        db.Exec("DELETE FROM lumetra_cube WHERE key = 'checksum'; UPDATE lumetra_cube SET value = '1' WHERE key = "
+                "'version'");
+    }
+    auto read = olap::CubeFile::Read(path);
+    EXPECT_EQ(ModelText(*read), ModelText(*built));
+    EXPECT_EQ(Answers(*read), Answers(*built));
+}
+
+TEST(CubeFile, WhatIsNoFileIsNamedAndNeverOpened)
+{
+    olaptest::TempDir dir;
+    const std::string fifo = dir.Path("pipe.cub");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::create_directory(dir.Path("folder.cub"));
+    const struct {
+        std::string path;
+        const char* words;
+    } cases[] = {
+        {dir.Path("folder.cub"), "is a folder"},
+        {fifo, "is a named pipe (FIFO)"}, // opening it would wait for a writer for ever
+        {"/dev/null", "is a device"},
+        {dir.Path("missing.cub"), "does not exist"},
+    };
+    for (const auto& c : cases) {
+        ExpectError(c.path, c.words);
+        ExpectError(c.path, "'" + c.path + "'");
+    }
+    // A name far longer than any path is cut in the message.
+    const std::string huge = dir.Path(std::string(1 << 20, 'n') + ".cub");
+    try {
+        olap::CubeFile::Read(huge);
+        FAIL() << "no error";
+    } catch (const olap::OlapError& e) {
+        EXPECT_LT(std::string(e.what()).size(), 500u) << std::string(e.what()).substr(0, 500);
+        EXPECT_NE(std::string(e.what()).find("\xE2\x80\xA6"), std::string::npos);
+    }
+}
+
 TEST(CubeFile, FlippedBytesNeverCrash)
 {
     olaptest::TempDir dir;
@@ -125,8 +274,10 @@ TEST(CubeFile, FlippedBytesNeverCrash)
         damaged[offset] = static_cast<char>(damaged[offset] ^ 0x5A);
         WriteBytes(dir.Path("bad.cub"), damaged);
         try {
+            // A file that still opens gives the same model and the same answers.
             auto cube = olap::CubeFile::Read(dir.Path("bad.cub"));
-            Answers(*cube); // a file that still opens must answer without faults
+            EXPECT_EQ(ModelText(*cube), ModelText(*built)) << "byte " << offset;
+            EXPECT_EQ(Answers(*cube), Answers(*built)) << "byte " << offset;
         } catch (const olap::OlapError&) {
             ++errors;
         }

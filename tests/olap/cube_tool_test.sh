@@ -51,9 +51,39 @@ echo "<Schema" > "$work/bad.xml"
 "$tool" build --schema "$work/bad.xml" --source "$work/a/sales.sqlite" --out "$work/y.cub" 2> "$work/err"
 [ $? -eq 1 ] || fail "bad schema: exit status"
 grep -q "XML error" "$work/err" || fail "bad schema: message"
+# A formula that does not parse fails the build and keeps the cube built before, byte for byte.
+cp "$work/x.cub" "$work/before.cub"
+sed 's|</Cube>|<CalculatedMember name="Broken" dimension="Measures" formula="[Measures].[Unit Sales] * (2"/></Cube>|' \
+  "$work/a/sales.xml" > "$work/broken.xml"
+grep -q 'name="Broken"' "$work/broken.xml" || fail "broken schema: no calculated member added"
+"$tool" build --schema "$work/broken.xml" --source "$work/a/sales.sqlite" --out "$work/x.cub" --cube sales \
+  > /dev/null 2> "$work/err"
+[ $? -eq 1 ] || fail "formula that does not parse: exit status"
+grep -q "<CalculatedMember> 'Broken'" "$work/err" || fail "formula: element not named: $(cat "$work/err")"
+grep -q "Syntax error at line 1, column" "$work/err" || fail "formula: parse error not given: $(cat "$work/err")"
+cmp -s "$work/x.cub" "$work/before.cub" || fail "a failed build changed the old cube"
 "$tool" build --schema "$work/a/sales.xml" --source "$work/missing.sqlite" --out "$work/y.cub" 2> "$work/err"
 [ $? -eq 1 ] || fail "missing source: exit status"
 [ -e "$work/y.cub" ] && fail "a failed build left a file"
+# What is no file is named for what it is, and a FIFO never blocks.
+mkfifo "$work/pipe"
+timeout 30 "$tool" build --schema "$work/pipe" --source "$work/a/sales.sqlite" --out "$work/y.cub" 2> "$work/err"
+[ $? -eq 1 ] || fail "schema FIFO: exit status"
+grep -q "named pipe" "$work/err" || fail "schema FIFO: message: $(cat "$work/err")"
+timeout 30 "$tool" build --schema "$work/a/sales.xml" --source "$work" --out "$work/y.cub" 2> "$work/err"
+[ $? -eq 1 ] || fail "source folder: exit status"
+grep -q "is a folder" "$work/err" || fail "source folder: message: $(cat "$work/err")"
+timeout 30 "$tool" build --schema "$work/a/sales.xml" --source "$work/pipe" --out "$work/y.cub" 2> "$work/err"
+[ $? -eq 1 ] || fail "source FIFO: exit status"
+grep -q "named pipe" "$work/err" || fail "source FIFO: message: $(cat "$work/err")"
+
+# --help and --version answer on stdout with exit 0.
+"$tool" --help > "$work/out" 2> "$work/err" || fail "--help: exit status"
+grep -q "^usage: lumetra-cube" "$work/out" || fail "--help: $(cat "$work/out")"
+[ -s "$work/err" ] && fail "--help wrote to stderr"
+"$tool" --version > "$work/out" || fail "--version: exit status"
+grep -Eq "^lumetra-cube [0-9]+\.[0-9]+" "$work/out" || fail "--version: $(cat "$work/out")"
+
 "$tool" sample --rows many --out "$work/d" 2> /dev/null
 [ $? -eq 2 ] || fail "bad usage: exit status"
 exit 0

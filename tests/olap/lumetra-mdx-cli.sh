@@ -77,6 +77,14 @@ head -1 "$DIR/sql" | grep -q '^n$' || fail "sql header: $(cat "$DIR/sql")"
 [ "$(grep -c '' "$DIR/sql")" -eq 2 ] || fail "sql rows: $(cat "$DIR/sql")"
 "$MDX" --connection "$SQLITE" --sql "SELECT * FROM no_such_table" >/dev/null 2>"$DIR/e" && fail "bad SQL succeeded"
 [ -s "$DIR/e" ] || fail "bad SQL without a message"
+# More than one statement runs none of them: the data stays as it was.
+"$MDX" --connection "$SQLITE" --sql "SELECT count(*) FROM $TABLE; DELETE FROM $TABLE; DROP TABLE $TABLE" \
+    >"$DIR/o" 2>"$DIR/e" && fail "several statements succeeded"
+grep -q 'holds 3 statements' "$DIR/e" || fail "several statements: $(cat "$DIR/e")"
+[ ! -s "$DIR/o" ] || fail "several statements printed rows"
+"$MDX" --connection "$SQLITE" --sql "DELETE FROM $TABLE" >/dev/null 2>"$DIR/e" && fail "DELETE succeeded"
+grep -q 'would change the database' "$DIR/e" || fail "DELETE: $(cat "$DIR/e")"
+"$MDX" --connection "$SQLITE" --sql "SELECT count(*) AS n FROM $TABLE;" | cmp -s - "$DIR/sql" || fail "data changed"
 "$MDX" --connection "$CONN" --sql "SELECT 1" >/dev/null 2>"$DIR/e" && fail "SQL on a cube succeeded"
 grep -q 'relational' "$DIR/e" || fail "SQL on a cube: $(cat "$DIR/e")"
 "$MDX" --connection "$SQLITE" --query "SELECT FROM [Sales]" >/dev/null 2>"$DIR/e" && fail "MDX on SQLite succeeded"
@@ -84,4 +92,46 @@ grep -q 'relational' "$DIR/e" || fail "MDX on SQLite: $(cat "$DIR/e")"
 "$MDX" --connection "Provider=MSOLAP.2; Data Source=http://olap.example/xmla" --query "SELECT FROM [Sales]" \
     >/dev/null 2>"$DIR/e" && fail "remote server succeeded"
 grep -q 'XMLA' "$DIR/e" || fail "remote server: $(cat "$DIR/e")"
+# --help and --version answer on stdout with exit 0.
+"$MDX" --help >"$DIR/o" 2>"$DIR/e" || fail "--help: exit status"
+grep -q '^usage: lumetra-mdx' "$DIR/o" || fail "--help: $(cat "$DIR/o")"
+[ ! -s "$DIR/e" ] || fail "--help wrote to stderr"
+"$MDX" --version >"$DIR/o" || fail "--version: exit status"
+grep -Eq '^lumetra-mdx [0-9]+\.[0-9]+' "$DIR/o" || fail "--version: $(cat "$DIR/o")"
+
+# --file on a folder or on a file without a statement: exit 1 and say so.
+"$MDX" --connection "$CONN" --file "$DIR" >"$DIR/o" 2>"$DIR/e" && fail "--file on a folder succeeded"
+grep -q 'is a folder' "$DIR/e" || fail "--file on a folder: $(cat "$DIR/e")"
+: >"$DIR/empty.mdx"
+"$MDX" --connection "$CONN" --file "$DIR/empty.mdx" >"$DIR/o" 2>"$DIR/e" && fail "--file on an empty file succeeded"
+grep -q 'holds no MDX statement' "$DIR/e" || fail "--file on an empty file: $(cat "$DIR/e")"
+
+# A Data Source that is no file says what it is and never waits (a FIFO would block open()).
+mkfifo "$DIR/pipe.cub"
+for case in "$DIR/pipe.cub:named pipe" "/dev/null:is a device" "$DIR:is a folder"; do
+    source=${case%%:*}
+    words=${case#*:}
+    timeout 30 "$MDX" --connection "Provider=MSOLAP; Data Source=$source" --query "SELECT FROM [Sales]" \
+        >/dev/null 2>"$DIR/e"
+    status=$?
+    [ $status -eq 1 ] || fail "Data Source $source: exit status $status"
+    grep -q "$words" "$DIR/e" || fail "Data Source $source: $(cat "$DIR/e")"
+done
+timeout 30 "$MDX" --connection "Provider=SQLite; Data Source=$DIR/pipe.cub" --sql "SELECT 1" >/dev/null 2>"$DIR/e"
+[ $? -eq 1 ] || fail "SQLite FIFO: exit status"
+grep -q 'named pipe' "$DIR/e" || fail "SQLite FIFO: $(cat "$DIR/e")"
+
+# A damaged cube names the file as damaged and shows no SQL and no SQLite wording.
+head -c 70000 "$DIR/Sales.cub" >"$DIR/cut.cub"
+"$MDX" --connection "Provider=MSOLAP; Data Source=$DIR/cut.cub" --query "SELECT FROM [Sales]" >/dev/null 2>"$DIR/e" &&
+    fail "cut cube succeeded"
+grep -q "cut.cub' is damaged" "$DIR/e" || fail "cut cube: $(cat "$DIR/e")"
+grep -q 'build the cube again' "$DIR/e" || fail "cut cube, no advice: $(cat "$DIR/e")"
+grep -Eqi 'malformed|select |sqlite' "$DIR/e" && fail "cut cube, raw text: $(cat "$DIR/e")"
+
+# A huge name is cut in the message.
+long=$(head -c 100000 /dev/zero | tr '\0' 'n')
+"$MDX" --connection "Provider=MSOLAP; Data Source=$DIR/$long.cub" --query "SELECT FROM [Sales]" >/dev/null 2>"$DIR/e" &&
+    fail "huge name succeeded"
+[ "$(wc -c <"$DIR/e")" -lt 1000 ] || fail "huge name echoed whole ($(wc -c <"$DIR/e") bytes)"
 echo "lumetra-mdx CLI: ok"

@@ -233,4 +233,48 @@ TEST_F(OdbcConnectionTest, MappedProvidersDsnAndDriverOpenThroughUnixOdbc)
     olap::providers::SetDefaultProviderDriverLookup({});
 }
 
+TEST(DataConnectionPasswordTest, NoPartOfAPasswordInAnOpenError)
+{
+    const struct {
+        const char* name;
+        const char* connection;
+        std::vector<std::string> hidden;
+    } cases[] = {
+        {"braced password, unknown driver", "Driver={No Such Driver};PWD={Top;Secret=123};UID=u",
+            {"Top", "Secret", "123"}},
+        {"braced password, unmapped provider", "Provider=SQLNCLI10; Server=s; uid=u; pwd={Top;Secret=123}",
+            {"Top", "Secret", "123"}},
+        {"quoted password, unknown data source", "Provider=MSDASQL; DSN=NoSuchDsn; Password=\"Top;Secret=123\"",
+            {"Top", "Secret", "123"}},
+        {"password with ';' unquoted", "Driver={No Such Driver};PWD=Top;Secret;UID=u", {"Top", "Secret"}},
+        {"unknown provider", "Provider=Nope.1; Password=Hidden123", {"Hidden123"}},
+        {"remote server", "Provider=MSOLAP; Data Source=http://olap.example; Password=Hidden123", {"Hidden123"}},
+    };
+    for (const auto& c : cases) {
+        const std::string message = OpenError(c.connection);
+        EXPECT_NE(message, "opened") << c.name;
+        for (const std::string& secret : c.hidden)
+            EXPECT_EQ(message.find(secret), std::string::npos) << c.name << ": " << message;
+    }
+}
+
+TEST(DataConnectionMessageTest, HugeNamesAreCutInOpenErrors)
+{
+    const std::string huge(1 << 20, 'n');
+    const std::string cases[] = {
+        "Provider=" + huge,
+        "Provider=SQLNCLI" + huge,
+        "Provider=MSOLAP; Data Source=/tmp/" + huge + ".cub",
+        "Provider=MSOLAP; Data Source=http://" + huge,
+        "Provider=SQLite; Data Source=/tmp/" + huge + ".db",
+        "Data Source=/tmp/" + huge + ".xlsx",
+        "Provider=MSOLAP; Data Source=/tmp/" + huge,
+    };
+    for (const std::string& connection : cases) {
+        const std::string message = OpenError(connection);
+        EXPECT_NE(message, "opened");
+        EXPECT_LT(message.size(), 2000u) << connection.substr(0, 40) << ": " << message.substr(0, 300);
+    }
+}
+
 } // namespace

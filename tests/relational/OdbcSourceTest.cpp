@@ -94,8 +94,43 @@ TEST(OdbcConnectionStringTest, EveryRecognisedProviderIsFoundAndNamedWhenUnmappe
 
 TEST(OdbcConnectionStringTest, PasswordsAreHiddenInMessages)
 {
-    EXPECT_EQ(RedactOdbcConnectionString("DRIVER={x};PWD={a;b}};c};UID=u;"), "DRIVER={x};PWD=***;UID=u;");
-    EXPECT_EQ(RedactOdbcConnectionString("DSN=s; password=secret"), "DSN=s; password=***");
+    const struct {
+        const char* name;
+        const char* connection;
+        const char* redacted;
+    } cases[] = {
+        {"braced with ';' and doubled brace", "DRIVER={x};PWD={a;b}};c};UID=u;", "DRIVER={x};PWD=***;UID=u;"},
+        {"braced with '='", "DRIVER={No Such Driver};PWD={Top;Secret=123};UID=u",
+            "DRIVER={No Such Driver};PWD=***;UID=u"},
+        {"plain, last", "DSN=s; password=secret", "DSN=s; password=***"},
+        {"plain, key in capitals", "DSN=s;PASSWORD=secret;UID=u", "DSN=s;PASSWORD=***;UID=u"},
+        {"both keys", "PWD=one;Password={two;2}", "PWD=***;Password=***"},
+        {"empty password", "DSN=s;PWD=;UID=u", "DSN=s;PWD=***;UID=u"},
+        {"no password", "DSN=s;UID=u", "DSN=s;UID=u"},
+        {"password-like key", "PWDX=shown;UID=u", "PWDX=shown;UID=u"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RedactOdbcConnectionString(c.connection), c.redacted) << c.name;
+}
+
+TEST(OdbcConnectionStringTest, DriverTextShowsNoPieceOfAPassword)
+{
+    const char* connection = "DRIVER={x};PWD={Top;Secret=123};UID=user";
+    const struct {
+        const char* name;
+        const char* driverText;
+        const char* hidden;
+    } cases[] = {
+        {"whole value", "bad login {Top;Secret=123}", "Top;Secret=123"},
+        {"value split by the driver", "unknown keyword Secret={123}}}", "Secret"},
+        {"last piece", "value 123 refused", "123"},
+    };
+    for (const auto& c : cases) {
+        const std::string shown = HideOdbcPasswords(c.driverText, connection);
+        EXPECT_EQ(shown.find(c.hidden), std::string::npos) << c.name << ": " << shown;
+        EXPECT_NE(shown.find("***"), std::string::npos) << c.name << ": " << shown;
+    }
+    EXPECT_EQ(HideOdbcPasswords("user unknown", connection), "user unknown");
 }
 
 TEST_F(OdbcSourceTest, QueryThroughMappedProviderDsnAndDriver)
@@ -166,6 +201,38 @@ TEST_F(OdbcSourceTest, FailuresSayWhatFailed)
     EXPECT_EQ(source->Execute("SELECT count(*) AS N FROM Sales").Fields()[0].Value(), CellValue(3));
     source->Close();
     EXPECT_THROW(source->Tables(), RelationalError);
+}
+
+TEST_F(OdbcSourceTest, DataIsOnlyReadOneStatementAtATime)
+{
+    TempFolder folder;
+    WriteSampleDatabase(folder.File("mine.db"));
+    auto source = OdbcSource::OpenOdbc("DRIVER={SQLite3 Test};Database=" + folder.File("mine.db"));
+    // The SQLite driver ignores the read-only request, so the statements themselves are held
+    // to queries.
+    const struct {
+        const char* name;
+        const char* sql;
+        const char* words;
+    } cases[] = {
+        {"select, delete and drop", "SELECT count(*) FROM Sales; DELETE FROM Sales; DROP TABLE Empty", "3 statements"},
+        {"delete", "DELETE FROM Sales", "'DELETE' could change the data"},
+        {"drop after a comment", "/* tidy */ DROP TABLE Empty", "'DROP' could change the data"},
+        {"insert", "INSERT INTO Sales (Id) VALUES (9)", "'INSERT' could change the data"},
+        {"procedure call on a writable connection", "{call tidy()}", "'CALL' could change the data"},
+    };
+    for (const auto& c : cases) {
+        try {
+            source->Execute(c.sql);
+            ADD_FAILURE() << c.name << " ran";
+        } catch (const RelationalError& error) {
+            EXPECT_EQ(error.Failure(), RelationalFailure::Unsupported) << c.name;
+            EXPECT_NE(std::string(error.what()).find(c.words), std::string::npos) << c.name << ": " << error.what();
+        }
+    }
+    EXPECT_EQ(source->Execute("WITH n AS (SELECT 1 AS x) SELECT x FROM n").Fields()[0].Value(), CellValue(1));
+    EXPECT_EQ(source->Execute("SELECT count(*) AS N FROM Sales;").Fields()[0].Value(), CellValue(3));
+    EXPECT_EQ(source->Tables().size(), 2u);
 }
 
 } // namespace

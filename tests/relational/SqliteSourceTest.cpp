@@ -119,12 +119,11 @@ TEST_F(SqliteSourceTest, RepeatedAndEmptyColumnNamesStayDistinct)
     EXPECT_EQ(rs.FieldAt(2).Name(), "Expr3");
 }
 
-TEST_F(SqliteSourceTest, StatementWithoutRowsAndFailingStatements)
+TEST_F(SqliteSourceTest, TextWithoutStatementAndFailingStatements)
 {
-    auto rs = m_source->Execute("UPDATE Sales SET Units = 5 WHERE Id = 3");
+    auto rs = m_source->Execute("-- nothing to run\n");
     EXPECT_FALSE(rs.IsOpen());
     EXPECT_EQ(rs.FieldCount(), 0u);
-    EXPECT_EQ(m_source->Execute("SELECT Units FROM Sales WHERE Id = 3").Fields()[0].Value(), CellValue(5));
     auto empty = m_source->Execute("SELECT * FROM Empty");
     EXPECT_TRUE(empty.Eof());
     EXPECT_EQ(empty.FieldCount(), 1u);
@@ -137,6 +136,48 @@ TEST_F(SqliteSourceTest, StatementWithoutRowsAndFailingStatements)
     }
     // The source stays usable after a failed statement.
     EXPECT_EQ(m_source->Execute("SELECT count(*) FROM Sales").Fields()[0].Value(), CellValue(3));
+}
+
+TEST_F(SqliteSourceTest, StatementsThatWriteOrComeSeveralAtATimeRunNone)
+{
+    const struct {
+        const char* name;
+        const char* sql;
+        const char* words;
+    } cases[] = {
+        {"select, delete and drop", "SELECT count(*) FROM Sales; DELETE FROM Sales; DROP TABLE Empty", "3 statements"},
+        {"delete hidden after a string", "SELECT ';' FROM Sales; DELETE FROM Sales", "2 statements"},
+        {"update", "UPDATE Sales SET Units = 5 WHERE Id = 3", "would change the database"},
+        {"drop", "DROP TABLE Empty;", "would change the database"},
+        {"create", "CREATE TABLE Extra (A)", "would change the database"},
+    };
+    for (const auto& c : cases) {
+        try {
+            m_source->Execute(c.sql);
+            ADD_FAILURE() << c.name << ": no error";
+        } catch (const RelationalError& error) {
+            EXPECT_EQ(error.Failure(), RelationalFailure::Unsupported) << c.name;
+            EXPECT_NE(std::string(error.what()).find(c.words), std::string::npos) << c.name << ": " << error.what();
+        }
+    }
+    // Attaching cannot make a file either: the connection opens nothing for writing.
+    const std::string other = m_folder.File("other.db");
+    EXPECT_THROW(m_source->Execute("ATTACH DATABASE '" + other + "' AS other"), RelationalError);
+    EXPECT_FALSE(std::filesystem::exists(other));
+    EXPECT_EQ(m_source->Execute("SELECT count(*) FROM Sales;").Fields()[0].Value(), CellValue(3));
+    EXPECT_EQ(m_source->Tables(), (std::vector<std::string> {"Empty", "Sales"}));
+}
+
+TEST_F(SqliteSourceTest, DatabaseIsOpenedReadOnly)
+{
+    // Even a statement SQLite counts as reading cannot write through this connection.
+    try {
+        m_source->Execute("PRAGMA user_version = 7");
+    } catch (const RelationalError&) {
+    }
+    m_source.reset();
+    auto again = SqliteSource::Open(m_folder.File("sales.db"));
+    EXPECT_EQ(again->Execute("PRAGMA user_version").Fields()[0].Value(), CellValue(0));
 }
 
 TEST_F(SqliteSourceTest, LongStatementStopsAtItsTimeOut)

@@ -2,7 +2,9 @@
 //   lumetra-cube build --schema S.xml --source PATH.sqlite --out F.cub [--cube NAME]
 //   lumetra-cube build --schema S.xml --connection CONN --out F.cub [--cube NAME]
 //   lumetra-cube sample --rows N --out DIR [--seed S]
+//   lumetra-cube --help | --version
 // Exit 0 on success, 1 on any error (the message on stderr), 2 on bad usage.
+#include "olap/EngineVersion.h"
 #include "olap/access/ConnectionString.h"
 #include "olap/model/Cube.h"
 #include "olap/providers/RelationalSource.h"
@@ -12,7 +14,9 @@
 #include "olap/storage/CubeBuilder.h"
 #include "olap/storage/CubeFile.h"
 #include "olap/storage/RelationalStaging.h"
+#include "olap/util/MessageText.h"
 #include "olap/util/OlapError.h"
+#include "olap/util/SourceFileCheck.h"
 #include "olap/util/SqliteDb.h"
 #include "platform/ProviderDrivers.h"
 
@@ -24,15 +28,21 @@
 
 namespace {
 
+constexpr const char* kUsage
+    = "usage: lumetra-cube build --schema S.xml --source PATH.sqlite --out F.cub [--cube NAME]\n"
+      "       lumetra-cube build --schema S.xml --connection CONN --out F.cub [--cube NAME]\n"
+      "       lumetra-cube sample --rows N --out DIR [--seed S]\n"
+      "build reads the star schema of the schema's cube either from a SQLite file (--source) or\n"
+      "through a relational connection string (--connection: a SQLite file, ODBC, or an .xls/.xlsx\n"
+      "workbook whose sheets are tables named like \"Sheet1$\"), and writes the local cube file.\n"
+      "Every calculated member and named set of the schema must parse as MDX; when anything\n"
+      "fails, the cube file named by --out is left as it was.\n"
+      "       lumetra-cube --help      this text\n"
+      "       lumetra-cube --version   the program's version\n";
+
 int Usage()
 {
-    std::fprintf(stderr,
-        "usage: lumetra-cube build --schema S.xml --source PATH.sqlite --out F.cub [--cube NAME]\n"
-        "       lumetra-cube build --schema S.xml --connection CONN --out F.cub [--cube NAME]\n"
-        "       lumetra-cube sample --rows N --out DIR [--seed S]\n"
-        "build reads the star schema of the schema's cube either from a SQLite file (--source) or\n"
-        "through a relational connection string (--connection: a SQLite file, ODBC, or an .xls/.xlsx\n"
-        "workbook whose sheets are tables named like \"Sheet1$\"), and writes the local cube file.\n");
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
@@ -49,6 +59,14 @@ int main(int argc, char** argv)
     if (argc < 2)
         return Usage();
     const std::string command = argv[1];
+    if (command == "--help" || command == "-h") {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (command == "--version") {
+        std::printf("lumetra-cube %s\n", olap::EngineVersion());
+        return 0;
+    }
     std::map<std::string, std::string> options;
     for (int i = 2; i < argc; i += 2) {
         const std::string key = argv[i];
@@ -70,7 +88,7 @@ int main(int argc, char** argv)
             if (options.count("cube")) {
                 cube = schema.FindCube(options["cube"]);
                 if (!cube)
-                    throw olap::OlapError("the schema has no cube '" + options["cube"] + "'");
+                    throw olap::OlapError("the schema has no cube '" + olap::ShortForMessage(options["cube"]) + "'");
             } else if (schema.cubes.size() > 1) {
                 std::string names;
                 for (const auto& c : schema.cubes)
@@ -79,6 +97,10 @@ int main(int argc, char** argv)
             }
             std::unique_ptr<olap::Cube> built;
             if (options.count("source")) {
+                // Looked at with stat first: opening a FIFO would wait for a writer.
+                if (const auto notFile = olap::NotARegularFile(options["source"]))
+                    throw olap::OlapError(
+                        "the source database '" + olap::ShortForMessage(options["source"]) + "' " + *notFile);
                 olap::SqliteDb source(options["source"], olap::SqliteDb::Mode::ReadOnly);
                 built = olap::CubeBuilder::Build(schema.name, *cube, source);
             } else {

@@ -2,7 +2,10 @@
 #include "MdxOutput.h"
 #include "RelationalCommands.h"
 
+#include "olap/EngineVersion.h"
 #include "olap/access/Connection.h"
+#include "olap/util/MessageText.h"
+#include "olap/util/SourceFileCheck.h"
 #include "platform/ProviderDrivers.h"
 
 #include <chrono>
@@ -20,7 +23,10 @@ const char* const kUsage = "usage: lumetra-mdx --connection CONN (--query MDX | 
                            "                  [--time] [--repeat N] [--warm]\n"
                            "       lumetra-mdx --connection CONN --discover "
                            "catalogs|cubes|dimensions|hierarchies|levels|members|measures|tables [--cube C]\n"
-                           "       lumetra-mdx --connection CONN --sql SQL\n";
+                           "       lumetra-mdx --connection CONN --sql SQL\n"
+                           "       lumetra-mdx --help | --version\n"
+                           "--sql runs exactly one statement and only reads: a text of several statements, or\n"
+                           "one that would change the data, is refused and nothing is run.\n";
 
 struct Options {
     std::string connection;
@@ -39,6 +45,11 @@ struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// --help and --version answer at once, whatever else the command line holds.
+struct EarlyExit {
+    int status;
+};
+
 Options ParseArguments(int argc, char** argv)
 {
     Options o;
@@ -50,7 +61,13 @@ Options ParseArguments(int argc, char** argv)
                 throw UsageError(arg + " needs a value");
             return argv[++i];
         };
-        if (arg == "--connection") {
+        if (arg == "--help" || arg == "-h") {
+            std::cout << kUsage;
+            throw EarlyExit {0};
+        } else if (arg == "--version") {
+            std::cout << "lumetra-mdx " << olap::EngineVersion() << "\n";
+            throw EarlyExit {0};
+        } else if (arg == "--connection") {
             o.connection = value();
         } else if (arg == "--query") {
             o.query = value();
@@ -122,6 +139,26 @@ olap::SchemaRowsetKind DiscoverKind(const std::string& name)
         + "' (catalogs, cubes, dimensions, hierarchies, levels, members, measures, tables)");
 }
 
+// The MDX statements of the file PATH. A path that is no regular file (looked at with stat,
+// so a FIFO never blocks), an unreadable file and a file without a statement are errors.
+std::vector<std::string> ReadStatements(const std::string& path)
+{
+    const std::string shown = olap::ShortForMessage(path);
+    if (const auto notFile = olap::NotARegularFile(path))
+        throw std::runtime_error("the query file '" + shown + "' " + *notFile);
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read the query file '" + shown + "'");
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad())
+        throw std::runtime_error("cannot read the query file '" + shown + "'");
+    std::vector<std::string> statements = lumetra_mdx::SplitStatements(text.str());
+    if (statements.empty())
+        throw std::runtime_error("the query file '" + shown + "' holds no MDX statement");
+    return statements;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -132,6 +169,8 @@ int main(int argc, char** argv)
     } catch (const UsageError& e) {
         std::cerr << "lumetra-mdx: " << e.what() << "\n" << kUsage;
         return 1;
+    } catch (const EarlyExit& exit) {
+        return exit.status;
     }
     try {
         auto start = std::chrono::steady_clock::now();
@@ -154,12 +193,7 @@ int main(int argc, char** argv)
         }
         std::vector<std::string> statements;
         if (!options.file.empty()) {
-            std::ifstream in(options.file, std::ios::binary);
-            if (!in)
-                throw std::runtime_error("cannot read '" + options.file + "'");
-            std::ostringstream text;
-            text << in.rdbuf();
-            statements = lumetra_mdx::SplitStatements(text.str());
+            statements = ReadStatements(options.file);
         } else {
             statements.push_back(options.query);
         }

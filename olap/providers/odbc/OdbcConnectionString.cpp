@@ -1,8 +1,10 @@
 #include "olap/providers/odbc/OdbcConnectionString.h"
 
 #include "olap/providers/RelationalError.h"
+#include "olap/util/MessageText.h"
 #include "olap/util/NameUtil.h"
 
+#include <algorithm>
 #include <set>
 #include <vector>
 
@@ -96,8 +98,8 @@ std::string ComposeOdbcConnectionString(const ConnectionProperties& properties, 
     if (!driver || driver->empty()) {
         const std::string valueName(recognised ? *recognised : std::string_view(provider));
         throw RelationalError(RelationalFailure::ProviderNotMapped,
-            "The provider '" + provider + "' has no ODBC driver: set the registry value "
-                + ProviderRegistryValue(valueName) + " to the name of the ODBC driver to use");
+            "The provider '" + ShortForMessage(provider) + "' has no ODBC driver: set the registry value "
+                + ShortForMessage(ProviderRegistryValue(valueName)) + " to the name of the ODBC driver to use");
     }
 
     Composer composer;
@@ -129,49 +131,108 @@ std::string ComposeOdbcConnectionString(const ConnectionProperties& properties, 
     return composer.Text();
 }
 
+namespace {
+
+//! One "key=value" entry of an ODBC string: where its value starts and ends (braces included).
+struct OdbcEntry {
+    std::string_view key;
+    std::size_t valueStart = 0;
+    std::size_t valueEnd = 0;
+    std::size_t next = 0; //!< where the next entry starts
+    bool hasValue = false;
+};
+
+// Reads the entry at POS; a braced value may hold ';' ("}}" stands for '}').
+OdbcEntry ReadEntry(std::string_view connection, std::size_t pos)
+{
+    OdbcEntry entry;
+    std::size_t end = connection.find(';', pos);
+    const std::size_t equals = connection.find('=', pos);
+    if (equals != std::string_view::npos && (end == std::string_view::npos || equals < end)) {
+        std::string_view key = connection.substr(pos, equals - pos);
+        while (!key.empty() && key.front() == ' ')
+            key.remove_prefix(1);
+        while (!key.empty() && key.back() == ' ')
+            key.remove_suffix(1);
+        entry.key = key;
+        entry.hasValue = true;
+        entry.valueStart = equals + 1;
+        if (entry.valueStart < connection.size() && connection[entry.valueStart] == '{') {
+            std::size_t close = entry.valueStart + 1;
+            while (close < connection.size()) {
+                if (connection[close] == '}') {
+                    if (close + 1 < connection.size() && connection[close + 1] == '}') {
+                        close += 2;
+                        continue;
+                    }
+                    break;
+                }
+                ++close;
+            }
+            end = connection.find(';', close);
+        }
+    }
+    entry.valueEnd = end == std::string_view::npos ? connection.size() : end;
+    entry.next = end == std::string_view::npos ? connection.size() : end + 1;
+    return entry;
+}
+
+bool IsPasswordKey(std::string_view key)
+{
+    return EqualsNoCase(key, "PWD") || EqualsNoCase(key, "Password");
+}
+
+} // namespace
+
 std::string RedactOdbcConnectionString(std::string_view connection)
 {
     std::string result;
-    size_t pos = 0;
+    std::size_t pos = 0;
     while (pos < connection.size()) {
-        size_t end = connection.find(';', pos);
-        const size_t equals = connection.find('=', pos);
-        if (equals != std::string_view::npos && (end == std::string_view::npos || equals < end)) {
-            std::string_view key = connection.substr(pos, equals - pos);
-            while (!key.empty() && key.front() == ' ')
-                key.remove_prefix(1);
-            while (!key.empty() && key.back() == ' ')
-                key.remove_suffix(1);
-            // A braced value may hold ';'.
-            size_t valueStart = equals + 1;
-            if (valueStart < connection.size() && connection[valueStart] == '{') {
-                size_t close = valueStart + 1;
-                while (close < connection.size()) {
-                    if (connection[close] == '}') {
-                        if (close + 1 < connection.size() && connection[close + 1] == '}') {
-                            close += 2;
-                            continue;
-                        }
-                        break;
-                    }
-                    ++close;
-                }
-                end = connection.find(';', close);
-            }
-            if (EqualsNoCase(key, "PWD") || EqualsNoCase(key, "Password")) {
-                result += std::string(connection.substr(pos, equals + 1 - pos)) + "***";
-                if (end != std::string_view::npos)
-                    result += ';';
-                pos = end == std::string_view::npos ? connection.size() : end + 1;
-                continue;
-            }
+        const OdbcEntry entry = ReadEntry(connection, pos);
+        if (entry.hasValue && IsPasswordKey(entry.key)) {
+            result += std::string(connection.substr(pos, entry.valueStart - pos)) + "***";
+            result += std::string(connection.substr(entry.valueEnd, entry.next - entry.valueEnd));
+        } else {
+            result += std::string(connection.substr(pos, entry.next - pos));
         }
-        if (end == std::string_view::npos)
-            end = connection.size() - 1;
-        result += std::string(connection.substr(pos, end + 1 - pos));
-        pos = end + 1;
+        pos = entry.next;
     }
     return result;
+}
+
+std::string HideOdbcPasswords(std::string message, std::string_view connection)
+{
+    std::vector<std::string> secrets;
+    for (std::size_t pos = 0; pos < connection.size();) {
+        const OdbcEntry entry = ReadEntry(connection, pos);
+        pos = entry.next;
+        if (!entry.hasValue || !IsPasswordKey(entry.key))
+            continue;
+        std::string value(connection.substr(entry.valueStart, entry.valueEnd - entry.valueStart));
+        secrets.push_back(value);
+        if (value.size() >= 2 && value.front() == '{' && value.back() == '}')
+            value = value.substr(1, value.size() - 2);
+        secrets.push_back(value);
+        // A driver that reads the braces its own way may show any piece between ';' and '='.
+        std::size_t start = 0;
+        for (std::size_t i = 0; i <= value.size(); ++i) {
+            if (i == value.size() || value[i] == ';' || value[i] == '=' || value[i] == '{' || value[i] == '}') {
+                secrets.push_back(value.substr(start, i - start));
+                start = i + 1;
+            }
+        }
+    }
+    // Longest first, so that a piece never leaves the rest of a longer secret behind.
+    std::sort(
+        secrets.begin(), secrets.end(), [](const std::string& x, const std::string& y) { return x.size() > y.size(); });
+    for (const std::string& secret : secrets) {
+        if (secret.size() < 3)
+            continue;
+        for (std::size_t at = message.find(secret); at != std::string::npos; at = message.find(secret, at + 3))
+            message.replace(at, secret.size(), "***");
+    }
+    return message;
 }
 
 } // namespace olap::providers

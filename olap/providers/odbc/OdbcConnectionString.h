@@ -27,7 +27,13 @@ namespace olap::providers {
 //! LOOKUP has no driver for the provider.
 std::string ComposeOdbcConnectionString(const ConnectionProperties& properties, const ProviderDriverLookup& lookup);
 
-//! CONNECTION with the values of PWD and Password replaced by "***", for messages.
+//! CONNECTION with the values of PWD and Password replaced by "***", for messages. A braced
+//! value ({...}, "}}" inside) is replaced whole, whatever ';' and '=' it holds.
 std::string RedactOdbcConnectionString(std::string_view connection);
+
+//! MESSAGE (a driver's text) with every password of CONNECTION replaced by "***": the value as
+//! written, without its braces, and each of its pieces between ';', '=' and braces that has
+//! three characters or more, so that a driver quoting a password its own way shows none of it.
+std::string HideOdbcPasswords(std::string message, std::string_view connection);
 
 } // namespace olap::providers

@@ -1,8 +1,10 @@
 #include "olap/providers/odbc/OdbcSource.h"
 
 #include "olap/providers/RelationalError.h"
+#include "olap/providers/SqlStatements.h"
 #include "olap/providers/odbc/OdbcConnectionString.h"
 #include "olap/recordset/ColumnTyping.h"
+#include "olap/util/MessageText.h"
 #include "olap/util/NameUtil.h"
 
 #include <sql.h>
@@ -244,12 +246,25 @@ std::optional<recordset::Recordset> FetchAll(SQLHSTMT statement, const std::stri
     return recordset::RecordsetFromRows(columns, std::move(rows), source);
 }
 
+// Whether STATEMENT may run on a connection: queries always; procedure calls only when the
+// driver keeps the connection read-only, since a procedure may write.
+bool MayRun(std::string_view statement, bool driverReadOnly)
+{
+    const std::string keyword = FirstSqlKeyword(statement);
+    for (const char* reading : {"SELECT", "WITH", "VALUES", "SHOW", "DESCRIBE", "DESC", "EXPLAIN"})
+        if (keyword == reading)
+            return true;
+    return driverReadOnly && (keyword == "EXEC" || keyword == "EXECUTE" || keyword == "CALL");
+}
+
 } // namespace
 
 struct OdbcSource::Handles {
     SQLHENV environment = SQL_NULL_HENV;
     SQLHDBC connection = SQL_NULL_HDBC;
     bool connected = false;
+    //! The driver says the connection is read-only (many drivers ignore the request).
+    bool readOnly = false;
 
     ~Handles()
     {
@@ -282,6 +297,9 @@ std::unique_ptr<OdbcSource> OdbcSource::OpenOdbc(const std::string& odbcConnecti
         || !SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, handles->environment, &handles->connection)))
         throw RelationalError(RelationalFailure::DriverNotInstalled, "The ODBC driver manager could not be started");
     SQLSetConnectAttr(handles->connection, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(15), 0);
+    // Data sources are only read. The access mode is a hint that drivers may ignore, which is
+    // why statements are also held to one each.
+    SQLSetConnectAttr(handles->connection, SQL_ATTR_ACCESS_MODE, reinterpret_cast<SQLPOINTER>(SQL_MODE_READ_ONLY), 0);
 
     std::string text = odbcConnectionString;
     SQLCHAR completed[2048];
@@ -293,10 +311,13 @@ std::unique_ptr<OdbcSource> OdbcSource::OpenOdbc(const std::string& odbcConnecti
         const Diagnostic diagnostic = ReadDiagnostics(SQL_HANDLE_DBC, handles->connection);
         const RelationalFailure failure = ClassifyConnectFailure(diagnostic);
         throw RelationalError(failure,
-            "Cannot connect through ODBC (" + RedactOdbcConnectionString(odbcConnectionString)
-                + "): " + DescribeFailure(failure) + ". " + diagnostic.text);
+            "Cannot connect through ODBC (" + ShortForMessage(RedactOdbcConnectionString(odbcConnectionString), 1000)
+                + "): " + DescribeFailure(failure) + ". " + HideOdbcPasswords(diagnostic.text, odbcConnectionString));
     }
     handles->connected = true;
+    SQLUINTEGER mode = SQL_MODE_READ_WRITE;
+    if (SQL_SUCCEEDED(SQLGetConnectAttr(handles->connection, SQL_ATTR_ACCESS_MODE, &mode, 0, nullptr)))
+        handles->readOnly = mode == SQL_MODE_READ_ONLY;
     return std::unique_ptr<OdbcSource>(new OdbcSource(std::move(handles)));
 }
 
@@ -344,13 +365,24 @@ recordset::Recordset OdbcSource::Execute(std::string_view sql, int timeoutSecond
     if (timeoutSeconds > 0)
         SQLSetStmtAttr(statement.handle, SQL_ATTR_QUERY_TIMEOUT,
             reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(timeoutSeconds)), 0);
-    std::string text(sql);
+    std::string text(SingleSqlStatement(sql));
+    if (text.empty()) {
+        recordset::Recordset empty;
+        empty.SetSource(std::string(sql));
+        return empty;
+    }
+    if (!MayRun(text, handles.readOnly))
+        throw RelationalError(RelationalFailure::Unsupported,
+            "Only queries are run on a data source (SELECT, WITH, VALUES, SHOW, DESCRIBE, EXPLAIN"
+                + std::string(handles.readOnly ? ", EXEC, CALL" : "") + "); '" + FirstSqlKeyword(text)
+                + "' could change the data, so the statement was not run");
     const SQLRETURN rc = SQLExecDirect(
         statement.handle, reinterpret_cast<SQLCHAR*>(text.data()), static_cast<SQLINTEGER>(text.size()));
     if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA)
         ThrowStatementError(statement.handle, "The statement failed");
     if (rc != SQL_NO_DATA) {
-        // A batch may start with statements without rows; the first result set is the answer.
+        // A procedure may give result sets without columns first; the first with columns is
+        // the answer.
         for (int set = 0; set < 1000; ++set) {
             if (auto result = FetchAll(statement.handle, text))
                 return std::move(*result);

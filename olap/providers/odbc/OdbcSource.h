@@ -26,9 +26,13 @@ public:
     OdbcSource& operator=(const OdbcSource&) = delete;
 
     std::string Kind() const override { return "ODBC"; }
-    //! Runs SQL with SQLExecDirect; the driver's SQL types give the field types (with the same
-    //! fall-back to the values as the other sources when values do not fit them). For a batch,
-    //! the first result set that has columns is returned.
+    //! Runs the one statement SQL holds with SQLExecDirect (SingleSqlStatement: a text of
+    //! several statements runs none and throws Unsupported). The connection asks the driver for
+    //! read-only access; as drivers may ignore that, only queries run (the first word SELECT,
+    //! WITH, VALUES, SHOW, DESCRIBE or EXPLAIN; procedure calls only when the driver confirms
+    //! read-only access), anything else throws Unsupported without running. The driver's SQL types give the field types
+    //! (with the same fall-back to the values as the other sources when values do not fit them); of several result sets
+    //! the first that has columns is returned.
     recordset::Recordset Execute(std::string_view sql, int timeoutSeconds = 0) override;
     //! The catalogs the driver lists; when it lists none, the current catalog or the database
     //! name the driver reports, if it has one.

@@ -1,10 +1,13 @@
 #include "olap/providers/spreadsheet/SpreadsheetSource.h"
 
 #include "olap/providers/RelationalError.h"
+#include "olap/providers/SqlStatements.h"
 #include "olap/providers/spreadsheet/SheetQuery.h"
 #include "olap/providers/spreadsheet/XlsWorkbook.h"
 #include "olap/providers/spreadsheet/XlsxWorkbook.h"
 #include "olap/recordset/ColumnTyping.h"
+#include "olap/util/MessageText.h"
+#include "olap/util/SourceFileCheck.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -26,11 +29,12 @@ bool SameName(std::string_view a, std::string_view b)
 
 std::unique_ptr<SpreadsheetSource> SpreadsheetSource::Open(const std::string& path)
 {
-    std::error_code error;
-    if (path.empty() || !std::filesystem::exists(path, error))
-        throw RelationalError(RelationalFailure::FileMissing, "The workbook file '" + path + "' does not exist");
-    if (std::filesystem::is_directory(path, error))
-        throw RelationalError(RelationalFailure::NotADatabase, "'" + path + "' is a folder, not a workbook file");
+    // Looked at with stat first: reading a FIFO would wait for a writer.
+    if (const auto notFile = NotARegularFile(path)) {
+        const bool missing = *notFile == "does not exist";
+        throw RelationalError(missing ? RelationalFailure::FileMissing : RelationalFailure::NotADatabase,
+            "The workbook file '" + ShortForMessage(path) + "' " + *notFile);
+    }
     char magic[4] = {};
     std::ifstream(path, std::ios::binary).read(magic, sizeof magic);
     const bool isZip = magic[0] == 'P' && magic[1] == 'K' && magic[2] == 3 && magic[3] == 4;
@@ -40,8 +44,8 @@ std::unique_ptr<SpreadsheetSource> SpreadsheetSource::Open(const std::string& pa
         return std::unique_ptr<SpreadsheetSource>(new SpreadsheetSource(path, ReadXlsxWorkbook(path)));
     if (isCompound)
         return std::unique_ptr<SpreadsheetSource>(new SpreadsheetSource(path, ReadXlsWorkbook(path)));
-    throw RelationalError(
-        RelationalFailure::NotADatabase, "'" + path + "' is not an Excel workbook (neither .xls nor .xlsx content)");
+    throw RelationalError(RelationalFailure::NotADatabase,
+        "'" + ShortForMessage(path) + "' is not an Excel workbook (neither .xls nor .xlsx content)");
 }
 
 std::unique_ptr<SpreadsheetSource> SpreadsheetSource::Open(const ConnectionProperties& properties)
@@ -81,12 +85,12 @@ recordset::Recordset SpreadsheetSource::Execute(std::string_view sql, int)
 {
     if (!m_open)
         throw RelationalError(RelationalFailure::Other, "The workbook '" + m_path + "' is closed");
-    const auto query = ParseSheetQuery(sql);
+    const auto query = ParseSheetQuery(SingleSqlStatement(sql));
     if (!query)
         throw RelationalError(RelationalFailure::Unsupported,
             "A workbook answers only SELECT * or SELECT with a list of columns FROM one sheet, such as "
             "\"Select * from [Sheet1$]\"; this statement is not supported: "
-                + std::string(sql));
+                + ShortForMessage(sql));
     const Worksheet& sheet = Sheet(query->table);
 
     std::vector<ColumnSpec> columns;

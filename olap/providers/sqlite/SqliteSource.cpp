@@ -1,15 +1,15 @@
 #include "olap/providers/sqlite/SqliteSource.h"
 
 #include "olap/providers/RelationalError.h"
+#include "olap/providers/SqlStatements.h"
 #include "olap/providers/sqlite/SqliteTypeMapping.h"
 #include "olap/recordset/ColumnTyping.h"
+#include "olap/util/MessageText.h"
+#include "olap/util/SourceFileCheck.h"
 
 #include <sqlite3.h>
 
 #include <chrono>
-#include <filesystem>
-#include <optional>
-#include <system_error>
 
 namespace olap::providers {
 
@@ -54,19 +54,19 @@ struct Deadline {
 
 std::unique_ptr<SqliteSource> SqliteSource::Open(const std::string& path)
 {
-    std::error_code error;
-    if (path.empty() || !std::filesystem::exists(path, error))
-        throw RelationalError(RelationalFailure::FileMissing, "The SQLite database file '" + path + "' does not exist");
-    if (std::filesystem::is_directory(path, error))
-        throw RelationalError(
-            RelationalFailure::NotADatabase, "'" + path + "' is a folder, not a SQLite database file");
+    // Looked at with stat first: opening a FIFO would wait for a writer.
+    if (const auto notFile = NotARegularFile(path)) {
+        const bool missing = *notFile == "does not exist";
+        throw RelationalError(missing ? RelationalFailure::FileMissing : RelationalFailure::NotADatabase,
+            "The SQLite database file '" + ShortForMessage(path) + "' " + *notFile);
+    }
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const std::string reason = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
         sqlite3_close(db);
-        throw RelationalError(
-            RelationalFailure::NotADatabase, "The SQLite database file '" + path + "' cannot be opened: " + reason);
+        throw RelationalError(RelationalFailure::NotADatabase,
+            "The SQLite database file '" + ShortForMessage(path) + "' cannot be opened: " + reason);
     }
     // sqlite3_open_v2 reads nothing; the first query shows whether the file is a database.
     char* message = nullptr;
@@ -74,8 +74,8 @@ std::unique_ptr<SqliteSource> SqliteSource::Open(const std::string& path)
         const std::string reason = message ? message : sqlite3_errmsg(db);
         sqlite3_free(message);
         sqlite3_close(db);
-        throw RelationalError(
-            RelationalFailure::NotADatabase, "'" + path + "' is not a SQLite database (" + reason + ")");
+        throw RelationalError(RelationalFailure::NotADatabase,
+            "'" + ShortForMessage(path) + "' is not a SQLite database (" + reason + ")");
     }
     return std::unique_ptr<SqliteSource>(new SqliteSource(db, path));
 }
@@ -103,7 +103,8 @@ void SqliteSource::Close()
 sqlite3* SqliteSource::Handle()
 {
     if (!m_db)
-        throw RelationalError(RelationalFailure::Other, "The SQLite database '" + m_path + "' is closed");
+        throw RelationalError(
+            RelationalFailure::Other, "The SQLite database '" + ShortForMessage(m_path) + "' is closed");
     return m_db;
 }
 
@@ -118,57 +119,67 @@ recordset::Recordset SqliteSource::Execute(std::string_view sql, int timeoutSeco
         ~ResetHandler() { sqlite3_progress_handler(db, 0, nullptr, nullptr); }
     } resetHandler {db};
 
-    std::optional<recordset::Recordset> result;
-    const char* rest = sql.data();
-    const char* const end = sql.data() + sql.size();
-    while (rest < end) {
-        sqlite3_stmt* raw = nullptr;
-        const char* tail = nullptr;
-        if (sqlite3_prepare_v2(db, rest, static_cast<int>(end - rest), &raw, &tail) != SQLITE_OK)
-            throw RelationalError(RelationalFailure::BadStatement, std::string("SQLite: ") + sqlite3_errmsg(db));
-        Statement statement(raw);
-        rest = tail ? tail : end;
-        if (!statement)
-            continue; // blanks or a comment
-        const int columnCount = sqlite3_column_count(raw);
-        std::vector<ColumnSpec> columns;
-        for (int c = 0; c < columnCount; ++c) {
-            ColumnSpec spec;
-            const char* name = sqlite3_column_name(raw, c);
-            spec.name = name ? name : "";
-            if (const char* declared = sqlite3_column_decltype(raw, c)) {
-                if (const auto type = TypeFromDeclaration(declared)) {
-                    spec.declared = type->type;
-                    spec.declaredSize = type->definedSize;
-                }
-            }
-            columns.push_back(std::move(spec));
-        }
-        std::vector<std::vector<CellValue>> rows;
-        int rc;
-        while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
-            if (result)
-                continue; // later statements run, but only the first result is kept
-            std::vector<CellValue> row;
-            row.reserve(static_cast<size_t>(columnCount));
-            for (int c = 0; c < columnCount; ++c)
-                row.push_back(ColumnValue(raw, c));
-            rows.push_back(std::move(row));
-        }
-        if (rc == SQLITE_INTERRUPT && timeoutSeconds > 0)
-            throw RelationalError(RelationalFailure::BadStatement,
-                "The statement ran longer than its time-out of " + std::to_string(timeoutSeconds) + " seconds");
-        if (rc != SQLITE_DONE)
-            throw RelationalError(RelationalFailure::BadStatement, std::string("SQLite: ") + sqlite3_errmsg(db));
-        if (!result && columnCount > 0)
-            result = recordset::RecordsetFromRows(columns, std::move(rows), std::string(sql));
+    // Nothing runs unless the text holds exactly one statement; SQLite's own reading of the
+    // text must agree, so a statement it would find after the first is refused as well.
+    const std::string_view text = SingleSqlStatement(sql);
+    sqlite3_stmt* raw = nullptr;
+    const char* tail = nullptr;
+    if (!text.empty() && sqlite3_prepare_v2(db, text.data(), static_cast<int>(text.size()), &raw, &tail) != SQLITE_OK)
+        throw RelationalError(RelationalFailure::BadStatement, std::string("SQLite: ") + sqlite3_errmsg(db));
+    Statement statement(raw);
+    if (statement && tail && tail < text.data() + text.size()) {
+        sqlite3_stmt* further = nullptr;
+        sqlite3_prepare_v2(db, tail, static_cast<int>(text.data() + text.size() - tail), &further, nullptr);
+        const bool another = further != nullptr;
+        sqlite3_finalize(further);
+        if (another)
+            throw RelationalError(RelationalFailure::Unsupported,
+                "The SQL text holds more than one statement; only one statement is run at a time, so none of "
+                "them was run");
     }
-    if (!result) {
+    if (!statement) {
+        recordset::Recordset empty; // blanks or a comment
+        empty.SetSource(std::string(sql));
+        return empty;
+    }
+    if (!sqlite3_stmt_readonly(raw))
+        throw RelationalError(RelationalFailure::Unsupported,
+            "The statement would change the database '" + ShortForMessage(m_path)
+                + "'; data sources are only read, so it was not run");
+    const int columnCount = sqlite3_column_count(raw);
+    std::vector<ColumnSpec> columns;
+    for (int c = 0; c < columnCount; ++c) {
+        ColumnSpec spec;
+        const char* name = sqlite3_column_name(raw, c);
+        spec.name = name ? name : "";
+        if (const char* declared = sqlite3_column_decltype(raw, c)) {
+            if (const auto type = TypeFromDeclaration(declared)) {
+                spec.declared = type->type;
+                spec.declaredSize = type->definedSize;
+            }
+        }
+        columns.push_back(std::move(spec));
+    }
+    std::vector<std::vector<CellValue>> rows;
+    int rc;
+    while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
+        std::vector<CellValue> row;
+        row.reserve(static_cast<size_t>(columnCount));
+        for (int c = 0; c < columnCount; ++c)
+            row.push_back(ColumnValue(raw, c));
+        rows.push_back(std::move(row));
+    }
+    if (rc == SQLITE_INTERRUPT && timeoutSeconds > 0)
+        throw RelationalError(RelationalFailure::BadStatement,
+            "The statement ran longer than its time-out of " + std::to_string(timeoutSeconds) + " seconds");
+    if (rc != SQLITE_DONE)
+        throw RelationalError(RelationalFailure::BadStatement, std::string("SQLite: ") + sqlite3_errmsg(db));
+    if (columnCount == 0) {
         recordset::Recordset empty;
         empty.SetSource(std::string(sql));
         return empty;
     }
-    return std::move(*result);
+    return recordset::RecordsetFromRows(columns, std::move(rows), std::string(sql));
 }
 
 std::vector<std::string> SqliteSource::Catalogs()

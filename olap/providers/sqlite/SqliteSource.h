@@ -15,7 +15,7 @@ namespace olap::providers {
 //! do not fit it.
 class SqliteSource : public RelationalSource {
 public:
-    //! Opens the database file PATH for reading and writing; never creates one. Throws
+    //! Opens the database file PATH read-only; never creates or changes one. Throws
     //! RelationalError: FileMissing when PATH does not exist, NotADatabase when it is not a
     //! SQLite database (or cannot be opened at all), each naming the file.
     static std::unique_ptr<SqliteSource> Open(const std::string& path);
@@ -28,7 +28,9 @@ public:
     SqliteSource& operator=(const SqliteSource&) = delete;
 
     std::string Kind() const override { return "SQLite"; }
-    //! Runs every statement of SQL in order; returns the rows of the first that has a result.
+    //! Runs the one statement SQL holds (SingleSqlStatement: a text of several statements runs
+    //! none and throws Unsupported). A statement that would change the database throws
+    //! Unsupported without running; the file is opened read-only besides.
     recordset::Recordset Execute(std::string_view sql, int timeoutSeconds = 0) override;
     //! "main" and the names of attached databases.
     std::vector<std::string> Catalogs() override;

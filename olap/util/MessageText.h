@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace olap {
+
+//! The longest text, in bytes, that ShortForMessage keeps whole.
+inline constexpr std::size_t kMessageNameLength = 200;
+
+//! TEXT as an error message shows a name, a path or a statement: whole when it has at most
+//! MAXBYTES bytes, else its first MAXBYTES bytes (never cutting a UTF-8 character) followed by
+//! "…", so a huge name cannot swell a message.
+std::string ShortForMessage(std::string_view text, std::size_t maxBytes = kMessageNameLength);
+
+} // namespace olap
