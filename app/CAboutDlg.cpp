@@ -1,6 +1,7 @@
 #include "app/CAboutDlg.h"
 
 #include "app/CAboutCtrl.h"
+#include "olap/EngineVersionText.h"
 
 #include <QVBoxLayout>
 
@@ -17,7 +18,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_control(new CAboutCtr
 
 QString CAboutDlg::Credits()
 {
-    return QStringLiteral("\tLumetra Ver 2.60\n\n"
+    return QStringLiteral("\tLumetra Ver " LUMETRA_VERSION_TEXT "\n\n"
                           "\rBusiness reports over OLAP cubes\n"
                           "\n"
                           "\rMade by the Lumetra team\n"

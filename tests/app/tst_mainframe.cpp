@@ -10,6 +10,7 @@
 #include "app/InstanceMessages.h"
 #include "catalogue/CXHtmlTree.h"
 #include "framework/CVisualManager.h"
+#include "olap/EngineVersionText.h"
 #include "platform/COXRegistryItem.h"
 #include "platform/UserName.h"
 #include "platform/messages/RegisteredMessages.h"
@@ -345,7 +346,7 @@ private slots:
     {
         CAboutDlg dialog(m_main);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("About Lumetra"));
-        QVERIFY(CAboutDlg::Credits().startsWith(QStringLiteral("\tLumetra Ver 2.60\n")));
+        QVERIFY(CAboutDlg::Credits().startsWith(QStringLiteral("\tLumetra Ver " LUMETRA_VERSION_TEXT "\n")));
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         CAboutCtrl* control = dialog.Control();
