@@ -1,5 +1,6 @@
 // Registers (or with -u unregisters) the classes of a control library in the
 // class registry: lumetra-regsvr [-u] LIBRARY
+#include "olap/EngineVersionText.h"
 #include "platform/dispatch/ComRuntime.h"
 
 #include <QFileInfo>
@@ -8,12 +9,30 @@
 
 #include <cstdio>
 
+namespace {
+
+constexpr const char* kUsage = "usage: lumetra-regsvr [-u] LIBRARY\n"
+                               "  registers the classes of a control library in the class registry;\n"
+                               "  -u unregisters them\n"
+                               "       lumetra-regsvr --help      this text\n"
+                               "       lumetra-regsvr --version   the program's version\n";
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     bool unregister = false;
     QStringList libraries;
     for (int i = 1; i < argc; ++i) {
         const QString arg = QString::fromLocal8Bit(argv[i]);
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (arg == QLatin1String("--version")) {
+            std::printf("lumetra-regsvr %s\n", LUMETRA_VERSION_TEXT);
+            return 0;
+        }
         if (arg == QLatin1String("-u"))
             unregister = true;
         else
@@ -21,7 +40,7 @@ int main(int argc, char** argv)
     }
     const QString library = libraries.size() == 1 ? libraries.front() : QString();
     if (library.isEmpty()) {
-        std::fprintf(stderr, "usage: lumetra-regsvr [-u] LIBRARY\n");
+        std::fputs(kUsage, stderr);
         return 2;
     }
     QString error;
