@@ -340,6 +340,24 @@ void CMainFrame::LoadCatalogueTrees()
     m_favoritesTree->DeleteAllItems();
     m_favoritesTree->ReadCatalogueFile(FavoritesFile());
     m_favoritesTree->ExpandAll();
+    ShowCatalogueProblems({m_reportsTree, m_favoritesTree});
+}
+
+void CMainFrame::ShowCatalogueProblems(std::initializer_list<CXHtmlTree*> trees)
+{
+    QStringList problems;
+    for (CXHtmlTree* tree : trees) {
+        if (const QString problem = tree->GetLoadProblem(); !problem.isEmpty())
+            problems << problem;
+    }
+    if (problems.isEmpty())
+        return;
+    auto* box = new QMessageBox(
+        QMessageBox::Warning, windowTitle(), problems.join(QStringLiteral("\n\n")), QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("catalogueProblemBox"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
 }
 
 bool CMainFrame::IsFavoritesPaneVisible() const
@@ -750,6 +768,7 @@ std::intptr_t CMainFrame::OnMessage(unsigned id, std::uintptr_t, std::intptr_t)
         m_favoritesTree->DeleteAllItems();
         m_favoritesTree->ReadCatalogueFile(FavoritesFile());
         m_favoritesTree->ExpandAll();
+        ShowCatalogueProblems({m_favoritesTree});
         if (!UpdateEntry(m_favoritesTree, FavoritesFile()))
             UpdateEntry(m_reportsTree, ReportCatalogueFile());
     }
