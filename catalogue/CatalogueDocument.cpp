@@ -109,6 +109,23 @@ int CatalogueDocument::LevelOf(const CatalogueNode* node)
     return level;
 }
 
+namespace {
+
+void Visit(const CatalogueNode& node, int level, const std::function<void(const CatalogueNode&, int)>& visit)
+{
+    visit(node, level);
+    for (const auto& child : node.children)
+        Visit(*child, level + 1, visit);
+}
+
+} // namespace
+
+void CatalogueDocument::ForEach(const std::function<void(const CatalogueNode&, int)>& visit) const
+{
+    for (const auto& node : m_top)
+        Visit(*node, 0, visit);
+}
+
 // Reading -------------------------------------------------------------------
 
 bool CatalogueDocument::ReadFile(const QString& path)
@@ -373,8 +390,9 @@ QByteArray CatalogueDocument::Encode(const std::vector<WriteItem>& items)
 QByteArray CatalogueDocument::Bytes() const
 {
     std::vector<WriteItem> items;
-    for (const CatalogueNode* node = Root(); node != nullptr; node = Next(node))
-        items.push_back(WriteItem {LevelOf(node), node->text, &node->data, node->image});
+    ForEach([&items](const CatalogueNode& node, int level) {
+        items.push_back(WriteItem {level, node.text, &node.data, node.image});
+    });
     return Encode(items);
 }
 

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -74,6 +75,8 @@ public:
     //! The last node in pre-order; null for an empty document.
     CatalogueNode* Last() const;
     static int LevelOf(const CatalogueNode* node);
+    //! Calls visit(node, level) for every node in pre-order.
+    void ForEach(const std::function<void(const CatalogueNode&, int)>& visit) const;
 
     // Reading.
 

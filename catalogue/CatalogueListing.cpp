@@ -34,9 +34,9 @@ QString CatalogueListing::Line(const CatalogueNode& node, int level)
 QString CatalogueListing::List(const CatalogueDocument& document)
 {
     QString out;
-    for (const CatalogueNode* node = document.Root(); node != nullptr; node = document.Next(node)) {
-        out += Line(*node, CatalogueDocument::LevelOf(node));
+    document.ForEach([&out](const CatalogueNode& node, int level) {
+        out += Line(node, level);
         out += u'\n';
-    }
+    });
     return out;
 }
