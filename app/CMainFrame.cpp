@@ -5,7 +5,6 @@
 #include "app/CLumetraApp.h"
 #include "app/COutlookBar.h"
 #include "app/ICatalogueDialogs.h"
-#include "app/InstanceMessages.h"
 #include "app/ResourceStrings.h"
 #include "catalogue/CCreateFolderDlg.h"
 #include "catalogue/CImportReportDlg.h"
@@ -19,6 +18,7 @@
 #include "framework/CVisualManager.h"
 #include "framework/CommandIds.h"
 #include "platform/UserName.h"
+#include "platform/messages/InstanceMessages.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "app/CLumetraApp.h"
-#include "app/InstanceMessages.h"
 #include "app/TerminationRequest.h"
 #include "framework/CMDIFrameWndEx.h"
 #include "platform/TerminationSignals.h"
+#include "platform/messages/InstanceMessages.h"
 
 #include <QWidget>
 

@@ -3,9 +3,9 @@
 
 #include "app/CLumetraApp.h"
 #include "app/CMainFrame.h"
-#include "app/InstanceMessages.h"
 #include "catalogue/CXHtmlTree.h"
 #include "platform/COXRegistryItem.h"
+#include "platform/messages/InstanceMessages.h"
 
 #include <QMessageBox>
 #include <QTemporaryDir>

@@ -2,10 +2,10 @@
 #include "support/TempRegistry.h"
 
 #include "app/CLumetraApp.h"
-#include "app/InstanceMessages.h"
 #include "framework/CDocTemplate.h"
 #include "framework/CMDIFrameWndEx.h"
 #include "platform/COXRegistryItem.h"
+#include "platform/messages/InstanceMessages.h"
 #include "platform/registry/RegistryKey.h"
 
 #include <QDir>
