@@ -52,8 +52,11 @@ QString CLumetraApp::ReadFolder(const QString& name)
 bool CLumetraApp::InitInstance()
 {
     // The dispatch layer stands where OLE is initialised.
-    if (!platform::ComRuntime::Initialize()) {
-        QMessageBox::critical(nullptr, applicationDisplayName(), LoadResourceString(100));
+    // The box's further text names the hive file and what is wrong with it.
+    if (QString why; !platform::ComRuntime::Initialize(&why)) {
+        QMessageBox box(QMessageBox::Critical, applicationDisplayName(), LoadResourceString(100), QMessageBox::Ok);
+        box.setInformativeText(why);
+        box.exec();
         return false;
     }
 

@@ -11,6 +11,7 @@
 #include "framework/CVisualManager.h"
 #include "framework/CommandIds.h"
 #include "platform/UserName.h"
+#include "platform/messages/InstanceMessages.h"
 
 #include <QAction>
 #include <QApplication>
@@ -324,6 +325,24 @@ void CMainFrame::LoadCatalogueTrees()
     m_favoritesTree->DeleteAllItems();
     m_favoritesTree->ReadCatalogueFile(FavoritesFile());
     m_favoritesTree->ExpandAll();
+    ShowCatalogueProblems({m_reportsTree, m_favoritesTree});
+}
+
+void CMainFrame::ShowCatalogueProblems(std::initializer_list<CXHtmlTree*> trees)
+{
+    QStringList problems;
+    for (CXHtmlTree* tree : trees) {
+        if (const QString problem = tree->GetLoadProblem(); !problem.isEmpty())
+            problems << problem;
+    }
+    if (problems.isEmpty())
+        return;
+    auto* box = new QMessageBox(
+        QMessageBox::Warning, windowTitle(), problems.join(QStringLiteral("\n\n")), QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("catalogueProblemBox"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
 }
 
 bool CMainFrame::IsFavoritesPaneVisible() const

@@ -91,6 +91,9 @@ private:
     void CreateStatusBar();
     bool CreateNavigationBar();
     void LoadCatalogueTrees();
+    //! Shows, in a box that does not block, why a catalogue just read could
+    //! not be read whole (object name "catalogueProblemBox").
+    void ShowCatalogueProblems(std::initializer_list<CXHtmlTree*> trees);
     QAction* Command(int id, const QString& text, const QString& icon = QString(), int stringId = 0);
 
     void OnPaneClick(CXHtmlTree* tree, const QPoint& pos);

@@ -8,7 +8,6 @@
 #include "app/CLumetraApp.h"
 #include "app/COutlookBar.h"
 #include "app/ICatalogueDialogs.h"
-#include "app/InstanceMessages.h"
 #include "app/MainFrameIds.h"
 #include "app/ResourceStrings.h"
 #include "catalogue/CCreateFolderDlg.h"
@@ -19,6 +18,7 @@
 #include "framework/CMDIChildWndEx.h"
 #include "framework/CVisualManager.h"
 #include "framework/CommandIds.h"
+#include "platform/messages/InstanceMessages.h"
 #include "uikit/CXHtmlMarkup.h"
 
 #include <QApplication>
@@ -539,6 +539,7 @@ std::intptr_t CMainFrame::OnMessage(unsigned id, std::uintptr_t, std::intptr_t)
         m_favoritesTree->DeleteAllItems();
         m_favoritesTree->ReadCatalogueFile(FavoritesFile());
         m_favoritesTree->ExpandAll();
+        ShowCatalogueProblems({m_favoritesTree});
         if (!UpdateEntry(m_favoritesTree, FavoritesFile()))
             UpdateEntry(m_reportsTree, ReportCatalogueFile());
     }

@@ -1,7 +1,8 @@
 #include "app/CLumetraApp.h"
-#include "app/InstanceMessages.h"
+#include "app/TerminationRequest.h"
 #include "framework/CMDIFrameWndEx.h"
 #include "platform/TerminationSignals.h"
+#include "platform/messages/InstanceMessages.h"
 
 #include <QWidget>
 
@@ -11,14 +12,9 @@ int main(int argc, char** argv)
     InstanceMessages::Get();
 
     CLumetraApp app(argc, argv);
-    // A termination request closes the main window as the user would; one
-    // that arrives during start-up is handled once the event loop runs.
-    platform::InstallTerminationHandler([&app] {
-        if (QWidget* window = app.GetMainWnd())
-            window->close();
-        else
-            app.quit();
-    });
+    // A termination request closes the main window as the user would (see
+    // HandleTerminationRequest); a second request ends the program at once.
+    platform::InstallTerminationHandler([&app] { HandleTerminationRequest(app.GetMainWnd()); });
     if (!app.InitInstance())
         return 1;
     app.exec();

@@ -1,6 +1,6 @@
 #include "catalogue/CCreateFolderDlg.h"
 
-#include "app/CBalloonMsg.h"
+#include "catalogue/NameRequiredBalloon.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>

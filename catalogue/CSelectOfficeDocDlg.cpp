@@ -1,5 +1,8 @@
 #include "catalogue/CSelectOfficeDocDlg.h"
 
+#include "olap/util/AtomicFile.h"
+#include "olap/util/RegularFile.h"
+
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
@@ -10,32 +13,36 @@
 #include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTreeView>
 #include <QVBoxLayout>
 
 namespace {
 
 // Copies source over destination so that a failing copy leaves an existing
-// destination as it was.
+// destination as it was; error names the file and the reason.
 bool CopyReplacing(const QString& source, const QString& destination, QString* error)
 {
+    if (const std::string problem = olap::RegularFile::Problem(QFile::encodeName(source).toStdString());
+        !problem.empty()) {
+        *error = QStringLiteral("Cannot read %1").arg(QString::fromStdString(problem));
+        return false;
+    }
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly)) {
         *error = QStringLiteral("Cannot read %1: %2").arg(source, in.errorString());
         return false;
     }
-    QSaveFile out(destination);
-    if (!out.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("Cannot write %1: %2").arg(destination, out.errorString());
+    olap::AtomicFile out(QFile::encodeName(destination).toStdString());
+    if (!out.Open()) {
+        *error = QString::fromStdString(out.Error());
         return false;
     }
     while (!in.atEnd()) {
         const QByteArray chunk = in.read(1 << 20);
         if (chunk.isEmpty() && in.error() != QFile::NoError)
             break;
-        if (out.write(chunk) != chunk.size()) {
-            *error = QStringLiteral("Cannot write %1: %2").arg(destination, out.errorString());
+        if (!out.Write(std::string_view(chunk.constData(), static_cast<std::size_t>(chunk.size())))) {
+            *error = QString::fromStdString(out.Error());
             return false;
         }
     }
@@ -43,8 +50,8 @@ bool CopyReplacing(const QString& source, const QString& destination, QString* e
         *error = QStringLiteral("Cannot read %1: %2").arg(source, in.errorString());
         return false;
     }
-    if (!out.commit()) {
-        *error = QStringLiteral("Cannot write %1: %2").arg(destination, out.errorString());
+    if (!out.Commit()) {
+        *error = QString::fromStdString(out.Error());
         return false;
     }
     return true;

@@ -1,14 +1,10 @@
 #include "catalogue/CXHtmlTree.h"
 
 #include "catalogue/CXHtmlTreeNotify.h"
-#include "catalogue/CXmlDocument.h"
-#include "catalogue/CXmlElement.h"
-#include "catalogue/CatalogueText.h"
 #include "catalogue/XHtmlTreeMessage.h"
 #include "uikit/CXHtmlItemDelegate.h"
 #include "uikit/CXHtmlMarkup.h"
 #include "uikit/CXNamedColors.h"
-#include "uikit/LeadingInteger.h"
 
 #include <QApplication>
 #include <QFile>
@@ -17,7 +13,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QToolTip>
 
@@ -25,7 +20,6 @@ namespace {
 
 constexpr int kImageRole = Qt::UserRole + 1;
 constexpr int kStateRole = Qt::UserRole + 2;
-constexpr int kFindLimit = 199;
 constexpr int kDragTimerMs = 100;
 constexpr int kHoverExpandMs = 1000;
 
@@ -33,12 +27,6 @@ QColor ToQColor(std::int32_t value)
 {
     const COLORREF rgb = CXNamedColors::ToRgb(static_cast<COLORREF>(value));
     return QColor(RedOf(rgb), GreenOf(rgb), BlueOf(rgb));
-}
-
-bool IsWordChar(QChar c)
-{
-    const char16_t u = c.unicode();
-    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || u == u'_';
 }
 
 } // namespace
@@ -399,18 +387,7 @@ void CXHtmlTree::SelectItem(QTreeWidgetItem* item)
 
 bool CXHtmlTree::Matches(QTreeWidgetItem* item, const QString& text, bool matchCase, bool wholeWord) const
 {
-    const QString plain = GetItemText(item, true).left(kFindLimit);
-    const Qt::CaseSensitivity cs = matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
-    for (qsizetype pos = plain.indexOf(text, 0, cs); pos >= 0; pos = plain.indexOf(text, pos + 1, cs)) {
-        if (!wholeWord)
-            return true;
-        const qsizetype end = pos + text.size();
-        const bool startsWord = pos == 0 || !IsWordChar(plain[pos - 1]);
-        const bool endsWord = end >= plain.size() || !IsWordChar(plain[end]);
-        if (startsWord && endsWord)
-            return true;
-    }
-    return false;
+    return CatalogueDocument::Matches(GetItemText(item, true), text, matchCase, wholeWord);
 }
 
 QTreeWidgetItem* CXHtmlTree::FindItem(
@@ -441,105 +418,54 @@ QTreeWidgetItem* CXHtmlTree::FindItem(
 
 // Catalogue files ---------------------------------------------------------
 
+void CXHtmlTree::PrepareDocument()
+{
+    m_document.SetImageCount(m_imageList ? std::optional<int>(GetImageCount()) : std::nullopt);
+    m_document.SetItemImages(m_itemImages);
+}
+
 bool CXHtmlTree::ReadCatalogueFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    PrepareDocument();
+    if (!m_document.ReadFile(path))
         return false;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return false;
-    ReadCatalogueText(bytes.constData(), bytes.size());
+    ShowDocument();
     return true;
 }
 
 void CXHtmlTree::ReadCatalogueText(const char* bytes, qsizetype length)
 {
-    QString text = CatalogueText::DecodeFile(bytes, length);
-    text.removeIf([](QChar c) { return c == u'\n' || c == u'\r' || c == u'\t'; });
-    m_itemCount = 0;
-    m_readStop = ReadStop::None;
-    CXmlDocument document;
-    document.Parse(text);
-    int counter = 0;
-    QTreeWidgetItem* root = InsertElementItem(document.Root(), nullptr);
-    // An element named "..." or a refused root item ends the read at once.
-    if (root != nullptr) {
-        ++counter;
-        InsertChildElements(document.Root(), root, counter);
-    }
-    m_itemCount = counter;
-    if (m_readStop == ReadStop::None && document.Truncated())
-        m_readStop = ReadStop::TooDeep;
+    PrepareDocument();
+    m_document.ReadText(bytes, length);
+    ShowDocument();
 }
 
-QTreeWidgetItem* CXHtmlTree::InsertElementItem(const CXmlElement& element, QTreeWidgetItem* parentItem)
+void CXHtmlTree::ShowDocument()
 {
-    // The stop mark is compared before decoding: the writer stores an item
-    // really named "..." with character references, so it reads back whole.
-    const QString raw = element.GetRawAttribute(u"name");
-    if (raw == u"...") {
-        m_readStop = ReadStop::Ellipsis;
-        return nullptr;
+    m_itemImages = m_document.GetItemImages();
+    int counter = 0;
+    for (const auto& node : m_document.TopLevel()) {
+        if (!InsertNode(*node, nullptr, counter)) {
+            m_document.SetReadStop(ReadStop::Refused, counter);
+            break;
+        }
     }
-    const QString name = CatalogueText::Trim(CXmlElement::DecodeValue(raw));
+    // The items live in the tree from now on; the document keeps the file's state.
+    m_document.Clear();
+}
 
-    XHTMLTREEDATA data;
-    data.strPlainText = CXHtmlMarkup::PlainText(name);
-    auto readInt = [&element](QStringView attr, std::int32_t& field) {
-        const QString value = element.GetAttribute(attr);
-        if (!value.isEmpty())
-            field = LeadingInteger(value);
-    };
-    readInt(u"checked", data.bChecked);
-    readInt(u"enabled", data.bEnabled);
-    readInt(u"Reporttype1", data.Reporttype1);
-    readInt(u"Reporttype2", data.Reporttype2);
-    readInt(u"separator", data.bSeparator);
-    if (QString v = element.GetAttribute(u"Filename1"); !v.isEmpty())
-        data.Filename1 = v;
-    if (QString v = element.GetAttribute(u"Filename2"); !v.isEmpty())
-        data.Filename2 = v;
-    if (QString v = element.GetAttribute(u"text-color"); !v.isEmpty())
-        data.crText = static_cast<std::int32_t>(CXNamedColors::FromText(v));
-    if (QString v = element.GetAttribute(u"text-background-color"); !v.isEmpty())
-        data.crTextBackground = static_cast<std::int32_t>(CXNamedColors::FromText(v));
-
-    int image = NO_IMAGE;
-    const QString imageText = element.GetAttribute(u"image");
-    if (data.bSeparator == 0 && !imageText.isEmpty()) {
-        if (!m_imageList)
-            m_itemImages = false;
-        const int index = LeadingInteger(imageText);
-        if (m_itemImages && index >= 0 && index < GetImageCount())
-            image = index;
-    }
-
-    QTreeWidgetItem* item = InsertItem(data.bSeparator != 0 ? QString() : name, image, parentItem, &data);
-    if (item == nullptr) {
-        m_readStop = ReadStop::Refused;
-        return nullptr;
-    }
-    if (data.bSeparator != 0) {
+bool CXHtmlTree::InsertNode(const CatalogueNode& node, QTreeWidgetItem* parent, int& counter)
+{
+    QTreeWidgetItem* item = InsertItem(node.text, node.image, parent, &node.data);
+    if (item == nullptr)
+        return false;
+    ++counter;
+    if (node.data.bSeparator != 0) {
         SetStateImage(item, 0);
         AddSeparatorsToAncestors(item, 1);
-    } else {
-        const QString note = element.GetAttribute(u"note");
-        const int width = LeadingInteger(element.GetAttribute(u"note-width"));
-        if (!note.isEmpty())
-            SetItemNote(item, note, width);
     }
-    return item;
-}
-
-bool CXHtmlTree::InsertChildElements(const CXmlElement& element, QTreeWidgetItem* parentItem, int& counter)
-{
-    for (const auto& child : element.Children()) {
-        QTreeWidgetItem* item = InsertElementItem(*child, parentItem);
-        if (item == nullptr)
-            return false;
-        ++counter;
-        if (!InsertChildElements(*child, item, counter))
+    for (const auto& child : node.children) {
+        if (!InsertNode(*child, item, counter))
             return false;
     }
     return true;
@@ -547,89 +473,49 @@ bool CXHtmlTree::InsertChildElements(const CXmlElement& element, QTreeWidgetItem
 
 QString CXHtmlTree::BuildItemTag(QTreeWidgetItem* item, const QString& tagName) const
 {
-    const QString text = GetItemText(item);
-    // A name of exactly "..." would end the next read; references keep it.
-    const QString name = text == u"..." ? QStringLiteral("&#46;&#46;&#46;") : CatalogueText::Escape(text);
-    QString tag = QStringLiteral("<%1 name=\"%2\"").arg(tagName, name);
-    const XHTMLTREEDATA* data = GetItemData(item);
-    if (data != nullptr) {
-        tag += QStringLiteral(" Reporttype1=\"%1\" Reporttype2=\"%2\"").arg(data->Reporttype1).arg(data->Reporttype2);
-        tag += QStringLiteral(" Filename1=\"%1\" Filename2=\"%2\"")
-                   .arg(CatalogueText::Escape(data->Filename1), CatalogueText::Escape(data->Filename2));
-        auto flag = [](std::int32_t v) { return v != 0 ? QStringLiteral("1") : QStringLiteral("0"); };
-        tag += QStringLiteral(" separator=\"%1\" checked=\"%2\" enabled=\"%3\"")
-                   .arg(flag(data->bSeparator), flag(data->bChecked), flag(data->bEnabled));
-        if (data->crText != XHTMLTREEDATA::kDefaultColor) {
-            const QString color = CXNamedColors::ToText(static_cast<COLORREF>(data->crText));
-            if (!color.isEmpty())
-                tag += QStringLiteral(" text-color=\"%1\"").arg(color);
-        }
-        if (data->crTextBackground != XHTMLTREEDATA::kDefaultColor) {
-            const QString color = CXNamedColors::ToText(static_cast<COLORREF>(data->crTextBackground));
-            if (!color.isEmpty())
-                tag += QStringLiteral(" text-background-color=\"%1\"").arg(color);
-        }
-    }
-    const int image = GetItemImage(item);
-    if (image != NO_IMAGE)
-        tag += QStringLiteral(" image=\"%1\"").arg(image);
-    if (data != nullptr && !data->pszNote.isEmpty()) {
-        tag += QStringLiteral(" note=\"%1\"").arg(CatalogueText::Escape(data->pszNote));
-        if (data->nNoteWidth != 0)
-            tag += QStringLiteral(" note-width=\"%1\"").arg(data->nNoteWidth);
-    }
-    return tag;
+    return CatalogueDocument::ItemTag(
+        {GetItemLevel(item), GetItemText(item), GetItemData(item), GetItemImage(item)}, tagName);
+}
+
+void CXHtmlTree::CollectWriteItems(QTreeWidgetItem* firstItem, std::vector<CatalogueDocument::WriteItem>& items) const
+{
+    for (QTreeWidgetItem* item = firstItem; item != nullptr; item = GetNextItem(item))
+        items.push_back({GetItemLevel(item), GetItemText(item), GetItemData(item), GetItemImage(item)});
 }
 
 QByteArray CXHtmlTree::CatalogueBytes(QTreeWidgetItem* firstItem) const
 {
-    if (firstItem == nullptr)
-        return {};
-    QString out = QStringLiteral("<?xml version=\"1.0\" encoding=\"ISO-8859-15\"?>\n");
-    int previous = -1;
-    bool pending = false;
-    int level = 0;
-    for (QTreeWidgetItem* item = firstItem; item != nullptr; item = GetNextItem(item)) {
-        level = GetItemLevel(item);
-        const QString tag = BuildItemTag(item, item == firstItem ? QStringLiteral("root") : QStringLiteral("item"));
-        if (level > previous) {
-            if (pending)
-                out += QStringLiteral(">\n");
-        } else if (level < previous) {
-            out += QStringLiteral("/>\n");
-            for (int k = previous - 1; k >= level; --k)
-                out += QString(k, u'\t') + QStringLiteral("</item>\n");
-        } else if (pending) {
-            out += QStringLiteral("/>\n");
-        }
-        out += QString(level, u'\t') + tag;
-        pending = true;
-        previous = level;
-    }
-    out += QStringLiteral("/>\n");
-    for (int k = level - 1; k >= 1; --k)
-        out += QString(k, u'\t') + QStringLiteral("</item>\n");
-    out += QStringLiteral("</root>\n");
-    return CatalogueText::EncodeFile(out);
+    std::vector<CatalogueDocument::WriteItem> items;
+    CollectWriteItems(firstItem, items);
+    return CatalogueDocument::Encode(items);
 }
 
 bool CXHtmlTree::WriteCatalogueFile(QTreeWidgetItem* firstItem, const QString& path)
 {
-    if (path.isEmpty())
-        return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (firstItem == nullptr) {
-        file.commit();
-        return false;
+    if (m_document.WriteBytes(path, CatalogueBytes(firstItem)))
+        return true;
+    // Callers pass over a failed save; the log keeps the reason.
+    qWarning("catalogue not saved: %s", qPrintable(m_document.WriteError()));
+    return false;
+}
+
+CatalogueDocument CXHtmlTree::ToDocument() const
+{
+    CatalogueDocument document;
+    std::vector<CatalogueNode*> parents;
+    for (QTreeWidgetItem* item = GetRootItem(); item != nullptr; item = GetNextItem(item)) {
+        auto node = std::make_unique<CatalogueNode>();
+        node->text = GetItemText(item);
+        node->image = GetItemImage(item);
+        if (const XHTMLTREEDATA* data = GetItemData(item))
+            node->data = *data;
+        const int level = GetItemLevel(item);
+        parents.resize(static_cast<std::size_t>(level));
+        CatalogueNode* added
+            = level == 0 ? document.AddTopLevel(std::move(node)) : parents.back()->AddChild(std::move(node));
+        parents.push_back(added);
     }
-    const QByteArray bytes = CatalogueBytes(firstItem);
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return document;
 }
 
 // Drag and drop -----------------------------------------------------------

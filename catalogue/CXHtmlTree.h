@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/CatalogueDocument.h"
 #include "catalogue/XHTMLTREEDATA.h"
 
 #include <QElapsedTimer>
@@ -14,20 +15,21 @@
 #include <unordered_map>
 
 class CXHtmlTreeNotify;
-class CXmlElement;
 struct XHtmlTreeMessage;
 
 //! The tree control of every catalogue view. Each item carries an
 //! XHTMLTREEDATA record that the tree owns (a copy of the caller's record is
 //! made on insert and freed with the item); item texts may hold markup,
-//! drawn by CXHtmlItemDelegate. The tree reads and writes catalogue files,
-//! finds items by name, and moves or copies items by drag and drop (a plain
-//! drag moves, Ctrl copies), telling its parent through CXHtmlTreeNotify.
+//! drawn by CXHtmlItemDelegate. The tree is a view over CatalogueDocument,
+//! which holds the file format: reading a file fills the tree from the
+//! document, writing hands the tree's items to it. The tree finds items by
+//! name and moves or copies items by drag and drop (a plain drag moves, Ctrl
+//! copies), telling its parent through CXHtmlTreeNotify.
 class CXHtmlTree : public QTreeWidget {
     Q_OBJECT
 public:
     //! Image index meaning "no image".
-    static constexpr int NO_IMAGE = 65534;
+    static constexpr int NO_IMAGE = CatalogueNode::kNoImage;
     //! Drag operation bits: Ctrl changes the drop effect; copying is the default.
     static constexpr unsigned kDragCtrlChangesEffect = 0x1;
     static constexpr unsigned kDragCopyDefault = 0x10;
@@ -36,12 +38,7 @@ public:
     static constexpr int kDefaultNoteWidth = 300;
 
     //! Why the last catalogue read stopped before the end of its text.
-    enum class ReadStop {
-        None, //!< read to the end
-        Ellipsis, //!< an element named "..." ended the read
-        Refused, //!< the tree refused an item
-        TooDeep, //!< elements were nested deeper than the reader allows
-    };
+    using ReadStop = CatalogueDocument::ReadStop;
 
     //! checkBoxes stands for the native check-box style: the tree then draws
     //! its own check boxes (state images 1 unchecked, 2 checked, 3 tri-state,
@@ -129,29 +126,36 @@ public:
     // Catalogue files.
 
     //! Reads a catalogue file into the tree (below what it holds). False when
-    //! the file cannot be opened or read whole; the tree is then unchanged.
+    //! the path is not a regular file or the file cannot be read whole
+    //! (GetReadError() says why); the tree is then unchanged.
     bool ReadCatalogueFile(const QString& path);
     //! Reads the bytes of a catalogue file (up to the first zero byte) into the tree.
     void ReadCatalogueText(const char* bytes, qsizetype length);
     //! Writes the items from firstItem to the end of the tree as a catalogue
-    //! file, atomically: the text goes to a temporary file in the same folder
-    //! that replaces path only when written whole. False when path is empty,
-    //! writing fails (the old file is then untouched) or firstItem is null
-    //! (the file is then replaced by an empty one).
+    //! file through CatalogueDocument::WriteBytes: atomically, keeping a
+    //! damaged original that this tree read as NAME.bak first. False when
+    //! path is empty, firstItem is null or any step fails; path is then left
+    //! byte-identical and GetWriteError() says why.
     bool WriteCatalogueFile(QTreeWidgetItem* firstItem, const QString& path);
+    //! Why the last WriteCatalogueFile failed (file and reason); empty after success.
+    const QString& GetWriteError() const { return m_document.WriteError(); }
+    //! Why the last ReadCatalogueFile failed.
+    const QString& GetReadError() const { return m_document.ReadError(); }
     //! The bytes WriteCatalogueFile writes for firstItem (empty for null).
     QByteArray CatalogueBytes(QTreeWidgetItem* firstItem) const;
     //! The opening tag of one item without its closing ">" or "/>".
     QString BuildItemTag(QTreeWidgetItem* item, const QString& tagName) const;
-    //! Makes an item from an element's attributes below parentItem; null when
-    //! the element is named "..." or the tree refuses the item.
-    QTreeWidgetItem* InsertElementItem(const CXmlElement& element, QTreeWidgetItem* parentItem);
-    //! Makes items for element's children, recursively, counting them in
-    //! counter; false as soon as one could not be made.
-    bool InsertChildElements(const CXmlElement& element, QTreeWidgetItem* parentItem, int& counter);
     //! The number of items the last catalogue read made.
-    int GetItemCount() const { return m_itemCount; }
-    ReadStop GetReadStop() const { return m_readStop; }
+    int GetItemCount() const { return m_document.GetItemCount(); }
+    ReadStop GetReadStop() const { return m_document.GetReadStop(); }
+    //! The sentence telling the user that the last read stopped early; empty
+    //! when it read the whole file.
+    QString GetReadProblem() const { return m_document.ReadProblem(); }
+    //! What to tell the user after the last ReadCatalogueFile (see
+    //! CatalogueDocument::LoadProblem); empty when all is well.
+    QString GetLoadProblem() const { return m_document.LoadProblem(); }
+    //! A document holding a copy of every item of the tree.
+    CatalogueDocument ToDocument() const;
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -170,6 +174,10 @@ private:
     void AddSeparatorsToAncestors(QTreeWidgetItem* item, int count);
     int SeparatorsInSubtree(QTreeWidgetItem* item) const;
     bool Matches(QTreeWidgetItem* item, const QString& text, bool matchCase, bool wholeWord) const;
+    void PrepareDocument();
+    void ShowDocument();
+    bool InsertNode(const CatalogueNode& node, QTreeWidgetItem* parent, int& counter);
+    void CollectWriteItems(QTreeWidgetItem* firstItem, std::vector<CatalogueDocument::WriteItem>& items) const;
 
     bool DecideCopy(bool ctrl) const;
     void BeginDrag(QTreeWidgetItem* item, bool ctrl);
@@ -183,8 +191,8 @@ private:
 
     std::unordered_map<QTreeWidgetItem*, std::unique_ptr<XHTMLTREEDATA>> m_records;
     bool m_emptying = false;
-    int m_itemCount = 0;
-    ReadStop m_readStop = ReadStop::None;
+    //! The file format and the state of the last file read (see CatalogueDocument).
+    CatalogueDocument m_document;
     bool m_checkBoxes = false;
     bool m_itemImages = true;
     bool m_tooltips = true;

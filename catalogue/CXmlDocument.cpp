@@ -32,7 +32,9 @@ void CXmlDocument::Parse(const QString& text)
     m_root.Clear();
     m_current = &m_root;
     m_truncated = false;
+    m_finished = false;
     m_text = text;
+    bool rootClosed = false;
 
     QString tag;
     QString buffer;
@@ -65,11 +67,14 @@ void CXmlDocument::Parse(const QString& text)
                     m_current->m_children.push_back(std::move(element));
                     m_current = m_current->m_children.back().get();
                     ++depth;
+                    rootClosed = false;
                 }
             }
             if ((kind == 1 || kind == 2) && m_current->m_parent != nullptr) {
                 m_current = m_current->m_parent;
                 --depth;
+            } else if ((kind == 1 || kind == 2) && !m_root.m_name.isEmpty()) {
+                rootClosed = true;
             }
             inTag = false;
         } else if (inTag) {
@@ -78,4 +83,5 @@ void CXmlDocument::Parse(const QString& text)
             buffer += c;
         }
     }
+    m_finished = rootClosed && !tag.contains(u'<');
 }

@@ -33,10 +33,14 @@ public:
     //! True when the last parse stopped at an element nested deeper than
     //! kMaxDepth; everything before it was parsed.
     bool Truncated() const { return m_truncated; }
+    //! True when the last parse ended with the root element closed and no
+    //! tag left open: what a complete catalogue file gives.
+    bool Finished() const { return m_finished; }
 
 private:
     QString m_text;
     CXmlElement m_root;
     CXmlElement* m_current = &m_root;
     bool m_truncated = false;
+    bool m_finished = false;
 };

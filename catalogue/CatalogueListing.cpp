@@ -1,6 +1,7 @@
 #include "catalogue/CatalogueListing.h"
 
-#include "catalogue/CXHtmlTree.h"
+#include "catalogue/CatalogueDocument.h"
+#include "uikit/CXHtmlMarkup.h"
 #include "uikit/CXNamedColors.h"
 
 #include <QStringList>
@@ -19,28 +20,23 @@ QString Flag(std::int32_t value)
 
 } // namespace
 
-QString CatalogueListing::Line(const CXHtmlTree& tree, QTreeWidgetItem* item)
+QString CatalogueListing::Line(const CatalogueNode& node, int level)
 {
+    const XHTMLTREEDATA& data = node.data;
     QStringList fields;
-    fields << tree.GetItemText(item, true);
-    if (const XHTMLTREEDATA* data = tree.GetItemData(item)) {
-        fields << QString::number(data->Reporttype1) << QString::number(data->Reporttype2) << data->Filename1
-               << data->Filename2 << QString::number(tree.GetItemImage(item)) << Flag(data->bChecked)
-               << Flag(data->bEnabled) << Flag(data->bSeparator) << ColorText(data->crText)
-               << ColorText(data->crTextBackground) << data->pszNote;
-    } else {
-        fields << QString() << QString() << QString() << QString() << QString::number(tree.GetItemImage(item))
-               << QString() << QString() << QString() << QString() << QString() << QString();
-    }
-    return QString(2 * CXHtmlTree::GetItemLevel(item), u' ') + fields.join(u'\t');
+    fields << CXHtmlMarkup::PlainText(node.text) << QString::number(data.Reporttype1)
+           << QString::number(data.Reporttype2) << data.Filename1 << data.Filename2 << QString::number(node.image)
+           << Flag(data.bChecked) << Flag(data.bEnabled) << Flag(data.bSeparator) << ColorText(data.crText)
+           << ColorText(data.crTextBackground) << data.pszNote;
+    return QString(2 * level, u' ') + fields.join(u'\t');
 }
 
-QString CatalogueListing::List(const CXHtmlTree& tree)
+QString CatalogueListing::List(const CatalogueDocument& document)
 {
     QString out;
-    for (QTreeWidgetItem* item = tree.GetRootItem(); item != nullptr; item = tree.GetNextItem(item)) {
-        out += Line(tree, item);
+    document.ForEach([&out](const CatalogueNode& node, int level) {
+        out += Line(node, level);
         out += u'\n';
-    }
+    });
     return out;
 }

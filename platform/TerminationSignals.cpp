@@ -12,9 +12,21 @@ namespace platform {
 namespace {
 
 int g_pipe[2] = {-1, -1};
+volatile std::sig_atomic_t g_received = 0;
 
-void OnSignal(int)
+// Only async-signal-safe calls here.
+[[noreturn]] void EndNow(int signal)
 {
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+    ::_exit(128 + signal);
+}
+
+void OnSignal(int signal)
+{
+    if (g_received != 0)
+        EndNow(signal);
+    g_received = signal;
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = ::write(g_pipe[1], &byte, 1);
 }
@@ -37,6 +49,11 @@ void InstallTerminationHandler(std::function<void()> handler)
     action.sa_flags = SA_RESTART;
     for (const int signal : {SIGTERM, SIGINT, SIGHUP})
         ::sigaction(signal, &action, nullptr);
+}
+
+void EndForTerminationSignal()
+{
+    EndNow(g_received != 0 ? static_cast<int>(g_received) : SIGTERM);
 }
 
 } // namespace platform

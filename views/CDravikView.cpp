@@ -1,7 +1,7 @@
 #include "views/CDravikView.h"
 
-#include "app/InstanceMessages.h"
 #include "catalogue/XHTMLTREEDATA.h"
+#include "platform/messages/InstanceMessages.h"
 
 CDravikView::CDravikView(QWidget* parent) : CView(parent), m_placeholder(this, QStringLiteral(":/images/officedoc.svg"))
 {

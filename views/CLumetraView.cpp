@@ -1,7 +1,7 @@
 #include "views/CLumetraView.h"
 
-#include "app/InstanceMessages.h"
 #include "catalogue/XHTMLTREEDATA.h"
+#include "platform/messages/InstanceMessages.h"
 
 CLumetraView::CLumetraView(QWidget* parent)
     : CView(parent), m_placeholder(this, QStringLiteral(":/images/olapreport.svg"))

@@ -2,32 +2,17 @@
 // sanitizer report, and what was read must survive a write and a second read
 // unchanged (same listing, and the second write gives the same bytes).
 // The one case left out: a read that made no item at all (the first element
-// was named "..."), since writing an empty tree gives an empty file, which
-// reads as one unnamed item.
+// was named "..."), since nothing is written for a document without items.
+// The document has no widgets, so no application object is needed.
 
-#include "catalogue/CXHtmlTree.h"
+#include "catalogue/CatalogueDocument.h"
 #include "catalogue/CatalogueListing.h"
-
-#include <QApplication>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
 namespace {
-
-QApplication* g_app = nullptr;
-CXHtmlTree* g_first = nullptr;
-CXHtmlTree* g_second = nullptr;
-
-void Reset(CXHtmlTree& tree)
-{
-    // The item views post layout work to the event loop, which a fuzzer does
-    // not run; deliver it, or it piles up across inputs.
-    QCoreApplication::sendPostedEvents();
-    tree.Initialize();
-    tree.SetImageList(QList<QIcon>(3));
-}
 
 [[noreturn]] void Fail(const char* what, const QString& a, const QString& b)
 {
@@ -37,30 +22,29 @@ void Reset(CXHtmlTree& tree)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    g_app = new QApplication(*argc, *argv);
-    g_first = new CXHtmlTree;
-    g_second = new CXHtmlTree;
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    Reset(*g_first);
-    g_first->ReadCatalogueText(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    if (g_first->GetRootItem() == nullptr)
+    CatalogueDocument first;
+    first.SetImageCount(3);
+    first.ReadText(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    if (first.Root() == nullptr)
         return 0;
-    const QString listing = CatalogueListing::List(*g_first);
-    const QByteArray written = g_first->CatalogueBytes(g_first->GetRootItem());
+    // The message for an early stop must always be made without fault.
+    const QString problem = first.ReadProblem();
+    if ((first.GetReadStop() == CatalogueDocument::ReadStop::None) != problem.isEmpty())
+        Fail("the read problem and the read stop disagree", problem, QString());
+    const QString listing = CatalogueListing::List(first);
+    const QByteArray written = first.Bytes();
 
-    Reset(*g_second);
-    g_second->ReadCatalogueText(written.constData(), written.size());
-    const QString relisting = CatalogueListing::List(*g_second);
+    CatalogueDocument second;
+    second.SetImageCount(3);
+    second.ReadText(written.constData(), written.size());
+    if (second.GetReadStop() != CatalogueDocument::ReadStop::None)
+        Fail("a written file does not read to its end", second.ReadProblem(), QString::fromLatin1(written));
+    const QString relisting = CatalogueListing::List(second);
     if (relisting != listing)
         Fail("the rewritten file lists differently", listing, relisting);
-    const QByteArray rewritten = g_second->CatalogueBytes(g_second->GetRootItem());
+    const QByteArray rewritten = second.Bytes();
     if (rewritten != written)
         Fail("the second write differs", QString::fromLatin1(written), QString::fromLatin1(rewritten));
     return 0;

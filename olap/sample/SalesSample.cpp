@@ -164,10 +164,12 @@ void SalesSample::WriteSource(const std::string& dir, std::uint64_t rows, std::u
     if (!fs::is_directory(dir))
         throw OlapError("cannot create the folder '" + dir + "'");
     const std::string path = (fs::path(dir) / "sales.sqlite").string();
-    const std::string temp = path + ".tmp-" + std::to_string(::getpid());
-    fs::remove(temp, ec);
+    AtomicFile out(path);
+    if (!out.Open())
+        throw OlapError(out.Error());
+    const std::string& temp = out.TempPath();
     Random random(seed * 0x2545F4914F6CDD1Dull + 12345);
-    try {
+    {
         SqliteDb db(temp, SqliteDb::Mode::ReadWriteCreate);
         db.Exec("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; BEGIN;"
                 "CREATE TABLE time_dim(time_id INTEGER PRIMARY KEY, the_year INTEGER, quarter TEXT,"
@@ -330,15 +332,9 @@ void SalesSample::WriteSource(const std::string& dir, std::uint64_t rows, std::u
             insert.Step();
         }
         db.Exec("COMMIT;");
-    } catch (...) {
-        fs::remove(temp, ec);
-        throw;
     }
-    fs::rename(temp, path, ec);
-    if (ec) {
-        fs::remove(temp, ec);
-        throw OlapError("cannot rename '" + temp + "' to '" + path + "'");
-    }
+    if (!out.Commit())
+        throw OlapError(out.Error());
     WriteFileAtomically((fs::path(dir) / "sales.xml").string(), SchemaXml());
 }
 

@@ -7,6 +7,7 @@
 #include "olap/model/Measure.h"
 #include "olap/model/Member.h"
 #include "olap/model/ModelBuilder.h"
+#include "olap/util/AtomicFile.h"
 #include "olap/util/MessageText.h"
 #include "olap/util/OlapError.h"
 #include "olap/util/SourceFileCheck.h"
@@ -598,29 +599,15 @@ std::unique_ptr<Cube> FileReader::Read()
 
 void CubeFile::Write(const Cube& cube, const std::string& path)
 {
-    namespace fs = std::filesystem;
-    const std::string temp = path + ".tmp-" + std::to_string(::getpid());
-    std::error_code ec;
-    fs::remove(temp, ec);
-    try {
-        {
-            SqliteDb db(temp, SqliteDb::Mode::ReadWriteCreate);
-            WriteContents(cube, db);
-        }
-        const int fd = ::open(temp.c_str(), O_RDONLY);
-        if (fd < 0 || ::fsync(fd) != 0) {
-            if (fd >= 0)
-                ::close(fd);
-            throw OlapError("cannot write '" + temp + "': " + std::strerror(errno));
-        }
-        ::close(fd);
-        fs::rename(temp, path, ec);
-        if (ec)
-            throw OlapError("cannot rename '" + temp + "' to '" + path + "': " + ec.message());
-    } catch (...) {
-        fs::remove(temp, ec);
-        throw;
+    AtomicFile out(path);
+    if (!out.Open())
+        throw OlapError(out.Error());
+    {
+        SqliteDb db(out.TempPath(), SqliteDb::Mode::ReadWriteCreate);
+        WriteContents(cube, db);
     }
+    if (!out.Commit())
+        throw OlapError(out.Error());
 }
 
 std::unique_ptr<Cube> CubeFile::Read(const std::string& path)

@@ -1,10 +1,13 @@
 #include "platform/registry/RegistryStore.h"
 
+#include "olap/util/AtomicFile.h"
+#include "olap/util/MessageText.h"
+#include "olap/util/RegularFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QSaveFile>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,6 +15,22 @@
 namespace platform {
 
 namespace {
+
+thread_local QString t_lastDetail;
+
+// Keeps detail as the thread's last registry error and passes error on.
+RegError Failed(RegError error, const QString& detail, QString* out)
+{
+    t_lastDetail = detail;
+    if (out)
+        *out = detail;
+    return error;
+}
+
+QString Shown(const QString& path)
+{
+    return QString::fromStdString(olap::MessageText::Shorten(path.toStdString()));
+}
 
 QString HiveFileName(RegistryHive hive)
 {
@@ -80,53 +99,64 @@ bool RegistryStore::IsWritable(RegistryHive hive)
 
 RegError RegistryStore::Load(RegistryHive hive, RegistryHiveData* out, QString* detail)
 {
-    QFile file(HiveFilePath(hive));
-    if (!file.exists()) {
+    t_lastDetail.clear();
+    const QString path = HiveFilePath(hive);
+    const std::string native = QFile::encodeName(path).toStdString();
+    if (olap::RegularFile::KindOf(native) == olap::RegularFile::Kind::Missing) {
         *out = RegistryHiveData();
         return kErrorSuccess;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (detail)
-            *detail = file.errorString();
-        return kErrorAccessDenied;
-    }
+    // A FIFO or a device would block open() or never end; refuse it first.
+    if (const std::string problem = olap::RegularFile::Problem(native); !problem.empty())
+        return Failed(kErrorBadDb, QStringLiteral("registry hive ") + QString::fromStdString(problem), detail);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return Failed(kErrorAccessDenied, Shown(path) + QStringLiteral(": ") + file.errorString(), detail);
     QString why;
     std::optional<RegistryHiveData> data = RegistryHiveData::Parse(file.readAll(), &why);
-    if (!data) {
-        if (detail)
-            *detail = file.fileName() + QStringLiteral(": ") + why;
-        return kErrorBadDb;
-    }
+    if (!data)
+        return Failed(kErrorBadDb, QStringLiteral("registry hive %1 is damaged: %2").arg(Shown(path), why), detail);
     *out = std::move(*data);
     return kErrorSuccess;
 }
 
-RegError RegistryStore::Modify(RegistryHive hive, const std::function<RegError(RegistryHiveData&)>& change)
+RegError RegistryStore::Modify(
+    RegistryHive hive, const std::function<RegError(RegistryHiveData&)>& change, QString* detail)
 {
-    if (!IsWritable(hive))
-        return kErrorAccessDenied;
+    t_lastDetail.clear();
     const QString path = HiveFilePath(hive);
+    if (!IsWritable(hive))
+        return Failed(kErrorAccessDenied, QStringLiteral("no permission to change %1").arg(Shown(path)), detail);
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return kErrorCantWrite;
+        return Failed(kErrorCantWrite, QStringLiteral("cannot create the folder of %1").arg(Shown(path)), detail);
 
     QLockFile lock(path + QStringLiteral(".lock"));
     lock.setStaleLockTime(10000);
-    if (!lock.tryLock(5000))
-        return kErrorCantWrite;
+    if (!lock.tryLock(5000)) {
+        const QString why = lock.error() == QLockFile::LockFailedError
+            ? QStringLiteral("%1 stays locked by another writer").arg(Shown(path))
+            : QStringLiteral("cannot create the lock file of %1 (no space left or no permission in its folder)")
+                  .arg(Shown(path));
+        return Failed(kErrorCantWrite, why, detail);
+    }
 
     RegistryHiveData data;
-    if (const RegError error = Load(hive, &data); error != kErrorSuccess)
+    if (const RegError error = Load(hive, &data, detail); error != kErrorSuccess)
         return error;
     if (const RegError error = change(data); error != kErrorSuccess)
         return error;
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return kErrorCantWrite;
     const QByteArray bytes = data.Serialize();
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        return kErrorCantWrite;
+    olap::AtomicFile file(QFile::encodeName(path).toStdString());
+    if (!file.Open() || !file.Write(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))
+        || !file.Commit())
+        return Failed(kErrorCantWrite, QString::fromStdString(file.Error()), detail);
     return kErrorSuccess;
+}
+
+QString RegistryStore::LastErrorDetail()
+{
+    return t_lastDetail;
 }
 
 } // namespace platform

@@ -25,15 +25,23 @@ public:
     //! read-only for every user, root included.
     static bool IsWritable(RegistryHive hive);
 
-    //! Reads the hive; a missing file is an empty hive. A damaged file gives
-    //! kErrorBadDb and, in *detail, what is wrong with it.
+    //! Reads the hive; a missing file is an empty hive. A damaged file, or a
+    //! path that is not a regular file (refused before it is opened), gives
+    //! kErrorBadDb and, in *detail, the file and what is wrong with it.
     static RegError Load(RegistryHive hive, RegistryHiveData* out, QString* detail = nullptr);
 
     //! Reads the hive, lets change() alter it and writes it back when
     //! change() returns kErrorSuccess. Fails with kErrorAccessDenied without
     //! write permission, kErrorBadDb for a damaged file (which is left as it
-    //! is) and kErrorCantWrite when the file cannot be replaced.
-    static RegError Modify(RegistryHive hive, const std::function<RegError(RegistryHiveData&)>& change);
+    //! is) and kErrorCantWrite when the file cannot be replaced completely
+    //! (the old file is then left byte-identical). *detail names the file
+    //! and the reason.
+    static RegError Modify(
+        RegistryHive hive, const std::function<RegError(RegistryHiveData&)>& change, QString* detail = nullptr);
+
+    //! The file and reason of the calling thread's last failed Load or
+    //! Modify, for messages that have only an error code to go on.
+    static QString LastErrorDetail();
 };
 
 } // namespace platform

@@ -2,10 +2,10 @@
 #include "support/TempRegistry.h"
 #include "support/TestFiles.h"
 
-#include "app/CBalloonMsg.h"
 #include "catalogue/CCreateFolderDlg.h"
 #include "catalogue/CImportReportDlg.h"
 #include "catalogue/CSelectOfficeDocDlg.h"
+#include "uikit/CBalloonMsg.h"
 
 #include <QFile>
 #include <QFileSystemModel>

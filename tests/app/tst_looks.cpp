@@ -1,10 +1,10 @@
 #include "MainFrameTest.h"
 
-#include "app/InstanceMessages.h"
 #include "framework/CRibbonBar.h"
 #include "framework/CRibbonCategory.h"
 #include "framework/CRibbonPanel.h"
 #include "framework/CVisualManager.h"
+#include "platform/messages/InstanceMessages.h"
 #include "uikit/CXContrast.h"
 
 #include <QDir>

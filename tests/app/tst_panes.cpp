@@ -1,6 +1,6 @@
 #include "MainFrameTest.h"
 
-#include "app/InstanceMessages.h"
+#include "platform/messages/InstanceMessages.h"
 
 #include <QHelpEvent>
 #include <QMdiArea>

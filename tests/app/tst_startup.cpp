@@ -2,10 +2,10 @@
 #include "support/TempRegistry.h"
 
 #include "app/CLumetraApp.h"
-#include "app/InstanceMessages.h"
 #include "framework/CDocTemplate.h"
 #include "framework/CMDIFrameWndEx.h"
 #include "platform/COXRegistryItem.h"
+#include "platform/messages/InstanceMessages.h"
 #include "platform/registry/RegistryKey.h"
 
 #include <QDir>
@@ -119,11 +119,18 @@ private slots:
         hive.write("damaged");
         hive.close();
         QString text;
-        WhenModalShows([&text](QWidget* modal) { ClickMessageBoxButton(modal, QMessageBox::Ok, &text); });
+        QString detail;
+        WhenModalShows([&text, &detail](QWidget* modal) {
+            if (auto* box = qobject_cast<QMessageBox*>(modal))
+                detail = box->informativeText();
+            ClickMessageBoxButton(modal, QMessageBox::Ok, &text);
+        });
         QVERIFY(!CLumetraApp::Instance()->InitInstance());
         QCOMPARE(text,
             QStringLiteral("OLE initialization failed.  Make sure that the OLE libraries are the "
                            "correct version."));
+        // The damaged hive is named, with the reason.
+        QVERIFY2(detail.contains(registry.HiveFile("ClassesRoot")) && detail.contains(u"damaged"), qPrintable(detail));
         QVERIFY(CLumetraApp::Instance()->GetMainWnd() == nullptr);
     }
 

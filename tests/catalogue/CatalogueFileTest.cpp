@@ -1,6 +1,7 @@
 #include "TestPrinters.h"
 #include "catalogue/CXHtmlTree.h"
 #include "catalogue/CatalogueListing.h"
+#include "support/FileFaults.h"
 #include "uikit/CXNamedColors.h"
 
 #include <QDir>
@@ -163,11 +164,51 @@ INSTANTIATE_TEST_SUITE_P(Cases, NameRoundTrip,
         NameCase {"trimmed", QStringLiteral("  Sales  "), QStringLiteral("Sales")}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(CatalogueFile, EmptyTreeGivesAnEmptyFileAndFalse)
+TEST_F(CatalogueFile, EmptyTreeWritesNothingAndLeavesTheFile)
 {
     WriteAll(Path("c.xml"), "old");
     EXPECT_FALSE(m_tree.WriteCatalogueFile(nullptr, Path("c.xml")));
-    EXPECT_EQ(ReadAll(Path("c.xml")), QByteArray());
+    EXPECT_EQ(ReadAll(Path("c.xml")), QByteArray("old"));
+    EXPECT_TRUE(m_tree.GetWriteError().contains(u"no items")) << m_tree.GetWriteError().toStdString();
+}
+
+TEST_F(CatalogueFile, FailedWriteStepNamesTheReasonAndKeepsTheFile)
+{
+    QTreeWidgetItem* root = Add(m_tree, nullptr, "Reports", 0);
+    Add(m_tree, root, "Sales", 1);
+    WriteAll(Path("c.xml"), "old");
+    for (const auto step : {olap::AtomicFile::Step::Write, olap::AtomicFile::Step::Sync}) {
+        const InjectedFileFault fault(step, ENOSPC);
+        EXPECT_FALSE(m_tree.WriteCatalogueFile(root, Path("c.xml")));
+        EXPECT_TRUE(m_tree.GetWriteError().contains(QString::fromLocal8Bit(std::strerror(ENOSPC))))
+            << m_tree.GetWriteError().toStdString();
+        EXPECT_EQ(ReadAll(Path("c.xml")), QByteArray("old"));
+        EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList {"c.xml"});
+    }
+    EXPECT_TRUE(m_tree.WriteCatalogueFile(root, Path("c.xml")));
+    EXPECT_TRUE(m_tree.GetWriteError().isEmpty());
+}
+
+TEST_F(CatalogueFile, FullDiskKeepsTheOldCatalogue)
+{
+    SmallTmpfs disk(64 * 1024);
+    if (!disk.Mounted())
+        GTEST_SKIP() << disk.Why();
+    QTreeWidgetItem* root = Add(m_tree, nullptr, "Reports", 0);
+    for (int i = 0; i < 60; ++i)
+        Add(m_tree, root, QStringLiteral("Report number %1").arg(i), 1);
+    const QString path = QString::fromStdString(disk.Path("cat.xml"));
+    const QByteArray old = "<?xml version=\"1.0\" encoding=\"ISO-8859-15\"?>\r\n<root name=\"Old\"/>\r\n</root>\r\n";
+    WriteAll(path, old);
+    for (const std::size_t leave : {std::size_t {0}, std::size_t {4096}}) {
+        disk.Fill(leave);
+        EXPECT_FALSE(m_tree.WriteCatalogueFile(root, path)) << "left " << leave;
+        EXPECT_TRUE(m_tree.GetWriteError().contains(QString::fromLocal8Bit(std::strerror(ENOSPC))))
+            << m_tree.GetWriteError().toStdString();
+        EXPECT_EQ(ReadAll(path), old);
+        QFile::remove(QString::fromStdString(disk.Path("filler")));
+    }
+    EXPECT_EQ(QDir(QString::fromStdString(disk.Path(""))).entryList(QDir::Files), QStringList {"cat.xml"});
 }
 
 TEST_F(CatalogueFile, WriteFailsWithoutTouchingTheOldFile)
@@ -254,7 +295,7 @@ TEST(CatalogueRead, RefusedInsertStopsTheRead)
     tree.ReadCatalogueText(text.constData(), text.size());
     EXPECT_EQ(tree.GetItemCount(), 2);
     EXPECT_EQ(tree.GetReadStop(), CXHtmlTree::ReadStop::Refused);
-    EXPECT_EQ(CatalogueListing::List(tree).count(u'\n'), 2);
+    EXPECT_EQ(CatalogueListing::List(tree.ToDocument()).count(u'\n'), 2);
 }
 
 TEST(CatalogueRead, ImageIndexesNeedAnImageList)

@@ -3,12 +3,14 @@
 //   lumetra-catalog list FILE [--images N]
 //   lumetra-catalog rewrite IN OUT [--images N]
 //   lumetra-catalog find FILE TEXT [--match-case] [--whole-word] [--wrap]
+//
+// Works on CatalogueDocument alone: no widgets, no display.
 
-#include "catalogue/CXHtmlTree.h"
+#include "catalogue/CatalogueDocument.h"
 #include "catalogue/CatalogueListing.h"
+#include "uikit/CXHtmlMarkup.h"
 
-#include <QApplication>
-#include <QPixmap>
+#include <QCoreApplication>
 #include <QStringList>
 
 #include <cstdio>
@@ -28,14 +30,6 @@ void PrintOut(const QString& text)
     std::fputs(text.toUtf8().constData(), stdout);
 }
 
-// The tool reports its own errors; Qt's warnings (about the desktop session
-// a command-line run lacks) would only be noise.
-void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
-{
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-        PrintErr(message);
-}
-
 int Usage()
 {
     PrintErr(QStringLiteral("usage: lumetra-catalog list FILE [--images N]\n"
@@ -44,46 +38,16 @@ int Usage()
     return kUsage;
 }
 
-// Gives the tree an image list of count images (none for a negative count).
-void SetImages(CXHtmlTree& tree, int count)
+// Reads path into document; prints why when it cannot, and warns when the
+// read stopped before the end of the file.
+bool Read(CatalogueDocument& document, const QString& path)
 {
-    if (count < 0) {
-        tree.SetImageList(std::nullopt);
-        return;
-    }
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::gray);
-    tree.SetImageList(QList<QIcon>(count, QIcon(pixmap)));
-}
-
-// Reads path into tree; prints why when it cannot, and notes a read that
-// stopped before the end of the file.
-bool Read(CXHtmlTree& tree, const QString& path)
-{
-    if (!tree.ReadCatalogueFile(path)) {
-        PrintErr(QStringLiteral("lumetra-catalog: cannot read %1").arg(path));
+    if (!document.ReadFile(path)) {
+        PrintErr(QStringLiteral("lumetra-catalog: %1").arg(document.ReadError()));
         return false;
     }
-    switch (tree.GetReadStop()) {
-    case CXHtmlTree::ReadStop::None:
-        break;
-    case CXHtmlTree::ReadStop::Ellipsis:
-        PrintErr(QStringLiteral("lumetra-catalog: %1: read stopped at an element named \"...\" after %2 items")
-                     .arg(path)
-                     .arg(tree.GetItemCount()));
-        break;
-    case CXHtmlTree::ReadStop::Refused:
-        PrintErr(QStringLiteral("lumetra-catalog: %1: read stopped at a refused item after %2 items")
-                     .arg(path)
-                     .arg(tree.GetItemCount()));
-        break;
-    case CXHtmlTree::ReadStop::TooDeep:
-        PrintErr(QStringLiteral("lumetra-catalog: %1: read stopped at elements nested deeper than allowed "
-                                "after %2 items")
-                     .arg(path)
-                     .arg(tree.GetItemCount()));
-        break;
-    }
+    if (const QString problem = document.ReadProblem(); !problem.isEmpty())
+        PrintErr(QStringLiteral("lumetra-catalog: warning: %1").arg(problem));
     return true;
 }
 
@@ -91,12 +55,9 @@ bool Read(CXHtmlTree& tree, const QString& path)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(QuietMessages);
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
 
-    QStringList args = QApplication::arguments().mid(1);
+    QStringList args = QCoreApplication::arguments().mid(1);
     QStringList positional;
     int images = 3;
     bool matchCase = false;
@@ -129,31 +90,35 @@ int main(int argc, char** argv)
         return Usage();
 
     const QString command = positional.takeFirst();
-    CXHtmlTree tree;
-    SetImages(tree, images);
+    CatalogueDocument document;
+    // --images 0 stands for a tree without an image list.
+    document.SetImageCount(images < 0 ? std::nullopt : std::optional<int>(images));
 
     if (command == u"list" && positional.size() == 1) {
-        if (!Read(tree, positional[0]))
+        if (!Read(document, positional[0]))
             return EXIT_FAILURE;
-        PrintOut(CatalogueListing::List(tree));
+        PrintOut(CatalogueListing::List(document));
         return EXIT_SUCCESS;
     }
     if (command == u"rewrite" && positional.size() == 2) {
-        if (!Read(tree, positional[0]))
+        if (!Read(document, positional[0]))
             return EXIT_FAILURE;
-        if (!tree.WriteCatalogueFile(tree.GetRootItem(), positional[1])) {
-            PrintErr(QStringLiteral("lumetra-catalog: cannot write %1").arg(positional[1]));
+        if (!document.WriteFile(positional[1])) {
+            PrintErr(QStringLiteral("lumetra-catalog: cannot write %1: %2")
+                         .arg(positional[1].left(200), document.WriteError()));
             return EXIT_FAILURE;
         }
+        if (!document.BackupPath().isEmpty())
+            PrintErr(QStringLiteral("lumetra-catalog: the original was kept as %1").arg(document.BackupPath()));
         return EXIT_SUCCESS;
     }
     if (command == u"find" && positional.size() == 2) {
-        if (!Read(tree, positional[0]))
+        if (!Read(document, positional[0]))
             return EXIT_FAILURE;
-        QTreeWidgetItem* item = tree.FindItem(positional[1], matchCase, true, wholeWord, wrap, nullptr);
-        if (item == nullptr)
+        const CatalogueNode* node = document.Find(positional[1], matchCase, true, wholeWord, wrap);
+        if (node == nullptr)
             return EXIT_FAILURE;
-        PrintOut(tree.GetItemText(item, true) + u'\n');
+        PrintOut(CXHtmlMarkup::PlainText(node->text) + u'\n');
         return EXIT_SUCCESS;
     }
     return Usage();

@@ -3,6 +3,7 @@
 //   lumetra-reg set PATH REG_SZ|REG_EXPAND_SZ|REG_DWORD VALUE
 // Exit 0 on success, 1 when the operation failed (the error on stderr).
 #include "platform/COXRegistryItem.h"
+#include "platform/registry/RegistryStore.h"
 
 #include <QString>
 
@@ -18,10 +19,14 @@ int Usage()
     return 2;
 }
 
+// Names the value, the reason the store gave (file and cause) when there is
+// one, and the error code.
 int Fail(const COXRegistryItem& item, const char* what)
 {
-    std::fprintf(stderr, "lumetra-reg: cannot %s %s (error 0x%08X)\n", what, qPrintable(item.GetFullRegistryItem()),
-        item.GetLastError());
+    const QString detail = platform::RegistryStore::LastErrorDetail();
+    const QString reason = detail.isEmpty() ? QString() : QStringLiteral(": ") + detail;
+    std::fprintf(stderr, "lumetra-reg: cannot %s %s%s (error 0x%08X)\n", what,
+        qPrintable(item.GetFullRegistryItem().left(200)), qPrintable(reason), item.GetLastError());
     return 1;
 }
 

@@ -1,4 +1,4 @@
-#include "app/InstanceMessages.h"
+#include "platform/messages/InstanceMessages.h"
 
 #include "platform/messages/RegisteredMessages.h"
 

@@ -9,7 +9,7 @@
 //! focus widget, the mouse grabber or the application state changes. When
 //! the user has balloon tips off (EnableBalloonTips = 0 in the per-user
 //! Explorer settings) or there is nothing to point at, a message box shows
-//! the text instead.
+//! the text instead, titled as the balloon.
 class CBalloonMsg : public QWidget {
     Q_OBJECT
 public:
@@ -61,6 +61,3 @@ private:
     QPointer<QWidget> m_window;
     class QTimer* m_timer;
 };
-
-//! Shows "Please enter a name" in a balloon titled "Lumetra" at field.
-void ShowNameRequiredBalloon(QWidget* field);

@@ -1,6 +1,5 @@
-#include "app/CBalloonMsg.h"
+#include "uikit/CBalloonMsg.h"
 
-#include "app/ResourceStrings.h"
 #include "platform/COXRegistryItem.h"
 
 #include <QApplication>
@@ -35,9 +34,9 @@ QStyle::StandardPixmap IconPixmap(int icon)
     }
 }
 
-void ShowAsMessageBox(QWidget* parent, const QString& text)
+void ShowAsMessageBox(QWidget* parent, const QString& title, const QString& text)
 {
-    QMessageBox::warning(parent, LoadResourceString(128), text);
+    QMessageBox::warning(parent, title, text);
 }
 
 } // namespace
@@ -58,7 +57,7 @@ CBalloonMsg* CBalloonMsg::Show(QWidget* window, const QString& title, const QStr
 {
     QWidget* owner = window ? window : QApplication::activeWindow();
     if (!BalloonTipsEnabled() || !owner) {
-        ShowAsMessageBox(owner, text);
+        ShowAsMessageBox(owner, title, text);
         return nullptr;
     }
     const QPoint anchor = owner->mapToGlobal(owner->rect().center());
@@ -192,9 +191,4 @@ void CBalloonMsg::OnTick()
     }
     if (!(now == m_snapshot))
         close();
-}
-
-void ShowNameRequiredBalloon(QWidget* field)
-{
-    CBalloonMsg::Show(field, LoadResourceString(327), LoadResourceString(315), CBalloonMsg::kIconWarning);
 }
