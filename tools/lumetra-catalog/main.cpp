@@ -8,6 +8,7 @@
 
 #include "catalogue/CatalogueDocument.h"
 #include "catalogue/CatalogueListing.h"
+#include "olap/EngineVersionText.h"
 #include "uikit/CXHtmlMarkup.h"
 
 #include <QCoreApplication>
@@ -30,11 +31,20 @@ void PrintOut(const QString& text)
     std::fputs(text.toUtf8().constData(), stdout);
 }
 
+const QString& UsageText()
+{
+    static const QString text
+        = QStringLiteral("usage: lumetra-catalog list FILE [--images N]\n"
+                         "       lumetra-catalog rewrite IN OUT [--images N]\n"
+                         "       lumetra-catalog find FILE TEXT [--match-case] [--whole-word] [--wrap]\n"
+                         "       lumetra-catalog --help      this text\n"
+                         "       lumetra-catalog --version   the program's version");
+    return text;
+}
+
 int Usage()
 {
-    PrintErr(QStringLiteral("usage: lumetra-catalog list FILE [--images N]\n"
-                            "       lumetra-catalog rewrite IN OUT [--images N]\n"
-                            "       lumetra-catalog find FILE TEXT [--match-case] [--whole-word] [--wrap]"));
+    PrintErr(UsageText());
     return kUsage;
 }
 
@@ -65,6 +75,14 @@ int main(int argc, char** argv)
     bool wrap = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
+        if (a == u"--help" || a == u"-h") {
+            PrintOut(UsageText() + u'\n');
+            return 0;
+        }
+        if (a == u"--version") {
+            PrintOut(QStringLiteral("lumetra-catalog " LUMETRA_VERSION_TEXT "\n"));
+            return 0;
+        }
         if (a == u"--images") {
             if (i + 1 >= args.size())
                 return Usage();

@@ -2,20 +2,25 @@
 //   lumetra-reg get PATH
 //   lumetra-reg set PATH REG_SZ|REG_EXPAND_SZ|REG_DWORD VALUE
 // Exit 0 on success, 1 when the operation failed (the error on stderr).
+#include "olap/EngineVersionText.h"
 #include "platform/COXRegistryItem.h"
 #include "platform/registry/RegistryStore.h"
 
 #include <QString>
 
 #include <cstdio>
+#include <string_view>
 
 namespace {
 
+constexpr const char* kUsage = "usage: lumetra-reg get PATH\n"
+                               "       lumetra-reg set PATH REG_SZ|REG_EXPAND_SZ|REG_DWORD VALUE\n"
+                               "       lumetra-reg --help      this text\n"
+                               "       lumetra-reg --version   the program's version\n";
+
 int Usage()
 {
-    std::fprintf(stderr,
-        "usage: lumetra-reg get PATH\n"
-        "       lumetra-reg set PATH REG_SZ|REG_EXPAND_SZ|REG_DWORD VALUE\n");
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
@@ -34,6 +39,14 @@ int Fail(const COXRegistryItem& item, const char* what)
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        std::printf("lumetra-reg %s\n", LUMETRA_VERSION_TEXT);
+        return 0;
+    }
     if (argc < 3)
         return Usage();
     const QString command = QString::fromLocal8Bit(argv[1]);
