@@ -4,13 +4,18 @@
 #include "control/chart/ChartWidget.h"
 #include "control/chart/ChartBuilder.h"
 #include "control/chart/ChartPicture.h"
+#include "control/chart/ChartReport.h"
 #include "control/chart/ChartTypeTable.h"
+#include "control/chart/ChartXml.h"
+#include "control/pivot/model/PivotLayout.h"
 
 #include <QChart>
+#include <QGraphicsView>
 #include <QLegend>
 #include <QLineSeries>
 #include <QPainter>
 #include <QPieSeries>
+#include <QSignalSpy>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -255,6 +260,67 @@ private slots:
         QVERIFY2(QString::fromStdString(widget.LastError()).contains(message), widget.LastError().c_str());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("old"));
+    }
+
+    void siblingChartNames_data()
+    {
+        QTest::addColumn<QString>("pivot");
+        QTest::addColumn<QString>("chart");
+        QTest::addRow("ordinary") << "/r/Sales.xml"
+                                  << "/r/SalesChart.xml";
+        QTest::addRow("four characters") << ".xml"
+                                         << "Chart.xml";
+        QTest::addRow("too short") << "a.x"
+                                   << "";
+    }
+    void siblingChartNames()
+    {
+        QFETCH(QString, pivot);
+        QFETCH(QString, chart);
+        QCOMPARE(QString::fromStdString(chart::ChartReport::SiblingChartName(pivot.toStdString())), chart);
+    }
+
+    void reportPairRendersOrSaysWhy()
+    {
+        QTemporaryDir dir;
+        const std::string chartFile = dir.filePath("SalesChart.xml").toStdString();
+        const std::string out = dir.filePath("out.png").toStdString();
+        const pivot::PivotLayout layout; // no result: an empty chart is still a picture
+        std::string error;
+        QVERIFY(!chart::ChartReport::Render(layout, chartFile, out, "png", QSize(200, 100), error));
+        QVERIFY2(error.find("cannot read the chart file") != std::string::npos, error.c_str());
+
+        QFile file(QString::fromStdString(chartFile));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<xml>no chart here</xml>");
+        file.close();
+        QVERIFY(!chart::ChartReport::Render(layout, chartFile, out, "png", QSize(200, 100), error));
+        QVERIFY2(error.find("holds no chart definition") != std::string::npos, error.c_str());
+
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(chart::ChartXml::DefaultText().c_str());
+        file.close();
+        QVERIFY2(chart::ChartReport::Render(layout, chartFile, out, "png", QSize(200, 100), error), error.c_str());
+        QCOMPARE(QImage(QString::fromStdString(out)).size(), QSize(200, 100));
+    }
+
+    void clickRaisesSelectionChange()
+    {
+        ChartWidget widget;
+        widget.resize(400, 300);
+        widget.SetData(Sample(1));
+        widget.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&widget));
+        QSignalSpy spy(&widget, &ChartWidget::selectionChanged);
+        // The first bar sits in the first category's slot of the plot area.
+        const QRectF plot = widget.Chart()->plotArea();
+        auto* view = widget.findChild<QWidget*>(QStringLiteral("chartView"));
+        QVERIFY(view);
+        const QPoint bar(static_cast<int>(plot.left() + plot.width() / 8), static_cast<int>(plot.bottom() - 5));
+        QTest::mouseClick(static_cast<QGraphicsView*>(view)->viewport(), Qt::LeftButton, {}, bar);
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(spy.at(0).at(0).toInt(), 0);
+        QCOMPARE(spy.at(0).at(1).toInt(), 0);
     }
 };
 
