@@ -133,26 +133,34 @@ public:
     void Lines()
     {
         const ChartType type = m_definition.type;
+        // Gaps count as nothing in a stacked line (the stack goes on) and are skipped by a
+        // scatter; a plain line breaks at them.
+        const bool breaks = type != ChartType::Scatter && type != ChartType::LineStacked;
         for (std::size_t s = 0; s < m_data.Series().size(); ++s) {
             const ChartSeries& series = m_data.Series()[s];
             const std::vector<double> base
                 = type == ChartType::LineStacked ? StackBase(m_data, s) : std::vector<double>(series.values.size());
             const QColor colour = ChartBuilder::SeriesColour(m_definition, static_cast<int>(s));
-            QXYSeries* run = nullptr;
+            // The points are collected first: a series in a chart redraws on every point added.
+            QList<QPointF> run;
             bool first = true;
+            const auto flush = [&]() {
+                if (run.isEmpty())
+                    return;
+                AddRun(type, colour, static_cast<int>(s), first, run);
+                first = false;
+                run.clear();
+            };
             for (std::size_t c = 0; c < series.values.size(); ++c) {
-                if (!series.values[c] && type != ChartType::Scatter && type != ChartType::LineStacked) {
-                    run = nullptr;
+                if (!series.values[c] && breaks) {
+                    flush();
                     continue;
                 }
                 if (!series.values[c] && type == ChartType::Scatter)
                     continue;
-                if (!run) {
-                    run = NewRun(type, colour, static_cast<int>(s), first);
-                    first = false;
-                }
-                run->append(static_cast<qreal>(c), base[c] + series.values[c].value_or(0.0));
+                run.append(QPointF(static_cast<qreal>(c), base[c] + series.values[c].value_or(0.0)));
             }
+            flush();
         }
     }
 
@@ -213,7 +221,7 @@ public:
     }
 
 private:
-    QXYSeries* NewRun(ChartType type, const QColor& colour, int seriesIndex, bool first)
+    void AddRun(ChartType type, const QColor& colour, int seriesIndex, bool first, const QList<QPointF>& points)
     {
         QXYSeries* run = nullptr;
         if (type == ChartType::Scatter) {
@@ -230,6 +238,7 @@ private:
             run->setPen(pen);
         }
         run->setColor(colour);
+        run->replace(points);
         run->setName(Q(m_data.Series()[static_cast<std::size_t>(seriesIndex)].name));
         const auto toCategory = [](const QPointF& point) { return static_cast<int>(point.x() + 0.5); };
         if (m_onHover) {
@@ -249,7 +258,6 @@ private:
             for (QLegendMarker* marker : m_chart.legend()->markers(run))
                 marker->setVisible(false);
         }
-        return run;
     }
 
     void AttachAxes(QAbstractSeries* series, bool horizontal)
