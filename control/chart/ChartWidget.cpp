@@ -127,7 +127,10 @@ void ChartWidget::Rebuild()
         else
             QToolTip::showText(QCursor::pos(), m_tooltip, m_view);
     };
-    const auto onClick = [this](int series, int category, bool) { emit selectionChanged(series, category); };
+    const auto onClick = [this](int series, int category, bool) {
+        if (m_enableEvents)
+            emit selectionChanged(series, category);
+    };
     ChartBuilder::Fill(*m_chart, m_data, m_definition, palette(), onHover, onClick);
 }
 

@@ -57,6 +57,10 @@ public:
     //! Draws the chart again (the data stays; the bound pivot refreshes the data itself).
     void Refresh();
 
+    //! Whether the chart raises its events (selectionChanged); on for a new chart.
+    void SetEnableEvents(bool on) { m_enableEvents = on; }
+    bool EnableEvents() const { return m_enableEvents; }
+
     const std::string& LastError() const { return m_lastError; }
     //! The tooltip last shown on hover (empty after leaving a point).
     const QString& CurrentTooltip() const { return m_tooltip; }
@@ -78,6 +82,7 @@ private:
     QChart* m_chart = nullptr;
     std::string m_lastError;
     QString m_tooltip;
+    bool m_enableEvents = true;
 };
 
 } // namespace chart

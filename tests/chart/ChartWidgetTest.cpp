@@ -321,6 +321,9 @@ private slots:
         QCOMPARE(spy.count(), 1);
         QCOMPARE(spy.at(0).at(0).toInt(), 0);
         QCOMPARE(spy.at(0).at(1).toInt(), 0);
+        widget.SetEnableEvents(false);
+        QTest::mouseClick(static_cast<QGraphicsView*>(view)->viewport(), Qt::LeftButton, {}, bar);
+        QCOMPARE(spy.count(), 1);
     }
 };
 
