@@ -1,0 +1,26 @@
+#pragma once
+
+namespace chart {
+
+//! The chart types, numbered as the chart's type property takes them. The numbers are
+//! consecutive from 0, so stepping the number by one walks through every type and the first
+//! number past the last one is refused (ChartTypeTable::FromNumber).
+enum class ChartType {
+    ColumnClustered = 0,
+    ColumnStacked = 1,
+    ColumnStacked100 = 2,
+    BarClustered = 3,
+    BarStacked = 4,
+    BarStacked100 = 5,
+    Line = 6,
+    LineMarkers = 7,
+    LineStacked = 8,
+    Area = 9,
+    AreaStacked = 10,
+    Pie = 11,
+    PieExploded = 12,
+    Doughnut = 13,
+    Scatter = 14,
+};
+
+} // namespace chart
