@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
+#include <QMessageBox>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
