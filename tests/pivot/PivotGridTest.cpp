@@ -1,0 +1,287 @@
+// The painted pivot grid over the sample cube, driven by real clicks and keys: expand and
+// collapse through the glyph, a double click and the keyboard; selection by mouse and keys;
+// the clipboard contents of a selection cutting a merged header; the working state, Escape
+// cancelling a long query, stale answers dropped and failures keeping the view.
+#include "control/pivot/PivotGrid.h"
+#include "control/pivot/PivotSession.h"
+#include "control/pivot/model/PivotXml.h"
+
+#include "olap/access/Connection.h"
+#include "olap/sample/SalesSample.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <thread>
+
+using pivot::PivotGrid;
+using pivot::PivotSession;
+
+namespace {
+
+std::string ReadText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+//! Grid coordinates of the sample view (Product rows with Drink expanded, years on columns):
+//! two header rows and two header columns, then Food, Drink's total and its four children.
+constexpr int kFoodRow = 2;
+constexpr int kDrinkRow = 3;
+
+} // namespace
+
+class PivotGridTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void expandAndCollapse();
+    void selectionByMouseAndKeys();
+    void copyKeepsMergedHeaders();
+    void escapeCancelsLongQuery();
+    void failedQueryKeepsView();
+
+private:
+    void WaitForLayout();
+    QPoint CellCenter(int row, int column) const { return m_grid->CellRect(row, column).center(); }
+
+    QTemporaryDir m_dir;
+    pivot::PivotDefinition m_view;
+    std::shared_ptr<olap::Connection> m_connection;
+    std::unique_ptr<PivotSession> m_session;
+    std::unique_ptr<PivotGrid> m_grid;
+};
+
+void PivotGridTest::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    const std::string dir = m_dir.path().toStdString();
+    olap::SalesSample::WriteAll(dir, 3000, 7);
+    std::string text = ReadText(PIVOT_TEST_DATA "/data/sales-view.xml");
+    text.replace(text.find("@CUBE@"), 6, dir + "/Sales.cub");
+    m_view = pivot::PivotXml::Read(text);
+    m_connection = olap::Connection::Connect(m_view.connectionString);
+}
+
+void PivotGridTest::init()
+{
+    m_session = std::make_unique<PivotSession>();
+    auto connection = m_connection;
+    m_session->SetExecutor([connection](const std::string& mdx) { return connection->ExecuteMdx(mdx); });
+    m_grid = std::make_unique<PivotGrid>(m_session.get());
+    m_grid->resize(640, 360);
+    m_grid->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_grid.get()));
+}
+
+void PivotGridTest::cleanup()
+{
+    m_grid.reset();
+    m_session.reset();
+}
+
+void PivotGridTest::WaitForLayout()
+{
+    QSignalSpy changed(m_session.get(), &PivotSession::layoutChanged);
+    QVERIFY(changed.wait(10000));
+    QVERIFY(!m_session->IsWorking());
+}
+
+void PivotGridTest::expandAndCollapse()
+{
+    m_session->SetDefinition(m_view);
+    WaitForLayout();
+    QCOMPARE(m_session->Layout().RowCount(), 10);
+    QCOMPARE(QString::fromStdString(m_session->Layout().Cell(kFoodRow, 0).text), QStringLiteral("Food"));
+
+    // A click on Food's glyph expands that member and re-queries.
+    QWidget* viewport = m_grid->viewport();
+    QVERIFY(!m_grid->GlyphRect(kFoodRow, 0).isEmpty());
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, m_grid->GlyphRect(kFoodRow, 0).center());
+    QVERIFY(m_session->IsWorking());
+    WaitForLayout();
+    const auto& product = m_session->ShownDefinition().rowAxis.front();
+    QVERIFY(product.IsExpanded("[Product].[Food]"));
+    const int expandedRows = m_session->Layout().RowCount();
+    QVERIFY(expandedRows > 10);
+    QVERIFY(m_session->Layout().Cell(kFoodRow, 0).header->isExpanded);
+
+    // A double click on Drink (whose caption spans its children) collapses it.
+    int drinkRow = -1;
+    for (int r = 2; r < m_session->Layout().RowCount() && drinkRow < 0; ++r) {
+        if (m_session->Layout().Cell(r, 0).text == "Drink")
+            drinkRow = m_session->Layout().Cell(r, 0).anchorRow;
+    }
+    QVERIFY(drinkRow > kFoodRow);
+    QTest::mouseDClick(viewport, Qt::LeftButton, {}, CellCenter(drinkRow, 0) + QPoint(20, 0));
+    WaitForLayout();
+    QVERIFY(!m_session->ShownDefinition().rowAxis.front().IsExpanded("[Product].[Drink]"));
+    QCOMPARE(m_session->Layout().RowCount(), expandedRows - 4);
+
+    // The keyboard: '-' collapses the member under the current cell, '+' does nothing to a
+    // collapsed member's neighbour value cell, Enter toggles.
+    m_grid->SetCurrentCell(kFoodRow, 0);
+    QTest::keyClick(m_grid.get(), Qt::Key_Minus);
+    WaitForLayout();
+    QCOMPARE(m_session->Layout().RowCount(), 6);
+    m_grid->SetCurrentCell(kFoodRow, 2);
+    QTest::keyClick(m_grid.get(), Qt::Key_Plus);
+    QVERIFY(!m_session->IsWorking());
+    m_grid->SetCurrentCell(kFoodRow, 0);
+    QTest::keyClick(m_grid.get(), Qt::Key_Return);
+    WaitForLayout();
+    QCOMPARE(m_session->Layout().RowCount(), expandedRows - 4);
+}
+
+void PivotGridTest::selectionByMouseAndKeys()
+{
+    m_session->SetDefinition(m_view);
+    WaitForLayout();
+    QSignalSpy selection(m_grid.get(), &PivotGrid::selectionChanged);
+    QWidget* viewport = m_grid->viewport();
+
+    struct Step {
+        const char* name;
+        std::function<void()> act;
+        QRect expected; // columns as x, rows as y
+    };
+    const int lastRow = m_session->Layout().RowCount() - 1;
+    const int lastColumn = m_session->Layout().ColumnCount() - 1;
+    const std::vector<Step> steps = {
+        {"click", [&] { QTest::mouseClick(viewport, Qt::LeftButton, {}, CellCenter(4, 2)); }, QRect(2, 4, 1, 1)},
+        {"shift click", [&] { QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, CellCenter(6, 4)); },
+            QRect(QPoint(2, 4), QPoint(4, 6))},
+        {"arrow moves", [&] { QTest::keyClick(m_grid.get(), Qt::Key_Right); }, QRect(5, 6, 1, 1)},
+        {"right stops at the edge", [&] { QTest::keyClick(m_grid.get(), Qt::Key_Right); }, QRect(5, 6, 1, 1)},
+        {"shift up extends", [&] { QTest::keyClick(m_grid.get(), Qt::Key_Up, Qt::ShiftModifier); },
+            QRect(QPoint(5, 5), QPoint(5, 6))},
+        {"home goes to the row start", [&] { QTest::keyClick(m_grid.get(), Qt::Key_Home); }, QRect(0, 5, 1, 1)},
+        {"ctrl end goes to the last cell", [&] { QTest::keyClick(m_grid.get(), Qt::Key_End, Qt::ControlModifier); },
+            QRect(lastColumn, lastRow, 1, 1)},
+        {"ctrl home goes to the first value", [&] { QTest::keyClick(m_grid.get(), Qt::Key_Home, Qt::ControlModifier); },
+            QRect(2, 2, 1, 1)},
+        {"page down stops at the last row", [&] { QTest::keyClick(m_grid.get(), Qt::Key_PageDown); },
+            QRect(2, lastRow, 1, 1)},
+        {"ctrl a selects all", [&] { QTest::keyClick(m_grid.get(), Qt::Key_A, Qt::ControlModifier); },
+            QRect(QPoint(0, 0), QPoint(lastColumn, lastRow))},
+    };
+    for (const Step& step : steps) {
+        const auto before = selection.count();
+        step.act();
+        QVERIFY2(m_grid->Selection() == step.expected,
+            qPrintable(QStringLiteral("%1: %2,%3 %4x%5")
+                           .arg(step.name)
+                           .arg(m_grid->Selection().x())
+                           .arg(m_grid->Selection().y())
+                           .arg(m_grid->Selection().width())
+                           .arg(m_grid->Selection().height())));
+        if (step.expected != QRect(5, 6, 1, 1) || std::string(step.name) == "arrow moves")
+            QVERIFY2(selection.count() > before, step.name);
+    }
+}
+
+void PivotGridTest::copyKeepsMergedHeaders()
+{
+    m_session->SetDefinition(m_view);
+    WaitForLayout();
+    // From Drink's second child across to 2023: cuts the merged Drink caption.
+    QWidget* viewport = m_grid->viewport();
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, CellCenter(kDrinkRow + 2, 0) + QPoint(20, 0));
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, CellCenter(kDrinkRow + 4, 3));
+    QTest::keyClick(m_grid.get(), Qt::Key_C, Qt::ControlModifier);
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    QVERIFY(data && data->hasHtml() && data->hasText());
+    QCOMPARE(data->text(),
+        QStringLiteral("Drink\tJuice\t16\t35\r\nDrink\tBeer and Wine\t44\t19\r\nDrink\tHot Beverages\t22\t18\r\n"));
+    QVERIFY2(
+        data->html().contains(QStringLiteral("<th rowspan=\"3\">Drink</th><th>Juice</th>")), qPrintable(data->html()));
+
+    // Totals are bold and raw numbers lose their grouping in the text.
+    m_grid->SetCurrentCell(m_session->Layout().RowCount() - 1, m_session->Layout().ColumnCount() - 1);
+    QTest::keyClick(m_grid.get(), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->mimeData()->text(), QStringLiteral("1370\r\n"));
+    QVERIFY(QApplication::clipboard()->mimeData()->html().contains(QStringLiteral("<b>1,370</b>")));
+}
+
+void PivotGridTest::escapeCancelsLongQuery()
+{
+    m_session->SetDefinition(m_view);
+    WaitForLayout();
+    const int rows = m_session->Layout().RowCount();
+
+    // A query that blocks until released stands in for a long one.
+    auto release = std::make_shared<std::atomic<bool>>(false);
+    auto calls = std::make_shared<std::atomic<int>>(0);
+    auto connection = m_connection;
+    cleanup();
+    init();
+    m_session->SetExecutor([connection, release, calls](const std::string& mdx) {
+        ++*calls;
+        while (!release->load())
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return connection->ExecuteMdx(mdx);
+    });
+    QSignalSpy changed(m_session.get(), &PivotSession::layoutChanged);
+    m_session->SetDefinition(m_view);
+    QVERIFY(m_session->IsWorking());
+    QVERIFY(!m_grid->ShowsWorking());
+    QTRY_VERIFY_WITH_TIMEOUT(m_grid->ShowsWorking(), 5000);
+
+    QTest::keyClick(m_grid.get(), Qt::Key_Escape);
+    QVERIFY(!m_session->IsWorking());
+    QVERIFY(!m_grid->ShowsWorking());
+    QCOMPARE(m_session->Definition(), m_session->ShownDefinition());
+    release->store(true);
+    // The cancelled answer arrives and is dropped.
+    QTest::qWait(300);
+    QCOMPARE(changed.count(), 0);
+    QVERIFY(!m_session->HasLayout());
+
+    // Two requests in a row: only the newer one's answer is shown.
+    m_session->SetDefinition(m_view);
+    auto expanded = m_view;
+    expanded.rowAxis.front().SetExpanded("[Product].[Food]", true);
+    m_session->SetDefinition(expanded);
+    QTRY_COMPARE_WITH_TIMEOUT(changed.count(), 1, 10000);
+    QVERIFY(calls->load() >= 2);
+    QTest::qWait(200);
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(m_session->ShownDefinition(), expanded);
+    QVERIFY(m_session->Layout().RowCount() > rows);
+}
+
+void PivotGridTest::failedQueryKeepsView()
+{
+    m_session->SetDefinition(m_view);
+    WaitForLayout();
+    const int rows = m_session->Layout().RowCount();
+    QSignalSpy failed(m_session.get(), &PivotSession::failed);
+    auto broken = m_view;
+    broken.rowAxis.front().uniqueName = "[NoSuchHierarchy]";
+    broken.rowAxis.front().fields.front().uniqueName = "[NoSuchHierarchy].[Level]";
+    m_session->SetDefinition(broken);
+    QVERIFY(failed.wait(10000));
+    QVERIFY(!m_session->IsWorking());
+    QVERIFY(!m_session->LastError().isEmpty());
+    QCOMPARE(m_session->Layout().RowCount(), rows);
+    QCOMPARE(m_session->Definition(), m_view);
+}
+
+QTEST_MAIN(PivotGridTest)
+#include "PivotGridTest.moc"
