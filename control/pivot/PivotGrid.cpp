@@ -50,6 +50,7 @@ PivotGrid::PivotGrid(PivotSession* session, QWidget* parent) : QAbstractScrollAr
     });
     connect(m_session, &PivotSession::layoutChanged, this, &PivotGrid::OnLayoutChanged);
     connect(m_session, &PivotSession::workingChanged, this, &PivotGrid::OnWorkingChanged);
+    ensurePolished();
     if (m_session->HasLayout())
         OnLayoutChanged();
 }
@@ -105,7 +106,8 @@ void PivotGrid::MeasureColumns()
             // Merged captions stretch over their span and do not widen one column.
             if (cell.columnSpan != 1 || cell.text.empty())
                 continue;
-            int width = metrics.horizontalAdvance(QString::fromStdString(cell.text)) + 2 * kPadding;
+            // +2: the grid line and rounding of the advance.
+            int width = metrics.horizontalAdvance(QString::fromStdString(cell.text)) + 2 * kPadding + 2;
             if (cell.header && cell.header->hasChildren)
                 width += kGlyphSize + kPadding;
             if (cell.kind == PivotGridCell::Kind::RowHeader && cell.header)
@@ -117,7 +119,6 @@ void PivotGrid::MeasureColumns()
     m_columnX.assign(1, 0);
     for (int w : widths)
         m_columnX.push_back(m_columnX.back() + w);
-    m_measured = true;
 }
 
 int PivotGrid::FrozenWidth() const
@@ -165,6 +166,17 @@ void PivotGrid::resizeEvent(QResizeEvent* event)
 void PivotGrid::scrollContentsBy(int, int)
 {
     viewport()->update();
+}
+
+void PivotGrid::changeEvent(QEvent* event)
+{
+    QAbstractScrollArea::changeEvent(event);
+    // Widths and the line height follow the font (it may change when the widget is polished).
+    if (event->type() == QEvent::FontChange && m_session->HasLayout()) {
+        MeasureColumns();
+        UpdateScrollBars();
+        viewport()->update();
+    }
 }
 
 int PivotGrid::ColumnAtX(int x) const
@@ -245,6 +257,15 @@ void PivotGrid::SetCurrentCell(int row, int column, bool extend)
         emit selectionChanged();
 }
 
+void PivotGrid::ClearSelection()
+{
+    const bool had = m_currentRow >= 0;
+    m_currentRow = m_currentColumn = m_anchorRow = m_anchorColumn = -1;
+    viewport()->update();
+    if (had)
+        emit selectionChanged();
+}
+
 void PivotGrid::EnsureVisible(int row, int column)
 {
     const PivotLayout& layout = Layout();
@@ -313,6 +334,12 @@ void PivotGrid::mousePressEvent(QMouseEvent* event)
         return;
     }
     SetCurrentCell(row, column, event->modifiers().testFlag(Qt::ShiftModifier));
+}
+
+void PivotGrid::mouseReleaseEvent(QMouseEvent* event)
+{
+    // Presses act at once; the release ends the click here rather than going to the parent.
+    event->accept();
 }
 
 void PivotGrid::mouseDoubleClickEvent(QMouseEvent* event)

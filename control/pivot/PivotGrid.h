@@ -40,6 +40,8 @@ public:
     QRect Selection() const;
     //! Selects the rectangle spanned by (ROW, COLUMN) and the anchor, or from (ROW, COLUMN) alone.
     void SetCurrentCell(int row, int column, bool extend = false);
+    //! No current cell and no selection (until the next click or layout).
+    void ClearSelection();
     //! The selection as clipboard data: "text/html" and tab-separated "text/plain".
     QMimeData* SelectionMimeData() const;
     void CopySelection() const;
@@ -66,8 +68,10 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void OnLayoutChanged();
@@ -96,7 +100,6 @@ private:
     int m_currentColumn = -1;
     int m_anchorRow = -1;
     int m_anchorColumn = -1;
-    bool m_measured = false;
     bool m_showWorking = false;
     QTimer m_workingDelay;
 };

@@ -11,8 +11,11 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QImage>
 #include <QMimeData>
+#include <QProcess>
 #include <QScrollBar>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -56,6 +59,7 @@ private slots:
     void copyKeepsMergedHeaders();
     void escapeCancelsLongQuery();
     void failedQueryKeepsView();
+    void reportRendersPng();
 
 private:
     void WaitForLayout();
@@ -281,6 +285,45 @@ void PivotGridTest::failedQueryKeepsView()
     QVERIFY(!m_session->LastError().isEmpty());
     QCOMPARE(m_session->Layout().RowCount(), rows);
     QCOMPARE(m_session->Definition(), m_view);
+}
+
+void PivotGridTest::reportRendersPng()
+{
+    const QString view = m_dir.filePath(QStringLiteral("view.xml"));
+    {
+        std::ofstream out(view.toStdString(), std::ios::binary);
+        out << pivot::PivotXml::Write(m_view);
+    }
+    const QString png = m_dir.filePath(QStringLiteral("view.png"));
+    QProcess report;
+    report.start(QStringLiteral(LUMETRA_REPORT), {"render", view, "--format", "png", "--out", png});
+    QVERIFY(report.waitForFinished(60000));
+    QVERIFY2(report.exitCode() == 0, report.readAllStandardError().constData());
+    QVERIFY(report.readAllStandardOutput().isEmpty());
+
+    // The whole grid at the widget's own measure, with dark text on light cells.
+    const QImage image(png);
+    QVERIFY(!image.isNull());
+    m_session->SetDefinition(m_view);
+    WaitForLayout();
+    QCOMPARE(image.size(), m_grid->FullSize());
+    QSet<QRgb> colours;
+    int dark = 0;
+    for (int y = 0; y < image.height(); y += 2) {
+        for (int x = 0; x < image.width(); x += 2) {
+            const QRgb pixel = image.pixel(x, y);
+            colours.insert(pixel);
+            dark += qGray(pixel) < 96 ? 1 : 0;
+        }
+    }
+    QVERIFY(colours.size() > 8);
+    QVERIFY(dark > 200);
+
+    // png goes to --out only.
+    report.start(QStringLiteral(LUMETRA_REPORT), {"render", view, "--format", "png"});
+    QVERIFY(report.waitForFinished(60000));
+    QCOMPARE(report.exitCode(), 1);
+    QVERIFY(report.readAllStandardError().contains("png needs --out"));
 }
 
 QTEST_MAIN(PivotGridTest)
