@@ -553,8 +553,10 @@ void PivotGrid::PaintCell(QPainter& painter, const PivotGridCell& cell, const QR
         painter.drawLine(rect.topLeft(), rect.topRight());
     }
 
-    QRect textRect = visible.adjusted(kPadding, 0, -kPadding, 0);
-    // A tall merged header keeps its caption on the first visible line of its span.
+    // A merged header keeps its caption in the visible part of its span, on its first visible
+    // line; a value is laid out in its whole cell and cut by the pane, so a number half
+    // scrolled out is clipped, not elided.
+    QRect textRect = (header ? visible : rect).adjusted(kPadding, 0, -kPadding, 0);
     if (header)
         textRect.setHeight(std::min(textRect.height(), m_rowHeight));
     if (cell.header && cell.header->kind == PivotHeaderCell::Kind::Member && cell.header->hasChildren) {

@@ -60,6 +60,7 @@ private slots:
     void escapeCancelsLongQuery();
     void failedQueryKeepsView();
     void reportRendersPng();
+    void headersStayFrozenWhenScrolled();
 
 private:
     void WaitForLayout();
@@ -324,6 +325,63 @@ void PivotGridTest::reportRendersPng()
     QVERIFY(report.waitForFinished(60000));
     QCOMPARE(report.exitCode(), 1);
     QVERIFY(report.readAllStandardError().contains("png needs --out"));
+}
+
+void PivotGridTest::headersStayFrozenWhenScrolled()
+{
+    // Every category drilled to subcategories, months under quarters under years, two totals.
+    auto view = m_view;
+    view.rowAxis.front().fields[0].isExpanded = true;
+    auto& time = view.columnAxis.front();
+    time.fields = {{"[Time].[Year]", "Year", true, true}, {"[Time].[Quarter]", "Quarter", true, true},
+        {"[Time].[Month]", "Month", true, false}};
+    view.totals.push_back({"[Measures].[Store Sales]", "Sales", "", "#,##0.00", true});
+    m_session->SetDefinition(view);
+    WaitForLayout();
+    const pivot::PivotLayout& layout = m_session->Layout();
+    QVERIFY(layout.ColumnCount() > 40);
+    QVERIFY(layout.RowCount() > 15);
+
+    m_grid->resize(420, 240);
+    m_grid->verticalScrollBar()->setValue(m_grid->verticalScrollBar()->maximum() / 2);
+    m_grid->horizontalScrollBar()->setValue(m_grid->horizontalScrollBar()->maximum() / 2);
+    QVERIFY(m_grid->verticalScrollBar()->value() > 0 && m_grid->horizontalScrollBar()->value() > 0);
+    const int frozenHeight = m_grid->CellRect(layout.HeaderRows() - 1, 0).bottom() + 1;
+    const int frozenWidth = m_grid->CellRect(0, layout.HeaderColumns() - 1).right() + 1;
+
+    struct Probe {
+        const char* name;
+        QPoint point;
+        bool header_row; // lands in a column header row
+        bool header_column; // lands in a row header column
+    };
+    const Probe probes[] = {
+        {"corner", {2, 2}, true, true},
+        {"column headers", {frozenWidth + 10, 2}, true, false},
+        {"row headers", {2, frozenHeight + 2}, false, true},
+        {"values", {frozenWidth + 10, frozenHeight + 2}, false, false},
+    };
+    for (const Probe& probe : probes) {
+        int row = -1;
+        int column = -1;
+        QVERIFY2(m_grid->CellAt(probe.point, &row, &column), probe.name);
+        QVERIFY2((row < layout.HeaderRows()) == probe.header_row, probe.name);
+        QVERIFY2((column < layout.HeaderColumns()) == probe.header_column, probe.name);
+        // Scrolled bands start past the scrolled-off part, frozen ones at their own place.
+        if (!probe.header_row)
+            QVERIFY2(row > layout.HeaderRows(), probe.name);
+        if (!probe.header_column)
+            QVERIFY2(column > layout.HeaderColumns(), probe.name);
+    }
+    // A column header keeps its row; a merged year header starting off screen reaches into view.
+    int row = -1;
+    int column = -1;
+    QVERIFY(m_grid->CellAt({frozenWidth + 10, 2}, &row, &column));
+    QCOMPARE(m_grid->CellRect(row, column).top(), 0);
+    QVERIFY(m_grid->CellRect(row, column).left() < frozenWidth);
+
+    if (const QByteArray shot = qgetenv("PIVOT_GRID_SHOT"); !shot.isEmpty())
+        m_grid->grab().save(QString::fromLocal8Bit(shot));
 }
 
 QTEST_MAIN(PivotGridTest)
