@@ -12,6 +12,8 @@
 #include <QPainter>
 #include <QPolygon>
 #include <QScrollBar>
+#include <QStringList>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -318,6 +320,56 @@ bool PivotGrid::ToggleAt(int row, int column, int expand)
         return false;
     const AxisKind axis = cell.kind == PivotGridCell::Kind::RowHeader ? AxisKind::Row : AxisKind::Column;
     return m_session->SetMemberExpanded(axis, header->fieldSetIndex, header->uniqueName, want);
+}
+
+QString PivotGrid::ToolTip(int row, int column) const
+{
+    const PivotLayout& layout = Layout();
+    const PivotGridCell cell = layout.Cell(row, column);
+    if (cell.kind == PivotGridCell::Kind::Corner)
+        return QString::fromStdString(cell.text);
+    if (cell.kind != PivotGridCell::Kind::Value) {
+        if (!cell.header || cell.header->uniqueName.empty())
+            return QString::fromStdString(cell.text);
+        return QStringLiteral("%1\n%2").arg(
+            QString::fromStdString(cell.text), QString::fromStdString(cell.header->uniqueName));
+    }
+    QStringList path;
+    for (const auto& member : layout.ValueTuple(row - layout.HeaderRows(), column - layout.HeaderColumns())) {
+        // The field sets' own total members read as "Total" in a path.
+        const bool total = member.uniqueName.ends_with(".[Pivot Total]");
+        // A measure reads as the view names it (the total's caption).
+        const PivotTotal* named = m_session->ShownDefinition().FindTotal(member.uniqueName);
+        if (total)
+            path << tr("Total");
+        else if (named && !named->caption.empty())
+            path << QString::fromStdString(named->caption);
+        else
+            path << QString::fromStdString(member.caption);
+    }
+    QString text = path.join(QStringLiteral(" / "));
+    if (!cell.value)
+        return text + QStringLiteral("\n") + tr("(empty)");
+    text += QStringLiteral("\n") + QString::fromStdString(cell.text);
+    const QString raw = QString::number(*cell.value, 'g', 15);
+    if (raw != QString::fromStdString(cell.text))
+        text += QStringLiteral(" (") + raw + QStringLiteral(")");
+    return text;
+}
+
+bool PivotGrid::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        int row = 0;
+        int column = 0;
+        if (CellAt(help->pos(), &row, &column))
+            QToolTip::showText(help->globalPos(), ToolTip(row, column), viewport(), CellRect(row, column));
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
 }
 
 void PivotGrid::mousePressEvent(QMouseEvent* event)

@@ -53,6 +53,9 @@ public:
     bool CellAt(const QPoint& point, int* row, int* column) const;
     //! The expand/collapse glyph of the header cell at (ROW, COLUMN), or an empty rect.
     QRect GlyphRect(int row, int column) const;
+    //! The tooltip of grid cell (ROW, COLUMN): a header's full caption and unique name; a
+    //! value's row and column paths (the members behind it) with its formatted and raw value.
+    QString ToolTip(int row, int column) const;
     //! Whether the "working" state is drawn (the session has worked for a while).
     bool ShowsWorking() const { return m_showWorking; }
 
@@ -72,6 +75,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void changeEvent(QEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     void OnLayoutChanged();

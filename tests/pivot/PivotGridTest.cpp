@@ -222,6 +222,12 @@ void PivotGridTest::copyKeepsMergedHeaders()
     QTest::keyClick(m_grid.get(), Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QApplication::clipboard()->mimeData()->text(), QStringLiteral("1370\r\n"));
     QVERIFY(QApplication::clipboard()->mimeData()->html().contains(QStringLiteral("<b>1,370</b>")));
+
+    // Tooltips: a value names the members behind it, a header its unique name.
+    QCOMPARE(m_grid->ToolTip(kDrinkRow + 2, 3), QStringLiteral("Juice / 2023 / Units\n35"));
+    QCOMPARE(m_grid->ToolTip(m_session->Layout().RowCount() - 1, m_session->Layout().ColumnCount() - 1),
+        QStringLiteral("Total / Total / Units\n1,370 (1370)"));
+    QCOMPARE(m_grid->ToolTip(kDrinkRow + 2, 1), QStringLiteral("Juice\n[Product].[Drink].[Juice]"));
 }
 
 void PivotGridTest::escapeCancelsLongQuery()
