@@ -2,6 +2,8 @@
 // describes against its connection, for scheduled exports and tests.
 #include "ReportFile.h"
 
+#include "control/pivot/PivotGrid.h"
+#include "control/pivot/PivotSession.h"
 #include "control/pivot/model/PivotError.h"
 #include "control/pivot/model/PivotLayout.h"
 #include "control/pivot/model/PivotMdxBuilder.h"
@@ -13,6 +15,11 @@
 #include "olap/util/AtomicFile.h"
 #include "platform/ProviderDrivers.h"
 
+#include <QApplication>
+#include <QBuffer>
+#include <QImage>
+#include <QScrollBar>
+
 #include <exception>
 #include <fstream>
 #include <iostream>
@@ -23,7 +30,7 @@
 namespace {
 
 const char* const kUsage = "usage: lumetra-report mdx FILE\n"
-                           "       lumetra-report render FILE [--format csv|html|xlsx] [--out F]\n"
+                           "       lumetra-report render FILE [--format csv|html|xlsx|png] [--out F]\n"
                            "       lumetra-report --help | --version\n";
 
 const char* const kHelp = "Prints the MDX of a saved pivot definition, or renders the view it describes.\n"
@@ -32,8 +39,9 @@ const char* const kHelp = "Prints the MDX of a saved pivot definition, or render
                           "  render FILE   open the view against its connection and write it as the grid\n"
                           "                shows it: csv (one line per grid row, header rows first,\n"
                           "                merged captions repeated), html (a table with merged headers)\n"
-                          "                or xlsx (a workbook with merged headers and number formats)\n"
-                          "  --format F    csv (default), html or xlsx (xlsx needs --out)\n"
+                          "                xlsx (a workbook with merged headers and number formats) or\n"
+                          "                png (the painted grid, drawn offscreen)\n"
+                          "  --format F    csv (default), html, xlsx or png (xlsx and png need --out)\n"
                           "  --out F       write to F (replaced whole, or left as it was on failure)\n"
                           "                instead of standard output\n"
                           "\n"
@@ -62,8 +70,8 @@ Options ParseArguments(int argc, char** argv)
         };
         if (arg == "--format") {
             o.format = value();
-            if (o.format != "csv" && o.format != "html" && o.format != "xlsx")
-                throw UsageError("unknown --format '" + o.format + "' (csv, html or xlsx)");
+            if (o.format != "csv" && o.format != "html" && o.format != "xlsx" && o.format != "png")
+                throw UsageError("unknown --format '" + o.format + "' (csv, html, xlsx or png)");
         } else if (arg == "--out") {
             o.out = value();
         } else if (arg.size() > 1 && arg[0] == '-') {
@@ -84,8 +92,8 @@ Options ParseArguments(int argc, char** argv)
         throw UsageError(o.command + " needs a definition FILE");
     if (o.command == "mdx" && (!o.out.empty() || o.format != "csv"))
         throw UsageError("--format and --out belong to render");
-    if (o.format == "xlsx" && o.out.empty())
-        throw UsageError("--format xlsx needs --out (a workbook is not written to standard output)");
+    if ((o.format == "xlsx" || o.format == "png") && o.out.empty())
+        throw UsageError("--format " + o.format + " needs --out (a binary file is not written to standard output)");
     return o;
 }
 
@@ -117,6 +125,41 @@ void Emit(const Options& options, const std::string& text)
     olap::WriteFileAtomically(options.out, text);
 }
 
+//! The grid as the widget paints it, whole, up to a size a PNG reader still opens.
+void WritePng(const pivot::PivotDefinition& definition, pivot::PivotLayout layout, const std::string& path)
+{
+    constexpr int kMaxSide = 16000;
+    // A scheduled export has no display: draw offscreen unless the caller chose a platform.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char name[] = "lumetra-report";
+    char* argv[] = {name, nullptr};
+    QApplication application(argc, argv);
+    pivot::PivotSession session;
+    session.ShowLayout(definition, std::move(layout));
+    pivot::PivotGrid grid(&session);
+    grid.setFrameShape(QFrame::NoFrame);
+    grid.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    const QSize full = grid.FullSize();
+    if (full.isEmpty())
+        throw std::runtime_error("the view has no cells to draw");
+    if (full.width() > kMaxSide || full.height() > kMaxSide)
+        throw std::runtime_error("the view is too large for an image (" + std::to_string(full.width()) + " x "
+            + std::to_string(full.height()) + " pixels, at most " + std::to_string(kMaxSide) + " a side)");
+    grid.resize(full);
+    // No current-cell frame in an export.
+    grid.ClearSelection();
+    const QImage image = grid.grab().toImage();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
+        throw std::runtime_error("cannot encode the grid as PNG");
+    olap::WriteFileAtomically(path, std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
 int Run(const Options& options)
 {
     const pivot::PivotDefinition definition = ReadDefinition(options.file);
@@ -137,9 +180,13 @@ int Run(const Options& options)
     if (!connection->IsOlap())
         throw std::runtime_error("the source of '" + options.file + "' is not a cube");
     olap::QueryResult result = connection->ExecuteMdx(mdx);
-    const pivot::PivotLayout layout(definition, std::move(result.cellSet));
+    pivot::PivotLayout layout(definition, std::move(result.cellSet));
     if (options.format == "xlsx") {
         pivot::PivotXlsxWriter::Write(layout, options.out);
+        return 0;
+    }
+    if (options.format == "png") {
+        WritePng(definition, std::move(layout), options.out);
         return 0;
     }
     Emit(

@@ -1,0 +1,111 @@
+#pragma once
+
+#include "control/pivot/model/PivotGridCell.h"
+
+#include <QAbstractScrollArea>
+#include <QRect>
+#include <QString>
+#include <QTimer>
+
+#include <vector>
+
+class QMimeData;
+
+namespace pivot {
+
+class PivotLayout;
+class PivotSession;
+
+//! The painted pivot grid over a PivotSession's layout. Column headers and row headers are
+//! frozen (they never scroll away), merged header cells are drawn once with their caption kept
+//! in the visible part, and only the cells in view are asked for and painted. Totals are bold
+//! on a tinted band, the grand total has a rule above it; values are right-aligned as the
+//! layout formats them. Colours come from the palette.
+//!
+//! Members with children carry an expand/collapse glyph: a click on it (or a double click,
+//! Enter, Space, + and - on the member) expands or collapses that member through the session.
+//! Cells are selected with the mouse (Shift extends) and the keyboard (arrows, Page Up/Down,
+//! Home/End, Ctrl+Home/End, Ctrl+A); Ctrl+C copies the selection as HTML (merged headers kept)
+//! and tab-separated text. While the session works the grid dims after a short delay and says
+//! so; Escape cancels.
+class PivotGrid : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit PivotGrid(PivotSession* session, QWidget* parent = nullptr);
+
+    //! The current cell and the selection (grid coordinates, inclusive; invalid when the
+    //! layout is empty).
+    int CurrentRow() const { return m_currentRow; }
+    int CurrentColumn() const { return m_currentColumn; }
+    QRect Selection() const;
+    //! Selects the rectangle spanned by (ROW, COLUMN) and the anchor, or from (ROW, COLUMN) alone.
+    void SetCurrentCell(int row, int column, bool extend = false);
+    //! No current cell and no selection (until the next click or layout).
+    void ClearSelection();
+    //! The selection as clipboard data: "text/html" and tab-separated "text/plain".
+    QMimeData* SelectionMimeData() const;
+    void CopySelection() const;
+
+    //! Where grid cell (ROW, COLUMN) is drawn in viewport coordinates (its merged area for a
+    //! header), taking the frozen headers into account.
+    QRect CellRect(int row, int column) const;
+    //! The grid cell under viewport point POINT, or false.
+    bool CellAt(const QPoint& point, int* row, int* column) const;
+    //! The expand/collapse glyph of the header cell at (ROW, COLUMN), or an empty rect.
+    QRect GlyphRect(int row, int column) const;
+    //! The tooltip of grid cell (ROW, COLUMN): a header's full caption and unique name; a
+    //! value's row and column paths (the members behind it) with its formatted and raw value.
+    QString ToolTip(int row, int column) const;
+    //! Whether the "working" state is drawn (the session has worked for a while).
+    bool ShowsWorking() const { return m_showWorking; }
+
+    QSize sizeHint() const override;
+    //! The size the whole grid needs, headers included (for rendering it in one piece).
+    QSize FullSize() const;
+
+signals:
+    void selectionChanged();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void changeEvent(QEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+
+private:
+    void OnLayoutChanged();
+    void OnWorkingChanged(bool working);
+    void MeasureColumns();
+    void UpdateScrollBars();
+    int ColumnX(int column) const { return m_columnX[static_cast<std::size_t>(column)]; }
+    int ColumnWidth(int column) const { return ColumnX(column + 1) - ColumnX(column); }
+    int RowY(int row) const { return row * m_rowHeight; }
+    int FrozenWidth() const;
+    int FrozenHeight() const;
+    //! The grid column (row) at content offset X (Y), clamped.
+    int ColumnAtX(int x) const;
+    int RowAtY(int y) const;
+    void PaintPane(QPainter& painter, const QRect& pane, int firstRow, int lastRow, int firstColumn, int lastColumn,
+        int dx, int dy);
+    void PaintCell(QPainter& painter, const PivotGridCell& cell, const QRect& rect, const QRect& visible);
+    bool ToggleAt(int row, int column, int expand);
+    void EnsureVisible(int row, int column);
+    const PivotLayout& Layout() const;
+
+    PivotSession* m_session;
+    std::vector<int> m_columnX {0};
+    int m_rowHeight = 20;
+    int m_currentRow = -1;
+    int m_currentColumn = -1;
+    int m_anchorRow = -1;
+    int m_anchorColumn = -1;
+    bool m_showWorking = false;
+    QTimer m_workingDelay;
+};
+
+} // namespace pivot

@@ -1,0 +1,99 @@
+#include "control/pivot/PivotSelectionText.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace pivot {
+
+namespace {
+
+std::string HtmlEscape(const std::string& text)
+{
+    std::string result;
+    for (char c : text) {
+        switch (c) {
+        case '&':
+            result += "&amp;";
+            break;
+        case '<':
+            result += "&lt;";
+            break;
+        case '>':
+            result += "&gt;";
+            break;
+        case '"':
+            result += "&quot;";
+            break;
+        default:
+            result += c;
+        }
+    }
+    return result;
+}
+
+std::string RawNumber(double value)
+{
+    char buffer[40];
+    if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 1e15)
+        std::snprintf(buffer, sizeof buffer, "%.0f", value);
+    else
+        std::snprintf(buffer, sizeof buffer, "%.15g", value);
+    return buffer;
+}
+
+} // namespace
+
+std::string PivotSelectionText::TabSeparated(const PivotLayout& layout, int top, int left, int bottom, int right)
+{
+    std::string out;
+    for (int r = top; r <= bottom; ++r) {
+        for (int c = left; c <= right; ++c) {
+            if (c > left)
+                out += '\t';
+            const PivotGridCell cell = layout.Cell(r, c);
+            std::string text = cell.value ? RawNumber(*cell.value) : cell.text;
+            std::replace_if(
+                text.begin(), text.end(), [](char ch) { return ch == '\t' || ch == '\r' || ch == '\n'; }, ' ');
+            out += text;
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
+std::string PivotSelectionText::Html(const PivotLayout& layout, int top, int left, int bottom, int right)
+{
+    std::string out = "<table class=\"pivot\">\n";
+    for (int r = top; r <= bottom; ++r) {
+        out += "<tr>";
+        for (int c = left; c <= right; ++c) {
+            const PivotGridCell cell = layout.Cell(r, c);
+            // A merged cell is written once, at the first cell of its part inside the rectangle.
+            const int firstRow = std::max(cell.anchorRow, top);
+            const int firstColumn = std::max(cell.anchorColumn, left);
+            if (r != firstRow || c != firstColumn)
+                continue;
+            const int rowSpan = std::min(cell.anchorRow + cell.rowSpan - 1, bottom) - firstRow + 1;
+            const int columnSpan = std::min(cell.anchorColumn + cell.columnSpan - 1, right) - firstColumn + 1;
+            const bool header = cell.kind != PivotGridCell::Kind::Value;
+            out += header ? "<th" : "<td";
+            if (rowSpan > 1)
+                out += " rowspan=\"" + std::to_string(rowSpan) + "\"";
+            if (columnSpan > 1)
+                out += " colspan=\"" + std::to_string(columnSpan) + "\"";
+            if (cell.isTotal)
+                out += " class=\"total\"";
+            if (!header)
+                out += " align=\"right\"";
+            out += ">";
+            out += cell.isTotal ? "<b>" + HtmlEscape(cell.text) + "</b>" : HtmlEscape(cell.text);
+            out += header ? "</th>" : "</td>";
+        }
+        out += "</tr>\n";
+    }
+    out += "</table>\n";
+    return out;
+}
+
+} // namespace pivot
