@@ -63,7 +63,6 @@ frmConnect::frmConnect(QWidget* parent) : QDialog(parent), m_util(std::make_uniq
 {
     setObjectName(QStringLiteral("connectDialog"));
     setWindowTitle(QStringLiteral("Connect to cube"));
-    setModal(true);
 
     m_provider = QLatin1String(kDefaultProvider);
     m_txtDriver = new QLineEdit(m_provider, this);
