@@ -197,6 +197,8 @@ void frmConnect::Recompose()
 {
     m_txtConnectionString->setText(ConnectStringComposer::Compose(
         {m_txtDriver->text(), m_txtServer->text(), m_txtDatabase->text(), m_sqlMode, m_userMode}));
+    // Show the start of a long string (the provider), not its end.
+    m_txtConnectionString->setCursorPosition(0);
     m_connectionString = m_txtConnectionString->text();
 }
 

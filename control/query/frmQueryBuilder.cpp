@@ -1,6 +1,7 @@
 #include "control/query/frmQueryBuilder.h"
 
 #include "control/query/ConnectStringComposer.h"
+#include "control/query/MdxCompleter.h"
 #include "control/query/MdxHighlighter.h"
 #include "control/query/SplitEscaped.h"
 #include "control/query/mdxUtil.h"
@@ -78,6 +79,7 @@ frmQueryBuilder::frmQueryBuilder(QWidget* parent) : QDialog(parent), m_util(std:
     m_txtMDXQuery->setObjectName(QStringLiteral("mdxEdit"));
     m_txtMDXQuery->setLineWrapMode(QPlainTextEdit::NoWrap);
     new MdxHighlighter(m_txtMDXQuery->document());
+    m_completer = new MdxCompleter(m_txtMDXQuery);
     m_btnTest = new QPushButton(QStringLiteral("Check Query"), this);
     m_btnTest->setObjectName(QStringLiteral("checkQueryButton"));
     m_SetMDX = new QPushButton(QStringLiteral("Build report"), this);
@@ -175,9 +177,12 @@ void frmQueryBuilder::Load()
 void frmQueryBuilder::FillMeasures()
 {
     m_lbMeasures->clear();
+    // The names of another cube are of no use: the list starts again with this cube's.
+    m_completer->ClearNames();
     QString cube = m_cbCubes->currentText();
-    ForListed(m_util->listOfMeasures(cube, m_errorMessage),
-        [this](const QString& measure) { m_lbMeasures->addItem(measure); });
+    const QStringList measures = m_util->listOfMeasures(cube, m_errorMessage);
+    ForListed(measures, [this](const QString& measure) { m_lbMeasures->addItem(measure); });
+    m_completer->AddNames(measures);
 }
 
 void frmQueryBuilder::FillTree()
@@ -189,6 +194,7 @@ void frmQueryBuilder::FillTree()
     root->setData(0, kKeyRole, QStringLiteral("Root"));
     root->setData(0, kTagRole, cube);
     ForListed(dimensions, [this, root](const QString& entry) { AddEntry(root, entry); });
+    AddNamesOf(root);
     root->setExpanded(true);
 }
 
@@ -202,6 +208,14 @@ void frmQueryBuilder::AddEntry(QTreeWidgetItem* parent, const QString& entry)
     node->setData(0, kTagRole, fields);
     if (fields[2] == QLatin1String("True"))
         new QTreeWidgetItem(node, QStringList {QString()});
+}
+
+void frmQueryBuilder::AddNamesOf(const QTreeWidgetItem* parent)
+{
+    QStringList names;
+    for (int i = 0; i < parent->childCount(); ++i)
+        names << parent->child(i)->data(0, kKeyRole).toString();
+    m_completer->AddNames(names);
 }
 
 void frmQueryBuilder::OnExpanded(QTreeWidgetItem* item)
@@ -238,6 +252,7 @@ void frmQueryBuilder::OnExpanded(QTreeWidgetItem* item)
     delete item->takeChild(0);
     for (const QString& entry : entries)
         AddEntry(item, entry);
+    AddNamesOf(item);
 }
 
 void frmQueryBuilder::OnMeasureClicked(QListWidgetItem* item)

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class MdxCompleter;
 class QComboBox;
 class QListWidget;
 class QListWidgetItem;
@@ -20,9 +21,9 @@ class mdxUtil;
 //! Check Query runs the query on the connection; Build report hands the text back (GetMDX),
 //! Cancel (or closing the window) hands back "".
 //!
-//! Schema failures never report: an unreachable source gives empty lists and an empty tree.
-//! A failing check shows the provider's text and puts the cursor at the line and column it
-//! names.
+//! The query box colours MDX and completes function names and the schema names read so far
+//! (Ctrl+Space, or by itself while typing). Schema failures never report: an unreachable source gives empty lists and
+//! an empty tree. A failing check shows the provider's text and puts the cursor at the line and column it names.
 class frmQueryBuilder : public QDialog {
 public:
     //! Item data roles of the tree: the node's key (its unique name, "Root" for the cube) and
@@ -49,6 +50,8 @@ private:
     void FillMeasures();
     void FillTree();
     void AddEntry(QTreeWidgetItem* parent, const QString& entry);
+    //! Offers the unique names of PARENT's children for completion.
+    void AddNamesOf(const QTreeWidgetItem* parent);
     void OnExpanded(QTreeWidgetItem* item);
     void OnMeasureClicked(QListWidgetItem* item);
     void OnTreeDoubleClicked(QTreeWidgetItem* item);
@@ -64,6 +67,7 @@ private:
     QPushButton* m_SetMDX = nullptr;
     QPushButton* m_Cancel = nullptr;
 
+    MdxCompleter* m_completer = nullptr;
     std::unique_ptr<mdxUtil> m_util;
     QString m_result;
     QString m_connectionString;

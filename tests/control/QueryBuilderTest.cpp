@@ -3,11 +3,16 @@
 #include "support/ModalHelper.h"
 #include "support/TempRegistry.h"
 
+#include "control/query/MdxCompleter.h"
+#include "control/query/frmConnect.h"
 #include "control/query/frmQueryBuilder.h"
 #include "olap/sample/SalesSample.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QCompleter>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -241,6 +246,96 @@ private slots:
         Open(form);
         QCOMPARE(Find<QListWidget>(&form, "measureList")->count(), 5);
         QCOMPARE(Find<QTreeWidget>(&form, "schemaTree")->topLevelItem(0)->childCount(), 4);
+    }
+
+    void completionWordRunsBackOverWholeNames_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("word");
+        QTest::addRow("open bracketed name") << "SELECT [Store].[Co"
+                                             << "[Store].[Co";
+        QTest::addRow("blank inside the open bracket") << "{[Unit Sa"
+                                                       << "[Unit Sa";
+        QTest::addRow("function after a name") << "[Store].[Country].Mem"
+                                               << "Mem";
+        QTest::addRow("bare function") << "NON EMPTY CrossJ"
+                                       << "CrossJ";
+        QTest::addRow("after a comma") << "{[Time].[2023], [Me"
+                                       << "[Me";
+        QTest::addRow("closed name with an escaped bracket") << "x [A]]B].[C"
+                                                             << "[A]]B].[C";
+        QTest::addRow("nothing") << "SELECT "
+                                 << "";
+    }
+
+    void completionWordRunsBackOverWholeNames()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, word);
+        QPlainTextEdit editor;
+        MdxCompleter completer(&editor);
+        editor.setPlainText(QStringLiteral("first line\n") + text);
+        editor.moveCursor(QTextCursor::End);
+        QCOMPARE(completer.WordBeforeCursor(), word);
+    }
+
+    void typingCompletesSchemaAndFunctionNames()
+    {
+        frmQueryBuilder form;
+        Open(form);
+        auto* mdx = Find<QPlainTextEdit>(&form, "mdxEdit");
+        auto* completer = mdx->findChild<MdxCompleter*>();
+        QVERIFY(completer);
+        QVERIFY(completer->Names().contains(QStringLiteral("[Measures].[Store Cost]")));
+        QVERIFY(completer->Names().contains(QStringLiteral("[Store]")));
+        QVERIFY2(!completer->Names().contains(QStringLiteral("[Store].[Country]")), "levels come with their node");
+
+        mdx->setFocus();
+        QTest::keyClicks(mdx, QStringLiteral("SELECT [Store Co"));
+        QVERIFY(completer->Completer()->popup()->isVisible());
+        QTest::keyClick(completer->Completer()->popup(), Qt::Key_Return);
+        QCOMPARE(mdx->toPlainText(), QStringLiteral("SELECT [Measures].[Store Cost]"));
+
+        auto* tree = Find<QTreeWidget>(&form, "schemaTree");
+        Press(tree, ChildNamed(tree->topLevelItem(0), QStringLiteral("Store")), Qt::Key_Right);
+        QVERIFY(completer->Names().contains(QStringLiteral("[Store].[Country]")));
+        mdx->setFocus();
+        mdx->moveCursor(QTextCursor::End);
+        QTest::keyClicks(mdx, QStringLiteral(" ON COLUMNS, [Store].[Country].Mem"));
+        QTest::keyClick(mdx, Qt::Key_Space, Qt::ControlModifier);
+        QVERIFY(completer->Completer()->popup()->isVisible());
+        QTest::keyClick(completer->Completer()->popup(), Qt::Key_Return);
+        QCOMPARE(
+            mdx->toPlainText(), QStringLiteral("SELECT [Measures].[Store Cost] ON COLUMNS, [Store].[Country].Members"));
+    }
+
+    // With LUMETRA_SCREENSHOT_DIR set, saves both dialogs filled as a user leaves them, to look at.
+    void screenshots()
+    {
+        const QString dir = qEnvironmentVariable("LUMETRA_SCREENSHOT_DIR");
+        if (dir.isEmpty())
+            QSKIP("LUMETRA_SCREENSHOT_DIR is not set");
+        frmConnect connect;
+        connect.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&connect));
+        Find<QLineEdit>(&connect, "serverEdit")->setText(m_dir.filePath(QStringLiteral("Sales.cub")));
+        QTest::mouseClick(Find<QPushButton>(&connect, "connectButton"), Qt::LeftButton);
+        auto* databases = Find<QListWidget>(&connect, "databaseList");
+        QVERIFY(databases->count() > 0);
+        QTest::mouseClick(
+            databases->viewport(), Qt::LeftButton, {}, databases->visualItemRect(databases->item(0)).center());
+        QVERIFY(connect.grab().save(dir + QStringLiteral("/connect.png")));
+
+        frmQueryBuilder form;
+        form.SetQueryText(QStringLiteral("-- units by country\nSELECT [Measures].[Unit Sales] ON COLUMNS,\n"
+                                         "  NON EMPTY [Store].[Country].Members ON ROWS\nFROM [Sales]\n"
+                                         "WHERE ([Time].[2023], [Product].[Drink])"));
+        Open(form);
+        auto* tree = Find<QTreeWidget>(&form, "schemaTree");
+        QTreeWidgetItem* store = ChildNamed(tree->topLevelItem(0), QStringLiteral("Store"));
+        Press(tree, store, Qt::Key_Right);
+        Press(tree, ChildNamed(store, QStringLiteral("Country")), Qt::Key_Right);
+        QVERIFY(form.grab().save(dir + QStringLiteral("/querybuilder.png")));
     }
 };
 
