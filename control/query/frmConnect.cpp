@@ -327,8 +327,11 @@ void frmConnect::ShowMessage(const QString& text, bool critical) const
 {
     const QString shown = ConnectStringComposer::HidePasswords(text, m_txtConnectionString->text());
     QWidget* parent = const_cast<frmConnect*>(this);
+    // A message shown in the middle of Connect gets the normal pointer, not the hourglass.
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
     if (critical)
         QMessageBox::critical(parent, QLatin1String(kTrapTitle), shown, QMessageBox::Ok);
     else
         QMessageBox::information(parent, QLatin1String(kTrapTitle), shown, QMessageBox::Ok);
+    QApplication::restoreOverrideCursor();
 }
