@@ -17,6 +17,7 @@
 #include "views/CDravikView.h"
 #include "views/CLumetraView.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -284,6 +285,11 @@ private slots:
         bool dialogStayed = false;
         WhenModalShows([&](QWidget* dialog) {
             QTest::mouseClick(dialog->findChild<QPushButton*>("okButton"), Qt::LeftButton);
+            // Showing the balloon and handing activation back to the dialog take a few event
+            // rounds, more on a loaded machine.
+            QDeadlineTimer settle(2000);
+            while (balloons && !settle.hasExpired() && QApplication::activeWindow() != dialog)
+                QTest::qWait(20);
             for (QWidget* top : QApplication::topLevelWidgets()) {
                 if (auto* balloon = qobject_cast<CBalloonMsg*>(top); balloon && balloon->isVisible()) {
                     // The balloon points at the field and never takes the focus.
@@ -350,8 +356,11 @@ private slots:
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         CAboutCtrl* control = dialog.Control();
+        // The credits start at the bottom edge; on a loaded machine the control's own timer
+        // may have moved them a step or two while the window was being shown.
         const int start = control->ScrollPosition();
-        QCOMPARE(start, control->height());
+        QVERIFY2(start <= control->height() && start >= control->height() - 5,
+            qPrintable(QStringLiteral("start %1, height %2").arg(start).arg(control->height())));
         for (int i = 0; i < 150; ++i)
             control->Tick();
         QCOMPARE(control->ScrollPosition(), start - 150);
