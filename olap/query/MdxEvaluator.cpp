@@ -2280,6 +2280,15 @@ QueryResult Evaluator::RunDrillthrough(const mdx::Statement& statement)
         else if (!r.m->IsAll())
             filter.push_back(MemberSet::Of(*r.m));
     }
+    // The cell's value counts only the default member of a hierarchy the statement does not
+    // name; the rows must be the same ones, so a hierarchy without an All member is limited
+    // to its first member.
+    for (const Hierarchy* h : m_hierarchies) {
+        if (h->GetDimension().IsMeasures() || used.count(h) || h->HasAll())
+            continue;
+        if (const Member* d = h->DefaultMember())
+            filter.push_back(MemberSet::Of(*d));
+    }
     if (!statement.returnColumns.empty()) {
         measures.clear();
         for (const auto& column : statement.returnColumns) {
