@@ -441,25 +441,37 @@ private:
         m_pending.clear();
     }
 
-    // The value of the cell at the current context: the calculated member with the
-    // highest solve order (the Measures one on a tie) computes it, else the stored cell.
-    Value CurrentCell()
+    // The calculated member that computes the cell at the current context: the one with the
+    // highest solve order (the Measures one on a tie); nullptr for a stored cell.
+    const CalcMember* BestCalc() const
     {
         const CalcMember* best = nullptr;
         for (const Slot& s : m_context) {
             if (s.member.c && (!best || s.member.c->solveOrder > best->solveOrder))
                 best = s.member.c;
         }
-        if (best) {
-            if (m_depth >= kMaxCalcDepth)
+        return best;
+    }
+
+    bool IsComputing(const CalcMember& calc) const
+    {
+        return std::find(m_computing.begin(), m_computing.end(), &calc) != m_computing.end();
+    }
+
+    // The value of the cell at the current context: the calculated member with the
+    // highest solve order (the Measures one on a tie) computes it, else the stored cell.
+    Value CurrentCell()
+    {
+        if (const CalcMember* best = BestCalc()) {
+            if (static_cast<int>(m_computing.size()) >= kMaxCalcDepth)
                 Fail(best->formula->position,
                     "calculated member " + best->uniqueName + " refers to itself (directly or through others)",
                     best->uniqueName);
-            ++m_depth;
+            m_computing.push_back(best);
             struct Guard {
-                int& depth;
-                ~Guard() { --depth; }
-            } guard {m_depth};
+                std::vector<const CalcMember*>& stack;
+                ~Guard() { stack.pop_back(); }
+            } guard {m_computing};
             Value v = Eval(*best->formula);
             return Scalar(v, *best->formula);
         }
@@ -467,6 +479,20 @@ private:
         if (!measure.m || measure.m->MeasureIndex() < 0)
             return {};
         return Value::OptNum(Stored(*m_cube.Measures()[static_cast<std::size_t>(measure.m->MeasureIndex())]));
+    }
+
+    // True when fact rows lie under the context's stored members: some stored measure has a
+    // value there.
+    bool HasFactRows()
+    {
+        bool any = false;
+        // In a collecting round every measure is recorded, so one fetch answers them all.
+        for (const Measure* m : m_cube.Measures()) {
+            any = Stored(*m).has_value() || any;
+            if (any && !m_collecting)
+                break;
+        }
+        return any;
     }
 
     Value CellAt(const Tuple& tuple)
@@ -786,10 +812,15 @@ private:
         return out;
     }
 
+    // The emptiness test of NON EMPTY, NonEmpty and Count(..., EXCLUDEEMPTY). A cell that
+    // the calculated member being computed would compute (a measure that counts the members
+    // with data) is judged by its fact rows instead, so the formula does not reach itself.
     bool TupleIsEmpty(const Tuple& t)
     {
-        Value v = CellAt(t);
-        return v.kind == VK::Empty;
+        Scope scope(*this, t);
+        if (const CalcMember* best = BestCalc(); best && IsComputing(*best))
+            return !HasFactRows();
+        return CurrentCell().kind == VK::Empty;
     }
 
     const std::vector<const Member*>* Intern(std::vector<const Member*> members)
@@ -1028,7 +1059,8 @@ private:
     std::unordered_map<std::string, std::unique_ptr<std::vector<const Member*>>> m_multiLists;
     bool m_collecting = false;
     bool m_missed = false;
-    int m_depth = 0;
+    //! The calculated members being computed, outermost first.
+    std::vector<const CalcMember*> m_computing;
     int m_exprDepth = 0;
 };
 
