@@ -34,6 +34,9 @@ using mdx::SourcePosition;
 
 constexpr int kMaxCalcDepth = 64;
 constexpr int kMaxPrefetchRounds = 8;
+//! Longest text value a query may build (concatenation, Generate): a formula that doubles a
+//! text gets a clear error instead of eating the memory.
+constexpr std::size_t kMaxTextBytes = 1'000'000;
 
 // A number from a query as an int: NaN is 0, the range is limited to +-1e9 (no overflow).
 int ClampInt(double v)
@@ -296,14 +299,17 @@ private:
         for (int round = 0; round < kMaxPrefetchRounds; ++round) {
             m_collecting = true;
             m_missed = false;
+            m_provisionalCells.clear();
             try {
                 body();
             } catch (...) {
                 m_collecting = false;
                 m_pending.clear();
+                m_provisionalCells.clear();
                 throw;
             }
             m_collecting = false;
+            m_provisionalCells.clear();
             if (!m_missed)
                 break;
             FetchPending();
@@ -312,6 +318,11 @@ private:
     }
 
     // ---- stored cells ----------------------------------------------------------
+    struct CalcCellEntry {
+        Value value;
+        bool done = false; //!< false while it is being computed
+    };
+
     std::string StoredKey(const Measure& measure) const
     {
         std::string key;
@@ -462,23 +473,74 @@ private:
     // highest solve order (the Measures one on a tie) computes it, else the stored cell.
     Value CurrentCell()
     {
-        if (const CalcMember* best = BestCalc()) {
-            if (static_cast<int>(m_computing.size()) >= kMaxCalcDepth)
-                Fail(best->formula->position,
-                    "calculated member " + best->uniqueName + " refers to itself (directly or through others)",
-                    best->uniqueName);
-            m_computing.push_back(best);
-            struct Guard {
-                std::vector<const CalcMember*>& stack;
-                ~Guard() { stack.pop_back(); }
-            } guard {m_computing};
-            Value v = Eval(*best->formula);
-            return Scalar(v, *best->formula);
-        }
+        if (const CalcMember* best = BestCalc())
+            return CalcCell(*best);
         const MemberRef& measure = m_context[0].member;
         if (!measure.m || measure.m->MeasureIndex() < 0)
             return {};
         return Value::OptNum(Stored(*m_cube.Measures()[static_cast<std::size_t>(measure.m->MeasureIndex())]));
+    }
+
+    // The members (and restricting lists) of the whole context: what a calculated cell's
+    // value depends on within one query.
+    std::string ContextKey() const
+    {
+        std::string key;
+        key.reserve(m_context.size() * 3 * sizeof(void*));
+        for (const Slot& s : m_context) {
+            AppendPointer(key, s.member.m);
+            AppendPointer(key, s.member.c);
+            AppendPointer(key, s.multi);
+        }
+        return key;
+    }
+
+    // Computes the cell of CALC at the current context once per query: later uses read the
+    // remembered value, so formulas that use each other several times stay linear. A cell
+    // needed while it is being computed is a cycle. In a collecting round the values are
+    // provisional (stored cells may still be missing), so they are kept apart and a cycle or
+    // the depth limit only reads as empty there: the final round reports it.
+    Value CalcCell(const CalcMember& calc)
+    {
+        std::string key = ContextKey();
+        if (m_collecting) {
+            if (auto it = m_calcCells.find(key); it != m_calcCells.end() && it->second.done)
+                return it->second.value;
+        }
+        auto& memo = m_collecting ? m_provisionalCells : m_calcCells;
+        auto [it, inserted] = memo.try_emplace(key);
+        CalcCellEntry& entry = it->second; // stays valid while the map grows
+        if (!inserted) {
+            if (entry.done)
+                return entry.value;
+            if (m_collecting)
+                return {};
+            Fail(calc.formula->position,
+                "calculated member " + calc.uniqueName + " refers to itself (directly or through others)",
+                calc.uniqueName);
+        }
+        if (static_cast<int>(m_computing.size()) >= kMaxCalcDepth) {
+            memo.erase(it);
+            if (m_collecting)
+                return {};
+            Fail(calc.formula->position,
+                "calculated member " + calc.uniqueName + " is nested deeper than the depth limit of "
+                    + std::to_string(kMaxCalcDepth) + " calculated members computed inside one another",
+                calc.uniqueName);
+        }
+        m_computing.push_back(&calc);
+        Value v;
+        try {
+            v = Scalar(Eval(*calc.formula), *calc.formula);
+        } catch (...) {
+            m_computing.pop_back();
+            memo.erase(key);
+            throw;
+        }
+        m_computing.pop_back();
+        entry.value = v;
+        entry.done = true;
+        return v;
     }
 
     // True when fact rows lie under the context's stored members: some stored measure has a
@@ -933,6 +995,15 @@ private:
     }
 
     // ---- expressions -----------------------------------------------------------
+    static void CheckTextSize(std::size_t bytes, const Expr& where)
+    {
+        if (bytes > kMaxTextBytes)
+            Fail(where.position,
+                "a text value would be longer than the limit of " + std::to_string(kMaxTextBytes)
+                    + " bytes: " + TextOf(where),
+                TextOf(where));
+    }
+
     Value Eval(const Expr& e);
     Value EvalBinary(const Expr& e);
     Value Call(const Expr& e, const std::string& name, const std::vector<const Expr*>& args);
@@ -1059,6 +1130,9 @@ private:
     std::unordered_map<std::string, std::unique_ptr<std::vector<const Member*>>> m_multiLists;
     bool m_collecting = false;
     bool m_missed = false;
+    //! Calculated cells by context (ContextKey): exact ones, and those of a collecting round.
+    std::unordered_map<std::string, CalcCellEntry> m_calcCells;
+    std::unordered_map<std::string, CalcCellEntry> m_provisionalCells;
     //! The calculated members being computed, outermost first.
     std::vector<const CalcMember*> m_computing;
     int m_exprDepth = 0;
@@ -1225,7 +1299,10 @@ Value Evaluator::EvalBinary(const Expr& e)
         auto text = [](const Value& v) {
             return v.kind == VK::String ? v.text : v.kind == VK::Empty ? std::string() : FormatNumber(v.number);
         };
-        return Value::Str(text(a) + text(b));
+        std::string x = text(a);
+        std::string y = text(b);
+        CheckTextSize(x.size() + y.size(), e);
+        return Value::Str(x + y);
     }
     case BinaryOperator::Range: {
         MemberRef a = MemberOf(left);
@@ -1833,7 +1910,9 @@ Value Evaluator::Call(const Expr& e, const std::string& name, const std::vector<
             Value v = Eval(*args[1]);
             if (v.kind == VK::String || v.kind == VK::Number) {
                 isText = true;
-                text += v.kind == VK::String ? v.text : FormatNumber(v.number);
+                std::string part = v.kind == VK::String ? v.text : FormatNumber(v.number);
+                CheckTextSize(text.size() + part.size(), e);
+                text += part;
                 continue;
             }
             TupleSet part = ToSet(std::move(v), *args[1]);
