@@ -23,6 +23,8 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include <pthread.h>
+
 namespace olap {
 namespace {
 
@@ -33,6 +35,34 @@ using mdx::SegmentQuoting;
 using mdx::SourcePosition;
 
 constexpr int kMaxCalcDepth = 64;
+//! Expression levels evaluated inside one another (formulas of calculated members included).
+//! A level costs up to ~27 KB of stack in a sanitizer build, so the deepest query fits the
+//! stack MdxEvaluator::kStackBytes asks for.
+constexpr int kMaxExprDepth = 256;
+//! Stack kept free below the deepest evaluation level for the work it calls (aggregation,
+//! sorting, error reports).
+constexpr std::uintptr_t kStackReserve = 256 * 1024;
+
+// The lowest stack address evaluation may reach on the calling thread (its stack's end plus
+// kStackReserve); 0 when the thread's stack cannot be found out.
+std::uintptr_t StackLimit()
+{
+    thread_local const std::uintptr_t limit = [] {
+        std::uintptr_t low = 0;
+#ifdef __linux__
+        pthread_attr_t attr;
+        if (pthread_getattr_np(pthread_self(), &attr) == 0) {
+            void* address = nullptr;
+            std::size_t size = 0;
+            if (pthread_attr_getstack(&attr, &address, &size) == 0 && size > kStackReserve)
+                low = reinterpret_cast<std::uintptr_t>(address) + kStackReserve;
+            pthread_attr_destroy(&attr);
+        }
+#endif
+        return low;
+    }();
+    return limit;
+}
 constexpr int kMaxPrefetchRounds = 8;
 //! Longest text value a query may build (concatenation, Generate): a formula that doubles a
 //! text gets a clear error instead of eating the memory.
@@ -897,7 +927,7 @@ private:
     }
 
     // ---- names ----------------------------------------------------------------
-    Value Resolve(const Expr& e)
+    [[gnu::noinline]] Value Resolve(const Expr& e)
     {
         std::string text = IdentifierText(e);
         std::string lower = Lower(text);
@@ -1005,7 +1035,12 @@ private:
     }
 
     Value Eval(const Expr& e);
-    Value EvalBinary(const Expr& e);
+    [[gnu::noinline]] Value EvalUnary(const Expr& e);
+    [[gnu::noinline]] Value EvalBinary(const Expr& e);
+    [[gnu::noinline]] Value EvalTuple(const Expr& e);
+    [[gnu::noinline]] Value EvalSet(const Expr& e);
+    [[gnu::noinline]] Value EvalCall(const Expr& e);
+    [[gnu::noinline]] Value EvalCase(const Expr& e);
     Value Call(const Expr& e, const std::string& name, const std::vector<const Expr*>& args);
 
     static int CompareScalars(const Value& a, const Value& b)
@@ -1130,6 +1165,7 @@ private:
     std::unordered_map<std::string, std::unique_ptr<std::vector<const Member*>>> m_multiLists;
     bool m_collecting = false;
     bool m_missed = false;
+    const std::uintptr_t m_stackLimit = StackLimit();
     //! Calculated cells by context (ContextKey): exact ones, and those of a collecting round.
     std::unordered_map<std::string, CalcCellEntry> m_calcCells;
     std::unordered_map<std::string, CalcCellEntry> m_provisionalCells;
@@ -1138,10 +1174,17 @@ private:
     int m_exprDepth = 0;
 };
 
+// Eval is on every level of the recursion, so it only dispatches: the cases with many
+// temporaries live in functions of their own, which keeps its stack frame small (a sanitizer
+// build gives every local its own slot).
 Value Evaluator::Eval(const Expr& e)
 {
-    if (m_exprDepth > 400)
-        Fail(e.position, "expression nested too deeply", TextOf(e));
+    if (m_exprDepth >= kMaxExprDepth)
+        Fail(e.position,
+            "the query nests expressions deeper than the depth limit of " + std::to_string(kMaxExprDepth) + " levels",
+            TextOf(e));
+    if (reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)) < m_stackLimit)
+        Fail(e.position, "the query nests too deeply for the stack of the thread it runs on", TextOf(e));
     ++m_exprDepth;
     struct Guard {
         int& depth;
@@ -1162,82 +1205,99 @@ Value Evaluator::Eval(const Expr& e)
         v.kind = VK::Missing;
         return v;
     }
-    case ExprKind::Unary: {
-        if (e.unaryOperator == mdx::UnaryOperator::Not)
-            return Value::Boolean(!Truth(*e.operands[0]));
-        std::optional<double> v = NumberOf(*e.operands[0]);
-        if (!v)
-            return {};
-        return Value::Num(e.unaryOperator == mdx::UnaryOperator::Negate ? -*v : *v);
-    }
+    case ExprKind::Unary:
+        return EvalUnary(e);
     case ExprKind::Binary:
         return EvalBinary(e);
-    case ExprKind::Tuple: {
-        Value v;
-        v.kind = VK::Tuple;
-        for (const auto& op : e.operands) {
-            Tuple part = ToTuple(Eval(*op), *op);
-            for (const MemberRef& r : part) {
-                for (const MemberRef& other : v.tuple) {
-                    if (!r.IsNull() && other.Hier() == r.Hier())
-                        Fail(op->position, "hierarchy " + r.Hier()->UniqueName() + " appears twice in a tuple",
-                            TextOf(*op));
-                }
-                v.tuple.push_back(r);
-            }
-        }
-        // A tuple with a null member (a PrevMember before the first) is null itself.
-        if (std::any_of(v.tuple.begin(), v.tuple.end(), [](const MemberRef& r) { return r.IsNull(); }))
-            return Value::Mem({});
-        if (v.tuple.size() == 1)
-            return Value::Mem(v.tuple[0]);
-        return v;
-    }
-    case ExprKind::Set: {
-        TupleSet out;
-        for (const auto& op : e.operands) {
-            TupleSet part = SetOf(*op);
-            CheckSameShape(out, part, *op);
-            for (Tuple& t : part) {
-                bool hasNull = std::any_of(t.begin(), t.end(), [](const MemberRef& r) { return r.IsNull(); });
-                if (!hasNull)
-                    out.push_back(std::move(t));
-            }
-        }
-        return Value::OfSet(std::move(out));
-    }
-    case ExprKind::Call: {
-        std::vector<const Expr*> args;
-        for (const auto& op : e.operands)
-            args.push_back(op.get());
-        return Call(e, Lower(e.name), args);
-    }
+    case ExprKind::Tuple:
+        return EvalTuple(e);
+    case ExprKind::Set:
+        return EvalSet(e);
+    case ExprKind::Call:
     case ExprKind::MethodCall:
-    case ExprKind::Property: {
-        std::vector<const Expr*> args {e.object.get()};
-        for (const auto& op : e.operands)
-            args.push_back(op.get());
-        std::string name = e.kind == ExprKind::Property ? e.segments[0].name : e.name;
-        return Call(e, Lower(name), args);
-    }
-    case ExprKind::Case: {
-        if (e.object) {
-            Value subject = Scalar(Eval(*e.object), *e.object);
-            for (std::size_t i = 0; i + 1 < e.operands.size(); i += 2) {
-                Value w = Scalar(Eval(*e.operands[i]), *e.operands[i]);
-                if (CompareScalars(subject, w) == 0)
-                    return Eval(*e.operands[i + 1]);
-            }
-        } else {
-            for (std::size_t i = 0; i + 1 < e.operands.size(); i += 2) {
-                if (Truth(*e.operands[i]))
-                    return Eval(*e.operands[i + 1]);
-            }
-        }
-        return e.elseValue ? Eval(*e.elseValue) : Value {};
-    }
+    case ExprKind::Property:
+        return EvalCall(e);
+    case ExprKind::Case:
+        return EvalCase(e);
     }
     return {};
+}
+
+Value Evaluator::EvalUnary(const Expr& e)
+{
+    if (e.unaryOperator == mdx::UnaryOperator::Not)
+        return Value::Boolean(!Truth(*e.operands[0]));
+    std::optional<double> v = NumberOf(*e.operands[0]);
+    if (!v)
+        return {};
+    return Value::Num(e.unaryOperator == mdx::UnaryOperator::Negate ? -*v : *v);
+}
+
+Value Evaluator::EvalTuple(const Expr& e)
+{
+    Value v;
+    v.kind = VK::Tuple;
+    for (const auto& op : e.operands) {
+        Tuple part = ToTuple(Eval(*op), *op);
+        for (const MemberRef& r : part) {
+            for (const MemberRef& other : v.tuple) {
+                if (!r.IsNull() && other.Hier() == r.Hier())
+                    Fail(
+                        op->position, "hierarchy " + r.Hier()->UniqueName() + " appears twice in a tuple", TextOf(*op));
+            }
+            v.tuple.push_back(r);
+        }
+    }
+    // A tuple with a null member (a PrevMember before the first) is null itself.
+    if (std::any_of(v.tuple.begin(), v.tuple.end(), [](const MemberRef& r) { return r.IsNull(); }))
+        return Value::Mem({});
+    if (v.tuple.size() == 1)
+        return Value::Mem(v.tuple[0]);
+    return v;
+}
+
+Value Evaluator::EvalSet(const Expr& e)
+{
+    TupleSet out;
+    for (const auto& op : e.operands) {
+        TupleSet part = SetOf(*op);
+        CheckSameShape(out, part, *op);
+        for (Tuple& t : part) {
+            bool hasNull = std::any_of(t.begin(), t.end(), [](const MemberRef& r) { return r.IsNull(); });
+            if (!hasNull)
+                out.push_back(std::move(t));
+        }
+    }
+    return Value::OfSet(std::move(out));
+}
+
+Value Evaluator::EvalCall(const Expr& e)
+{
+    std::vector<const Expr*> args;
+    if (e.kind != ExprKind::Call)
+        args.push_back(e.object.get());
+    for (const auto& op : e.operands)
+        args.push_back(op.get());
+    const std::string& name = e.kind == ExprKind::Property ? e.segments[0].name : e.name;
+    return Call(e, Lower(name), args);
+}
+
+Value Evaluator::EvalCase(const Expr& e)
+{
+    if (e.object) {
+        Value subject = Scalar(Eval(*e.object), *e.object);
+        for (std::size_t i = 0; i + 1 < e.operands.size(); i += 2) {
+            Value w = Scalar(Eval(*e.operands[i]), *e.operands[i]);
+            if (CompareScalars(subject, w) == 0)
+                return Eval(*e.operands[i + 1]);
+        }
+    } else {
+        for (std::size_t i = 0; i + 1 < e.operands.size(); i += 2) {
+            if (Truth(*e.operands[i]))
+                return Eval(*e.operands[i + 1]);
+        }
+    }
+    return e.elseValue ? Eval(*e.elseValue) : Value {};
 }
 
 Value Evaluator::EvalBinary(const Expr& e)

@@ -3,6 +3,7 @@
 #include "olap/mdx/Statement.h"
 #include "olap/query/QueryResult.h"
 
+#include <cstddef>
 #include <string_view>
 
 namespace olap {
@@ -20,6 +21,11 @@ class Cube;
 //! cells are all empty.
 class MdxEvaluator {
 public:
+    //! The stack a thread that runs queries should have: the deepest query the evaluator
+    //! accepts fits in it, sanitizer builds included. On a smaller stack a deep query fails
+    //! with an error ("nests too deeply for the stack") instead of overflowing it.
+    static constexpr std::size_t kStackBytes = std::size_t(8) << 20;
+
     //! Runs STATEMENT (SELECT or DRILLTHROUGH) against CUBE. Throws MdxError for a name or
     //! semantic error (with its position and offending text) and OlapError when the engine
     //! cannot answer.
