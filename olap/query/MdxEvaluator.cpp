@@ -11,7 +11,9 @@
 #include "olap/model/Level.h"
 #include "olap/model/Measure.h"
 #include "olap/model/Member.h"
+#include "olap/query/CancellationToken.h"
 #include "olap/query/MdxError.h"
+#include "olap/query/QueryCancelled.h"
 #include "olap/util/ValueFormatter.h"
 
 #include <algorithm>
@@ -67,6 +69,16 @@ constexpr int kMaxPrefetchRounds = 8;
 //! Longest text value a query may build (concatenation, Generate): a formula that doubles a
 //! text gets a clear error instead of eating the memory.
 constexpr std::size_t kMaxTextBytes = 1'000'000;
+
+// BYTES as "64 KiB", "1024 MiB" (whole units) or a number of bytes.
+std::string BytesText(std::uint64_t bytes)
+{
+    if (bytes >= (1u << 20) && bytes % (1u << 20) == 0)
+        return std::to_string(bytes >> 20) + " MiB";
+    if (bytes >= 1024 && bytes % 1024 == 0)
+        return std::to_string(bytes >> 10) + " KiB";
+    return std::to_string(bytes) + " bytes";
+}
 
 // A number from a query as an int: NaN is 0, the range is limited to +-1e9 (no overflow).
 int ClampInt(double v)
@@ -252,7 +264,7 @@ void PreOrder(const Member* m, std::vector<const Member*>& out)
 
 class Evaluator {
 public:
-    explicit Evaluator(const Cube& cube) : m_cube(cube)
+    Evaluator(const Cube& cube, const QueryOptions& options) : m_cube(cube), m_options(options)
     {
         for (const Dimension* d : cube.Dimensions()) {
             for (const Hierarchy* h : d->Hierarchies()) {
@@ -347,6 +359,37 @@ private:
         body();
     }
 
+    // ---- budget and cancellation ------------------------------------------------
+    //! Bytes a remembered cell takes besides its key (map node, value).
+    static constexpr std::size_t kEntryBytes = sizeof(Value) + 64;
+
+    void CheckCancelled() const
+    {
+        if (m_options.cancel && m_options.cancel->IsCancelled())
+            throw QueryCancelled();
+    }
+
+    // Fails unless BYTES more fit into the query's memory budget next to what it keeps.
+    void CheckBudget(double bytes, const std::string& what) const
+    {
+        if (static_cast<double>(m_reserved) + bytes > static_cast<double>(m_options.memoryBudget))
+            throw OlapError("The query needs more memory than its budget of " + BytesText(m_options.memoryBudget)
+                + " for " + what + "; raise the query's memory budget to run it");
+    }
+
+    // Counts BYTES that stay for the rest of the query against the budget.
+    void Reserve(std::size_t bytes, const char* what)
+    {
+        CheckBudget(static_cast<double>(bytes), std::string(what) + " (" + BytesText(m_reserved) + " kept already)");
+        m_reserved += bytes;
+    }
+
+    // Fails before a set of COUNT tuples of WIDTH members is built when it would not fit.
+    void CheckSetSize(double count, std::size_t width, const std::string& what) const
+    {
+        CheckBudget(count * static_cast<double>(sizeof(Tuple) + 16 + width * sizeof(MemberRef)), what);
+    }
+
     // ---- stored cells ----------------------------------------------------------
     struct CalcCellEntry {
         Value value;
@@ -383,6 +426,7 @@ private:
             return std::nullopt;
         }
         std::optional<double> v = FetchOne(measure, m_context);
+        Reserve(key.size() + kEntryBytes, "stored cells");
         m_cellCache.emplace(std::move(key), v);
         return v;
     }
@@ -447,6 +491,7 @@ private:
             g.keys.push_back(&key);
         }
         for (auto& [signature, g] : groups) {
+            CheckCancelled();
             const Pending& first = m_pending.at(*g.keys.front());
             AggregationRequest request;
             for (std::size_t k = 0; k < g.groupedHierarchies.size(); ++k) {
@@ -476,6 +521,7 @@ private:
                 } else {
                     v = FetchOne(*p.measure, p.slots);
                 }
+                Reserve(key->size() + kEntryBytes, "stored cells");
                 m_cellCache[*key] = v;
             }
         }
@@ -538,6 +584,8 @@ private:
                 return it->second.value;
         }
         auto& memo = m_collecting ? m_provisionalCells : m_calcCells;
+        if (!m_collecting)
+            Reserve(key.size() + kEntryBytes, "calculated cells");
         auto [it, inserted] = memo.try_emplace(key);
         CalcCellEntry& entry = it->second; // stays valid while the map grows
         if (!inserted) {
@@ -881,7 +929,7 @@ private:
             Fail(where.position, "sets with different hierarchies: " + TextOf(where), TextOf(where));
     }
 
-    TupleSet CrossJoin(const TupleSet& a, const TupleSet& b, const Expr& where) const
+    TupleSet CrossJoin(const TupleSet& a, const TupleSet& b, const Expr& where)
     {
         if (!a.empty() && !b.empty()) {
             for (const MemberRef& x : a[0]) {
@@ -893,6 +941,9 @@ private:
             }
         }
         TupleSet out;
+        if (!a.empty() && !b.empty())
+            CheckSetSize(static_cast<double>(a.size()) * static_cast<double>(b.size()), a[0].size() + b[0].size(),
+                "a crossjoin of " + std::to_string(a.size()) + " by " + std::to_string(b.size()) + " tuples");
         out.reserve(a.size() * b.size());
         for (const Tuple& x : a) {
             for (const Tuple& y : b) {
@@ -1149,6 +1200,8 @@ private:
     QueryResult RunDrillthrough(const mdx::Statement& statement);
 
     const Cube& m_cube;
+    const QueryOptions m_options;
+    std::uint64_t m_reserved = 0;
     std::vector<const Hierarchy*> m_hierarchies;
     std::unordered_map<const Hierarchy*, int> m_hierIndex;
     std::vector<Slot> m_context;
@@ -1183,6 +1236,7 @@ Value Evaluator::Eval(const Expr& e)
         Fail(e.position,
             "the query nests expressions deeper than the depth limit of " + std::to_string(kMaxExprDepth) + " levels",
             TextOf(e));
+    CheckCancelled();
     if (reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)) < m_stackLimit)
         Fail(e.position, "the query nests too deeply for the stack of the thread it runs on", TextOf(e));
     ++m_exprDepth;
@@ -1924,7 +1978,7 @@ Value Evaluator::Call(const Expr& e, const std::string& name, const std::vector<
         double target = percent ? total * limit.value_or(0) / 100.0 : limit.value_or(0);
         TupleSet out;
         double running = 0;
-        for (std::size_t i = 0; i < sorted.size() && (top ? running < target : running < target); ++i) {
+        for (std::size_t i = 0; i < sorted.size() && running < target; ++i) {
             out.push_back(sorted[i]);
             running += keys[i].kind == VK::Number ? keys[i].number : 0;
         }
@@ -1977,6 +2031,8 @@ Value Evaluator::Call(const Expr& e, const std::string& name, const std::vector<
             }
             TupleSet part = ToSet(std::move(v), *args[1]);
             CheckSameShape(out, part, *args[1]);
+            if (!part.empty())
+                CheckSetSize(static_cast<double>(out.size() + part.size()), part[0].size(), "the set Generate builds");
             out.insert(out.end(), part.begin(), part.end());
         }
         if (isText)
@@ -2613,6 +2669,9 @@ QueryResult Evaluator::Run(const mdx::Statement& statement)
             throw OlapError("The query asks for more than 50 million cells");
         total *= s.size();
     }
+    // The grid, and the copy NON EMPTY keeps of it.
+    CheckBudget(
+        2.0 * static_cast<double>(total) * sizeof(CellSet::Cell), "a grid of " + std::to_string(total) + " cells");
     std::vector<CellSet::Cell> cells(total);
     WithPrefetch([&] {
         std::vector<std::size_t> coords(sets.size(), 0);
@@ -2625,6 +2684,7 @@ QueryResult Evaluator::Run(const mdx::Statement& statement)
                 const Tuple& t = sets[a][coords[a]];
                 tuple.insert(tuple.end(), t.begin(), t.end());
             }
+            CheckCancelled();
             Scope scope(*this, tuple);
             Value v = CurrentCell();
             CellSet::Cell& cell = cells[ordinal];
@@ -2691,18 +2751,18 @@ QueryResult Evaluator::Run(const mdx::Statement& statement)
 
 } // namespace
 
-QueryResult MdxEvaluator::Execute(const Cube& cube, const mdx::Statement& statement)
+QueryResult MdxEvaluator::Execute(const Cube& cube, const mdx::Statement& statement, const QueryOptions& options)
 {
-    Evaluator evaluator(cube);
+    Evaluator evaluator(cube, options);
     return evaluator.Run(statement);
 }
 
-QueryResult MdxEvaluator::Execute(const Cube& cube, std::string_view text)
+QueryResult MdxEvaluator::Execute(const Cube& cube, std::string_view text, const QueryOptions& options)
 {
     mdx::ParseResult<mdx::Statement> parsed = mdx::ParseStatement(text);
     if (!parsed.Ok())
         throw MdxError(parsed.error.message, parsed.error.position, parsed.error.token);
-    return Execute(cube, *parsed.value);
+    return Execute(cube, *parsed.value, options);
 }
 
 } // namespace olap

@@ -3,14 +3,20 @@
 // included), and on a smaller stack they fail with an error instead of overflowing it.
 #include "OlapTestSupport.h"
 
+#include "olap/access/Connection.h"
+#include "olap/access/LocalCubeProvider.h"
 #include "olap/mdx/Parser.h"
+#include "olap/query/CancellationToken.h"
 #include "olap/query/MdxEvaluator.h"
+#include "olap/query/QueryCancelled.h"
 #include "olap/util/OlapError.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <pthread.h>
+#include <thread>
 
 namespace {
 
@@ -125,6 +131,67 @@ TEST_F(EvaluatorStack, SmallStackGivesAnErrorInsteadOfOverflowing)
         stopped += error.find("too deeply for the stack") != std::string::npos ? 1 : 0;
     }
     EXPECT_GT(stopped, 0);
+}
+
+const char* const kAllTuples
+    = "CrossJoin([Product].AllMembers, [Time].AllMembers, [Channel].AllMembers, [Measures].[MeasuresLevel].Members)";
+
+TEST_F(EvaluatorStack, CrossjoinOverTheMemoryBudgetFailsBeforeItIsBuilt)
+{
+    const std::string query = std::string("SELECT ") + kAllTuples + " ON 0 FROM [Shop]";
+    olap::QueryOptions small;
+    small.memoryBudget = 64 * 1024;
+    try {
+        olap::MdxEvaluator::Execute(*s_cube, query, small);
+        FAIL() << "no error";
+    } catch (const olap::OlapError& e) {
+        EXPECT_NE(std::string(e.what()).find("budget of 64 KiB for a crossjoin of 189 by 7 tuples"), std::string::npos)
+            << e.what();
+    }
+    // The default budget holds it: 9 x 7 x 3 x 7 positions.
+    EXPECT_EQ(olap::MdxEvaluator::Execute(*s_cube, query).cellSet.axes[0].positions.size(), 1323u);
+}
+
+TEST_F(EvaluatorStack, ConnectionPassesTheBudgetOn)
+{
+    olaptest::TempDir dir;
+    olap::Connection connection(std::make_unique<olap::LocalCubeProvider>(olaptest::BuildTinyCube(dir)));
+    olap::QueryOptions small;
+    small.memoryBudget = 1000;
+    EXPECT_THROW(connection.ExecuteMdx("SELECT [Product].AllMembers ON 0, [Time].AllMembers ON 1 FROM [Shop]", small),
+        olap::OlapError);
+    EXPECT_EQ(connection.ExecuteMdx("SELECT [Product].AllMembers ON 0 FROM [Shop]").cellSet.cells.size(), 9u);
+}
+
+TEST_F(EvaluatorStack, CancelledTokenStopsTheQuery)
+{
+    olap::CancellationToken token;
+    olap::QueryOptions options;
+    options.cancel = &token;
+    token.Cancel();
+    EXPECT_THROW(olap::MdxEvaluator::Execute(*s_cube, "SELECT FROM [Shop]", options), olap::QueryCancelled);
+    token.Reset();
+    EXPECT_NO_THROW(olap::MdxEvaluator::Execute(*s_cube, "SELECT FROM [Shop]", options));
+
+    // A query that runs for minutes, cancelled from another thread while it runs.
+    const std::string all = "CrossJoin([Product].AllMembers, [Time].AllMembers, [Channel].AllMembers)";
+    const std::string slow = "WITH MEMBER [Measures].[Slow] AS Sum(" + all + ", Sum(" + all + ", Count(" + all
+        + ", EXCLUDEEMPTY))) SELECT [Measures].[Slow] ON 0 FROM [Shop]";
+    std::string outcome = "not run";
+    std::thread worker([&] {
+        try {
+            olap::MdxEvaluator::Execute(*s_cube, slow, options);
+            outcome = "answered";
+        } catch (const olap::QueryCancelled&) {
+            outcome = "cancelled";
+        } catch (const std::exception& e) {
+            outcome = e.what();
+        }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    token.Cancel();
+    worker.join();
+    EXPECT_EQ(outcome, "cancelled");
 }
 
 } // namespace
