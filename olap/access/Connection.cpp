@@ -250,9 +250,9 @@ recordset::Recordset Connection::Execute(std::string_view text, long /*options*/
     return Flatten(m_olap->Execute(text), std::string(text));
 }
 
-QueryResult Connection::ExecuteMdx(std::string_view mdx)
+QueryResult Connection::ExecuteMdx(std::string_view mdx, const QueryOptions& options)
 {
-    return Provider().Execute(mdx);
+    return Provider().ExecuteMdx(mdx, options);
 }
 
 recordset::Recordset Connection::OpenSchema(SchemaEnum schema, const std::vector<std::string>& restrictions)

@@ -78,9 +78,11 @@ public:
         return Execute(text, -1, timeoutSeconds);
     }
 
-    //! Runs one MDX statement on a cube source. Throws MdxError / OlapError, and OlapError on
-    //! a relational source.
-    QueryResult ExecuteMdx(std::string_view mdx);
+    //! Runs one MDX statement on a cube source within OPTIONS (memory budget, cancellation
+    //! token; a query may run on a worker thread and be cancelled from another). Throws
+    //! MdxError / OlapError (QueryCancelled when cancelled), and OlapError on a relational
+    //! source.
+    QueryResult ExecuteMdx(std::string_view mdx, const QueryOptions& options = {});
 
     //! Opens schema rowset SCHEMA as a recordset with the columns ADO gives it. RESTRICTIONS
     //! are matched in column order; an empty value leaves that column unrestricted:

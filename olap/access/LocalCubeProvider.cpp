@@ -71,6 +71,11 @@ QueryResult LocalCubeProvider::Execute(std::string_view mdx)
     return MdxEvaluator::Execute(*m_cube, mdx);
 }
 
+QueryResult LocalCubeProvider::ExecuteMdx(std::string_view mdx, const QueryOptions& options)
+{
+    return MdxEvaluator::Execute(*m_cube, mdx, options);
+}
+
 void LocalCubeProvider::ClearCache()
 {
     m_cube->Cache().Clear();

@@ -24,6 +24,7 @@ public:
     std::string Name() const override { return "MSOLAP"; }
     std::string Catalog() const override;
     QueryResult Execute(std::string_view mdx) override;
+    QueryResult ExecuteMdx(std::string_view mdx, const QueryOptions& options) override;
     SchemaRowset Discover(SchemaRowsetKind kind, std::string_view cube) override;
     void ClearCache() override;
 

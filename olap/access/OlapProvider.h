@@ -1,6 +1,7 @@
 #pragma once
 
 #include "olap/access/SchemaRowset.h"
+#include "olap/query/QueryOptions.h"
 #include "olap/query/QueryResult.h"
 
 #include <string>
@@ -22,6 +23,13 @@ public:
     virtual std::string Catalog() const = 0;
     //! Runs one MDX statement.
     virtual QueryResult Execute(std::string_view mdx) = 0;
+    //! Runs one MDX statement within OPTIONS (memory budget, cancellation). Providers that
+    //! cannot apply them run the statement as Execute does.
+    virtual QueryResult ExecuteMdx(std::string_view mdx, const QueryOptions& options)
+    {
+        (void)options;
+        return Execute(mdx);
+    }
     //! The rows of schema rowset KIND, restricted to cube CUBE when it is not empty (an
     //! unknown cube throws OlapError).
     virtual SchemaRowset Discover(SchemaRowsetKind kind, std::string_view cube) = 0;

@@ -11,7 +11,9 @@
 #include "olap/model/Level.h"
 #include "olap/model/Measure.h"
 #include "olap/model/Member.h"
+#include "olap/query/CancellationToken.h"
 #include "olap/query/MdxError.h"
+#include "olap/query/QueryCancelled.h"
 #include "olap/util/ValueFormatter.h"
 
 #include <algorithm>
@@ -23,6 +25,8 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include <pthread.h>
+
 namespace olap {
 namespace {
 
@@ -33,7 +37,48 @@ using mdx::SegmentQuoting;
 using mdx::SourcePosition;
 
 constexpr int kMaxCalcDepth = 64;
+//! Expression levels evaluated inside one another (formulas of calculated members included).
+//! A level costs up to ~27 KB of stack in a sanitizer build, so the deepest query fits the
+//! stack MdxEvaluator::kStackBytes asks for.
+constexpr int kMaxExprDepth = 256;
+//! Stack kept free below the deepest evaluation level for the work it calls (aggregation,
+//! sorting, error reports).
+constexpr std::uintptr_t kStackReserve = 256 * 1024;
+
+// The lowest stack address evaluation may reach on the calling thread (its stack's end plus
+// kStackReserve); 0 when the thread's stack cannot be found out.
+std::uintptr_t StackLimit()
+{
+    thread_local const std::uintptr_t limit = [] {
+        std::uintptr_t low = 0;
+#ifdef __linux__
+        pthread_attr_t attr;
+        if (pthread_getattr_np(pthread_self(), &attr) == 0) {
+            void* address = nullptr;
+            std::size_t size = 0;
+            if (pthread_attr_getstack(&attr, &address, &size) == 0 && size > kStackReserve)
+                low = reinterpret_cast<std::uintptr_t>(address) + kStackReserve;
+            pthread_attr_destroy(&attr);
+        }
+#endif
+        return low;
+    }();
+    return limit;
+}
 constexpr int kMaxPrefetchRounds = 8;
+//! Longest text value a query may build (concatenation, Generate): a formula that doubles a
+//! text gets a clear error instead of eating the memory.
+constexpr std::size_t kMaxTextBytes = 1'000'000;
+
+// BYTES as "64 KiB", "1024 MiB" (whole units) or a number of bytes.
+std::string BytesText(std::uint64_t bytes)
+{
+    if (bytes >= (1u << 20) && bytes % (1u << 20) == 0)
+        return std::to_string(bytes >> 20) + " MiB";
+    if (bytes >= 1024 && bytes % 1024 == 0)
+        return std::to_string(bytes >> 10) + " KiB";
+    return std::to_string(bytes) + " bytes";
+}
 
 // A number from a query as an int: NaN is 0, the range is limited to +-1e9 (no overflow).
 int ClampInt(double v)
@@ -219,7 +264,7 @@ void PreOrder(const Member* m, std::vector<const Member*>& out)
 
 class Evaluator {
 public:
-    explicit Evaluator(const Cube& cube) : m_cube(cube)
+    Evaluator(const Cube& cube, const QueryOptions& options) : m_cube(cube), m_options(options)
     {
         for (const Dimension* d : cube.Dimensions()) {
             for (const Hierarchy* h : d->Hierarchies()) {
@@ -296,14 +341,17 @@ private:
         for (int round = 0; round < kMaxPrefetchRounds; ++round) {
             m_collecting = true;
             m_missed = false;
+            m_provisionalCells.clear();
             try {
                 body();
             } catch (...) {
                 m_collecting = false;
                 m_pending.clear();
+                m_provisionalCells.clear();
                 throw;
             }
             m_collecting = false;
+            m_provisionalCells.clear();
             if (!m_missed)
                 break;
             FetchPending();
@@ -311,7 +359,43 @@ private:
         body();
     }
 
+    // ---- budget and cancellation ------------------------------------------------
+    //! Bytes a remembered cell takes besides its key (map node, value).
+    static constexpr std::size_t kEntryBytes = sizeof(Value) + 64;
+
+    void CheckCancelled() const
+    {
+        if (m_options.cancel && m_options.cancel->IsCancelled())
+            throw QueryCancelled();
+    }
+
+    // Fails unless BYTES more fit into the query's memory budget next to what it keeps.
+    void CheckBudget(double bytes, const std::string& what) const
+    {
+        if (static_cast<double>(m_reserved) + bytes > static_cast<double>(m_options.memoryBudget))
+            throw OlapError("The query needs more memory than its budget of " + BytesText(m_options.memoryBudget)
+                + " for " + what + "; raise the query's memory budget to run it");
+    }
+
+    // Counts BYTES that stay for the rest of the query against the budget.
+    void Reserve(std::size_t bytes, const char* what)
+    {
+        CheckBudget(static_cast<double>(bytes), std::string(what) + " (" + BytesText(m_reserved) + " kept already)");
+        m_reserved += bytes;
+    }
+
+    // Fails before a set of COUNT tuples of WIDTH members is built when it would not fit.
+    void CheckSetSize(double count, std::size_t width, const std::string& what) const
+    {
+        CheckBudget(count * static_cast<double>(sizeof(Tuple) + 16 + width * sizeof(MemberRef)), what);
+    }
+
     // ---- stored cells ----------------------------------------------------------
+    struct CalcCellEntry {
+        Value value;
+        bool done = false; //!< false while it is being computed
+    };
+
     std::string StoredKey(const Measure& measure) const
     {
         std::string key;
@@ -342,6 +426,7 @@ private:
             return std::nullopt;
         }
         std::optional<double> v = FetchOne(measure, m_context);
+        Reserve(key.size() + kEntryBytes, "stored cells");
         m_cellCache.emplace(std::move(key), v);
         return v;
     }
@@ -406,6 +491,7 @@ private:
             g.keys.push_back(&key);
         }
         for (auto& [signature, g] : groups) {
+            CheckCancelled();
             const Pending& first = m_pending.at(*g.keys.front());
             AggregationRequest request;
             for (std::size_t k = 0; k < g.groupedHierarchies.size(); ++k) {
@@ -435,38 +521,118 @@ private:
                 } else {
                     v = FetchOne(*p.measure, p.slots);
                 }
+                Reserve(key->size() + kEntryBytes, "stored cells");
                 m_cellCache[*key] = v;
             }
         }
         m_pending.clear();
     }
 
-    // The value of the cell at the current context: the calculated member with the
-    // highest solve order (the Measures one on a tie) computes it, else the stored cell.
-    Value CurrentCell()
+    // The calculated member that computes the cell at the current context: the one with the
+    // highest solve order (the Measures one on a tie); nullptr for a stored cell.
+    const CalcMember* BestCalc() const
     {
         const CalcMember* best = nullptr;
         for (const Slot& s : m_context) {
             if (s.member.c && (!best || s.member.c->solveOrder > best->solveOrder))
                 best = s.member.c;
         }
-        if (best) {
-            if (m_depth >= kMaxCalcDepth)
-                Fail(best->formula->position,
-                    "calculated member " + best->uniqueName + " refers to itself (directly or through others)",
-                    best->uniqueName);
-            ++m_depth;
-            struct Guard {
-                int& depth;
-                ~Guard() { --depth; }
-            } guard {m_depth};
-            Value v = Eval(*best->formula);
-            return Scalar(v, *best->formula);
-        }
+        return best;
+    }
+
+    bool IsComputing(const CalcMember& calc) const
+    {
+        return std::find(m_computing.begin(), m_computing.end(), &calc) != m_computing.end();
+    }
+
+    // The value of the cell at the current context: the calculated member with the
+    // highest solve order (the Measures one on a tie) computes it, else the stored cell.
+    Value CurrentCell()
+    {
+        if (const CalcMember* best = BestCalc())
+            return CalcCell(*best);
         const MemberRef& measure = m_context[0].member;
         if (!measure.m || measure.m->MeasureIndex() < 0)
             return {};
         return Value::OptNum(Stored(*m_cube.Measures()[static_cast<std::size_t>(measure.m->MeasureIndex())]));
+    }
+
+    // The members (and restricting lists) of the whole context: what a calculated cell's
+    // value depends on within one query.
+    std::string ContextKey() const
+    {
+        std::string key;
+        key.reserve(m_context.size() * 3 * sizeof(void*));
+        for (const Slot& s : m_context) {
+            AppendPointer(key, s.member.m);
+            AppendPointer(key, s.member.c);
+            AppendPointer(key, s.multi);
+        }
+        return key;
+    }
+
+    // Computes the cell of CALC at the current context once per query: later uses read the
+    // remembered value, so formulas that use each other several times stay linear. A cell
+    // needed while it is being computed is a cycle. In a collecting round the values are
+    // provisional (stored cells may still be missing), so they are kept apart and a cycle or
+    // the depth limit only reads as empty there: the final round reports it.
+    Value CalcCell(const CalcMember& calc)
+    {
+        std::string key = ContextKey();
+        if (m_collecting) {
+            if (auto it = m_calcCells.find(key); it != m_calcCells.end() && it->second.done)
+                return it->second.value;
+        }
+        auto& memo = m_collecting ? m_provisionalCells : m_calcCells;
+        if (!m_collecting)
+            Reserve(key.size() + kEntryBytes, "calculated cells");
+        auto [it, inserted] = memo.try_emplace(key);
+        CalcCellEntry& entry = it->second; // stays valid while the map grows
+        if (!inserted) {
+            if (entry.done)
+                return entry.value;
+            if (m_collecting)
+                return {};
+            Fail(calc.formula->position,
+                "calculated member " + calc.uniqueName + " refers to itself (directly or through others)",
+                calc.uniqueName);
+        }
+        if (static_cast<int>(m_computing.size()) >= kMaxCalcDepth) {
+            memo.erase(it);
+            if (m_collecting)
+                return {};
+            Fail(calc.formula->position,
+                "calculated member " + calc.uniqueName + " is nested deeper than the depth limit of "
+                    + std::to_string(kMaxCalcDepth) + " calculated members computed inside one another",
+                calc.uniqueName);
+        }
+        m_computing.push_back(&calc);
+        Value v;
+        try {
+            v = Scalar(Eval(*calc.formula), *calc.formula);
+        } catch (...) {
+            m_computing.pop_back();
+            memo.erase(key);
+            throw;
+        }
+        m_computing.pop_back();
+        entry.value = v;
+        entry.done = true;
+        return v;
+    }
+
+    // True when fact rows lie under the context's stored members: some stored measure has a
+    // value there.
+    bool HasFactRows()
+    {
+        bool any = false;
+        // In a collecting round every measure is recorded, so one fetch answers them all.
+        for (const Measure* m : m_cube.Measures()) {
+            any = Stored(*m).has_value() || any;
+            if (any && !m_collecting)
+                break;
+        }
+        return any;
     }
 
     Value CellAt(const Tuple& tuple)
@@ -763,7 +929,7 @@ private:
             Fail(where.position, "sets with different hierarchies: " + TextOf(where), TextOf(where));
     }
 
-    TupleSet CrossJoin(const TupleSet& a, const TupleSet& b, const Expr& where) const
+    TupleSet CrossJoin(const TupleSet& a, const TupleSet& b, const Expr& where)
     {
         if (!a.empty() && !b.empty()) {
             for (const MemberRef& x : a[0]) {
@@ -775,6 +941,9 @@ private:
             }
         }
         TupleSet out;
+        if (!a.empty() && !b.empty())
+            CheckSetSize(static_cast<double>(a.size()) * static_cast<double>(b.size()), a[0].size() + b[0].size(),
+                "a crossjoin of " + std::to_string(a.size()) + " by " + std::to_string(b.size()) + " tuples");
         out.reserve(a.size() * b.size());
         for (const Tuple& x : a) {
             for (const Tuple& y : b) {
@@ -786,10 +955,15 @@ private:
         return out;
     }
 
+    // The emptiness test of NON EMPTY, NonEmpty and Count(..., EXCLUDEEMPTY). A cell that
+    // the calculated member being computed would compute (a measure that counts the members
+    // with data) is judged by its fact rows instead, so the formula does not reach itself.
     bool TupleIsEmpty(const Tuple& t)
     {
-        Value v = CellAt(t);
-        return v.kind == VK::Empty;
+        Scope scope(*this, t);
+        if (const CalcMember* best = BestCalc(); best && IsComputing(*best))
+            return !HasFactRows();
+        return CurrentCell().kind == VK::Empty;
     }
 
     const std::vector<const Member*>* Intern(std::vector<const Member*> members)
@@ -804,7 +978,7 @@ private:
     }
 
     // ---- names ----------------------------------------------------------------
-    Value Resolve(const Expr& e)
+    [[gnu::noinline]] Value Resolve(const Expr& e)
     {
         std::string text = IdentifierText(e);
         std::string lower = Lower(text);
@@ -902,8 +1076,22 @@ private:
     }
 
     // ---- expressions -----------------------------------------------------------
+    static void CheckTextSize(std::size_t bytes, const Expr& where)
+    {
+        if (bytes > kMaxTextBytes)
+            Fail(where.position,
+                "a text value would be longer than the limit of " + std::to_string(kMaxTextBytes)
+                    + " bytes: " + TextOf(where),
+                TextOf(where));
+    }
+
     Value Eval(const Expr& e);
-    Value EvalBinary(const Expr& e);
+    [[gnu::noinline]] Value EvalUnary(const Expr& e);
+    [[gnu::noinline]] Value EvalBinary(const Expr& e);
+    [[gnu::noinline]] Value EvalTuple(const Expr& e);
+    [[gnu::noinline]] Value EvalSet(const Expr& e);
+    [[gnu::noinline]] Value EvalCall(const Expr& e);
+    [[gnu::noinline]] Value EvalCase(const Expr& e);
     Value Call(const Expr& e, const std::string& name, const std::vector<const Expr*>& args);
 
     static int CompareScalars(const Value& a, const Value& b)
@@ -1012,6 +1200,8 @@ private:
     QueryResult RunDrillthrough(const mdx::Statement& statement);
 
     const Cube& m_cube;
+    const QueryOptions m_options;
+    std::uint64_t m_reserved = 0;
     std::vector<const Hierarchy*> m_hierarchies;
     std::unordered_map<const Hierarchy*, int> m_hierIndex;
     std::vector<Slot> m_context;
@@ -1028,14 +1218,27 @@ private:
     std::unordered_map<std::string, std::unique_ptr<std::vector<const Member*>>> m_multiLists;
     bool m_collecting = false;
     bool m_missed = false;
-    int m_depth = 0;
+    const std::uintptr_t m_stackLimit = StackLimit();
+    //! Calculated cells by context (ContextKey): exact ones, and those of a collecting round.
+    std::unordered_map<std::string, CalcCellEntry> m_calcCells;
+    std::unordered_map<std::string, CalcCellEntry> m_provisionalCells;
+    //! The calculated members being computed, outermost first.
+    std::vector<const CalcMember*> m_computing;
     int m_exprDepth = 0;
 };
 
+// Eval is on every level of the recursion, so it only dispatches: the cases with many
+// temporaries live in functions of their own, which keeps its stack frame small (a sanitizer
+// build gives every local its own slot).
 Value Evaluator::Eval(const Expr& e)
 {
-    if (m_exprDepth > 400)
-        Fail(e.position, "expression nested too deeply", TextOf(e));
+    if (m_exprDepth >= kMaxExprDepth)
+        Fail(e.position,
+            "the query nests expressions deeper than the depth limit of " + std::to_string(kMaxExprDepth) + " levels",
+            TextOf(e));
+    CheckCancelled();
+    if (reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)) < m_stackLimit)
+        Fail(e.position, "the query nests too deeply for the stack of the thread it runs on", TextOf(e));
     ++m_exprDepth;
     struct Guard {
         int& depth;
@@ -1056,82 +1259,99 @@ Value Evaluator::Eval(const Expr& e)
         v.kind = VK::Missing;
         return v;
     }
-    case ExprKind::Unary: {
-        if (e.unaryOperator == mdx::UnaryOperator::Not)
-            return Value::Boolean(!Truth(*e.operands[0]));
-        std::optional<double> v = NumberOf(*e.operands[0]);
-        if (!v)
-            return {};
-        return Value::Num(e.unaryOperator == mdx::UnaryOperator::Negate ? -*v : *v);
-    }
+    case ExprKind::Unary:
+        return EvalUnary(e);
     case ExprKind::Binary:
         return EvalBinary(e);
-    case ExprKind::Tuple: {
-        Value v;
-        v.kind = VK::Tuple;
-        for (const auto& op : e.operands) {
-            Tuple part = ToTuple(Eval(*op), *op);
-            for (const MemberRef& r : part) {
-                for (const MemberRef& other : v.tuple) {
-                    if (!r.IsNull() && other.Hier() == r.Hier())
-                        Fail(op->position, "hierarchy " + r.Hier()->UniqueName() + " appears twice in a tuple",
-                            TextOf(*op));
-                }
-                v.tuple.push_back(r);
-            }
-        }
-        // A tuple with a null member (a PrevMember before the first) is null itself.
-        if (std::any_of(v.tuple.begin(), v.tuple.end(), [](const MemberRef& r) { return r.IsNull(); }))
-            return Value::Mem({});
-        if (v.tuple.size() == 1)
-            return Value::Mem(v.tuple[0]);
-        return v;
-    }
-    case ExprKind::Set: {
-        TupleSet out;
-        for (const auto& op : e.operands) {
-            TupleSet part = SetOf(*op);
-            CheckSameShape(out, part, *op);
-            for (Tuple& t : part) {
-                bool hasNull = std::any_of(t.begin(), t.end(), [](const MemberRef& r) { return r.IsNull(); });
-                if (!hasNull)
-                    out.push_back(std::move(t));
-            }
-        }
-        return Value::OfSet(std::move(out));
-    }
-    case ExprKind::Call: {
-        std::vector<const Expr*> args;
-        for (const auto& op : e.operands)
-            args.push_back(op.get());
-        return Call(e, Lower(e.name), args);
-    }
+    case ExprKind::Tuple:
+        return EvalTuple(e);
+    case ExprKind::Set:
+        return EvalSet(e);
+    case ExprKind::Call:
     case ExprKind::MethodCall:
-    case ExprKind::Property: {
-        std::vector<const Expr*> args {e.object.get()};
-        for (const auto& op : e.operands)
-            args.push_back(op.get());
-        std::string name = e.kind == ExprKind::Property ? e.segments[0].name : e.name;
-        return Call(e, Lower(name), args);
-    }
-    case ExprKind::Case: {
-        if (e.object) {
-            Value subject = Scalar(Eval(*e.object), *e.object);
-            for (std::size_t i = 0; i + 1 < e.operands.size(); i += 2) {
-                Value w = Scalar(Eval(*e.operands[i]), *e.operands[i]);
-                if (CompareScalars(subject, w) == 0)
-                    return Eval(*e.operands[i + 1]);
-            }
-        } else {
-            for (std::size_t i = 0; i + 1 < e.operands.size(); i += 2) {
-                if (Truth(*e.operands[i]))
-                    return Eval(*e.operands[i + 1]);
-            }
-        }
-        return e.elseValue ? Eval(*e.elseValue) : Value {};
-    }
+    case ExprKind::Property:
+        return EvalCall(e);
+    case ExprKind::Case:
+        return EvalCase(e);
     }
     return {};
+}
+
+Value Evaluator::EvalUnary(const Expr& e)
+{
+    if (e.unaryOperator == mdx::UnaryOperator::Not)
+        return Value::Boolean(!Truth(*e.operands[0]));
+    std::optional<double> v = NumberOf(*e.operands[0]);
+    if (!v)
+        return {};
+    return Value::Num(e.unaryOperator == mdx::UnaryOperator::Negate ? -*v : *v);
+}
+
+Value Evaluator::EvalTuple(const Expr& e)
+{
+    Value v;
+    v.kind = VK::Tuple;
+    for (const auto& op : e.operands) {
+        Tuple part = ToTuple(Eval(*op), *op);
+        for (const MemberRef& r : part) {
+            for (const MemberRef& other : v.tuple) {
+                if (!r.IsNull() && other.Hier() == r.Hier())
+                    Fail(
+                        op->position, "hierarchy " + r.Hier()->UniqueName() + " appears twice in a tuple", TextOf(*op));
+            }
+            v.tuple.push_back(r);
+        }
+    }
+    // A tuple with a null member (a PrevMember before the first) is null itself.
+    if (std::any_of(v.tuple.begin(), v.tuple.end(), [](const MemberRef& r) { return r.IsNull(); }))
+        return Value::Mem({});
+    if (v.tuple.size() == 1)
+        return Value::Mem(v.tuple[0]);
+    return v;
+}
+
+Value Evaluator::EvalSet(const Expr& e)
+{
+    TupleSet out;
+    for (const auto& op : e.operands) {
+        TupleSet part = SetOf(*op);
+        CheckSameShape(out, part, *op);
+        for (Tuple& t : part) {
+            bool hasNull = std::any_of(t.begin(), t.end(), [](const MemberRef& r) { return r.IsNull(); });
+            if (!hasNull)
+                out.push_back(std::move(t));
+        }
+    }
+    return Value::OfSet(std::move(out));
+}
+
+Value Evaluator::EvalCall(const Expr& e)
+{
+    std::vector<const Expr*> args;
+    if (e.kind != ExprKind::Call)
+        args.push_back(e.object.get());
+    for (const auto& op : e.operands)
+        args.push_back(op.get());
+    const std::string& name = e.kind == ExprKind::Property ? e.segments[0].name : e.name;
+    return Call(e, Lower(name), args);
+}
+
+Value Evaluator::EvalCase(const Expr& e)
+{
+    if (e.object) {
+        Value subject = Scalar(Eval(*e.object), *e.object);
+        for (std::size_t i = 0; i + 1 < e.operands.size(); i += 2) {
+            Value w = Scalar(Eval(*e.operands[i]), *e.operands[i]);
+            if (CompareScalars(subject, w) == 0)
+                return Eval(*e.operands[i + 1]);
+        }
+    } else {
+        for (std::size_t i = 0; i + 1 < e.operands.size(); i += 2) {
+            if (Truth(*e.operands[i]))
+                return Eval(*e.operands[i + 1]);
+        }
+    }
+    return e.elseValue ? Eval(*e.elseValue) : Value {};
 }
 
 Value Evaluator::EvalBinary(const Expr& e)
@@ -1193,7 +1413,10 @@ Value Evaluator::EvalBinary(const Expr& e)
         auto text = [](const Value& v) {
             return v.kind == VK::String ? v.text : v.kind == VK::Empty ? std::string() : FormatNumber(v.number);
         };
-        return Value::Str(text(a) + text(b));
+        std::string x = text(a);
+        std::string y = text(b);
+        CheckTextSize(x.size() + y.size(), e);
+        return Value::Str(x + y);
     }
     case BinaryOperator::Range: {
         MemberRef a = MemberOf(left);
@@ -1755,7 +1978,7 @@ Value Evaluator::Call(const Expr& e, const std::string& name, const std::vector<
         double target = percent ? total * limit.value_or(0) / 100.0 : limit.value_or(0);
         TupleSet out;
         double running = 0;
-        for (std::size_t i = 0; i < sorted.size() && (top ? running < target : running < target); ++i) {
+        for (std::size_t i = 0; i < sorted.size() && running < target; ++i) {
             out.push_back(sorted[i]);
             running += keys[i].kind == VK::Number ? keys[i].number : 0;
         }
@@ -1801,11 +2024,15 @@ Value Evaluator::Call(const Expr& e, const std::string& name, const std::vector<
             Value v = Eval(*args[1]);
             if (v.kind == VK::String || v.kind == VK::Number) {
                 isText = true;
-                text += v.kind == VK::String ? v.text : FormatNumber(v.number);
+                std::string part = v.kind == VK::String ? v.text : FormatNumber(v.number);
+                CheckTextSize(text.size() + part.size(), e);
+                text += part;
                 continue;
             }
             TupleSet part = ToSet(std::move(v), *args[1]);
             CheckSameShape(out, part, *args[1]);
+            if (!part.empty())
+                CheckSetSize(static_cast<double>(out.size() + part.size()), part[0].size(), "the set Generate builds");
             out.insert(out.end(), part.begin(), part.end());
         }
         if (isText)
@@ -2280,6 +2507,15 @@ QueryResult Evaluator::RunDrillthrough(const mdx::Statement& statement)
         else if (!r.m->IsAll())
             filter.push_back(MemberSet::Of(*r.m));
     }
+    // The cell's value counts only the default member of a hierarchy the statement does not
+    // name; the rows must be the same ones, so a hierarchy without an All member is limited
+    // to its first member.
+    for (const Hierarchy* h : m_hierarchies) {
+        if (h->GetDimension().IsMeasures() || used.count(h) || h->HasAll())
+            continue;
+        if (const Member* d = h->DefaultMember())
+            filter.push_back(MemberSet::Of(*d));
+    }
     if (!statement.returnColumns.empty()) {
         measures.clear();
         for (const auto& column : statement.returnColumns) {
@@ -2433,6 +2669,9 @@ QueryResult Evaluator::Run(const mdx::Statement& statement)
             throw OlapError("The query asks for more than 50 million cells");
         total *= s.size();
     }
+    // The grid, and the copy NON EMPTY keeps of it.
+    CheckBudget(
+        2.0 * static_cast<double>(total) * sizeof(CellSet::Cell), "a grid of " + std::to_string(total) + " cells");
     std::vector<CellSet::Cell> cells(total);
     WithPrefetch([&] {
         std::vector<std::size_t> coords(sets.size(), 0);
@@ -2445,6 +2684,7 @@ QueryResult Evaluator::Run(const mdx::Statement& statement)
                 const Tuple& t = sets[a][coords[a]];
                 tuple.insert(tuple.end(), t.begin(), t.end());
             }
+            CheckCancelled();
             Scope scope(*this, tuple);
             Value v = CurrentCell();
             CellSet::Cell& cell = cells[ordinal];
@@ -2511,18 +2751,18 @@ QueryResult Evaluator::Run(const mdx::Statement& statement)
 
 } // namespace
 
-QueryResult MdxEvaluator::Execute(const Cube& cube, const mdx::Statement& statement)
+QueryResult MdxEvaluator::Execute(const Cube& cube, const mdx::Statement& statement, const QueryOptions& options)
 {
-    Evaluator evaluator(cube);
+    Evaluator evaluator(cube, options);
     return evaluator.Run(statement);
 }
 
-QueryResult MdxEvaluator::Execute(const Cube& cube, std::string_view text)
+QueryResult MdxEvaluator::Execute(const Cube& cube, std::string_view text, const QueryOptions& options)
 {
     mdx::ParseResult<mdx::Statement> parsed = mdx::ParseStatement(text);
     if (!parsed.Ok())
         throw MdxError(parsed.error.message, parsed.error.position, parsed.error.token);
-    return Execute(cube, *parsed.value);
+    return Execute(cube, *parsed.value, options);
 }
 
 } // namespace olap

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "olap/mdx/Statement.h"
+#include "olap/query/QueryOptions.h"
 #include "olap/query/QueryResult.h"
 
+#include <cstddef>
 #include <string_view>
 
 namespace olap {
@@ -20,13 +22,19 @@ class Cube;
 //! cells are all empty.
 class MdxEvaluator {
 public:
-    //! Runs STATEMENT (SELECT or DRILLTHROUGH) against CUBE. Throws MdxError for a name or
-    //! semantic error (with its position and offending text) and OlapError when the engine
-    //! cannot answer.
-    static QueryResult Execute(const Cube& cube, const mdx::Statement& statement);
+    //! The stack a thread that runs queries should have: the deepest query the evaluator
+    //! accepts fits in it, sanitizer builds included. On a smaller stack a deep query fails
+    //! with an error ("nests too deeply for the stack") instead of overflowing it.
+    static constexpr std::size_t kStackBytes = std::size_t(8) << 20;
+
+    //! Runs STATEMENT (SELECT or DRILLTHROUGH) against CUBE within OPTIONS' memory budget.
+    //! Throws MdxError for a name or semantic error (with its position and offending text),
+    //! QueryCancelled when OPTIONS' token is cancelled, and OlapError when the engine cannot
+    //! answer (the memory budget exceeded included: the message names it).
+    static QueryResult Execute(const Cube& cube, const mdx::Statement& statement, const QueryOptions& options = {});
     //! Parses TEXT (one statement) and runs it. A syntax error throws MdxError with the
     //! parser's message.
-    static QueryResult Execute(const Cube& cube, std::string_view text);
+    static QueryResult Execute(const Cube& cube, std::string_view text, const QueryOptions& options = {});
 };
 
 } // namespace olap

@@ -92,10 +92,10 @@ void LoadCsvTable(olap::SqliteDb& db, const std::string& table, const std::strin
     db.Exec("COMMIT");
 }
 
-std::unique_ptr<olap::Cube> BuildTinyCube(const TempDir& dir)
+std::unique_ptr<olap::Cube> BuildTinyCube(const TempDir& dir, const std::string& schemaFile)
 {
     auto db = MakeDatabase(dir.Path("tiny.sqlite"), ReadText(DataPath("tiny.sql")));
-    const auto schema = olap::SchemaReader::ReadFile(DataPath("tiny.xml"));
+    const auto schema = olap::SchemaReader::ReadFile(DataPath(schemaFile));
     return olap::CubeBuilder::Build(schema.name, schema.cubes.front(), *db);
 }
 

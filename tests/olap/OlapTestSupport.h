@@ -32,8 +32,9 @@ std::unique_ptr<olap::SqliteDb> MakeDatabase(const std::string& path, const std:
 //! Loads the peer's CSV files (header line, no quoting) into tables of DB.
 void LoadCsvTable(olap::SqliteDb& db, const std::string& table, const std::string& csvPath);
 
-//! The hand-computed cube "Shop" of data/tiny.xml over data/tiny.sql.
-std::unique_ptr<olap::Cube> BuildTinyCube(const TempDir& dir);
+//! The hand-computed cube "Shop" of data/tiny.xml (or another schema file of data/, such as
+//! tiny_noall.xml) over data/tiny.sql.
+std::unique_ptr<olap::Cube> BuildTinyCube(const TempDir& dir, const std::string& schemaFile = "tiny.xml");
 
 //! A suite (Base: testing::Test or testing::TestWithParam<T>) whose tests
 //! share one tiny cube, built before its first test and freed after its last.
