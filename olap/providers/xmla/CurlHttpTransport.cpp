@@ -1,6 +1,7 @@
 #include "olap/providers/xmla/CurlHttpTransport.h"
 
 #include "olap/providers/xmla/XmlaAddress.h"
+#include "olap/util/MessageText.h"
 #include "olap/util/OlapError.h"
 
 #include <curl/curl.h>
@@ -60,8 +61,9 @@ CurlHttpTransport::CurlHttpTransport()
 
 HttpResponse CurlHttpTransport::Post(const HttpRequest& request, const HttpOptions& options)
 {
-    const std::string shown = RedactedAddress(request.url);
-    const bool hasCredentials = !options.user.empty() || !options.password.empty() || shown != request.url;
+    const std::string redacted = RedactedAddress(request.url);
+    const bool hasCredentials = !options.user.empty() || !options.password.empty() || redacted != request.url;
+    const std::string shown = ShortForMessage(redacted);
     if (hasCredentials && !IsHttpsAddress(request.url))
         throw OlapError("The connection to '" + shown
             + "' carries a user name and password, which are sent only over https; use an https:// address");

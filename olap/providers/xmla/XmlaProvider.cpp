@@ -4,6 +4,7 @@
 #include "olap/providers/xmla/XmlaAddress.h"
 #include "olap/providers/xmla/XmlaServerError.h"
 #include "olap/query/MdxError.h"
+#include "olap/util/MessageText.h"
 #include "olap/util/NameUtil.h"
 
 #include <cctype>
@@ -86,7 +87,7 @@ XmlaProvider::~XmlaProvider() = default;
 std::unique_ptr<OlapProvider> XmlaProvider::Open(const ConnectionProperties& properties)
 {
     XmlaSettings settings = XmlaSettings::FromProperties(properties);
-    const std::string address = RedactedAddress(settings.address);
+    const std::string address = ShortForMessage(RedactedAddress(settings.address));
     try {
         return std::make_unique<XmlaProvider>(std::move(settings), std::make_shared<CurlHttpTransport>());
     } catch (const OlapError& e) {

@@ -1,6 +1,7 @@
 #include "olap/providers/xmla/XmlaSettings.h"
 
 #include "olap/providers/xmla/XmlaAddress.h"
+#include "olap/util/MessageText.h"
 #include "olap/util/OlapError.h"
 
 #include <charconv>
@@ -39,7 +40,7 @@ XmlaSettings XmlaSettings::FromProperties(const ConnectionProperties& properties
     }
     const std::optional<std::string> address = ResolveServerAddress(*source, addressTemplate);
     if (!address)
-        throw OlapError("Cannot connect to the OLAP server '" + *source
+        throw OlapError("Cannot connect to the OLAP server '" + ShortForMessage(*source)
             + "': a server name is reached through the XMLA provider only when an XMLA server address is "
               "configured (\"XMLA Server Address=https://{server}/olap/msmdpump.dll\" in the connection string or "
               "LUMETRA_XMLA_SERVER_ADDRESS); give the server's http:// or https:// address as Data Source instead. "
