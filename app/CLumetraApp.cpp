@@ -44,7 +44,7 @@ QString CLumetraApp::ReadFolder(const QString& name)
     // Creates the key at the first start with the rights to; without them the
     // read falls back to read-only access.
     item.Open(true, platform::kKeyAllAccess);
-    const QString value = item.GetStringValue(QString());
+    QString value = item.GetStringValue(QString());
     item.Close();
     return value;
 }

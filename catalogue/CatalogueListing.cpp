@@ -28,7 +28,7 @@ QString CatalogueListing::Line(const CatalogueNode& node, int level)
            << QString::number(data.Reporttype2) << data.Filename1 << data.Filename2 << QString::number(node.image)
            << Flag(data.bChecked) << Flag(data.bEnabled) << Flag(data.bSeparator) << ColorText(data.crText)
            << ColorText(data.crTextBackground) << data.pszNote;
-    return QString(2 * level, u' ') + fields.join(u'\t');
+    return QString(qsizetype {2} * level, u' ') + fields.join(u'\t');
 }
 
 QString CatalogueListing::List(const CatalogueDocument& document)

@@ -17,6 +17,7 @@
 #include <QScatterSeries>
 #include <QStackedBarSeries>
 #include <QValueAxis>
+#include <cmath>
 
 #include <array>
 #include <memory>
@@ -240,7 +241,7 @@ private:
         run->setColor(colour);
         run->replace(points);
         run->setName(Q(m_data.Series()[static_cast<std::size_t>(seriesIndex)].name));
-        const auto toCategory = [](const QPointF& point) { return static_cast<int>(point.x() + 0.5); };
+        const auto toCategory = [](const QPointF& point) { return static_cast<int>(std::lround(point.x())); };
         if (m_onHover) {
             QObject::connect(run, &QXYSeries::hovered, run,
                 [handler = m_onHover, seriesIndex, toCategory](
@@ -291,7 +292,9 @@ QColor ChartBuilder::SeriesColour(const ChartDefinition& definition, int index)
 {
     if (definition.HasCustomPalette()) {
         const int entries = ChartDefinition::kPaletteSize - kFirstSeriesEntry;
-        const std::string& entry = definition.palette[static_cast<std::size_t>(kFirstSeriesEntry + index % entries)];
+        const std::string& entry
+            = definition
+                  .palette[static_cast<std::size_t>(kFirstSeriesEntry) + static_cast<std::size_t>(index % entries)];
         return QColor(Q(entry));
     }
     return QColor(kReadablePalette[static_cast<std::size_t>(index) % kReadablePalette.size()]);

@@ -101,7 +101,8 @@ void PivotSession::StartWorker()
     });
 }
 
-void PivotSession::Deliver(unsigned generation, const PivotDefinition& definition, std::shared_ptr<Outcome> outcome)
+void PivotSession::Deliver(
+    unsigned generation, const PivotDefinition& definition, const std::shared_ptr<Outcome>& outcome)
 {
     if (generation != m_generation) {
         qDebug() << "pivot: dropped the answer of a stale or cancelled query";

@@ -91,7 +91,7 @@ private:
         QString error;
     };
     void StartWorker();
-    void Deliver(unsigned generation, const PivotDefinition& definition, std::shared_ptr<Outcome> outcome);
+    void Deliver(unsigned generation, const PivotDefinition& definition, const std::shared_ptr<Outcome>& outcome);
     void SetWorking(bool working);
     void JoinWorker();
 

@@ -112,7 +112,7 @@ QString MdxCompleter::WordBeforeCursor() const
             break;
         }
     }
-    const QString word = text.mid(start);
+    QString word = text.mid(start);
     // After a dot a bare word is a function (".Mem" for "Members"); a bracketed one continues
     // the unique name ("[Store].[Co").
     const qsizetype dot = word.lastIndexOf(QLatin1Char('.'));

@@ -43,7 +43,7 @@ constexpr int kMaxCalcDepth = 64;
 constexpr int kMaxExprDepth = 256;
 //! Stack kept free below the deepest evaluation level for the work it calls (aggregation,
 //! sorting, error reports).
-constexpr std::uintptr_t kStackReserve = 256 * 1024;
+constexpr std::uintptr_t kStackReserve = std::uintptr_t {256} * 1024;
 
 // The lowest stack address evaluation may reach on the calling thread (its stack's end plus
 // kStackReserve); 0 when the thread's stack cannot be found out.
@@ -1515,7 +1515,7 @@ Value Evaluator::Call(const Expr& e, const std::string& name, const std::vector<
             Fail(args[i]->position, shown + " expects a number: " + TextOf(*args[i]), TextOf(*args[i]));
         return static_cast<long long>(std::llround(std::clamp(*v, -1e9, 1e9)));
     };
-    auto members = [](std::vector<MemberRef> refs) {
+    auto members = [](const std::vector<MemberRef>& refs) {
         TupleSet out;
         for (const MemberRef& r : refs) {
             if (!r.IsNull())

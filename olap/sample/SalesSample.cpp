@@ -186,12 +186,12 @@ void SalesSample::WriteSource(const std::string& dir, std::uint64_t rows, std::u
             for (int y = 0; y < kYears; ++y) {
                 for (int m = 0; m < 12; ++m) {
                     insert.Reset();
-                    insert.Bind(1, static_cast<std::int64_t>(y * 12 + m + 1));
-                    insert.Bind(2, static_cast<std::int64_t>(kFirstYear + y));
+                    insert.Bind(1, std::int64_t {y} * 12 + m + 1);
+                    insert.Bind(2, std::int64_t {kFirstYear} + y);
                     std::string quarter = "Q";
                     quarter += static_cast<char>('1' + m / 3);
                     insert.Bind(3, quarter);
-                    insert.Bind(4, static_cast<std::int64_t>(m + 1));
+                    insert.Bind(4, std::int64_t {m} + 1);
                     insert.Bind(5, std::string(kMonthNames[m]));
                     insert.Step();
                 }
@@ -286,9 +286,11 @@ void SalesSample::WriteSource(const std::string& dir, std::uint64_t rows, std::u
                 monthWeights.push_back((1.0 + 0.22 * y + 0.015 * m) * kSeason[m]);
         }
         std::vector<double> storeWeights;
+        storeWeights.reserve(std::size(kStores));
         for (const StoreInfo& s : kStores)
             storeWeights.push_back(s.size);
         std::vector<double> productWeights;
+        productWeights.reserve(products.size());
         for (const ProductInfo& p : products)
             productWeights.push_back(p.weight);
         Weighted pickMonth(monthWeights);

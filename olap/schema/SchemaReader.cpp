@@ -4,7 +4,7 @@
 #include "olap/util/MessageText.h"
 #include "olap/util/NameUtil.h"
 #include "olap/util/OlapError.h"
-#include "olap/util/SourceFileCheck.h"
+#include "olap/util/RegularFile.h"
 
 #include <pugixml.hpp>
 
@@ -426,7 +426,7 @@ SchemaDefinition SchemaReader::Parse(std::string_view xml)
 SchemaDefinition SchemaReader::ReadFile(const std::string& path)
 {
     // Looked at with stat first: reading a FIFO would wait for a writer.
-    if (const auto notFile = NotARegularFile(path))
+    if (const auto notFile = RegularFile::Describe(path))
         throw OlapError("the cube schema '" + ShortForMessage(path) + "' " + *notFile);
     std::ifstream in(path, std::ios::binary);
     if (!in)

@@ -10,7 +10,7 @@
 #include "olap/util/AtomicFile.h"
 #include "olap/util/MessageText.h"
 #include "olap/util/OlapError.h"
-#include "olap/util/SourceFileCheck.h"
+#include "olap/util/RegularFile.h"
 #include "olap/util/SqliteDb.h"
 
 #include <cstring>
@@ -614,7 +614,7 @@ std::unique_ptr<Cube> CubeFile::Read(const std::string& path)
 {
     // Looked at without opening it, so that a folder, a device or a FIFO (whose open would
     // wait for a writer) is named for what it is.
-    if (const auto notFile = NotARegularFile(path))
+    if (const auto notFile = RegularFile::Describe(path))
         throw OlapError("the local cube file '" + ShortForMessage(path) + "' " + *notFile);
     SqliteDb db(path, SqliteDb::Mode::ReadOnly);
     try {

@@ -2,6 +2,8 @@
 
 #include "olap/util/MessageText.h"
 
+#include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 
 namespace olap {
@@ -24,26 +26,40 @@ RegularFile::Kind RegularFile::KindOf(const std::string& path)
     return Kind::Other;
 }
 
-std::string RegularFile::Problem(const std::string& path, bool missingIsFine)
+std::optional<std::string> RegularFile::Describe(const std::string& path)
 {
-    const std::string name = "'" + MessageText::Shorten(path) + "'";
+    struct stat status { };
+    if (path.empty())
+        return std::string("does not exist");
+    if (::stat(path.c_str(), &status) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return std::string("does not exist");
+        return "cannot be examined (" + std::string(std::strerror(errno)) + ")";
+    }
     switch (KindOf(path)) {
     case Kind::Regular:
-        return {};
-    case Kind::Missing:
-        return missingIsFine ? std::string() : name + " does not exist";
+        return std::nullopt;
     case Kind::Directory:
-        return name + " is a folder, not a file";
+        return std::string("is a folder, not a file");
     case Kind::Fifo:
-        return name + " is a named pipe (FIFO), not a file";
+        return std::string("is a named pipe (FIFO), not a file");
     case Kind::Device:
-        return name + " is a device, not a file";
+        return std::string("is a device, not a file");
     case Kind::Socket:
-        return name + " is a socket, not a file";
+        return std::string("is a socket, not a file");
+    case Kind::Missing:
     case Kind::Other:
         break;
     }
-    return name + " is not a regular file";
+    return std::string("is not a regular file");
+}
+
+std::string RegularFile::Problem(const std::string& path, bool missingIsFine)
+{
+    if (missingIsFine && KindOf(path) == Kind::Missing)
+        return {};
+    const std::optional<std::string> words = Describe(path);
+    return words ? "'" + MessageText::Shorten(path) + "' " + *words : std::string();
 }
 
 } // namespace olap

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace olap {
@@ -13,6 +14,12 @@ public:
     enum class Kind { Missing, Regular, Directory, Fifo, Device, Socket, Other };
 
     static Kind KindOf(const std::string& path);
+
+    //! What PATH is when it is not a regular file, as words that follow the path in a
+    //! message: "does not exist", "is a folder, not a file", "is a named pipe (FIFO), not a
+    //! file", "is a device, not a file", "is a socket, not a file", "cannot be examined
+    //! (<reason>)". Nullopt for a regular file (or a link to one). Never opens PATH.
+    static std::optional<std::string> Describe(const std::string& path);
 
     //! Empty when path names a regular file (or nothing, when missingIsFine);
     //! otherwise a message naming the file and what it is instead, e.g.

@@ -16,7 +16,7 @@
 #include "olap/storage/RelationalStaging.h"
 #include "olap/util/MessageText.h"
 #include "olap/util/OlapError.h"
-#include "olap/util/SourceFileCheck.h"
+#include "olap/util/RegularFile.h"
 #include "olap/util/SqliteDb.h"
 #include "platform/ProviderDrivers.h"
 
@@ -98,7 +98,7 @@ int main(int argc, char** argv)
             std::unique_ptr<olap::Cube> built;
             if (options.count("source")) {
                 // Looked at with stat first: opening a FIFO would wait for a writer.
-                if (const auto notFile = olap::NotARegularFile(options["source"]))
+                if (const auto notFile = olap::RegularFile::Describe(options["source"]))
                     throw olap::OlapError(
                         "the source database '" + olap::ShortForMessage(options["source"]) + "' " + *notFile);
                 olap::SqliteDb source(options["source"], olap::SqliteDb::Mode::ReadOnly);

@@ -5,7 +5,7 @@
 #include "olap/EngineVersion.h"
 #include "olap/access/Connection.h"
 #include "olap/util/MessageText.h"
-#include "olap/util/SourceFileCheck.h"
+#include "olap/util/RegularFile.h"
 #include "platform/ProviderDrivers.h"
 
 #include <chrono>
@@ -144,7 +144,7 @@ olap::SchemaRowsetKind DiscoverKind(const std::string& name)
 std::vector<std::string> ReadStatements(const std::string& path)
 {
     const std::string shown = olap::ShortForMessage(path);
-    if (const auto notFile = olap::NotARegularFile(path))
+    if (const auto notFile = olap::RegularFile::Describe(path))
         throw std::runtime_error("the query file '" + shown + "' " + *notFile);
     std::ifstream in(path, std::ios::binary);
     if (!in)

@@ -43,6 +43,7 @@ const std::string& CheckName(const std::string& name, const std::string& what)
 std::string MemberList(const std::vector<std::string>& members, const std::string& fieldSet)
 {
     std::vector<std::string> checked;
+    checked.reserve(members.size());
     for (const std::string& member : members)
         checked.push_back(CheckName(member, "member of field set " + fieldSet));
     return "{" + Join(checked, ", ") + "}";
@@ -102,7 +103,7 @@ std::string FieldSetMembers(const PivotFieldSet& fieldSet, const std::vector<std
 
     const PivotMemberFilter& filter = fieldSet.filter;
     if (filter.IsActive() && !filter.members.empty()) {
-        const std::string list = MemberList(filter.members, name);
+        std::string list = MemberList(filter.members, name);
         if (filter.mode == PivotMemberFilter::Mode::Include) {
             // A kept member shows with its ancestors (the path to it) and its descendants.
             std::vector<std::string> keep;
@@ -141,7 +142,7 @@ std::string KeptMembers(const PivotFieldSet& fieldSet)
     if (!filter.IsActive() || filter.members.empty())
         return {};
     const std::string& name = CheckName(fieldSet.uniqueName, "field set");
-    const std::string list = MemberList(filter.members, name);
+    std::string list = MemberList(filter.members, name);
     if (filter.mode == PivotMemberFilter::Mode::Include)
         return list;
     if (fieldSet.fields.empty())

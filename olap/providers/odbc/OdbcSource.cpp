@@ -364,7 +364,8 @@ recordset::Recordset OdbcSource::Execute(std::string_view sql, int timeoutSecond
         throw RelationalError(RelationalFailure::Other, "The ODBC driver could not start a statement");
     if (timeoutSeconds > 0)
         SQLSetStmtAttr(statement.handle, SQL_ATTR_QUERY_TIMEOUT,
-            reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(timeoutSeconds)), 0);
+            // ODBC passes integer attributes in its pointer argument.
+            reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(timeoutSeconds)), 0); // NOLINT(performance-no-int-to-ptr)
     std::string text(SingleSqlStatement(sql));
     if (text.empty()) {
         recordset::Recordset empty;

@@ -7,7 +7,7 @@
 #include "olap/providers/spreadsheet/XlsxWorkbook.h"
 #include "olap/recordset/ColumnTyping.h"
 #include "olap/util/MessageText.h"
-#include "olap/util/SourceFileCheck.h"
+#include "olap/util/RegularFile.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -30,7 +30,7 @@ bool SameName(std::string_view a, std::string_view b)
 std::unique_ptr<SpreadsheetSource> SpreadsheetSource::Open(const std::string& path)
 {
     // Looked at with stat first: reading a FIFO would wait for a writer.
-    if (const auto notFile = NotARegularFile(path)) {
+    if (const auto notFile = RegularFile::Describe(path)) {
         const bool missing = *notFile == "does not exist";
         throw RelationalError(missing ? RelationalFailure::FileMissing : RelationalFailure::NotADatabase,
             "The workbook file '" + ShortForMessage(path) + "' " + *notFile);
@@ -126,6 +126,7 @@ recordset::Recordset SpreadsheetSource::Execute(std::string_view sql, int)
     }
 
     std::vector<ColumnSpec> pickedColumns;
+    pickedColumns.reserve(picked.size());
     for (const std::size_t c : picked)
         pickedColumns.push_back(columns[c]);
     std::vector<std::vector<CellValue>> rows;

@@ -5,7 +5,7 @@
 #include "olap/providers/sqlite/SqliteTypeMapping.h"
 #include "olap/recordset/ColumnTyping.h"
 #include "olap/util/MessageText.h"
-#include "olap/util/SourceFileCheck.h"
+#include "olap/util/RegularFile.h"
 
 #include <sqlite3.h>
 
@@ -55,7 +55,7 @@ struct Deadline {
 std::unique_ptr<SqliteSource> SqliteSource::Open(const std::string& path)
 {
     // Looked at with stat first: opening a FIFO would wait for a writer.
-    if (const auto notFile = NotARegularFile(path)) {
+    if (const auto notFile = RegularFile::Describe(path)) {
         const bool missing = *notFile == "does not exist";
         throw RelationalError(missing ? RelationalFailure::FileMissing : RelationalFailure::NotADatabase,
             "The SQLite database file '" + ShortForMessage(path) + "' " + *notFile);
@@ -199,6 +199,7 @@ std::vector<std::string> SqliteSource::Tables()
         = Execute("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
                   "ORDER BY name")
               .Rows();
+    names.reserve(rows.size());
     for (const auto& row : rows)
         names.push_back(row[0].ToText());
     return names;

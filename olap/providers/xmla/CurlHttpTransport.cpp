@@ -39,8 +39,9 @@ int Progress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 
 std::string SizeText(std::size_t bytes)
 {
-    if (bytes % (1024 * 1024) == 0)
-        return std::to_string(bytes / (1024 * 1024)) + " MB";
+    constexpr std::size_t kMegabyte = std::size_t {1024} * 1024;
+    if (bytes % kMegabyte == 0)
+        return std::to_string(bytes / kMegabyte) + " MB";
     return std::to_string(bytes) + " bytes";
 }
 

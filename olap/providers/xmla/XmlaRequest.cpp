@@ -26,7 +26,13 @@ void AppendPairs(std::string& out, const XmlaPairs& pairs, std::string_view what
     for (const auto& [name, value] : pairs) {
         if (!IsXmlName(name))
             throw OlapError("'" + name + "' cannot be sent as an XMLA " + std::string(what) + " name");
-        out += '<' + name + '>' + XmlaRequest::Escape(value, name) + "</" + name + '>';
+        out += '<';
+        out += name;
+        out += '>';
+        out += XmlaRequest::Escape(value, name);
+        out += "</";
+        out += name;
+        out += '>';
     }
 }
 

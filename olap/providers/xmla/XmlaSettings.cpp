@@ -52,13 +52,14 @@ XmlaSettings XmlaSettings::FromProperties(const ConnectionProperties& properties
     settings.dataSourceInfo = FirstProperty(properties, {"DataSourceInfo"}).value_or("");
     settings.http.user = FirstProperty(properties, {"User ID", "uid", "User Name"}).value_or("");
     settings.http.password = FirstProperty(properties, {"Password", "pwd"}).value_or("");
-    constexpr long kDay = 24 * 60 * 60;
+    constexpr long kDay = 24L * 60 * 60;
     settings.http.connectTimeoutSeconds = WholeNumber(properties, {"Connect Timeout"}, "Connect Timeout", 30, kDay);
     settings.http.timeoutSeconds
         = WholeNumber(properties, {"Timeout", "Command Timeout", "Command Time out"}, "Timeout", 0, kDay);
     const long maxMb = WholeNumber(properties, {"Max Response Size"}, "Max Response Size",
-        static_cast<long>(HttpOptions::kDefaultMaxResponseBytes / (1024 * 1024)),
-        static_cast<long>(std::min<std::size_t>(std::numeric_limits<std::size_t>::max() / (1024 * 1024), 1L << 20)));
+        static_cast<long>(HttpOptions::kDefaultMaxResponseBytes / (std::size_t {1024} * 1024)),
+        static_cast<long>(
+            std::min<std::size_t>(std::numeric_limits<std::size_t>::max() / (std::size_t {1024} * 1024), 1L << 20)));
     if (maxMb == 0)
         throw OlapError("\"Max Response Size\" in the connection string must be at least 1 (MB)");
     settings.http.maxResponseBytes = static_cast<std::size_t>(maxMb) * 1024 * 1024;
