@@ -66,19 +66,31 @@ const Worksheet& SpreadsheetSource::Sheet(const std::string& table) const
         if (SameName(sheet.name, wanted) || SameName(sheet.name, table))
             return sheet;
     std::string known;
-    for (const Worksheet& sheet : m_sheets)
-        known += (known.empty() ? "" : ", ") + sheet.name + "$";
+    for (const Worksheet& sheet : m_sheets) {
+        if (!known.empty())
+            known += ", ";
+        known += sheet.name;
+        known += '$';
+    }
     throw RelationalError(
         RelationalFailure::BadStatement, "The workbook has no sheet named '" + table + "' (its sheets: " + known + ")");
 }
 
 std::string SpreadsheetSource::QuoteName(std::string_view name)
 {
-    if (name.find(']') == std::string_view::npos)
-        return "[" + std::string(name) + "]";
-    if (name.find('`') == std::string_view::npos)
-        return "`" + std::string(name) + "`";
-    return "\"" + std::string(name) + "\"";
+    // Built by appending: GCC 12 at -O3 takes "x" + std::string(...) + "x" for an overlapping copy.
+    char open = '"';
+    char close = '"';
+    if (name.find(']') == std::string_view::npos) {
+        open = '[';
+        close = ']';
+    } else if (name.find('`') == std::string_view::npos) {
+        open = close = '`';
+    }
+    std::string quoted(1, open);
+    quoted += name;
+    quoted += close;
+    return quoted;
 }
 
 recordset::Recordset SpreadsheetSource::Execute(std::string_view sql, int)
