@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev libgl1-mesa-dev libxkbcommon-dev qt6-qpa-plugins
   libsqlite3-dev sqlite3 unixodbc-dev odbcinst libsqliteodbc libcurl4-openssl-dev libpugixml-dev
   libxlsxwriter-dev libfreexl-dev libminizip-dev
-  postgresql odbc-postgresql
+  postgresql odbc-postgresql libxerial-sqlite-jdbc-jni
   libgtest-dev libgmock-dev libbenchmark-dev
   clang clang-format clang-tidy libclang-rt-14-dev
   xvfb xauth imagemagick fonts-dejavu-core
