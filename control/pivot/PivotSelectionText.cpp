@@ -1,48 +1,10 @@
 #include "control/pivot/PivotSelectionText.h"
 
+#include "control/pivot/model/PivotTextWriter.h"
+
 #include <algorithm>
-#include <cmath>
-#include <cstdio>
 
 namespace pivot {
-
-namespace {
-
-std::string HtmlEscape(const std::string& text)
-{
-    std::string result;
-    for (char c : text) {
-        switch (c) {
-        case '&':
-            result += "&amp;";
-            break;
-        case '<':
-            result += "&lt;";
-            break;
-        case '>':
-            result += "&gt;";
-            break;
-        case '"':
-            result += "&quot;";
-            break;
-        default:
-            result += c;
-        }
-    }
-    return result;
-}
-
-std::string RawNumber(double value)
-{
-    char buffer[40];
-    if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 1e15)
-        std::snprintf(buffer, sizeof buffer, "%.0f", value);
-    else
-        std::snprintf(buffer, sizeof buffer, "%.15g", value);
-    return buffer;
-}
-
-} // namespace
 
 std::string PivotSelectionText::TabSeparated(const PivotLayout& layout, int top, int left, int bottom, int right)
 {
@@ -52,7 +14,7 @@ std::string PivotSelectionText::TabSeparated(const PivotLayout& layout, int top,
             if (c > left)
                 out += '\t';
             const PivotGridCell cell = layout.Cell(r, c);
-            std::string text = cell.value ? RawNumber(*cell.value) : cell.text;
+            std::string text = cell.value ? PivotTextWriter::RawNumber(*cell.value) : cell.text;
             std::replace_if(
                 text.begin(), text.end(), [](char ch) { return ch == '\t' || ch == '\r' || ch == '\n'; }, ' ');
             out += text;
@@ -87,7 +49,8 @@ std::string PivotSelectionText::Html(const PivotLayout& layout, int top, int lef
             if (!header)
                 out += " align=\"right\"";
             out += ">";
-            out += cell.isTotal ? "<b>" + HtmlEscape(cell.text) + "</b>" : HtmlEscape(cell.text);
+            out += cell.isTotal ? "<b>" + PivotTextWriter::HtmlEscape(cell.text) + "</b>"
+                                : PivotTextWriter::HtmlEscape(cell.text);
             out += header ? "</th>" : "</td>";
         }
         out += "</tr>\n";

@@ -21,42 +21,6 @@ std::string CsvField(const std::string& text)
     return result;
 }
 
-std::string HtmlEscape(const std::string& text)
-{
-    std::string result;
-    for (char c : text) {
-        switch (c) {
-        case '&':
-            result += "&amp;";
-            break;
-        case '<':
-            result += "&lt;";
-            break;
-        case '>':
-            result += "&gt;";
-            break;
-        case '"':
-            result += "&quot;";
-            break;
-        default:
-            result += c;
-        }
-    }
-    return result;
-}
-
-std::string RawNumber(double value)
-{
-    if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 1e15) {
-        char buffer[32];
-        std::snprintf(buffer, sizeof buffer, "%.0f", value);
-        return buffer;
-    }
-    char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.15g", value);
-    return buffer;
-}
-
 } // namespace
 
 std::string PivotTextWriter::Csv(const PivotLayout& layout)
@@ -122,6 +86,42 @@ std::string PivotTextWriter::Html(const PivotLayout& layout)
     }
     out += "</table>\n";
     return out;
+}
+
+std::string PivotTextWriter::HtmlEscape(const std::string& text)
+{
+    std::string result;
+    for (char c : text) {
+        switch (c) {
+        case '&':
+            result += "&amp;";
+            break;
+        case '<':
+            result += "&lt;";
+            break;
+        case '>':
+            result += "&gt;";
+            break;
+        case '"':
+            result += "&quot;";
+            break;
+        default:
+            result += c;
+        }
+    }
+    return result;
+}
+
+std::string PivotTextWriter::RawNumber(double value)
+{
+    if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 1e15) {
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, "%.0f", value);
+        return buffer;
+    }
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "%.15g", value);
+    return buffer;
 }
 
 } // namespace pivot

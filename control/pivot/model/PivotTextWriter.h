@@ -19,6 +19,11 @@ public:
     //! An HTML table: merged headers as rowspan/colspan, totals bold (class "total"), values
     //! right-aligned as formatted; the title, when set, as the caption. Text is escaped.
     static std::string Html(const PivotLayout& layout);
+
+    //! TEXT with &, <, > and " escaped for HTML.
+    static std::string HtmlEscape(const std::string& text);
+    //! A value as plain digits (whole numbers without a fraction, others to 15 digits), no grouping.
+    static std::string RawNumber(double value);
 };
 
 } // namespace pivot
