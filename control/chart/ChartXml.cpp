@@ -3,6 +3,8 @@
 #include "control/chart/ChartError.h"
 #include "control/chart/ChartTypeTable.h"
 
+#include "control/pivot/model/ExcelXml.h"
+
 #include <pugixml.hpp>
 
 #include <charconv>
@@ -12,25 +14,6 @@
 namespace chart {
 
 namespace {
-
-// Values are kept exactly as read (no line-end folding), so a save never changes them.
-constexpr unsigned kParseOptions = (pugi::parse_default & ~pugi::parse_eol) | pugi::parse_ws_pcdata_single;
-
-//! Line and column (1-based) of byte OFFSET in TEXT.
-std::string Where(std::string_view text, std::ptrdiff_t offset)
-{
-    int line = 1;
-    int column = 1;
-    for (std::ptrdiff_t i = 0; i < offset && i < static_cast<std::ptrdiff_t>(text.size()); ++i) {
-        if (text[static_cast<std::size_t>(i)] == '\n') {
-            ++line;
-            column = 1;
-        } else {
-            ++column;
-        }
-    }
-    return "line " + std::to_string(line) + ", column " + std::to_string(column);
-}
 
 bool IsColour(const std::string& text)
 {
@@ -49,20 +32,11 @@ public:
 
     [[noreturn]] void Fail(const pugi::xml_node& node, const std::string& message) const
     {
-        throw ChartError("chart definition, " + Where(m_text, node.offset_debug()) + ": " + message);
+        throw ChartError("chart definition, " + pivot::ExcelXml::Where(m_text, node.offset_debug()) + ": " + message);
     }
 
     //! The local name of NODE when it is an element in the excel namespace, else "".
-    std::string Local(const pugi::xml_node& node) const
-    {
-        if (node.type() != pugi::node_element)
-            return {};
-        const std::string name = node.name();
-        if (name.size() > m_prefix.size() + 1 && name.compare(0, m_prefix.size(), m_prefix) == 0
-            && name[m_prefix.size()] == ':')
-            return name.substr(m_prefix.size() + 1);
-        return {};
-    }
+    std::string Local(const pugi::xml_node& node) const { return pivot::ExcelXml::Local(node, m_prefix); }
 
     int Integer(const pugi::xml_node& node, int low, int high) const
     {
@@ -88,26 +62,7 @@ public:
     }
 
     //! NODE as XML text with the excel prefix written as x.
-    std::string Keep(const pugi::xml_node& node) const
-    {
-        pugi::xml_document copy;
-        pugi::xml_node kept = copy.append_copy(node);
-        if (m_prefix != "x") {
-            std::vector<pugi::xml_node> pending {kept};
-            while (!pending.empty()) {
-                pugi::xml_node current = pending.back();
-                pending.pop_back();
-                const std::string local = Local(current);
-                if (!local.empty())
-                    current.set_name(("x:" + local).c_str());
-                for (pugi::xml_node child : current.children())
-                    pending.push_back(child);
-            }
-        }
-        std::ostringstream out;
-        kept.print(out, "", pugi::format_raw);
-        return out.str();
-    }
+    std::string Keep(const pugi::xml_node& node) const { return pivot::ExcelXml::Keep(node, m_prefix); }
 
     void ReadPalette(const pugi::xml_node& node, ChartDefinition& definition) const
     {
@@ -222,22 +177,17 @@ std::string SizeText(double size)
 ChartDefinition ChartXml::Read(std::string_view text)
 {
     pugi::xml_document document;
-    const pugi::xml_parse_result parsed = document.load_buffer(text.data(), text.size(), kParseOptions);
+    const pugi::xml_parse_result parsed
+        = document.load_buffer(text.data(), text.size(), pivot::ExcelXml::kParseOptions);
     if (!parsed)
-        throw ChartError("chart definition, " + Where(text, parsed.offset) + ": " + parsed.description());
+        throw ChartError(
+            "chart definition, " + pivot::ExcelXml::Where(text, parsed.offset) + ": " + parsed.description());
     const pugi::xml_node root = document.document_element();
     if (!root)
         throw ChartError("the chart definition is empty");
     if (std::string(root.name()) != "xml")
         throw ChartError("not a chart definition: the root element is '" + std::string(root.name()) + "', not 'xml'");
-    std::string prefix;
-    for (pugi::xml_attribute attribute : root.attributes()) {
-        const std::string name = attribute.name();
-        if (name.rfind("xmlns:", 0) == 0 && std::string(attribute.value()) == kNamespace) {
-            prefix = name.substr(6);
-            break;
-        }
-    }
+    const std::string prefix = pivot::ExcelXml::NamespacePrefix(root);
     if (prefix.empty())
         throw ChartError("not a chart definition: the root element binds no prefix to " + std::string(kNamespace));
     Reader reader(text, prefix);
@@ -287,7 +237,7 @@ std::string ChartXml::Write(const ChartDefinition& definition)
     }
     for (const std::string& kept : definition.unknownElements) {
         pugi::xml_document fragment;
-        if (fragment.load_buffer(kept.data(), kept.size(), kParseOptions))
+        if (fragment.load_buffer(kept.data(), kept.size(), pivot::ExcelXml::kParseOptions))
             space.append_copy(fragment.document_element());
     }
     std::ostringstream out;

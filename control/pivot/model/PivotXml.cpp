@@ -3,6 +3,8 @@
 #include "control/pivot/model/MdxNames.h"
 #include "control/pivot/model/PivotError.h"
 
+#include "control/pivot/model/ExcelXml.h"
+
 #include <pugixml.hpp>
 
 #include <charconv>
@@ -12,47 +14,17 @@ namespace pivot {
 
 namespace {
 
-// Line ends inside values are kept as they are (no CR LF -> LF folding): the writer cannot
-// escape a CR, so folding would change a value on every save. Whitespace-only values (a
-// title of spaces) are kept too.
-constexpr unsigned kParseOptions = (pugi::parse_default & ~pugi::parse_eol) | pugi::parse_ws_pcdata_single;
-
-//! Line and column (1-based) of byte OFFSET in TEXT.
-std::string Where(std::string_view text, std::ptrdiff_t offset)
-{
-    int line = 1;
-    int column = 1;
-    for (std::ptrdiff_t i = 0; i < offset && i < static_cast<std::ptrdiff_t>(text.size()); ++i) {
-        if (text[static_cast<std::size_t>(i)] == '\n') {
-            ++line;
-            column = 1;
-        } else {
-            ++column;
-        }
-    }
-    return "line " + std::to_string(line) + ", column " + std::to_string(column);
-}
-
 class Reader {
 public:
     Reader(std::string_view text, std::string prefix) : m_text(text), m_prefix(std::move(prefix)) { }
 
     [[noreturn]] void Fail(const pugi::xml_node& node, const std::string& message) const
     {
-        throw PivotError("pivot definition, " + Where(m_text, node.offset_debug()) + ": " + message);
+        throw PivotError("pivot definition, " + ExcelXml::Where(m_text, node.offset_debug()) + ": " + message);
     }
 
     //! The local name of NODE when it is an element in the excel namespace, else "".
-    std::string Local(const pugi::xml_node& node) const
-    {
-        if (node.type() != pugi::node_element)
-            return {};
-        const std::string name = node.name();
-        if (name.size() > m_prefix.size() + 1 && name.compare(0, m_prefix.size(), m_prefix) == 0
-            && name[m_prefix.size()] == ':')
-            return name.substr(m_prefix.size() + 1);
-        return {};
-    }
+    std::string Local(const pugi::xml_node& node) const { return ExcelXml::Local(node, m_prefix); }
 
     std::string Text(const pugi::xml_node& node) const { return node.child_value(); }
 
@@ -76,26 +48,7 @@ public:
     }
 
     //! NODE as XML text with the excel prefix written as x.
-    std::string Keep(const pugi::xml_node& node) const
-    {
-        pugi::xml_document copy;
-        pugi::xml_node kept = copy.append_copy(node);
-        if (m_prefix != "x") {
-            std::vector<pugi::xml_node> pending {kept};
-            while (!pending.empty()) {
-                pugi::xml_node current = pending.back();
-                pending.pop_back();
-                const std::string local = Local(current);
-                if (!local.empty())
-                    current.set_name(("x:" + local).c_str());
-                for (pugi::xml_node child : current.children())
-                    pending.push_back(child);
-            }
-        }
-        std::ostringstream out;
-        kept.print(out, "", pugi::format_raw);
-        return out.str();
-    }
+    std::string Keep(const pugi::xml_node& node) const { return ExcelXml::Keep(node, m_prefix); }
 
     PivotField ReadField(const pugi::xml_node& node) const
     {
@@ -318,7 +271,7 @@ void AddKept(pugi::xml_node parent, const std::vector<std::string>& elements)
 {
     for (const std::string& text : elements) {
         pugi::xml_document fragment;
-        if (fragment.load_buffer(text.data(), text.size(), kParseOptions))
+        if (fragment.load_buffer(text.data(), text.size(), ExcelXml::kParseOptions))
             parent.append_copy(fragment.document_element());
     }
 }
@@ -376,23 +329,16 @@ PivotDefinition PivotXml::Read(std::string_view text)
 {
     pugi::xml_document document;
     const pugi::xml_parse_result parsed
-        = document.load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8);
+        = document.load_buffer(text.data(), text.size(), ExcelXml::kParseOptions, pugi::encoding_utf8);
     if (!parsed)
-        throw PivotError("pivot definition, " + Where(text, parsed.offset) + ": " + parsed.description());
+        throw PivotError("pivot definition, " + ExcelXml::Where(text, parsed.offset) + ": " + parsed.description());
     const pugi::xml_node root = document.document_element();
     if (!root)
         throw PivotError("the pivot definition is empty");
     if (std::string(root.name()) != "xml")
         throw PivotError(
             "not a pivot table definition: the root element is '" + std::string(root.name()) + "', not 'xml'");
-    std::string prefix;
-    for (pugi::xml_attribute attribute : root.attributes()) {
-        const std::string name = attribute.name();
-        if (name.rfind("xmlns:", 0) == 0 && std::string(attribute.value()) == kNamespace) {
-            prefix = name.substr(6);
-            break;
-        }
-    }
+    const std::string prefix = ExcelXml::NamespacePrefix(root);
     if (prefix.empty())
         throw PivotError(
             "not a pivot table definition: the root element binds no prefix to " + std::string(kNamespace));
