@@ -9,6 +9,8 @@
 
 namespace platform {
 
+class IControlWindow;
+
 using HResult = std::uint32_t;
 using DispId = std::int32_t;
 
@@ -43,6 +45,10 @@ public:
     virtual HResult Invoke(
         DispId id, InvokeKind kind, std::vector<Variant>& args, Variant* result, DispatchException* exception)
         = 0;
+
+    //! The object's window interface when it is a control with a window,
+    //! else null. Hosts ask this instead of casting across the library edge.
+    virtual IControlWindow* AsControlWindow() { return nullptr; }
 };
 
 } // namespace platform
