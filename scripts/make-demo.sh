@@ -21,7 +21,23 @@ install_catalogue() {
 install_catalogue sample/data/Pellamy.xml "$demo/data/Pellamy.xml"
 install_catalogue sample/data/PellamyDS.xml "$demo/data/PellamyDS.xml"
 install_catalogue sample/data/Favorites.xml "$demo/data/$(id -un).xml"
-cp -rn sample/reports/. "$demo/reports/"
+# Reports: the sample report files with the demo's data folder filled in,
+# in the report folder and, for the sample favourites, in the user's
+# personal report folder. Files already there are kept.
+install_report() {
+  local source=$1 folder=$2
+  local target="$folder/$(basename "$source")"
+  [[ -e "$target" ]] && return 0
+  mkdir -p "$folder"
+  sed -e "s|@DATA@|$demo/data/|g" "$source" > "$target.tmp"
+  mv "$target.tmp" "$target"
+}
+for report in sample/reports/*; do
+  install_report "$report" "$demo/reports"
+done
+for report in sample/reports/SalesByRegion.xml sample/reports/SalesByRegionChart.xml sample/reports/TopProducts.xml; do
+  install_report "$report" "$demo/reports/$(id -un)"
+done
 
 # The sample cube, once the cube tool is built.
 if [[ -x "$build/bin/lumetra-cube" && ! -e "$demo/data/Sales.cub" ]]; then
