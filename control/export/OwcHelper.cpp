@@ -45,7 +45,11 @@ QString FileName(const std::string& text, const QString& fallback)
 
 void ShowMessageBox(const ExportMessage& message, QWidget* parent)
 {
-    QMessageBox box(QMessageBox::Critical, message.title, message.text, QMessageBox::Ok, parent);
+    // A carriage return alone breaks the line in the message, as on the desktop the text
+    // was written for; Qt's labels break only at line feeds.
+    QString shown = message.text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    QMessageBox box(QMessageBox::Critical, message.title, shown, QMessageBox::Ok, parent);
     box.setObjectName(QStringLiteral("exportMessageBox"));
     box.exec();
 }
@@ -296,7 +300,7 @@ bool OwcHelper::ExportData(const PrintSource& source, QWidget* parent)
 
 bool OwcHelper::ExportDefinition(const std::string& definitionText,
     const std::function<bool(const std::string& text, std::string& error)>& saveReport, const PrintSource& source,
-    QWidget* parent)
+    [[maybe_unused]] QWidget* parent)
 {
     m_lastError.clear();
     m_lastWorkbook.clear();
@@ -331,7 +335,6 @@ bool OwcHelper::ExportDefinition(const std::string& definitionText,
             }
         }
     }
-    (void)parent;
     m_lastError = failures;
     return failures.empty();
 }

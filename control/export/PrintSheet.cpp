@@ -48,7 +48,7 @@ PrintSheet::PrintSheet(const pivot::PivotLayout& layout, const pivot::PivotDefin
 
     if (shape.includedColumnFields > 0 || shape.columnLabelVisible) {
         pivot::PivotSheetOptions::LeadRow label;
-        label.cells.resize(static_cast<std::size_t>(m_leadColumns + layout.HeaderColumns()));
+        label.cells.resize(static_cast<std::size_t>(m_leadColumns) + static_cast<std::size_t>(layout.HeaderColumns()));
         for (const pivot::PivotFieldSet& fieldSet : definition.columnAxis) {
             if (!fieldSet.IncludedFields().empty())
                 label.cells.push_back(FieldSetName(fieldSet));

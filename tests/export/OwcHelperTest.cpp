@@ -178,6 +178,32 @@ private slots:
         QVERIFY(helper.LastWorkbook().isEmpty());
     }
 
+    void defaultMessageBoxBreaksLinesAtCarriageReturns()
+    {
+        OwcHelper::Seams seams = Seams(QString());
+        seams.showMessage = nullptr;
+        seams.canPreview = [] { return false; };
+        OwcHelper helper(seams);
+        const ExportTestView view = ExportTestView::Make(1, "T");
+        QString text;
+        QString title;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        WhenModalShows([&](QWidget* modal) {
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                title = box->windowTitle();
+                icon = box->icon();
+            }
+            ClickMessageBoxButton(modal, QMessageBox::Ok, &text);
+        });
+        QVERIFY(!helper.ExportData(PrintSource::Pivot(view.definition, view.layout), nullptr));
+        QCOMPARE(icon, QMessageBox::Critical);
+        QCOMPARE(title, QApplication::applicationDisplayName());
+        QCOMPARE(text,
+            QStringLiteral("Unable to create the Excel.Appliation object! This could be for one of the following "
+                           "reasons:\n\n\n    - Excel is not installed on this system.\n"
+                           "    - Excel is not registered properly."));
+    }
+
     void failuresShowTheHelperLibraryMessage()
     {
         WriteScript(m_bin, QStringLiteral("localc"), "exit 0");

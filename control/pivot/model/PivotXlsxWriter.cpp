@@ -169,7 +169,7 @@ void WriteSheet(const PivotLayout& layout, lxw_workbook* workbook, const PivotSh
     lxw_worksheet* sheet = AddSheet(workbook);
     Formats formats(workbook);
     const int left = options.leadColumns;
-    std::vector<std::size_t> widths(static_cast<std::size_t>(left + layout.ColumnCount()), 8);
+    std::vector<std::size_t> widths(static_cast<std::size_t>(left) + static_cast<std::size_t>(layout.ColumnCount()), 8);
     const int top = WriteLeadRows(layout, workbook, sheet, options, widths);
     for (int r = 0; r < layout.RowCount(); ++r) {
         for (int c = 0; c < layout.ColumnCount(); ++c) {
@@ -178,7 +178,7 @@ void WriteSheet(const PivotLayout& layout, lxw_workbook* workbook, const PivotSh
                 continue;
             const auto row = static_cast<lxw_row_t>(top + r);
             const auto column = static_cast<lxw_col_t>(left + c);
-            std::size_t& width = widths[static_cast<std::size_t>(left + c)];
+            std::size_t& width = widths[static_cast<std::size_t>(left) + static_cast<std::size_t>(c)];
             if (cell.columnSpan == 1)
                 width = std::max(width, std::min<std::size_t>(cell.text.size() + 2, 60));
             if (cell.kind == PivotGridCell::Kind::Value) {
