@@ -238,7 +238,8 @@ private slots:
         QFETCH(bool, landscape);
         const ExportTestView view = ExportTestView::Make(60, "Sales by year");
         const QString pdf = QDir(m_root.path()).filePath(QStringLiteral("out-%1.pdf").arg(m_round));
-        OwcHelper::Seams seams = Seams(QString());
+        WriteScript(m_bin, QStringLiteral("localc"), "touch \"$(dirname \"$0\")/started\"");
+        OwcHelper::Seams seams = Seams(m_bin);
         seams.makePrinter = [pdf] {
             auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
             printer->setOutputFormat(QPrinter::PdfFormat);
@@ -268,6 +269,10 @@ private slots:
                   .match(QString::fromLatin1(bytes));
         QVERIFY(box.hasMatch());
         QCOMPARE(box.captured(1).toDouble() > box.captured(2).toDouble(), landscape);
+        // Printing never starts the spreadsheet program nor leaves a workbook.
+        QTest::qWait(100);
+        QVERIFY(!QFile::exists(QDir(m_bin).filePath(QStringLiteral("started"))));
+        QVERIFY(helper.LastWorkbook().isEmpty());
     }
 
     void pageCodesExpand()
@@ -336,6 +341,26 @@ private slots:
         OwcHelper printer(seams);
         QVERIFY2(printer.Print(PrintSource::Chart(widget), false, nullptr), printer.LastError().c_str());
         QCOMPARE(PdfPages(ReadFile(pdf)), 1);
+
+        // Without a spreadsheet program the preview shows the picture on one landscape page.
+        int pages = 0;
+        QPageLayout::Orientation orientation = QPageLayout::Portrait;
+        WhenModalShows([&](QWidget* modal) {
+            auto* widget = modal->findChild<QPrintPreviewWidget*>();
+            QVERIFY(widget);
+            modal->resize(900, 700);
+            QTest::qWait(50);
+            pages = widget->pageCount();
+            orientation = widget->orientation();
+            const QString shot = qEnvironmentVariable("EXPORT_CHART_SHOT");
+            if (!shot.isEmpty())
+                modal->grab().save(shot);
+            qobject_cast<QDialog*>(modal)->reject();
+        });
+        OwcHelper previewer(Seams(QString()));
+        QVERIFY2(previewer.Preview(PrintSource::Chart(widget), true, nullptr), previewer.LastError().c_str());
+        QCOMPARE(pages, 1);
+        QCOMPARE(orientation, QPageLayout::Landscape);
     }
 
     void exportDefinitionPassesOverFailures()
