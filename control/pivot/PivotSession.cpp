@@ -24,9 +24,27 @@ void PivotSession::JoinWorker()
         m_stopping = true;
         m_pending.reset();
     }
+    StopRunning();
     m_wake.notify_all();
     if (m_worker.joinable())
         m_worker.join();
+}
+
+void PivotSession::SetExecutor(Executor executor)
+{
+    if (!executor) {
+        m_executor = nullptr;
+        return;
+    }
+    m_executor
+        = [run = std::move(executor)](const std::string& mdx, const olap::CancellationToken&) { return run(mdx); };
+}
+
+void PivotSession::StopRunning()
+{
+    if (m_token)
+        m_token->Cancel();
+    m_token.reset();
 }
 
 void PivotSession::SetDefinition(PivotDefinition definition)
@@ -38,6 +56,7 @@ void PivotSession::SetDefinition(PivotDefinition definition)
 void PivotSession::ShowLayout(PivotDefinition definition, PivotLayout layout)
 {
     ++m_generation;
+    StopRunning();
     {
         std::lock_guard lock(m_mutex);
         m_pending.reset();
@@ -59,9 +78,11 @@ void PivotSession::Refresh()
         return;
     }
     const unsigned generation = ++m_generation;
+    StopRunning();
+    m_token = std::make_shared<olap::CancellationToken>();
     {
         std::lock_guard lock(m_mutex);
-        m_pending.emplace(Request {generation, m_definition, m_executor});
+        m_pending.emplace(Request {generation, m_definition, m_executor, m_token});
     }
     StartWorker();
     m_wake.notify_all();
@@ -87,7 +108,7 @@ void PivotSession::StartWorker()
             auto outcome = std::make_shared<Outcome>();
             try {
                 const std::string mdx = PivotMdxBuilder::Build(request.definition);
-                outcome->layout.emplace(request.definition, request.executor(mdx).cellSet);
+                outcome->layout.emplace(request.definition, request.executor(mdx, *request.token).cellSet);
             } catch (const std::exception& e) {
                 outcome->error = QString::fromStdString(e.what());
             }
@@ -140,6 +161,7 @@ bool PivotSession::Cancel()
     if (!m_working)
         return false;
     ++m_generation;
+    StopRunning();
     {
         std::lock_guard lock(m_mutex);
         m_pending.reset();

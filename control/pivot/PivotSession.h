@@ -4,6 +4,7 @@
 #include "control/pivot/model/PivotDefinition.h"
 #include "control/pivot/model/PivotLayout.h"
 
+#include "olap/query/CancellationToken.h"
 #include "olap/query/QueryResult.h"
 
 #include <QObject>
@@ -25,15 +26,18 @@ namespace pivot {
 //!
 //! Queries run on one worker thread, one at a time; the answer is laid out there too and
 //! delivered on the session's thread through a queued call. A newer request makes the running
-//! one stale: its answer is dropped when it arrives. Cancel drops the running query the same
-//! way (the engine has no cancellation token yet, so the worker finishes the statement and its
-//! answer is discarded) and restores the definition of the layout on show, so the grid always
-//! matches the definition.
+//! one stale: its answer is dropped when it arrives, and its cancellation token is tripped so
+//! the engine (or the remote server's request) stops early. Cancel drops the running query the
+//! same way and restores the definition of the layout on show, so the grid always matches the
+//! definition.
 class PivotSession : public QObject {
     Q_OBJECT
 public:
     //! Runs one MDX statement; called on the worker thread. Throws on failure.
     using Executor = std::function<olap::QueryResult(const std::string& mdx)>;
+    //! Runs one MDX statement and stops early (throwing) once TOKEN is cancelled.
+    using CancellableExecutor
+        = std::function<olap::QueryResult(const std::string& mdx, const olap::CancellationToken& token)>;
 
     explicit PivotSession(QObject* parent = nullptr);
     //! Waits for a running query to end (its answer is dropped).
@@ -42,7 +46,10 @@ public:
     //! The statement runner for the next refreshes (a running query keeps its own). It is
     //! called by one thread at a time (the worker), so it may hold a connection the session's
     //! thread does not use meanwhile.
-    void SetExecutor(Executor executor) { m_executor = std::move(executor); }
+    void SetExecutor(Executor executor);
+    //! As SetExecutor, for a runner that honours the token (Connection::ExecuteMdx with the
+    //! token in its QueryOptions): a cancelled or superseded query stops instead of running on.
+    void SetCancellableExecutor(CancellableExecutor executor) { m_executor = std::move(executor); }
 
     //! The definition being edited; the layout on show belongs to ShownDefinition().
     const PivotDefinition& Definition() const { return m_definition; }
@@ -84,7 +91,8 @@ private:
     struct Request {
         unsigned generation = 0;
         PivotDefinition definition;
-        Executor executor;
+        CancellableExecutor executor;
+        std::shared_ptr<olap::CancellationToken> token;
     };
     struct Outcome {
         std::optional<PivotLayout> layout;
@@ -94,11 +102,15 @@ private:
     void Deliver(unsigned generation, const PivotDefinition& definition, const std::shared_ptr<Outcome>& outcome);
     void SetWorking(bool working);
     void JoinWorker();
+    //! Trips the token of the running query (it is stale or cancelled).
+    void StopRunning();
 
     PivotDefinition m_definition;
     PivotDefinition m_shown;
     std::shared_ptr<const PivotLayout> m_layout = std::make_shared<PivotLayout>();
-    Executor m_executor;
+    CancellableExecutor m_executor;
+    //! The token of the query the worker runs or will run next; tripped when it goes stale.
+    std::shared_ptr<olap::CancellationToken> m_token;
     QString m_lastError;
     bool m_working = false;
     bool m_hasLayout = false;

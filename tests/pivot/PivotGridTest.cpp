@@ -7,6 +7,7 @@
 #include "control/pivot/model/PivotXml.h"
 
 #include "olap/access/Connection.h"
+#include "olap/query/QueryCancelled.h"
 #include "olap/sample/SalesSample.h"
 
 #include <QApplication>
@@ -58,6 +59,7 @@ private slots:
     void selectionByMouseAndKeys();
     void copyKeepsMergedHeaders();
     void escapeCancelsLongQuery();
+    void cancelAndNewerRequestsStopTheRunningQuery();
     void failedQueryKeepsView();
     void reportRendersPng();
     void headersStayFrozenWhenScrolled();
@@ -275,6 +277,43 @@ void PivotGridTest::escapeCancelsLongQuery()
     QCOMPARE(changed.count(), 1);
     QCOMPARE(m_session->ShownDefinition(), expanded);
     QVERIFY(m_session->Layout().RowCount() > rows);
+}
+
+void PivotGridTest::cancelAndNewerRequestsStopTheRunningQuery()
+{
+    // A query that runs until its token is cancelled stands in for a long engine query: it ends
+    // only if the session trips the token (otherwise the worker would never be free again).
+    auto started = std::make_shared<std::atomic<int>>(0);
+    auto stopped = std::make_shared<std::atomic<int>>(0);
+    auto connection = m_connection;
+    m_session->SetCancellableExecutor([connection, started, stopped](const std::string& mdx,
+                                          const olap::CancellationToken& token) -> olap::QueryResult {
+        if (mdx.find("[Product].[Food]") != std::string::npos)
+            return connection->ExecuteMdx(mdx);
+        ++*started;
+        while (!token.IsCancelled())
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ++*stopped;
+        throw olap::QueryCancelled();
+    });
+    QSignalSpy changed(m_session.get(), &PivotSession::layoutChanged);
+    QSignalSpy failed(m_session.get(), &PivotSession::failed);
+
+    m_session->SetDefinition(m_view);
+    QTRY_VERIFY_WITH_TIMEOUT(m_grid->ShowsWorking(), 5000);
+    QTest::keyClick(m_grid.get(), Qt::Key_Escape);
+    QTRY_COMPARE_WITH_TIMEOUT(stopped->load(), 1, 5000);
+
+    // A newer request stops the one still running; only the newer answer is shown.
+    m_session->SetDefinition(m_view);
+    QTRY_COMPARE_WITH_TIMEOUT(started->load(), 2, 5000);
+    auto expanded = m_view;
+    expanded.rowAxis.front().SetExpanded("[Product].[Food]", true);
+    m_session->SetDefinition(expanded);
+    QTRY_COMPARE_WITH_TIMEOUT(stopped->load(), 2, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(changed.count(), 1, 10000);
+    QCOMPARE(m_session->ShownDefinition(), expanded);
+    QCOMPARE(failed.count(), 0);
 }
 
 void PivotGridTest::failedQueryKeepsView()

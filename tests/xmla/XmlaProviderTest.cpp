@@ -3,7 +3,10 @@
 
 #include "olap/access/Connection.h"
 #include "olap/providers/xmla/XmlaProvider.h"
+#include "olap/query/CancellationToken.h"
 #include "olap/query/MdxError.h"
+#include "olap/query/QueryCancelled.h"
+#include "olap/util/OlapError.h"
 
 #include <gtest/gtest.h>
 
@@ -147,6 +150,54 @@ TEST(XmlaProvider, ExecuteGivesCellSetsDrillthroughTablesAndStatementErrors)
     }
     // The provider stays usable after an error.
     EXPECT_EQ(provider.Execute("SELECT {[Measures].[Unit Sales]} ON 0 FROM [Sales]").cellSet.cells.size(), 2u);
+}
+
+namespace {
+
+//! The peer's answers, except that an Execute waits for the user: it cancels the query's token
+//! (as the pivot's cancel does from the UI thread) and fails the way a stopped transfer does.
+class CancelledWhileWaiting : public FakeHttpTransport {
+public:
+    olap::providers::xmla::HttpResponse Post(
+        const olap::providers::xmla::HttpRequest& request, const olap::providers::xmla::HttpOptions& options) override
+    {
+        if (request.body.find("<Statement>") != std::string::npos && options.token != nullptr) {
+            tokenSeen = true;
+            const_cast<olap::CancellationToken*>(options.token)->Cancel();
+            throw olap::OlapError("The request to 'http://peer.test/xmla' was cancelled");
+        }
+        return FakeHttpTransport::Post(request, options);
+    }
+    bool tokenSeen = false;
+};
+
+} // namespace
+
+TEST(XmlaProvider, TheQuerysTokenStopsTheRequestAndIsNotKeptAfterIt)
+{
+    auto fake = std::make_shared<CancelledWhileWaiting>();
+    for (const auto& [text, file] :
+        {std::pair {"DISCOVER_DATASOURCES", "discover_datasources.response.txt"},
+            {"DISCOVER_PROPERTIES", "discover_properties.response.xml"},
+            {"DBSCHEMA_CATALOGS", "dbschema_catalogs.response.xml"}, {"<Statement>SELECT", "execute_mdx.response.txt"}})
+        fake->Answer(text, RecordedResponse(file));
+    XmlaProvider provider(Settings(), fake);
+    const std::string select = "SELECT {[Measures].[Unit Sales]} ON 0 FROM [Sales]";
+
+    olap::CancellationToken token;
+    olap::QueryOptions options;
+    options.cancel = &token;
+    EXPECT_THROW(provider.ExecuteMdx(select, options), olap::QueryCancelled);
+    EXPECT_TRUE(fake->tokenSeen);
+
+    // A token cancelled before the query starts sends nothing.
+    const std::size_t sent = fake->requests.size();
+    EXPECT_THROW(provider.ExecuteMdx(select, options), olap::QueryCancelled);
+    EXPECT_EQ(fake->requests.size(), sent);
+
+    // The next query without a token runs as usual: the old token is not kept.
+    EXPECT_EQ(provider.ExecuteMdx(select, {}).cellSet.cells.size(), 2u);
+    EXPECT_EQ(fake->lastOptions.token, nullptr);
 }
 
 TEST(XmlaProvider, SessionsAreBegunUsedAndEndedWhereOffered)

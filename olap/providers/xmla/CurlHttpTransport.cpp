@@ -17,6 +17,7 @@ struct Transfer {
     std::size_t limit = 0;
     bool overLimit = false;
     const std::atomic<bool>* cancel = nullptr;
+    const CancellationToken* token = nullptr;
 };
 
 std::size_t WriteBody(char* data, std::size_t size, std::size_t count, void* user)
@@ -34,7 +35,9 @@ std::size_t WriteBody(char* data, std::size_t size, std::size_t count, void* use
 int Progress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 {
     const auto* transfer = static_cast<const Transfer*>(user);
-    return transfer->cancel && transfer->cancel->load() ? 1 : 0;
+    const bool cancelled
+        = (transfer->cancel && transfer->cancel->load()) || (transfer->token && transfer->token->IsCancelled());
+    return cancelled ? 1 : 0;
 }
 
 std::string SizeText(std::size_t bytes)
@@ -86,6 +89,7 @@ HttpResponse CurlHttpTransport::Post(const HttpRequest& request, const HttpOptio
     Transfer transfer;
     transfer.limit = options.maxResponseBytes;
     transfer.cancel = options.cancel;
+    transfer.token = options.token;
     char errorText[CURL_ERROR_SIZE] = {};
 
     CURL* h = curl.get();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "olap/query/CancellationToken.h"
+
 #include <atomic>
 #include <cstddef>
 #include <string>
@@ -37,6 +39,8 @@ struct HttpOptions {
     std::size_t maxResponseBytes = kDefaultMaxResponseBytes;
     //! When set and it becomes true, the running request stops and fails as cancelled.
     const std::atomic<bool>* cancel = nullptr;
+    //! A query's token (the pivot's cancel): when cancelled, the request stops the same way.
+    const CancellationToken* token = nullptr;
 };
 
 //! Sends SOAP requests to an XMLA server. The production transport is CurlHttpTransport;

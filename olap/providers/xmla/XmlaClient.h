@@ -40,6 +40,9 @@ public:
 
     //! Stops the request running now (from any thread); it fails as cancelled.
     void Cancel() { m_cancel.store(true); }
+    //! Requests from now on also stop when TOKEN is cancelled (nullptr: no token). The caller
+    //! keeps TOKEN alive while it is set.
+    void SetCancellationToken(const CancellationToken* token) { m_settings.http.token = token; }
 
     const XmlaSettings& Settings() const { return m_settings; }
     //! Whether requests go out in a session (BeginSession was answered with a SessionId).

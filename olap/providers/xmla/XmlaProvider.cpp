@@ -4,6 +4,7 @@
 #include "olap/providers/xmla/XmlaAddress.h"
 #include "olap/providers/xmla/XmlaServerError.h"
 #include "olap/query/MdxError.h"
+#include "olap/query/QueryCancelled.h"
 #include "olap/util/MessageText.h"
 #include "olap/util/NameUtil.h"
 
@@ -92,6 +93,26 @@ std::unique_ptr<OlapProvider> XmlaProvider::Open(const ConnectionProperties& pro
         return std::make_unique<XmlaProvider>(std::move(settings), std::make_shared<CurlHttpTransport>());
     } catch (const OlapError& e) {
         throw OlapError("Cannot connect to the OLAP server '" + address + "' over XMLA: " + e.what());
+    }
+}
+
+QueryResult XmlaProvider::ExecuteMdx(std::string_view mdx, const QueryOptions& options)
+{
+    if (options.cancel == nullptr)
+        return Execute(mdx);
+    if (options.cancel->IsCancelled())
+        throw QueryCancelled();
+    struct TokenScope {
+        XmlaClient& client;
+        ~TokenScope() { client.SetCancellationToken(nullptr); }
+    } scope {m_client};
+    m_client.SetCancellationToken(options.cancel);
+    try {
+        return Execute(mdx);
+    } catch (const OlapError&) {
+        if (options.cancel->IsCancelled())
+            throw QueryCancelled();
+        throw;
     }
 }
 

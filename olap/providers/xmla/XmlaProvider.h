@@ -30,6 +30,10 @@ public:
     std::string Catalog() const override { return m_client.Settings().catalog; }
     //! Runs MDX on the server. A statement the server rejects throws MdxError with its text.
     QueryResult Execute(std::string_view mdx) override;
+    //! Runs MDX on the server; OPTIONS' token stops the request while it waits for the answer
+    //! (it then throws QueryCancelled, as a local cube does). The memory budget is the
+    //! server's business; the answer's size is bounded by "Max Response Size".
+    QueryResult ExecuteMdx(std::string_view mdx, const QueryOptions& options) override;
     //! Reads the members rowset one level at a time (each request restricted to the level), so
     //! no single answer holds a whole large dimension.
     SchemaRowset Discover(SchemaRowsetKind kind, std::string_view cube) override;
