@@ -78,12 +78,39 @@ for file in "$PEER"/queries/*.mdx; do
   done
 done
 
-# The catalog lists of the connect dialog come from Discover: the cubes must be the server's.
-cubes="$("$MDX" --connection "$CONNECTION" --discover cubes 2>&1)"
-if ! grep -q "Sales" <<<"$cubes"; then
-  failures=$((failures + 1))
-  echo "DIFFERENT: cube list: $cubes"
-fi
+# The lists the connect dialog, the query builder and the schema utility show come from our
+# provider's Discover: each must hold exactly the unique names the server's own Discover answer
+# holds (members asked per hierarchy, as the server's rowset wants a restriction).
+discoverNames() { # ROWSET COLUMN [RESTRICTION...]: the COLUMN values of the server's answer
+  local rowset="$1" column="$2"
+  shift 2
+  "$PEER/xmla-request.sh" discover "$rowset" "$@" 2>/dev/null \
+    | grep -o "<$column>[^<]*</$column>" | sed -e 's/<[^>]*>//g' -e 's/&amp;/\&/g' -e 's/&lt;/</g' -e 's/&gt;/>/g'
+}
+lists=0
+for spec in cubes:MDSCHEMA_CUBES:CUBE_NAME dimensions:MDSCHEMA_DIMENSIONS:DIMENSION_UNIQUE_NAME \
+  hierarchies:MDSCHEMA_HIERARCHIES:HIERARCHY_UNIQUE_NAME levels:MDSCHEMA_LEVELS:LEVEL_UNIQUE_NAME \
+  measures:MDSCHEMA_MEASURES:MEASURE_UNIQUE_NAME members:MDSCHEMA_MEMBERS:MEMBER_UNIQUE_NAME; do
+  IFS=: read -r kind rowset column <<<"$spec"
+  "$MDX" --connection "$CONNECTION" --discover "$kind" --cube Sales >"$TMP/ours.list" 2>"$TMP/ours.err"
+  status=$?
+  awk -F'\t' -v c="$column" 'NR == 1 { for (i = 1; i <= NF; i++) if ($i == c) n = i; next } n { print $n }' \
+    "$TMP/ours.list" | sort >"$TMP/ours.names"
+  if [ "$kind" = members ]; then
+    for hierarchy in $(sort -u <(discoverNames MDSCHEMA_HIERARCHIES HIERARCHY_UNIQUE_NAME CUBE_NAME=Sales)); do
+      discoverNames MDSCHEMA_MEMBERS "$column" CUBE_NAME=Sales "HIERARCHY_UNIQUE_NAME=$hierarchy"
+    done | sort >"$TMP/theirs.names"
+  else
+    discoverNames "$rowset" "$column" CUBE_NAME=Sales | sort >"$TMP/theirs.names"
+  fi
+  lists=$((lists + 1))
+  if [ "$status" != 0 ] || [ ! -s "$TMP/theirs.names" ] || ! cmp -s "$TMP/ours.names" "$TMP/theirs.names"; then
+    failures=$((failures + 1))
+    echo "DIFFERENT: the $kind list ($(wc -l <"$TMP/ours.names") names here, $(wc -l <"$TMP/theirs.names") on the server)"
+    cat "$TMP/ours.err"
+    diff "$TMP/ours.names" "$TMP/theirs.names" | head -10
+  fi
+done
 
-echo "$statements statements compared, $failures different"
+echo "$statements statements and $lists lists compared, $failures different"
 [ "$statements" -gt 0 ] && [ "$failures" = 0 ]
