@@ -112,5 +112,31 @@ for spec in cubes:MDSCHEMA_CUBES:CUBE_NAME dimensions:MDSCHEMA_DIMENSIONS:DIMENS
   fi
 done
 
+# A saved pivot view on the remote cube renders as on a local one: its year totals and grand
+# total are the server's own answers.
+REPORT="$(dirname "$MDX")/lumetra-report"
+if [ -x "$REPORT" ]; then
+  sed "s|http://127.0.0.1:18095/xmla|http://127.0.0.1:$PORT/xmla|" "$SRC/tests/xmla/data/peer_report.xml" >"$TMP/report.xml"
+  QT_QPA_PLATFORM=offscreen "$REPORT" render "$TMP/report.xml" --format csv >"$TMP/report.csv" 2>"$TMP/report.err"
+  "$PEER/run-mdx.sh" --cells -e 'SELECT {[Measures].[Unit Sales]} ON 0, {[Time].[Year].Members, [Time].[All Times]} ON 1 FROM [Sales]' \
+    2>/dev/null | awk -F'\t' '{ print ($1 == "All Times" ? "Grand Total" : $1) "=" $3 }' >"$TMP/peer.totals"
+  # The last field of a year's first line (or of the grand total line) is its grand total.
+  python3 - "$TMP/report.csv" >"$TMP/ours.totals" <<'PY'
+import csv, sys
+seen = set()
+for row in csv.reader(open(sys.argv[1])):
+    if row and row[0] not in seen and (row[0].isdigit() or row[0] == "Grand Total"):
+        seen.add(row[0])
+        print(row[0] + "=" + row[-1].replace(",", ""))
+PY
+  lists=$((lists + 1))
+  if ! cmp -s <(sort "$TMP/peer.totals") <(sort "$TMP/ours.totals"); then
+    failures=$((failures + 1))
+    echo "DIFFERENT: a saved view on the remote cube"
+    cat "$TMP/report.err"
+    diff <(sort "$TMP/peer.totals") <(sort "$TMP/ours.totals")
+  fi
+fi
+
 echo "$statements statements and $lists lists compared, $failures different"
 [ "$statements" -gt 0 ] && [ "$failures" = 0 ]
