@@ -2,6 +2,7 @@
 
 #include "olap/exec/AggregationEngine.h"
 #include "olap/exec/AggregationResult.h"
+#include "olap/exec/AggregationTooLarge.h"
 #include "olap/exec/Drillthrough.h"
 #include "olap/mdx/MdxPrinter.h"
 #include "olap/mdx/Parser.h"
@@ -507,7 +508,7 @@ private:
             std::shared_ptr<const AggregationResult> result;
             try {
                 result = AggregationEngine::Aggregate(m_cube, request);
-            } catch (const OlapError&) {
+            } catch (const AggregationTooLarge&) {
                 result = nullptr; // grid too large for one request: fetch cell by cell
             }
             for (const std::string* key : g.keys) {
@@ -848,6 +849,24 @@ private:
             out.push_back(r);
         }
         return out;
+    }
+
+    // The member's own value (not its cell): its key, a number on a level with numeric keys;
+    // a calculated member's name.
+    static Value MemberValueOf(const MemberRef& r)
+    {
+        if (r.IsNull())
+            return {};
+        if (!r.m)
+            return Value::Str(r.Name());
+        const std::string& key = r.m->Key();
+        if (r.m->GetLevel().NumericKeys() && !key.empty()) {
+            char* end = nullptr;
+            double d = std::strtod(key.c_str(), &end);
+            if (*end == '\0')
+                return Value::Num(d);
+        }
+        return Value::Str(key);
     }
 
     const Member* AncestorAt(const Member* m, int depth) const
@@ -1760,9 +1779,13 @@ Value Evaluator::Call(const Expr& e, const std::string& name, const std::vector<
         MemberRef m = MemberOf(*args[0]);
         return m.m ? Value::Str(m.m->Key()) : Value {};
     }
-    if (name == "value" || name == "membervalue") {
+    if (name == "value") {
         need(1, 1);
         return Scalar(Eval(*args[0]), *args[0]);
+    }
+    if (name == "membervalue") {
+        need(1, 1);
+        return MemberValueOf(MemberOf(*args[0]));
     }
     if (name == "properties") {
         need(2, 2);
