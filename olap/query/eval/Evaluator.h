@@ -310,6 +310,8 @@ private:
     void AddCalcMember(const Expr& nameExpr, const Expr& formula, const std::vector<mdx::Formula::Property>* props,
         const std::string& schemaFormat, const std::string& schemaCaption);
     QueryResult RunDrillthrough(const mdx::Statement& statement);
+    bool StoredGrid(
+        const std::vector<TupleSet>& sets, std::vector<CellSet::Cell>& cells, std::vector<const std::string*>& formats);
 
     const Cube& m_cube;
     const QueryOptions m_options;

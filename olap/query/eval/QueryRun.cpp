@@ -1,5 +1,8 @@
 #include "olap/query/eval/Evaluator.h"
 
+#include "olap/exec/AggregationEngine.h"
+#include "olap/exec/AggregationResult.h"
+#include "olap/exec/AggregationTooLarge.h"
 #include "olap/exec/Drillthrough.h"
 #include "olap/mdx/Parser.h"
 #include "olap/model/Cube.h"
@@ -14,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 #include <set>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace olap::eval {
@@ -382,34 +386,38 @@ QueryResult Evaluator::Run(const mdx::Statement& statement)
     CheckBudget(
         2.0 * static_cast<double>(total) * sizeof(CellSet::Cell), "a grid of " + std::to_string(total) + " cells");
     std::vector<CellSet::Cell> cells(total);
-    WithPrefetch([&] {
-        std::vector<std::size_t> coords(sets.size(), 0);
-        for (std::size_t ordinal = 0; ordinal < total; ++ordinal) {
-            std::size_t rest = ordinal;
-            Tuple tuple;
-            for (std::size_t a = 0; a < sets.size(); ++a) {
-                coords[a] = rest % sets[a].size();
-                rest /= sets[a].size();
-                const Tuple& t = sets[a][coords[a]];
-                tuple.insert(tuple.end(), t.begin(), t.end());
-            }
-            CheckCancelled();
-            Scope scope(*this, tuple);
-            Value v = CurrentCell();
-            CellSet::Cell& cell = cells[ordinal];
-            cell = {};
-            if (v.kind == VK::Number || v.kind == VK::Bool) {
-                if (std::isfinite(v.number)) {
-                    cell.value = v.number;
-                    if (!m_collecting)
-                        cell.formatted = ValueFormatter::Format(v.number, FormatStringInContext());
+    // A grid of stored cells only comes from one request; its cells are formatted once NON
+    // EMPTY has kept them (FORMATS: the format string of each cell).
+    std::vector<const std::string*> formats;
+    if (total == 0 || !StoredGrid(sets, cells, formats))
+        WithPrefetch([&] {
+            std::vector<std::size_t> coords(sets.size(), 0);
+            for (std::size_t ordinal = 0; ordinal < total; ++ordinal) {
+                std::size_t rest = ordinal;
+                Tuple tuple;
+                for (std::size_t a = 0; a < sets.size(); ++a) {
+                    coords[a] = rest % sets[a].size();
+                    rest /= sets[a].size();
+                    const Tuple& t = sets[a][coords[a]];
+                    tuple.insert(tuple.end(), t.begin(), t.end());
                 }
-            } else if (v.kind == VK::String) {
-                cell.text = v.text;
-                cell.formatted = v.text;
+                CheckCancelled();
+                Scope scope(*this, tuple);
+                Value v = CurrentCell();
+                CellSet::Cell& cell = cells[ordinal];
+                cell = {};
+                if (v.kind == VK::Number || v.kind == VK::Bool) {
+                    if (std::isfinite(v.number)) {
+                        cell.value = v.number;
+                        if (!m_collecting)
+                            cell.formatted = ValueFormatter::Format(v.number, FormatStringInContext());
+                    }
+                } else if (v.kind == VK::String) {
+                    cell.text = v.text;
+                    cell.formatted = v.text;
+                }
             }
-        }
-    });
+        });
 
     // NON EMPTY: keep the positions that have a non-empty cell against the other axes.
     std::vector<std::vector<std::size_t>> kept(sets.size());
@@ -453,9 +461,133 @@ QueryResult Evaluator::Run(const mdx::Statement& statement)
             source += p * stride;
             stride *= sets[a].size();
         }
-        cs.cells[ordinal] = std::move(cells[source]);
+        CellSet::Cell& cell = cs.cells[ordinal];
+        cell = std::move(cells[source]);
+        if (!formats.empty() && cell.value)
+            cell.formatted = ValueFormatter::Format(*cell.value, *formats[source]);
     }
     return result;
+}
+
+// Fills CELLS (values only; FORMATS gets each cell's format string) with one aggregation
+// request when every cell of the grid is a stored cell: the axes hold stored members only and
+// the context no calculated member. The axes' members per hierarchy are the request's
+// groupings (mixed levels roll up from the finest grid of one scan), the rest of the context
+// its slicer. False (nothing filled) when the grid needs the general path.
+bool Evaluator::StoredGrid(
+    const std::vector<TupleSet>& sets, std::vector<CellSet::Cell>& cells, std::vector<const std::string*>& formats)
+{
+    // Cells fetched already (by Filter, Order, ...) answer the grid without another scan.
+    if (!m_cellCache.empty())
+        return false;
+    std::vector<bool> onAxes(m_hierarchies.size(), false);
+    for (const TupleSet& set : sets) {
+        for (const Tuple& t : set) {
+            for (const MemberRef& r : t) {
+                if (!r.m || (r.m->GetHierarchy().GetDimension().IsMeasures() && r.m->MeasureIndex() < 0))
+                    return false;
+            }
+        }
+        for (const MemberRef& r : set.front())
+            onAxes[static_cast<std::size_t>(IndexOf(r.Hier()))] = true;
+    }
+    for (std::size_t i = 0; i < m_context.size(); ++i) {
+        if (!onAxes[i] && m_context[i].member.c)
+            return false;
+    }
+    const MemberRef& contextMeasure = m_context[0].member;
+    if (!onAxes[0] && (!contextMeasure.m || contextMeasure.m->MeasureIndex() < 0))
+        return false;
+
+    // Where each axis member goes: a grouping (and its position there) or the measure.
+    struct Place {
+        int grouping = -1; //!< -1 for a measure
+        std::uint32_t index = 0; //!< position in the grouping, or the measure's index
+    };
+    AggregationRequest request;
+    std::vector<int> groupingOf(m_hierarchies.size(), -1);
+    std::vector<std::unordered_map<const Member*, std::uint32_t>> positions;
+    std::vector<std::vector<std::vector<Place>>> places(sets.size());
+    for (std::size_t a = 0; a < sets.size(); ++a) {
+        places[a].reserve(sets[a].size());
+        for (const Tuple& t : sets[a]) {
+            std::vector<Place> tuplePlaces;
+            tuplePlaces.reserve(t.size());
+            for (const MemberRef& r : t) {
+                const auto h = static_cast<std::size_t>(IndexOf(r.Hier()));
+                if (h == 0) {
+                    const int measure = r.m->MeasureIndex();
+                    if (std::find(request.measures.begin(), request.measures.end(), measure) == request.measures.end())
+                        request.measures.push_back(measure);
+                    tuplePlaces.push_back({-1, static_cast<std::uint32_t>(measure)});
+                    continue;
+                }
+                if (groupingOf[h] < 0) {
+                    groupingOf[h] = static_cast<int>(request.groupings.size());
+                    request.groupings.push_back(MemberSet {m_hierarchies[h], {}});
+                    positions.emplace_back();
+                }
+                const auto g = static_cast<std::size_t>(groupingOf[h]);
+                auto [it, added]
+                    = positions[g].try_emplace(r.m, static_cast<std::uint32_t>(request.groupings[g].members.size()));
+                if (added)
+                    request.groupings[g].members.push_back(r.m);
+                tuplePlaces.push_back({static_cast<int>(g), it->second});
+            }
+            places[a].push_back(std::move(tuplePlaces));
+        }
+    }
+    if (!onAxes[0])
+        request.measures.push_back(contextMeasure.m->MeasureIndex());
+    for (std::size_t i = 1; i < m_context.size(); ++i) {
+        const Slot& s = m_context[i];
+        if (onAxes[i])
+            continue;
+        if (s.multi)
+            request.slicer.push_back(MemberSet {m_hierarchies[i], *s.multi});
+        else if (s.member.m && !s.member.m->IsAll())
+            request.slicer.push_back(MemberSet::Of(*s.member.m));
+    }
+    request.tupleSlicer = m_tupleSlicer;
+    std::shared_ptr<const AggregationResult> result;
+    try {
+        result = AggregationEngine::Aggregate(m_cube, request);
+    } catch (const AggregationTooLarge&) {
+        return false;
+    }
+
+    std::vector<const std::string*> formatOf(m_cube.Measures().size(), nullptr);
+    for (int m : request.measures)
+        formatOf[static_cast<std::size_t>(m)] = &m_cube.Measures()[static_cast<std::size_t>(m)]->FormatString();
+    formats.assign(cells.size(), nullptr);
+    std::vector<std::uint32_t> cellPositions(request.groupings.size(), 0);
+    std::vector<std::size_t> coords(sets.size(), 0);
+    const int fixedMeasure = onAxes[0] ? -1 : contextMeasure.m->MeasureIndex();
+    for (std::size_t ordinal = 0; ordinal < cells.size(); ++ordinal) {
+        if ((ordinal & 0xfff) == 0)
+            CheckCancelled();
+        int measure = fixedMeasure;
+        for (std::size_t a = 0; a < sets.size(); ++a) {
+            for (const Place& p : places[a][coords[a]]) {
+                if (p.grouping < 0)
+                    measure = static_cast<int>(p.index);
+                else
+                    cellPositions[static_cast<std::size_t>(p.grouping)] = p.index;
+            }
+        }
+        const std::optional<double> v
+            = result->Value(result->CellIndex(cellPositions), static_cast<std::size_t>(result->SlotOf(measure)));
+        if (v && std::isfinite(*v))
+            cells[ordinal].value = *v;
+        formats[ordinal] = formatOf[static_cast<std::size_t>(measure)];
+        // Next coordinates: axis 0 varies fastest.
+        for (std::size_t a = 0; a < sets.size(); ++a) {
+            if (++coords[a] < sets[a].size())
+                break;
+            coords[a] = 0;
+        }
+    }
+    return true;
 }
 
 } // namespace olap::eval
