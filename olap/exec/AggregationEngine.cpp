@@ -1,6 +1,7 @@
 #include "olap/exec/AggregationEngine.h"
 
 #include "olap/exec/AggregationResult.h"
+#include "olap/exec/AggregationTooLarge.h"
 #include "olap/exec/ResultCache.h"
 #include "olap/model/Cube.h"
 #include "olap/model/Dimension.h"
@@ -484,7 +485,7 @@ std::shared_ptr<const AggregationResult> AggregationEngine::Aggregate(
         if (count == 0)
             noRows = true;
         if (cells > kMaxCells)
-            throw OlapError("aggregation request over cube '" + cube.Name() + "' needs more than "
+            throw AggregationTooLarge("aggregation request over cube '" + cube.Name() + "' needs more than "
                 + std::to_string(kMaxCells) + " cells; narrow the axes or add a slicer");
 
         ColumnMap map;
@@ -574,7 +575,7 @@ std::shared_ptr<const AggregationResult> AggregationEngine::Aggregate(
         if (plan.agg == Aggregator::DistinctCount) {
             plan.words = (plan.column->distinct + 63) / 64;
             if ((cells + 1) * plan.words > kMaxDistinctWords)
-                throw OlapError("aggregation request over cube '" + cube.Name()
+                throw AggregationTooLarge("aggregation request over cube '" + cube.Name()
                     + "': too many cells for the distinct count of '" + measure.Name()
                     + "'; narrow the axes or add a slicer");
         }

@@ -178,8 +178,13 @@ TEST(MdxEvaluatorPasses, OneRequestPerLevelCombination)
         {"SELECT {[Measures].[Qty], [Measures].[Customers]} ON 0, [Time].[Year].Members * [Product].[Category].Members "
          "ON 1 FROM [Shop] WHERE [Channel].[Web]",
             1},
-        // Subtotals: (All, Category) and (Year, Category).
-        {"SELECT [Product].[Category].Members ON 0, {[Time].[All Periods], [Time].[Year].Members} ON 1 FROM [Shop]", 2},
+        // Subtotals: (All, Category) rolls up from the scan of (Year, Category).
+        {"SELECT [Product].[Category].Members ON 0, {[Time].[All Periods], [Time].[Year].Members} ON 1 FROM [Shop]", 1},
+        // Three hierarchies with their All members: eight level combinations, one scan.
+        {"SELECT {[Measures].[Qty], [Measures].[Customers]} ON 0, NON EMPTY {[Time].[All Periods], "
+         "[Time].[Year].Members} * {[Product].[All Products], [Product].[Category].Members} * "
+         "{[Channel].DefaultMember, [Channel].[Channel].Members} ON 1 FROM [Shop]",
+            1},
         // NON EMPTY and a calculated measure reuse the cells of the grid.
         {"WITH MEMBER [Measures].[Twice] AS [Measures].[Qty] * 2 SELECT NON EMPTY {[Measures].[Qty], "
          "[Measures].[Twice]} "
@@ -193,6 +198,58 @@ TEST(MdxEvaluatorPasses, OneRequestPerLevelCombination)
         std::uint64_t before = cube->Cache().Misses();
         olap::MdxEvaluator::Execute(*cube, c.query);
         EXPECT_EQ(cube->Cache().Misses() - before, c.requests) << c.query;
+    }
+}
+
+// A grid of stored cells is answered from one request; the same grid through calculated
+// measures that only name the stored ones takes the cell-by-cell path. Both must agree.
+TEST(MdxEvaluatorStoredGrid, SameCellsAsTheGeneralPath)
+{
+    olaptest::TempDir dir;
+    auto cube = olaptest::BuildTinyCube(dir);
+    const char* const measures[] = {"Qty", "Rows", "Price Sum", "Min Price", "Max Price", "Avg Price", "Customers"};
+    // @NAME stands for a measure.
+    const char* const queries[] = {
+        "SELECT {@Qty, @Customers} ON 0, NON EMPTY {[Time].[All Periods], [Time].[Year].Members} * {[Product].[All "
+        "Products], [Product].[Category].Members} ON 1 FROM [Shop] WHERE [Channel].[Web]",
+        "SELECT {@Min Price, @Max Price, @Avg Price, @Rows} ON 0, {[Product].[Fruit], [Product].[Fruit].[Apple], "
+        "[Product].[Dairy].Children, [Product].[All Products]} ON 1 FROM [Shop] WHERE {[Time].[2023].[Q1], "
+        "[Time].[2024]}",
+        "SELECT {@Qty, @Price Sum} ON 0, NON EMPTY [Product].[Product].Members ON 1 FROM [Shop] WHERE "
+        "{([Time].[2023], [Channel].[Web]), ([Time].[2024], [Channel].[Shop])}",
+        "SELECT [Product].[Product].Members ON 0, [Time].[Quarter].Members ON 1 FROM [Shop] WHERE (@Avg Price, "
+        "[Channel].[Web])",
+        "SELECT NON EMPTY [Channel].[Channel].Members ON 0, NON EMPTY {@Customers, @Qty} * [Time].[Year].Members ON 1 "
+        "FROM [Shop]",
+        "SELECT FROM [Shop] WHERE @Customers",
+    };
+    auto expand = [&](std::string text, bool alias) {
+        for (const char* m : measures) {
+            const std::string token = std::string("@") + m;
+            const std::string name
+                = alias ? std::string("[Measures].[Alias ") + m + "]" : std::string("[Measures].[") + m + "]";
+            for (std::size_t at = text.find(token); at != std::string::npos; at = text.find(token, at + name.size()))
+                text.replace(at, token.size(), name);
+        }
+        if (alias) {
+            std::string with = "WITH";
+            for (const char* m : measures)
+                with += std::string(" MEMBER [Measures].[Alias ") + m + "] AS [Measures].[" + m + "]";
+            text = with + " " + text;
+        }
+        return text;
+    };
+    for (const char* query : queries) {
+        const olap::CellSet direct = olap::MdxEvaluator::Execute(*cube, expand(query, false)).cellSet;
+        const olap::CellSet general = olap::MdxEvaluator::Execute(*cube, expand(query, true)).cellSet;
+        ASSERT_EQ(direct.cells.size(), general.cells.size()) << query;
+        ASSERT_EQ(direct.axes.size(), general.axes.size()) << query;
+        for (std::size_t a = 0; a < direct.axes.size(); ++a)
+            EXPECT_EQ(direct.axes[a].positions.size(), general.axes[a].positions.size()) << query;
+        for (std::size_t c = 0; c < direct.cells.size(); ++c) {
+            EXPECT_EQ(direct.cells[c].value, general.cells[c].value) << query << " cell " << c;
+            EXPECT_EQ(direct.cells[c].formatted, general.cells[c].formatted) << query << " cell " << c;
+        }
     }
 }
 

@@ -1,0 +1,115 @@
+// The pivot shapes through the MDX evaluator (what a pivot table sends), cold: the result
+// cache is cleared before every run. compare-duckdb.sh runs the same questions on DuckDB
+// over the same star schema and prints the ratio of medians.
+//
+// The sample (LUMETRA_PIVOT_ROWS fact rows, default 1 million) is written once to
+// LUMETRA_BENCH_DIR/pivot-ROWS (default /tmp/lumetra-bench/pivot-ROWS): Sales.cub for this
+// benchmark, sales.sqlite for DuckDB.
+#include "olap/exec/ResultCache.h"
+#include "olap/model/Cube.h"
+#include "olap/query/MdxEvaluator.h"
+#include "olap/sample/SalesSample.h"
+#include "olap/storage/CubeFile.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+std::string PivotDir()
+{
+    const char* base = std::getenv("LUMETRA_BENCH_DIR");
+    const char* rows = std::getenv("LUMETRA_PIVOT_ROWS");
+    return std::string(base ? base : "/tmp/lumetra-bench") + "/pivot-" + (rows ? rows : "1000000");
+}
+
+olap::Cube& PivotCube()
+{
+    static std::unique_ptr<olap::Cube> cube = [] {
+        const std::string dir = PivotDir();
+        if (!std::filesystem::exists(dir + "/Sales.cub")) {
+            const char* rows = std::getenv("LUMETRA_PIVOT_ROWS");
+            olap::SalesSample::WriteAll(dir, rows ? std::strtoull(rows, nullptr, 10) : 1'000'000, 1);
+        }
+        return olap::CubeFile::Read(dir + "/Sales.cub");
+    }();
+    return *cube;
+}
+
+// The shapes, named as in pivot_shapes.sql.
+const char* const kQuarterCategory
+    = "SELECT NON EMPTY {[Measures].[Unit Sales], [Measures].[Store Sales]} ON 0,"
+      " NON EMPTY CrossJoin([Time].[Quarter].Members, [Product].[Category].Members) ON 1"
+      " FROM [Sales] WHERE [Store].[USA]";
+const char* const kMonthProduct
+    = "SELECT NON EMPTY {[Measures].[Unit Sales], [Measures].[Store Sales], [Measures].[Store Cost]} ON 0,"
+      " NON EMPTY CrossJoin([Time].[Month].Members, [Product].[Product].Members) ON 1 FROM [Sales]";
+const char* const kRollup
+    = "SELECT {[Measures].[Unit Sales], [Measures].[Store Sales], [Measures].[Store Cost]} ON 0,"
+      " NON EMPTY CrossJoin({[Store].[All Stores], [Store].[Country].Members},"
+      " {[Product].[All Products], [Product].[Category].Members}, [Time].[Year].Members) ON 1 FROM [Sales]";
+const char* const kDistinctCustomers
+    = "SELECT {[Measures].[Customer Count]} ON 0, [Product].[Category].Members ON 1 FROM [Sales]";
+const char* const kDrillthrough = "DRILLTHROUGH MAXROWS 5000 SELECT FROM [Sales] WHERE ([Time].[2024].[Q1])";
+
+void RunMdx(benchmark::State& state, const char* mdx, bool warm)
+{
+    olap::Cube& cube = PivotCube();
+    std::size_t cells = 0;
+    cube.Cache().Clear();
+    if (warm)
+        olap::MdxEvaluator::Execute(cube, mdx);
+    for (auto _ : state) {
+        if (!warm)
+            cube.Cache().Clear();
+        olap::QueryResult result = olap::MdxEvaluator::Execute(cube, mdx);
+        cells = result.kind == olap::QueryResult::Kind::Drillthrough ? result.drillthrough.rows.size()
+                                                                      : result.cellSet.cells.size();
+        benchmark::DoNotOptimize(result);
+    }
+    state.counters["cells"] = static_cast<double>(cells);
+}
+
+void BM_quarter_category(benchmark::State& state)
+{
+    RunMdx(state, kQuarterCategory, false);
+}
+void BM_month_product(benchmark::State& state)
+{
+    RunMdx(state, kMonthProduct, false);
+}
+void BM_rollup(benchmark::State& state)
+{
+    RunMdx(state, kRollup, false);
+}
+void BM_distinct_customers(benchmark::State& state)
+{
+    RunMdx(state, kDistinctCustomers, false);
+}
+void BM_drillthrough(benchmark::State& state)
+{
+    RunMdx(state, kDrillthrough, false);
+}
+void BM_month_product_warm(benchmark::State& state)
+{
+    RunMdx(state, kMonthProduct, true);
+}
+void BM_quarter_category_warm(benchmark::State& state)
+{
+    RunMdx(state, kQuarterCategory, true);
+}
+
+} // namespace
+
+BENCHMARK(BM_quarter_category)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(7);
+BENCHMARK(BM_month_product)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(7);
+BENCHMARK(BM_rollup)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(7);
+BENCHMARK(BM_distinct_customers)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(7);
+BENCHMARK(BM_drillthrough)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(7);
+BENCHMARK(BM_quarter_category_warm)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_month_product_warm)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+BENCHMARK_MAIN();

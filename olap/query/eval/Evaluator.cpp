@@ -1,0 +1,467 @@
+#include "olap/query/eval/Evaluator.h"
+
+#include "olap/exec/AggregationEngine.h"
+#include "olap/exec/AggregationResult.h"
+#include "olap/exec/AggregationTooLarge.h"
+#include "olap/model/Cube.h"
+#include "olap/model/Dimension.h"
+#include "olap/model/Hierarchy.h"
+#include "olap/model/Level.h"
+#include "olap/model/Measure.h"
+#include "olap/model/Member.h"
+#include "olap/query/CancellationToken.h"
+#include "olap/query/QueryCancelled.h"
+#include "olap/util/OlapError.h"
+
+#include <algorithm>
+#include <functional>
+#include <unordered_set>
+
+namespace olap::eval {
+
+Evaluator::Evaluator(const Cube& cube, const QueryOptions& options) : m_cube(cube), m_options(options)
+{
+    for (const Dimension* d : cube.Dimensions()) {
+        for (const Hierarchy* h : d->Hierarchies()) {
+            m_hierIndex[h] = static_cast<int>(m_hierarchies.size());
+            m_hierarchies.push_back(h);
+        }
+    }
+    m_context.resize(m_hierarchies.size());
+    for (std::size_t i = 0; i < m_hierarchies.size(); ++i)
+        m_context[i].member = DefaultOf(*m_hierarchies[i]);
+}
+
+MemberRef Evaluator::DefaultOf(const Hierarchy& h) const
+{
+    if (h.GetDimension().IsMeasures()) {
+        const Measure* m = m_cube.DefaultMeasure();
+        return MemberRef {m ? &m->AsMember() : nullptr, nullptr};
+    }
+    return MemberRef {h.DefaultMember(), nullptr};
+}
+
+int Evaluator::IndexOf(const Hierarchy* h) const
+{
+    auto it = m_hierIndex.find(h);
+    return it == m_hierIndex.end() ? -1 : it->second;
+}
+
+void Evaluator::WithPrefetch(const std::function<void()>& body)
+{
+    if (m_collecting) {
+        body();
+        return;
+    }
+    for (int round = 0; round < kMaxPrefetchRounds; ++round) {
+        m_collecting = true;
+        m_missed = false;
+        m_provisionalCells.clear();
+        try {
+            body();
+        } catch (...) {
+            m_collecting = false;
+            m_pending.clear();
+            m_provisionalCells.clear();
+            throw;
+        }
+        m_collecting = false;
+        m_provisionalCells.clear();
+        if (!m_missed)
+            break;
+        FetchPending();
+    }
+    body();
+}
+
+void Evaluator::CheckCancelled() const
+{
+    if (m_options.cancel && m_options.cancel->IsCancelled())
+        throw QueryCancelled();
+}
+
+void Evaluator::CheckBudget(double bytes, const std::string& what) const
+{
+    if (static_cast<double>(m_reserved) + bytes > static_cast<double>(m_options.memoryBudget))
+        throw OlapError("The query needs more memory than its budget of " + BytesText(m_options.memoryBudget) + " for "
+            + what + "; raise the query's memory budget to run it");
+}
+
+void Evaluator::Reserve(std::size_t bytes, const char* what)
+{
+    CheckBudget(static_cast<double>(bytes), std::string(what) + " (" + BytesText(m_reserved) + " kept already)");
+    m_reserved += bytes;
+}
+
+void Evaluator::CheckSetSize(double count, std::size_t width, const std::string& what) const
+{
+    CheckBudget(count * static_cast<double>(sizeof(Tuple) + 16 + width * sizeof(MemberRef)), what);
+}
+
+std::string Evaluator::StoredKey(const Measure& measure) const
+{
+    std::string key;
+    key.reserve(sizeof(void*) * (m_context.size() + 1) + m_context.size());
+    AppendPointer(key, &measure);
+    for (std::size_t i = 1; i < m_context.size(); ++i) {
+        const Slot& s = m_context[i];
+        if (s.multi) {
+            key += 'S';
+            AppendPointer(key, s.multi);
+        } else if (s.member.m && !s.member.m->IsAll()) {
+            key += 'M';
+            AppendPointer(key, s.member.m);
+        }
+    }
+    return key;
+}
+
+std::optional<double> Evaluator::Stored(const Measure& measure)
+{
+    std::string key = StoredKey(measure);
+    if (auto it = m_cellCache.find(key); it != m_cellCache.end())
+        return it->second;
+    if (m_collecting) {
+        m_missed = true;
+        if (!m_pending.count(key))
+            m_pending.emplace(key, Pending {&measure, m_context});
+        return std::nullopt;
+    }
+    std::optional<double> v = FetchOne(measure, m_context);
+    Reserve(key.size() + kEntryBytes, "stored cells");
+    m_cellCache.emplace(std::move(key), v);
+    return v;
+}
+
+std::optional<double> Evaluator::FetchOne(const Measure& measure, const std::vector<Slot>& slots)
+{
+    AggregationRequest request;
+    for (std::size_t i = 1; i < slots.size(); ++i) {
+        const Slot& s = slots[i];
+        if (s.multi)
+            request.slicer.push_back(MemberSet {m_hierarchies[i], *s.multi});
+        else if (s.member.m && !s.member.m->IsAll())
+            request.slicer.push_back(MemberSet::Of(*s.member.m));
+    }
+    request.measures.push_back(measure.Index());
+    request.tupleSlicer = m_tupleSlicer;
+    auto result = AggregationEngine::Aggregate(m_cube, request);
+    return result->Value(0, 0);
+}
+
+void Evaluator::FetchPending()
+{
+    struct Group {
+        std::vector<int> groupedHierarchies;
+        std::vector<std::vector<const Member*>> members;
+        std::vector<std::unordered_set<const Member*>> seen;
+        std::vector<const std::string*> keys;
+        std::vector<int> measures;
+    };
+    std::unordered_map<std::string, Group> groups;
+    for (auto& [key, pending] : m_pending) {
+        std::string signature;
+        std::vector<int> grouped;
+        for (std::size_t i = 1; i < pending.slots.size(); ++i) {
+            const Slot& s = pending.slots[i];
+            if (s.multi) {
+                signature += 'S' + PointerBytes(s.multi);
+            } else if (s.member.m && !s.member.m->IsAll()) {
+                signature += 'L' + std::to_string(i) + ':' + std::to_string(s.member.m->Depth()) + ';';
+                grouped.push_back(static_cast<int>(i));
+            }
+        }
+        Group& g = groups[signature];
+        if (g.keys.empty()) {
+            g.groupedHierarchies = grouped;
+            g.members.resize(grouped.size());
+            g.seen.resize(grouped.size());
+        }
+        for (std::size_t k = 0; k < grouped.size(); ++k) {
+            const Member* m = pending.slots[static_cast<std::size_t>(grouped[k])].member.m;
+            if (g.seen[k].insert(m).second)
+                g.members[k].push_back(m);
+        }
+        if (std::find(g.measures.begin(), g.measures.end(), pending.measure->Index()) == g.measures.end())
+            g.measures.push_back(pending.measure->Index());
+        g.keys.push_back(&key);
+    }
+    for (auto& [signature, g] : groups) {
+        CheckCancelled();
+        const Pending& first = m_pending.at(*g.keys.front());
+        AggregationRequest request;
+        for (std::size_t k = 0; k < g.groupedHierarchies.size(); ++k) {
+            request.groupings.push_back(
+                MemberSet {m_hierarchies[static_cast<std::size_t>(g.groupedHierarchies[k])], g.members[k]});
+        }
+        for (std::size_t i = 1; i < first.slots.size(); ++i) {
+            if (first.slots[i].multi)
+                request.slicer.push_back(MemberSet {m_hierarchies[i], *first.slots[i].multi});
+        }
+        request.measures = g.measures;
+        request.tupleSlicer = m_tupleSlicer;
+        std::shared_ptr<const AggregationResult> result;
+        try {
+            result = AggregationEngine::Aggregate(m_cube, request);
+        } catch (const AggregationTooLarge&) {
+            result = nullptr; // grid too large for one request: fetch cell by cell
+        }
+        for (const std::string* key : g.keys) {
+            const Pending& p = m_pending.at(*key);
+            std::optional<double> v;
+            if (result) {
+                std::vector<const Member*> members;
+                for (int h : g.groupedHierarchies)
+                    members.push_back(p.slots[static_cast<std::size_t>(h)].member.m);
+                v = result->Value(members, p.measure->Index());
+            } else {
+                v = FetchOne(*p.measure, p.slots);
+            }
+            Reserve(key->size() + kEntryBytes, "stored cells");
+            m_cellCache[*key] = v;
+        }
+    }
+    m_pending.clear();
+}
+
+const CalcMember* Evaluator::BestCalc() const
+{
+    const CalcMember* best = nullptr;
+    for (const Slot& s : m_context) {
+        if (s.member.c && (!best || s.member.c->solveOrder > best->solveOrder))
+            best = s.member.c;
+    }
+    return best;
+}
+
+bool Evaluator::IsComputing(const CalcMember& calc) const
+{
+    return std::find(m_computing.begin(), m_computing.end(), &calc) != m_computing.end();
+}
+
+Value Evaluator::CurrentCell()
+{
+    if (const CalcMember* best = BestCalc())
+        return CalcCell(*best);
+    const MemberRef& measure = m_context[0].member;
+    if (!measure.m || measure.m->MeasureIndex() < 0)
+        return {};
+    return Value::OptNum(Stored(*m_cube.Measures()[static_cast<std::size_t>(measure.m->MeasureIndex())]));
+}
+
+std::string Evaluator::ContextKey() const
+{
+    std::string key;
+    key.reserve(m_context.size() * 3 * sizeof(void*));
+    for (const Slot& s : m_context) {
+        AppendPointer(key, s.member.m);
+        AppendPointer(key, s.member.c);
+        AppendPointer(key, s.multi);
+    }
+    return key;
+}
+
+Value Evaluator::CalcCell(const CalcMember& calc)
+{
+    std::string key = ContextKey();
+    if (m_collecting) {
+        if (auto it = m_calcCells.find(key); it != m_calcCells.end() && it->second.done)
+            return it->second.value;
+    }
+    auto& memo = m_collecting ? m_provisionalCells : m_calcCells;
+    if (!m_collecting)
+        Reserve(key.size() + kEntryBytes, "calculated cells");
+    auto [it, inserted] = memo.try_emplace(key);
+    CalcCellEntry& entry = it->second; // stays valid while the map grows
+    if (!inserted) {
+        if (entry.done)
+            return entry.value;
+        if (m_collecting)
+            return {};
+        Fail(calc.formula->position,
+            "calculated member " + calc.uniqueName + " refers to itself (directly or through others)", calc.uniqueName);
+    }
+    if (static_cast<int>(m_computing.size()) >= kMaxCalcDepth) {
+        memo.erase(it);
+        if (m_collecting)
+            return {};
+        Fail(calc.formula->position,
+            "calculated member " + calc.uniqueName + " is nested deeper than the depth limit of "
+                + std::to_string(kMaxCalcDepth) + " calculated members computed inside one another",
+            calc.uniqueName);
+    }
+    m_computing.push_back(&calc);
+    Value v;
+    try {
+        v = Scalar(Eval(*calc.formula), *calc.formula);
+    } catch (...) {
+        m_computing.pop_back();
+        memo.erase(key);
+        throw;
+    }
+    m_computing.pop_back();
+    entry.value = v;
+    entry.done = true;
+    return v;
+}
+
+bool Evaluator::HasFactRows()
+{
+    bool any = false;
+    // In a collecting round every measure is recorded, so one fetch answers them all.
+    for (const Measure* m : m_cube.Measures()) {
+        any = Stored(*m).has_value() || any;
+        if (any && !m_collecting)
+            break;
+    }
+    return any;
+}
+
+Value Evaluator::CellAt(const Tuple& tuple)
+{
+    Scope scope(*this, tuple);
+    return CurrentCell();
+}
+
+Value Evaluator::Scalar(const Value& v, const Expr& where)
+{
+    switch (v.kind) {
+    case VK::Member:
+        if (v.member.IsNull())
+            return {};
+        return CellAt(Tuple {v.member});
+    case VK::Tuple:
+        return CellAt(v.tuple);
+    case VK::Hierarchy:
+    case VK::Dimension:
+        return CellAt(Tuple {ToMember(v, where)});
+    case VK::Set:
+        Fail(where.position, "expected a value, found a set: " + TextOf(where), TextOf(where));
+    case VK::Level:
+        Fail(where.position, "expected a value, found a level: " + TextOf(where), TextOf(where));
+    case VK::Word:
+        FailName(where.position, "unknown name '" + v.text + "'", v.text);
+    case VK::Missing:
+        return {};
+    default:
+        return v;
+    }
+}
+
+std::optional<double> Evaluator::Number(const Value& raw, const Expr& where)
+{
+    Value v = Scalar(raw, where);
+    switch (v.kind) {
+    case VK::Number:
+    case VK::Bool:
+        return v.number;
+    case VK::String: {
+        char* end = nullptr;
+        double d = std::strtod(v.text.c_str(), &end);
+        if (v.text.empty() || *end != '\0')
+            Fail(where.position, "expected a number, found the text '" + v.text + "'", TextOf(where));
+        return d;
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+bool Evaluator::Truth(const Expr& e)
+{
+    Value v = Scalar(Eval(e), e);
+    if (v.kind == VK::String)
+        return !v.text.empty();
+    return (v.kind == VK::Number || v.kind == VK::Bool) && v.number != 0;
+}
+
+MemberRef Evaluator::ToMember(const Value& v, const Expr& where)
+{
+    switch (v.kind) {
+    case VK::Member:
+        return v.member;
+    case VK::Hierarchy:
+        return m_context[static_cast<std::size_t>(IndexOf(v.hierarchy))].member;
+    case VK::Dimension:
+        return m_context[static_cast<std::size_t>(IndexOf(&v.dimension->DefaultHierarchy()))].member;
+    case VK::Tuple:
+        if (v.tuple.size() == 1)
+            return v.tuple[0];
+        break;
+    case VK::Set:
+        if (v.set.size() == 1 && v.set[0].size() == 1)
+            return v.set[0][0];
+        break;
+    case VK::Word:
+        FailName(where.position, "unknown name '" + v.text + "'", v.text);
+    default:
+        break;
+    }
+    Fail(where.position, "expected a member: " + TextOf(where), TextOf(where));
+}
+
+Tuple Evaluator::ToTuple(const Value& v, const Expr& where)
+{
+    if (v.kind == VK::Tuple)
+        return v.tuple;
+    if (v.kind == VK::Set && v.set.size() == 1)
+        return v.set[0];
+    return Tuple {ToMember(v, where)};
+}
+
+TupleSet Evaluator::ToSet(Value v, const Expr& where)
+{
+    switch (v.kind) {
+    case VK::Set:
+        return std::move(v.set);
+    case VK::Member:
+        if (v.member.IsNull())
+            return {};
+        return {Tuple {v.member}};
+    case VK::Tuple:
+        return {std::move(v.tuple)};
+    case VK::Level:
+        return LevelMembers(*v.level);
+    case VK::Hierarchy:
+    case VK::Dimension:
+        return {Tuple {ToMember(v, where)}};
+    case VK::Word:
+        FailName(where.position, "unknown name '" + v.text + "'", v.text);
+    default:
+        Fail(where.position, "expected a set: " + TextOf(where), TextOf(where));
+    }
+}
+
+const Level* Evaluator::LevelOf(const Expr& e)
+{
+    Value v = Eval(e);
+    if (v.kind == VK::Level)
+        return v.level;
+    if (v.kind == VK::Word)
+        FailName(e.position, "unknown name '" + v.text + "'", v.text);
+    Fail(e.position, "expected a level: " + TextOf(e), TextOf(e));
+}
+
+const Hierarchy* Evaluator::HierarchyOf(const Expr& e)
+{
+    Value v = Eval(e);
+    switch (v.kind) {
+    case VK::Hierarchy:
+        return v.hierarchy;
+    case VK::Dimension:
+        return &v.dimension->DefaultHierarchy();
+    case VK::Level:
+        return &v.level->GetHierarchy();
+    case VK::Member:
+        if (!v.member.IsNull())
+            return v.member.Hier();
+        break;
+    case VK::Word:
+        FailName(e.position, "unknown name '" + v.text + "'", v.text);
+    default:
+        break;
+    }
+    Fail(e.position, "expected a hierarchy: " + TextOf(e), TextOf(e));
+}
+
+} // namespace olap::eval

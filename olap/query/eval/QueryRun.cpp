@@ -1,0 +1,593 @@
+#include "olap/query/eval/Evaluator.h"
+
+#include "olap/exec/AggregationEngine.h"
+#include "olap/exec/AggregationResult.h"
+#include "olap/exec/AggregationTooLarge.h"
+#include "olap/exec/Drillthrough.h"
+#include "olap/mdx/Parser.h"
+#include "olap/model/Cube.h"
+#include "olap/model/Dimension.h"
+#include "olap/model/Hierarchy.h"
+#include "olap/model/Level.h"
+#include "olap/model/Measure.h"
+#include "olap/model/Member.h"
+#include "olap/util/OlapError.h"
+#include "olap/util/ValueFormatter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace olap::eval {
+
+CellSet::Member Evaluator::Describe(const MemberRef& r) const
+{
+    CellSet::Member m;
+    m.uniqueName = r.UniqueName();
+    m.name = r.Name();
+    m.caption = r.Caption();
+    if (const Level* l = r.Lvl()) {
+        m.levelUniqueName = l->UniqueName();
+        m.levelDepth = l->Depth();
+    }
+    m.hierarchyUniqueName = r.Hier()->UniqueName();
+    m.childCount = r.m ? r.m->Children().size() : 0;
+    if (const Member* p = r.Parent())
+        m.parentUniqueName = p->UniqueName();
+    m.calculated = r.c != nullptr;
+    return m;
+}
+
+std::string Evaluator::FormatStringInContext() const
+{
+    const CalcMember* best = nullptr;
+    for (const Slot& s : m_context) {
+        if (s.member.c && s.member.c->hasFormat && (!best || s.member.c->solveOrder > best->solveOrder))
+            best = s.member.c;
+    }
+    if (best)
+        return best->formatString;
+    const MemberRef& measure = m_context[0].member;
+    if (measure.m && measure.m->MeasureIndex() >= 0)
+        return m_cube.Measures()[static_cast<std::size_t>(measure.m->MeasureIndex())]->FormatString();
+    return {};
+}
+
+const Measure* Evaluator::FirstStoredMeasure(const Expr& e) const
+{
+    if (e.kind == ExprKind::Identifier && e.segments.size() == 2 && EqualsNoCase(e.segments[0].name, "Measures")) {
+        if (const Member* m = m_cube.FindMember(IdentifierText(e)); m && m->MeasureIndex() >= 0)
+            return m_cube.Measures()[static_cast<std::size_t>(m->MeasureIndex())];
+    }
+    for (const Expr* child : {e.object.get(), e.elseValue.get()}) {
+        if (child) {
+            if (const Measure* m = FirstStoredMeasure(*child))
+                return m;
+        }
+    }
+    for (const auto& op : e.operands) {
+        if (const Measure* m = FirstStoredMeasure(*op))
+            return m;
+    }
+    return nullptr;
+}
+
+void Evaluator::AddCalcMember(const Expr& nameExpr, const Expr& formula,
+    const std::vector<mdx::Formula::Property>* props, const std::string& schemaFormat, const std::string& schemaCaption)
+{
+    const auto& segs = nameExpr.segments;
+    std::string written = IdentifierText(nameExpr);
+    if (segs.size() < 2 || segs.back().quoting == SegmentQuoting::Key)
+        FailName(
+            nameExpr.position, "a calculated member needs a name of the form [Hierarchy].[Name]: " + written, written);
+    const Hierarchy* h = nullptr;
+    if (const Dimension* d = m_cube.FindDimension(segs[0].name))
+        h = &d->DefaultHierarchy();
+    else
+        h = m_cube.FindHierarchy(BracketName(segs[0].name));
+    if (!h)
+        FailName(nameExpr.position, "unknown hierarchy '" + BracketName(segs[0].name) + "' in " + written, written);
+    CalcMember c;
+    c.name = segs.back().name;
+    c.caption = schemaCaption.empty() ? c.name : schemaCaption;
+    c.hierarchy = h;
+    c.formula = &formula;
+    c.formatString = schemaFormat;
+    c.hasFormat = !schemaFormat.empty();
+    c.order = static_cast<int>(m_calcMembers.size());
+    if (h->GetDimension().IsMeasures()) {
+        c.level = h->Levels().empty() ? nullptr : &h->LeafLevel();
+    } else if (segs.size() == 2) {
+        c.parent = h->AllMember();
+    } else {
+        mdx::Expr parentName;
+        parentName.segments.assign(segs.begin(), segs.end() - 1);
+        std::string parentText = IdentifierText(parentName);
+        c.parent = m_cube.FindMember(parentText);
+        if (!c.parent)
+            FailName(nameExpr.position, "unknown parent member '" + parentText + "' of " + written, parentText);
+    }
+    if (!h->GetDimension().IsMeasures()) {
+        int depth = c.parent ? c.parent->Depth() + 1 : 0;
+        depth = std::min(depth, static_cast<int>(h->Levels().size()) - 1);
+        c.level = depth >= 0 ? h->Levels()[static_cast<std::size_t>(depth)] : nullptr;
+    }
+    c.uniqueName
+        = (c.parent && !c.parent->IsAll() ? c.parent->UniqueName() : h->UniqueName()) + "." + BracketName(c.name);
+    if (props) {
+        for (const mdx::Formula::Property& p : *props) {
+            std::string key = Lower(p.name);
+            if (key == "solve_order") {
+                c.solveOrder = ClampInt(NumberOf(*p.value).value_or(0));
+            } else if (key == "format_string" || key == "caption") {
+                Value v = Scalar(Eval(*p.value), *p.value);
+                std::string text = v.kind == VK::String ? v.text : v.kind == VK::Number ? FormatNumber(v.number) : "";
+                if (key == "caption") {
+                    c.caption = text;
+                } else {
+                    c.formatString = text;
+                    c.hasFormat = true;
+                }
+            }
+        }
+    }
+    // A calculated measure without a format string shows its values the way the first
+    // stored measure its formula names shows them.
+    if (!c.hasFormat && h->GetDimension().IsMeasures()) {
+        if (const Measure* base = FirstStoredMeasure(formula)) {
+            c.formatString = base->FormatString();
+            c.hasFormat = !c.formatString.empty();
+        }
+    }
+    m_calcMembers.push_back(std::move(c));
+    const CalcMember* stored = &m_calcMembers.back();
+    m_calcByName[Lower(stored->uniqueName)] = stored;
+    m_calcByName[Lower(written)] = stored;
+}
+
+void Evaluator::DefineFormulas(const mdx::SelectStatement& select)
+{
+    for (const CalculatedDefinition& def : m_cube.Calculated()) {
+        mdx::ParseResult<Expr> parsed = mdx::ParseExpression(def.formula);
+        if (!parsed.Ok())
+            throw OlapError("Calculated " + std::string(def.kind == CalculatedDefinition::Kind::Set ? "set" : "member")
+                + " '" + def.name + "' of cube '" + m_cube.Name() + "': " + parsed.error.message);
+        m_ownedExprs.push_back(std::move(parsed.value));
+        const Expr* formula = m_ownedExprs.back().get();
+        if (def.kind == CalculatedDefinition::Kind::Set) {
+            NamedSetEntry& entry = m_sets[Lower(def.name)];
+            entry.expr = formula;
+            entry.name = def.name;
+            continue;
+        }
+        auto name = std::make_unique<Expr>();
+        std::vector<NameSegment> hierarchy;
+        if (!SplitUniqueName(def.hierarchy.empty() ? "[Measures]" : def.hierarchy, hierarchy))
+            throw OlapError("Calculated member '" + def.name + "' names a bad hierarchy '" + def.hierarchy + "'");
+        for (const NameSegment& s : hierarchy)
+            name->segments.push_back({SegmentQuoting::Bracketed, s.text, {}});
+        name->segments.push_back({SegmentQuoting::Bracketed, def.name, {}});
+        m_ownedExprs.push_back(std::move(name));
+        AddCalcMember(*m_ownedExprs.back(), *formula, nullptr, def.formatString, def.caption);
+    }
+    for (const mdx::Formula& f : select.formulas) {
+        if (f.isSet) {
+            const auto& segs = f.name->segments;
+            NamedSetEntry& entry = m_sets[Lower(segs.back().name)];
+            entry.expr = f.expression.get();
+            entry.name = IdentifierText(*f.name);
+            entry.value.reset();
+        } else {
+            AddCalcMember(*f.name, *f.expression, &f.properties, {}, {});
+        }
+    }
+}
+
+QueryResult Evaluator::RunDrillthrough(const mdx::Statement& statement)
+{
+    const mdx::SelectStatement& select = statement.select;
+    Tuple tuple;
+    if (select.slicer) {
+        TupleSet s;
+        WithPrefetch([&] { s = SetOf(*select.slicer); });
+        if (s.size() > 1)
+            Fail(select.slicer->position, "DRILLTHROUGH needs one cell: the WHERE clause must be a tuple",
+                TextOf(*select.slicer));
+        if (!s.empty())
+            tuple = s[0];
+    }
+    for (const mdx::AxisSpec& axis : select.axes) {
+        TupleSet s;
+        WithPrefetch([&] { s = SetOf(*axis.set); });
+        if (!s.empty())
+            tuple.insert(tuple.end(), s[0].begin(), s[0].end());
+    }
+    std::vector<MemberSet> filter;
+    std::vector<int> measures;
+    std::set<const Hierarchy*> used;
+    for (const MemberRef& r : tuple) {
+        if (r.IsNull())
+            continue;
+        if (r.c)
+            Fail(select.position, "cannot drill through the calculated member " + r.c->uniqueName, r.c->uniqueName);
+        if (!used.insert(r.Hier()).second)
+            Fail(select.position, "hierarchy " + r.Hier()->UniqueName() + " appears twice in the drill-through cell",
+                r.Hier()->UniqueName());
+        if (r.m->MeasureIndex() >= 0)
+            measures.push_back(r.m->MeasureIndex());
+        else if (!r.m->IsAll())
+            filter.push_back(MemberSet::Of(*r.m));
+    }
+    // The cell's value counts only the default member of a hierarchy the statement does not
+    // name; the rows must be the same ones, so a hierarchy without an All member is limited
+    // to its first member.
+    for (const Hierarchy* h : m_hierarchies) {
+        if (h->GetDimension().IsMeasures() || used.count(h) || h->HasAll())
+            continue;
+        if (const Member* d = h->DefaultMember())
+            filter.push_back(MemberSet::Of(*d));
+    }
+    if (!statement.returnColumns.empty()) {
+        measures.clear();
+        for (const auto& column : statement.returnColumns) {
+            MemberRef r = MemberOf(*column);
+            if (!r.m || r.m->MeasureIndex() < 0)
+                Fail(column->position, "RETURN accepts stored measures only: " + TextOf(*column), TextOf(*column));
+            measures.push_back(r.m->MeasureIndex());
+        }
+    }
+    std::uint64_t maxRows = statement.maxRows.value_or(std::numeric_limits<std::uint64_t>::max());
+    DrillthroughResult rows = Drillthrough::Run(m_cube, filter, measures, maxRows);
+    QueryResult result;
+    result.kind = QueryResult::Kind::Drillthrough;
+    for (const DrillthroughResult::Column& c : rows.Columns())
+        result.drillthrough.columns.push_back(c.name);
+    for (std::size_t r = 0; r < rows.RowCount(); ++r) {
+        std::vector<std::string> row;
+        for (std::size_t c = 0; c < rows.Columns().size(); ++c)
+            row.push_back(rows.TextAt(r, c));
+        result.drillthrough.rows.push_back(std::move(row));
+    }
+    return result;
+}
+
+QueryResult Evaluator::Run(const mdx::Statement& statement)
+{
+    const mdx::SelectStatement& select = statement.select;
+    if (select.subselect)
+        Fail(select.subselect->position, "a sub-select in FROM is not supported", "SELECT");
+    if (select.cube) {
+        std::string cubeName = select.cube->segments.empty() ? std::string() : select.cube->segments.back().name;
+        if (!EqualsNoCase(cubeName, m_cube.Name()))
+            FailName(select.cube->position, "unknown cube '" + IdentifierText(*select.cube) + "'",
+                IdentifierText(*select.cube));
+    }
+    DefineFormulas(select);
+    if (statement.kind == mdx::StatementKind::Drillthrough)
+        return RunDrillthrough(statement);
+
+    QueryResult result;
+    CellSet& cs = result.cellSet;
+    cs.cubeName = m_cube.Name();
+    // The slicer sets the context every other part is evaluated in.
+    if (select.slicer) {
+        TupleSet s;
+        WithPrefetch([&] { s = SetOf(*select.slicer); });
+        for (const Tuple& t : s) {
+            std::vector<CellSet::Member> position;
+            for (const MemberRef& r : t)
+                position.push_back(Describe(r));
+            cs.slicer.positions.push_back(std::move(position));
+        }
+        if (!s.empty()) {
+            for (const MemberRef& r : s[0])
+                cs.slicer.hierarchies.push_back(r.Hier()->UniqueName());
+        }
+        if (s.size() == 1) {
+            for (const MemberRef& r : s[0])
+                m_context[static_cast<std::size_t>(IndexOf(r.Hier()))] = Slot {r, nullptr};
+        } else if (s.size() > 1) {
+            std::vector<std::vector<const Member*>> perHierarchy(s[0].size());
+            std::vector<std::unordered_set<const Member*>> seen(s[0].size());
+            for (const Tuple& t : s) {
+                for (std::size_t i = 0; i < t.size(); ++i) {
+                    if (t[i].c || t[i].m->MeasureIndex() >= 0)
+                        Fail(select.slicer->position,
+                            "a WHERE set may not hold measures or calculated members: " + t[i].UniqueName(),
+                            t[i].UniqueName());
+                    if (seen[i].insert(t[i].m).second)
+                        perHierarchy[i].push_back(t[i].m);
+                }
+            }
+            std::size_t product = 1;
+            for (const auto& list : perHierarchy)
+                product *= list.size();
+            // A set that is not a crossjoin restricts the rows to those under any of its
+            // tuples; each hierarchy of it keeps all its members of the set.
+            if (product != DistinctOf(s).size()) {
+                for (const Tuple& t : s) {
+                    std::vector<const Member*> members;
+                    for (const MemberRef& r : t) {
+                        if (!r.m->IsAll())
+                            members.push_back(r.m);
+                    }
+                    if (members.empty()) {
+                        m_tupleSlicer.clear();
+                        break;
+                    }
+                    m_tupleSlicer.push_back(std::move(members));
+                }
+                for (std::size_t i = 0; i < perHierarchy.size(); ++i) {
+                    std::size_t h = static_cast<std::size_t>(IndexOf(s[0][i].Hier()));
+                    m_context[h] = Slot {DefaultOf(*m_hierarchies[h]), Intern(perHierarchy[i])};
+                }
+                perHierarchy.clear();
+            }
+            for (std::size_t i = 0; i < perHierarchy.size(); ++i) {
+                std::size_t h = static_cast<std::size_t>(IndexOf(s[0][i].Hier()));
+                if (perHierarchy[i].size() == 1)
+                    m_context[h] = Slot {MemberRef {perHierarchy[i][0], nullptr}, nullptr};
+                else
+                    m_context[h] = Slot {DefaultOf(*m_hierarchies[h]), Intern(perHierarchy[i])};
+            }
+        }
+    }
+    m_baseContext = m_context;
+
+    std::vector<const mdx::AxisSpec*> axes;
+    for (const mdx::AxisSpec& a : select.axes)
+        axes.push_back(&a);
+    std::sort(axes.begin(), axes.end(), [](auto* a, auto* b) { return a->ordinal < b->ordinal; });
+    static const char* const kAxisNames[] = {"COLUMNS", "ROWS", "PAGES", "SECTIONS", "CHAPTERS"};
+    auto axisName = [](int n) { return n < 5 ? std::string(kAxisNames[n]) : "AXIS(" + std::to_string(n) + ")"; };
+    for (std::size_t i = 0; i < axes.size(); ++i) {
+        if (axes[i]->ordinal != static_cast<int>(i))
+            Fail(axes[i]->namePosition,
+                "axis " + axisName(axes[i]->ordinal) + " is used without axis " + axisName(static_cast<int>(i)),
+                axisName(axes[i]->ordinal));
+    }
+    std::vector<TupleSet> sets(axes.size());
+    std::set<const Hierarchy*> onAxes;
+    for (std::size_t a = 0; a < axes.size(); ++a) {
+        WithPrefetch([&] { sets[a] = SetOf(*axes[a]->set); });
+        CellSet::Axis axis;
+        axis.ordinal = static_cast<int>(a);
+        if (!sets[a].empty()) {
+            for (const MemberRef& r : sets[a][0]) {
+                axis.hierarchies.push_back(r.Hier()->UniqueName());
+                if (!onAxes.insert(r.Hier()).second)
+                    Fail(axes[a]->set->position,
+                        "hierarchy " + r.Hier()->UniqueName() + " appears on more than one axis",
+                        TextOf(*axes[a]->set));
+            }
+        }
+        for (const Tuple& t : sets[a]) {
+            if (t.size() != sets[a][0].size())
+                Fail(axes[a]->set->position, "the tuples on an axis must have the same hierarchies",
+                    TextOf(*axes[a]->set));
+            for (std::size_t i = 0; i < t.size(); ++i) {
+                if (t[i].Hier() != sets[a][0][i].Hier())
+                    Fail(axes[a]->set->position, "the tuples on an axis must have the same hierarchies",
+                        TextOf(*axes[a]->set));
+            }
+        }
+        cs.axes.push_back(std::move(axis));
+    }
+
+    std::size_t total = 1;
+    for (const TupleSet& s : sets) {
+        if (!s.empty() && total > std::size_t(50'000'000) / s.size())
+            throw OlapError("The query asks for more than 50 million cells");
+        total *= s.size();
+    }
+    // The grid, and the copy NON EMPTY keeps of it.
+    CheckBudget(
+        2.0 * static_cast<double>(total) * sizeof(CellSet::Cell), "a grid of " + std::to_string(total) + " cells");
+    std::vector<CellSet::Cell> cells(total);
+    // A grid of stored cells only comes from one request; its cells are formatted once NON
+    // EMPTY has kept them (FORMATS: the format string of each cell).
+    std::vector<const std::string*> formats;
+    if (total == 0 || !StoredGrid(sets, cells, formats))
+        WithPrefetch([&] {
+            std::vector<std::size_t> coords(sets.size(), 0);
+            for (std::size_t ordinal = 0; ordinal < total; ++ordinal) {
+                std::size_t rest = ordinal;
+                Tuple tuple;
+                for (std::size_t a = 0; a < sets.size(); ++a) {
+                    coords[a] = rest % sets[a].size();
+                    rest /= sets[a].size();
+                    const Tuple& t = sets[a][coords[a]];
+                    tuple.insert(tuple.end(), t.begin(), t.end());
+                }
+                CheckCancelled();
+                Scope scope(*this, tuple);
+                Value v = CurrentCell();
+                CellSet::Cell& cell = cells[ordinal];
+                cell = {};
+                if (v.kind == VK::Number || v.kind == VK::Bool) {
+                    if (std::isfinite(v.number)) {
+                        cell.value = v.number;
+                        if (!m_collecting)
+                            cell.formatted = ValueFormatter::Format(v.number, FormatStringInContext());
+                    }
+                } else if (v.kind == VK::String) {
+                    cell.text = v.text;
+                    cell.formatted = v.text;
+                }
+            }
+        });
+
+    // NON EMPTY: keep the positions that have a non-empty cell against the other axes.
+    std::vector<std::vector<std::size_t>> kept(sets.size());
+    for (std::size_t a = 0; a < sets.size(); ++a) {
+        if (!axes[a]->nonEmpty) {
+            for (std::size_t p = 0; p < sets[a].size(); ++p)
+                kept[a].push_back(p);
+            continue;
+        }
+        std::vector<bool> any(sets[a].size(), false);
+        std::size_t stride = 1;
+        for (std::size_t b = 0; b < a; ++b)
+            stride *= sets[b].size();
+        for (std::size_t ordinal = 0; ordinal < total; ++ordinal) {
+            if (!cells[ordinal].IsEmpty())
+                any[(ordinal / stride) % sets[a].size()] = true;
+        }
+        for (std::size_t p = 0; p < sets[a].size(); ++p) {
+            if (any[p])
+                kept[a].push_back(p);
+        }
+    }
+    std::size_t keptTotal = 1;
+    for (std::size_t a = 0; a < sets.size(); ++a) {
+        keptTotal *= kept[a].size();
+        for (std::size_t p : kept[a]) {
+            std::vector<CellSet::Member> position;
+            for (const MemberRef& r : sets[a][p])
+                position.push_back(Describe(r));
+            cs.axes[a].positions.push_back(std::move(position));
+        }
+    }
+    cs.cells.resize(keptTotal);
+    for (std::size_t ordinal = 0; ordinal < keptTotal; ++ordinal) {
+        std::size_t rest = ordinal;
+        std::size_t source = 0;
+        std::size_t stride = 1;
+        for (std::size_t a = 0; a < sets.size(); ++a) {
+            std::size_t p = kept[a][rest % kept[a].size()];
+            rest /= kept[a].size();
+            source += p * stride;
+            stride *= sets[a].size();
+        }
+        CellSet::Cell& cell = cs.cells[ordinal];
+        cell = std::move(cells[source]);
+        if (!formats.empty() && cell.value)
+            cell.formatted = ValueFormatter::Format(*cell.value, *formats[source]);
+    }
+    return result;
+}
+
+// Fills CELLS (values only; FORMATS gets each cell's format string) with one aggregation
+// request when every cell of the grid is a stored cell: the axes hold stored members only and
+// the context no calculated member. The axes' members per hierarchy are the request's
+// groupings (mixed levels roll up from the finest grid of one scan), the rest of the context
+// its slicer. False (nothing filled) when the grid needs the general path.
+bool Evaluator::StoredGrid(
+    const std::vector<TupleSet>& sets, std::vector<CellSet::Cell>& cells, std::vector<const std::string*>& formats)
+{
+    // Cells fetched already (by Filter, Order, ...) answer the grid without another scan.
+    if (!m_cellCache.empty())
+        return false;
+    std::vector<bool> onAxes(m_hierarchies.size(), false);
+    for (const TupleSet& set : sets) {
+        for (const Tuple& t : set) {
+            for (const MemberRef& r : t) {
+                if (!r.m || (r.m->GetHierarchy().GetDimension().IsMeasures() && r.m->MeasureIndex() < 0))
+                    return false;
+            }
+        }
+        for (const MemberRef& r : set.front())
+            onAxes[static_cast<std::size_t>(IndexOf(r.Hier()))] = true;
+    }
+    for (std::size_t i = 0; i < m_context.size(); ++i) {
+        if (!onAxes[i] && m_context[i].member.c)
+            return false;
+    }
+    const MemberRef& contextMeasure = m_context[0].member;
+    if (!onAxes[0] && (!contextMeasure.m || contextMeasure.m->MeasureIndex() < 0))
+        return false;
+
+    // Where each axis member goes: a grouping (and its position there) or the measure.
+    struct Place {
+        int grouping = -1; //!< -1 for a measure
+        std::uint32_t index = 0; //!< position in the grouping, or the measure's index
+    };
+    AggregationRequest request;
+    std::vector<int> groupingOf(m_hierarchies.size(), -1);
+    std::vector<std::unordered_map<const Member*, std::uint32_t>> positions;
+    std::vector<std::vector<std::vector<Place>>> places(sets.size());
+    for (std::size_t a = 0; a < sets.size(); ++a) {
+        places[a].reserve(sets[a].size());
+        for (const Tuple& t : sets[a]) {
+            std::vector<Place> tuplePlaces;
+            tuplePlaces.reserve(t.size());
+            for (const MemberRef& r : t) {
+                const auto h = static_cast<std::size_t>(IndexOf(r.Hier()));
+                if (h == 0) {
+                    const int measure = r.m->MeasureIndex();
+                    if (std::find(request.measures.begin(), request.measures.end(), measure) == request.measures.end())
+                        request.measures.push_back(measure);
+                    tuplePlaces.push_back({-1, static_cast<std::uint32_t>(measure)});
+                    continue;
+                }
+                if (groupingOf[h] < 0) {
+                    groupingOf[h] = static_cast<int>(request.groupings.size());
+                    request.groupings.push_back(MemberSet {m_hierarchies[h], {}});
+                    positions.emplace_back();
+                }
+                const auto g = static_cast<std::size_t>(groupingOf[h]);
+                auto [it, added]
+                    = positions[g].try_emplace(r.m, static_cast<std::uint32_t>(request.groupings[g].members.size()));
+                if (added)
+                    request.groupings[g].members.push_back(r.m);
+                tuplePlaces.push_back({static_cast<int>(g), it->second});
+            }
+            places[a].push_back(std::move(tuplePlaces));
+        }
+    }
+    if (!onAxes[0])
+        request.measures.push_back(contextMeasure.m->MeasureIndex());
+    for (std::size_t i = 1; i < m_context.size(); ++i) {
+        const Slot& s = m_context[i];
+        if (onAxes[i])
+            continue;
+        if (s.multi)
+            request.slicer.push_back(MemberSet {m_hierarchies[i], *s.multi});
+        else if (s.member.m && !s.member.m->IsAll())
+            request.slicer.push_back(MemberSet::Of(*s.member.m));
+    }
+    request.tupleSlicer = m_tupleSlicer;
+    std::shared_ptr<const AggregationResult> result;
+    try {
+        result = AggregationEngine::Aggregate(m_cube, request);
+    } catch (const AggregationTooLarge&) {
+        return false;
+    }
+
+    std::vector<const std::string*> formatOf(m_cube.Measures().size(), nullptr);
+    for (int m : request.measures)
+        formatOf[static_cast<std::size_t>(m)] = &m_cube.Measures()[static_cast<std::size_t>(m)]->FormatString();
+    formats.assign(cells.size(), nullptr);
+    std::vector<std::uint32_t> cellPositions(request.groupings.size(), 0);
+    std::vector<std::size_t> coords(sets.size(), 0);
+    const int fixedMeasure = onAxes[0] ? -1 : contextMeasure.m->MeasureIndex();
+    for (std::size_t ordinal = 0; ordinal < cells.size(); ++ordinal) {
+        if ((ordinal & 0xfff) == 0)
+            CheckCancelled();
+        int measure = fixedMeasure;
+        for (std::size_t a = 0; a < sets.size(); ++a) {
+            for (const Place& p : places[a][coords[a]]) {
+                if (p.grouping < 0)
+                    measure = static_cast<int>(p.index);
+                else
+                    cellPositions[static_cast<std::size_t>(p.grouping)] = p.index;
+            }
+        }
+        const std::optional<double> v
+            = result->Value(result->CellIndex(cellPositions), static_cast<std::size_t>(result->SlotOf(measure)));
+        if (v && std::isfinite(*v))
+            cells[ordinal].value = *v;
+        formats[ordinal] = formatOf[static_cast<std::size_t>(measure)];
+        // Next coordinates: axis 0 varies fastest.
+        for (std::size_t a = 0; a < sets.size(); ++a) {
+            if (++coords[a] < sets[a].size())
+                break;
+            coords[a] = 0;
+        }
+    }
+    return true;
+}
+
+} // namespace olap::eval

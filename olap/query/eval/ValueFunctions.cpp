@@ -1,0 +1,128 @@
+#include "olap/query/eval/Evaluator.h"
+#include "olap/query/eval/FunctionRegistry.h"
+
+#include "olap/model/Dimension.h"
+#include "olap/model/Hierarchy.h"
+#include "olap/model/Level.h"
+#include "olap/model/Member.h"
+
+#include <algorithm>
+
+namespace olap::eval {
+
+Value Evaluator::FnIsEmpty(const CallSite& call)
+{
+    return Value::Boolean(Scalar(Eval(*call.args[0]), *call.args[0]).kind == VK::Empty);
+}
+
+Value Evaluator::FnNameText(const CallSite& call)
+{
+    Value v = Eval(*call.args[0]);
+    std::string text;
+    if (v.kind == VK::Level)
+        text = call.name == "name"   ? v.level->Name()
+            : call.name == "caption" ? v.level->Caption()
+                                     : v.level->UniqueName();
+    else if (v.kind == VK::Hierarchy)
+        text = call.name == "name"   ? v.hierarchy->Name()
+            : call.name == "caption" ? v.hierarchy->Caption()
+                                     : v.hierarchy->UniqueName();
+    else if (v.kind == VK::Dimension)
+        text = call.name == "name"   ? v.dimension->Name()
+            : call.name == "caption" ? v.dimension->Caption()
+                                     : v.dimension->UniqueName();
+    else {
+        MemberRef m = ToMember(v, *call.args[0]);
+        if (m.IsNull())
+            return {};
+        text = call.name == "name" ? m.Name() : call.name == "caption" ? m.Caption() : m.UniqueName();
+    }
+    return Value::Str(text);
+}
+
+Value Evaluator::FnOrdinal(const CallSite& call)
+{
+    Value v = Eval(*call.args[0]);
+    if (v.kind == VK::Level)
+        return Value::Num(v.level->Depth());
+    MemberRef m = ToMember(v, *call.args[0]);
+    return m.m ? Value::Num(m.m->Ordinal()) : Value {};
+}
+
+Value Evaluator::FnKey(const CallSite& call)
+{
+    MemberRef m = MemberOf(*call.args[0]);
+    return m.m ? Value::Str(m.m->Key()) : Value {};
+}
+
+Value Evaluator::FnValue(const CallSite& call)
+{
+    return Scalar(Eval(*call.args[0]), *call.args[0]);
+}
+
+Value Evaluator::FnMemberValue(const CallSite& call)
+{
+    return MemberValueOf(MemberOf(*call.args[0]));
+}
+
+Value Evaluator::FnProperties(const CallSite& call)
+{
+    MemberRef m = MemberOf(*call.args[0]);
+    Value which = Scalar(Eval(*call.args[1]), *call.args[1]);
+    std::string p = Lower(which.text);
+    if (m.IsNull())
+        return {};
+    if (p == "key")
+        return Value::Str(m.m ? m.m->Key() : m.Name());
+    if (p == "name" || p == "member_name")
+        return Value::Str(m.Name());
+    if (p == "caption" || p == "member_caption")
+        return Value::Str(m.Caption());
+    if (p == "member_unique_name")
+        return Value::Str(m.UniqueName());
+    if (p == "level_number")
+        return Value::Num(m.Depth());
+    if (p == "level_unique_name")
+        return Value::Str(m.Lvl() ? m.Lvl()->UniqueName() : std::string());
+    if (p == "parent_unique_name")
+        return Value::Str(m.Parent() ? m.Parent()->UniqueName() : std::string());
+    if (p == "children_cardinality")
+        return Value::Num(static_cast<double>(m.m ? m.m->Children().size() : 0));
+    if (p == "member_ordinal")
+        return Value::Num(m.m ? m.m->Ordinal() : 0);
+    Fail(call.args[1]->position, "unknown member property '" + which.text + "'", which.text);
+}
+
+Value Evaluator::FnIIf(const CallSite& call)
+{
+    return Truth(*call.args[0]) ? Eval(*call.args[1]) : Eval(*call.args[2]);
+}
+
+Value Evaluator::FnCoalesceEmpty(const CallSite& call)
+{
+    for (const Expr* a : call.args) {
+        Value v = Scalar(Eval(*a), *a);
+        if (v.kind != VK::Empty)
+            return v;
+    }
+    return {};
+}
+
+std::vector<FunctionEntry> ValueFunctions()
+{
+    return {
+        {"isempty", 1, 1, &Evaluator::FnIsEmpty},
+        {"name", 1, 1, &Evaluator::FnNameText},
+        {"uniquename", 1, 1, &Evaluator::FnNameText},
+        {"caption", 1, 1, &Evaluator::FnNameText},
+        {"ordinal", 1, 1, &Evaluator::FnOrdinal},
+        {"key", 1, 1, &Evaluator::FnKey},
+        {"value", 1, 1, &Evaluator::FnValue},
+        {"membervalue", 1, 1, &Evaluator::FnMemberValue},
+        {"properties", 2, 2, &Evaluator::FnProperties},
+        {"iif", 3, 3, &Evaluator::FnIIf},
+        {"coalesceempty", 1, 1000, &Evaluator::FnCoalesceEmpty},
+    };
+}
+
+} // namespace olap::eval
