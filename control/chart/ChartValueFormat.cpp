@@ -43,8 +43,25 @@ std::string Literal(const std::string& text)
     return out;
 }
 
-//! The format one text suggests: prefix, digits with grouping and decimals, suffix.
-std::optional<std::string> Candidate(const std::string& text)
+//! What one text shows of its format: literal text around the number, grouping (seen only
+//! in numbers of four digits or more) and decimals.
+struct Shape {
+    std::string prefix;
+    std::string suffix;
+    bool grouping = false;
+    int decimals = 0;
+    int integerDigits = 0;
+
+    std::string Format() const
+    {
+        std::string format = Literal(prefix) + (grouping ? "#,##0" : "0");
+        if (decimals > 0)
+            format += "." + std::string(static_cast<std::size_t>(decimals), '0');
+        return format + Literal(suffix);
+    }
+};
+
+std::optional<Shape> ShapeOf(const std::string& text)
 {
     std::size_t first = 0;
     while (first < text.size() && !IsDigit(text[first]))
@@ -54,46 +71,65 @@ std::optional<std::string> Candidate(const std::string& text)
     std::size_t last = text.size() - 1;
     while (!IsDigit(text[last]))
         --last;
-    bool grouping = false;
-    int decimals = -1;
+    Shape shape;
+    bool inDecimals = false;
     for (std::size_t i = first; i <= last; ++i) {
         const char c = text[i];
-        if (c == ',' && decimals < 0)
-            grouping = true;
-        else if (c == '.' && decimals < 0)
-            decimals = 0;
-        else if (IsDigit(c) && decimals >= 0)
-            ++decimals;
+        if (c == ',' && !inDecimals)
+            shape.grouping = true;
+        else if (c == '.' && !inDecimals)
+            inDecimals = true;
+        else if (IsDigit(c) && inDecimals)
+            ++shape.decimals;
+        else if (IsDigit(c))
+            ++shape.integerDigits;
         else if (!IsDigit(c))
             return std::nullopt;
     }
-    std::string format = Literal(text.substr(0, first)) + (grouping ? "#,##0" : "0");
-    if (decimals > 0)
-        format += "." + std::string(static_cast<std::size_t>(decimals), '0');
-    return format + Literal(text.substr(last + 1));
+    shape.prefix = text.substr(0, first);
+    shape.suffix = text.substr(last + 1);
+    return shape;
 }
 
 } // namespace
 
 std::string ChartValueFormat::Infer(const std::vector<ChartSeries>& series)
 {
-    std::string format;
-    std::size_t checked = 0;
+    std::optional<Shape> format;
+    std::vector<std::pair<double, const std::string*>> sampled;
+    bool grouped = false;
+    bool ungrouped = false;
     for (const ChartSeries& one : series) {
-        for (std::size_t c = 0; c < one.values.size() && c < one.texts.size() && checked < kSample; ++c) {
+        for (std::size_t c = 0; c < one.values.size() && c < one.texts.size() && sampled.size() < kSample; ++c) {
             // Negative values may have a section of their own; the positive one is the format.
             if (!one.values[c] || *one.values[c] < 0)
                 continue;
-            const std::optional<std::string> candidate = Candidate(one.texts[c]);
-            if (!candidate || (!format.empty() && *candidate != format))
+            const std::optional<Shape> shape = ShapeOf(one.texts[c]);
+            if (!shape)
                 return {};
-            if (olap::ValueFormatter::Format(*one.values[c], *candidate) != one.texts[c])
+            if (!format) {
+                format = shape;
+            } else if (shape->prefix != format->prefix || shape->suffix != format->suffix
+                || shape->decimals != format->decimals) {
                 return {};
-            format = *candidate;
-            ++checked;
+            }
+            if (shape->integerDigits >= 4)
+                (shape->grouping ? grouped : ungrouped) = true;
+            sampled.emplace_back(*one.values[c], &one.texts[c]);
         }
     }
-    return format;
+    if (!format)
+        return {};
+    // Only numbers of four digits show grouping; without one, business figures are
+    // taken as grouped (the labels of a larger axis step then read like the pivot's).
+    format->grouping = grouped || !ungrouped;
+    // The shape is only a guess until it gives back every text it was read from.
+    const std::string text = format->Format();
+    for (const auto& [value, shown] : sampled) {
+        if (olap::ValueFormatter::Format(value, text) != *shown)
+            return {};
+    }
+    return text;
 }
 
 std::string ChartValueFormat::ForStep(const std::string& format, double step)
@@ -156,14 +192,15 @@ ChartValueFormat::Ticks ChartValueFormat::NiceTicks(double min, double max, int 
     const double raw = (max - min) / std::max(1, target);
     const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
     const double fraction = raw / magnitude;
+    // The round step nearest the raw one, so the axis gets about TARGET steps.
     double nice = 10;
-    if (fraction <= 1)
+    if (fraction < 1.5)
         nice = 1;
-    else if (fraction <= 2)
+    else if (fraction < 2.25)
         nice = 2;
-    else if (fraction <= 2.5)
+    else if (fraction < 3.5)
         nice = 2.5;
-    else if (fraction <= 5)
+    else if (fraction < 7.5)
         nice = 5;
     Ticks ticks;
     ticks.step = nice * magnitude;
