@@ -83,6 +83,16 @@ QAbstractBarSeries* NewBarSeries(ChartType type)
     }
 }
 
+//! Whether CATEGORIES' captions, side by side under a chart of common width, would not fit.
+bool Crowded(const std::vector<std::string>& categories)
+{
+    constexpr std::size_t kCharactersAcross = 90;
+    std::size_t longest = 0;
+    for (const std::string& category : categories)
+        longest = std::max(longest, category.size());
+    return categories.size() * (longest + 2) > kCharactersAcross;
+}
+
 //! The bar type of a combination's columns.
 ChartType BarKind(ChartType type)
 {
@@ -363,6 +373,12 @@ private:
             for (const std::string& category : m_data.Categories())
                 m_categoryAxis->append(Q(category));
             m_categoryAxis->setLabelsFont(AxisFont(m_definition, ChartAxisFont::Axis::Category));
+            // Captions side by side under the plot are cut short when they crowd each other;
+            // turned upright, they keep their words.
+            if (!horizontal && Crowded(m_data.Categories())) {
+                m_categoryAxis->setLabelsAngle(-90);
+                m_categoryAxis->setTruncateLabels(false);
+            }
             m_chart.addAxis(m_categoryAxis, horizontal ? Qt::AlignLeft : Qt::AlignBottom);
             m_valueAxis = NewValueAxis();
             m_valueAxis->setLabelsFont(AxisFont(m_definition, ChartAxisFont::Axis::Value));
