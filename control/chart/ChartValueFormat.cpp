@@ -124,7 +124,7 @@ std::string ChartValueFormat::Infer(const std::vector<ChartSeries>& series)
     // taken as grouped (the labels of a larger axis step then read like the pivot's).
     format->grouping = grouped || !ungrouped;
     // The shape is only a guess until it gives back every text it was read from.
-    const std::string text = format->Format();
+    std::string text = format->Format();
     for (const auto& [value, shown] : sampled) {
         if (olap::ValueFormatter::Format(value, text) != *shown)
             return {};
