@@ -1,11 +1,14 @@
 #include "control/chart/ChartBuilder.h"
 
 #include "control/chart/ChartTypeTable.h"
+#include "control/chart/ChartValueFormat.h"
+#include "olap/util/ValueFormatter.h"
 
 #include <QAreaSeries>
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QHorizontalBarSeries>
 #include <QHorizontalPercentBarSeries>
@@ -17,10 +20,13 @@
 #include <QScatterSeries>
 #include <QStackedBarSeries>
 #include <QValueAxis>
-#include <cmath>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
+#include <limits>
 #include <memory>
+#include <utility>
 
 namespace chart {
 
@@ -40,6 +46,8 @@ QFont DefaultFont(const ChartDefinition& definition)
     QFont font;
     if (!definition.defaultFont.empty())
         font.setFamily(Q(definition.defaultFont));
+    if (definition.fontSize > 0)
+        font.setPointSizeF(definition.fontSize);
     return font;
 }
 
@@ -75,6 +83,72 @@ QAbstractBarSeries* NewBarSeries(ChartType type)
     }
 }
 
+//! Whether CATEGORIES' captions, side by side under a chart of common width, would not fit.
+bool Crowded(const std::vector<std::string>& categories)
+{
+    constexpr std::size_t kCharactersAcross = 90;
+    std::size_t longest = 0;
+    for (const std::string& category : categories)
+        longest = std::max(longest, category.size());
+    return categories.size() * (longest + 2) > kCharactersAcross;
+}
+
+//! The bar type of a combination's columns.
+ChartType BarKind(ChartType type)
+{
+    if (type == ChartType::ColumnStackedLine)
+        return ChartType::ColumnStacked;
+    if (ChartTypeTable::IsCombination(type))
+        return ChartType::ColumnClustered;
+    return type;
+}
+
+//! The lowest and highest value the chart of TYPE draws: stacks as Qt stacks them (bars
+//! stack positives and negatives apart, our stacked lines and areas add every value), and
+//! columns and areas from zero.
+std::pair<double, double> ValueRange(const ChartData& data, ChartType type)
+{
+    double low = std::numeric_limits<double>::infinity();
+    double high = -low;
+    const auto take = [&](double value) {
+        low = std::min(low, value);
+        high = std::max(high, value);
+    };
+    const std::size_t seriesCount = data.Series().size();
+    const std::size_t stackedSeries
+        = ChartTypeTable::IsCombination(type) && seriesCount > 1 ? seriesCount - 1 : seriesCount;
+    const bool fromZero = type != ChartType::Line && type != ChartType::LineMarkers && type != ChartType::Scatter
+        && type != ChartType::LineStacked;
+    if (fromZero)
+        take(0);
+    const bool barStack
+        = type == ChartType::ColumnStacked || type == ChartType::BarStacked || type == ChartType::ColumnStackedLine;
+    const bool sumStack = type == ChartType::LineStacked || type == ChartType::AreaStacked;
+    for (std::size_t c = 0; c < data.Categories().size(); ++c) {
+        double positive = 0;
+        double negative = 0;
+        double running = 0;
+        for (std::size_t s = 0; s < seriesCount; ++s) {
+            const std::optional<double>& value = data.Series()[s].values[c];
+            if (!value)
+                continue;
+            if (barStack && s < stackedSeries) {
+                (*value < 0 ? negative : positive) += *value;
+                take(positive);
+                take(negative);
+            } else if (sumStack) {
+                running += *value;
+                take(running);
+            } else {
+                take(*value);
+            }
+        }
+    }
+    if (!std::isfinite(low))
+        return {0, 1};
+    return {low, high};
+}
+
 bool IsBar(ChartType type)
 {
     return ChartTypeTable::Number(type) <= ChartTypeTable::Number(ChartType::BarStacked100);
@@ -104,10 +178,11 @@ public:
     {
     }
 
-    void Bars()
+    //! Columns or bars for the first COUNT series (all of them by default).
+    void Bars(std::size_t count = std::numeric_limits<std::size_t>::max())
     {
-        QAbstractBarSeries* bars = NewBarSeries(m_definition.type);
-        for (std::size_t s = 0; s < m_data.Series().size(); ++s) {
+        QAbstractBarSeries* bars = NewBarSeries(BarKind(m_definition.type));
+        for (std::size_t s = 0; s < m_data.Series().size() && s < count; ++s) {
             const ChartSeries& series = m_data.Series()[s];
             auto* set = new QBarSet(Q(series.name));
             for (const std::optional<double>& value : series.values)
@@ -162,6 +237,36 @@ public:
                 run.append(QPointF(static_cast<qreal>(c), base[c] + series.values[c].value_or(0.0)));
             }
             flush();
+        }
+    }
+
+    //! The others as columns, the last series as a line (one series: columns only).
+    void Combination()
+    {
+        const std::size_t count = m_data.Series().size();
+        if (count == 0)
+            return;
+        if (count == 1) {
+            Bars();
+            return;
+        }
+        Bars(count - 1);
+        const ChartType line
+            = m_definition.type == ChartType::ColumnLineMarkers ? ChartType::LineMarkers : ChartType::Line;
+        const std::size_t last = count - 1;
+        const ChartSeries& series = m_data.Series()[last];
+        const QColor colour = ChartBuilder::SeriesColour(m_definition, static_cast<int>(last));
+        QList<QPointF> run;
+        bool first = true;
+        for (std::size_t c = 0; c <= series.values.size(); ++c) {
+            if (c == series.values.size() || !series.values[c]) {
+                if (!run.isEmpty())
+                    AddRun(line, colour, static_cast<int>(last), first, run);
+                first = first && run.isEmpty();
+                run.clear();
+                continue;
+            }
+            run.append(QPointF(static_cast<qreal>(c), *series.values[c]));
         }
     }
 
@@ -268,13 +373,51 @@ private:
             for (const std::string& category : m_data.Categories())
                 m_categoryAxis->append(Q(category));
             m_categoryAxis->setLabelsFont(AxisFont(m_definition, ChartAxisFont::Axis::Category));
+            // Captions side by side under the plot are cut short when they crowd each other;
+            // turned upright, they keep their words.
+            if (!horizontal && Crowded(m_data.Categories())) {
+                m_categoryAxis->setLabelsAngle(-90);
+                m_categoryAxis->setTruncateLabels(false);
+            }
             m_chart.addAxis(m_categoryAxis, horizontal ? Qt::AlignLeft : Qt::AlignBottom);
-            m_valueAxis = new QValueAxis;
+            m_valueAxis = NewValueAxis();
             m_valueAxis->setLabelsFont(AxisFont(m_definition, ChartAxisFont::Axis::Value));
             m_chart.addAxis(m_valueAxis, horizontal ? Qt::AlignBottom : Qt::AlignLeft);
         }
         series->attachAxis(m_categoryAxis);
         series->attachAxis(m_valueAxis);
+    }
+
+    //! The value axis: steps labelled with the values' number format when they have one, so
+    //! the axis reads like the pivot; Qt's own labels otherwise (and for 100% stacks).
+    QValueAxis* NewValueAxis() const
+    {
+        const ChartType type = m_definition.type;
+        if (m_data.ValueFormat().empty() || ChartTypeTable::IsPercent(type) || m_data.IsEmpty())
+            return new QValueAxis;
+        const auto [low, high] = ValueRange(m_data, type);
+        const ChartValueFormat::Ticks ticks = ChartValueFormat::NiceTicks(low, high);
+        const std::string format = ChartValueFormat::ForStep(m_data.ValueFormat(), ticks.step);
+        const long steps = std::lround((ticks.last - ticks.first) / ticks.step);
+        if (steps < 1 || steps > 50)
+            return new QValueAxis;
+        auto* axis = new QCategoryAxis;
+        axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+        axis->setStartValue(ticks.first - ticks.step);
+        for (long i = 0; i <= steps; ++i) {
+            double value = ticks.first + static_cast<double>(i) * ticks.step;
+            if (std::fabs(value) < ticks.step * 1e-9)
+                value = 0;
+            const QString label = Q(olap::ValueFormatter::Format(value, format));
+            // Labels name the steps; two steps with one label would merge on this axis.
+            if (axis->categoriesLabels().contains(label)) {
+                delete axis;
+                return new QValueAxis;
+            }
+            axis->append(label, value);
+        }
+        axis->setRange(ticks.first, ticks.last);
+        return axis;
     }
 
     QChart& m_chart;
@@ -340,6 +483,8 @@ void ChartBuilder::Fill(QChart& chart, const ChartData& data, const ChartDefinit
     const ChartType type = definition.type;
     if (ChartTypeTable::IsPie(type))
         filler.Pie();
+    else if (ChartTypeTable::IsCombination(type))
+        filler.Combination();
     else if (IsBar(type))
         filler.Bars();
     else if (type == ChartType::Area || type == ChartType::AreaStacked)

@@ -1,6 +1,11 @@
 #include "control/chart/ChartData.h"
 
+#include "control/chart/ChartValueFormat.h"
+
 #include "control/pivot/model/PivotLayout.h"
+
+#include <algorithm>
+#include <numeric>
 
 namespace chart {
 
@@ -67,6 +72,7 @@ ChartData::ChartData(std::vector<std::string> categories, std::vector<ChartSerie
         one.values.resize(m_categories.size());
         one.texts.resize(m_categories.size());
     }
+    m_valueFormat = ChartValueFormat::Infer(m_series);
 }
 
 ChartData ChartData::FromLayout(const pivot::PivotLayout& layout)
@@ -99,7 +105,33 @@ ChartData ChartData::FromLayout(const pivot::PivotLayout& layout)
         }
         data.m_series.push_back(std::move(series));
     }
+    data.m_valueFormat = ChartValueFormat::Infer(data.m_series);
     return data;
+}
+
+ChartData ChartData::Sorted(ChartSort order) const
+{
+    if (order == ChartSort::None || m_series.empty())
+        return *this;
+    const ChartSeries& key = m_series.front();
+    std::vector<std::size_t> index(m_categories.size());
+    std::iota(index.begin(), index.end(), std::size_t {0});
+    std::stable_sort(index.begin(), index.end(), [&key, order](std::size_t a, std::size_t b) {
+        const std::optional<double>& left = key.values[a];
+        const std::optional<double>& right = key.values[b];
+        if (!left || !right)
+            return left.has_value() && !right.has_value();
+        return order == ChartSort::Ascending ? *left < *right : *left > *right;
+    });
+    ChartData sorted = *this;
+    for (std::size_t i = 0; i < index.size(); ++i) {
+        sorted.m_categories[i] = m_categories[index[i]];
+        for (std::size_t s = 0; s < m_series.size(); ++s) {
+            sorted.m_series[s].values[i] = m_series[s].values[index[i]];
+            sorted.m_series[s].texts[i] = m_series[s].texts[index[i]];
+        }
+    }
+    return sorted;
 }
 
 } // namespace chart

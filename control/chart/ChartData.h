@@ -1,6 +1,7 @@
 #pragma once
 
 #include "control/chart/ChartSeries.h"
+#include "control/chart/ChartSort.h"
 
 #include <string>
 #include <vector>
@@ -31,7 +32,14 @@ public:
     //! The caption of the row fields and of the column fields (band captions joined).
     const std::string& CategoryAxisCaption() const { return m_categoryCaption; }
     const std::string& SeriesCaption() const { return m_seriesCaption; }
+    //! The number format of the values as the pivot shows them (ChartValueFormat), empty
+    //! when the values have no one format; the value axis labels its steps with it.
+    const std::string& ValueFormat() const { return m_valueFormat; }
     bool IsEmpty() const { return m_categories.empty() || m_series.empty(); }
+
+    //! This data with its categories in ORDER: by the first series' values, stable, gaps
+    //! last (None gives the data unchanged).
+    ChartData Sorted(ChartSort order) const;
 
     //! Builds data by hand (tests, benchmarks). Each series must have one value and one text
     //! per category; shorter ones are padded with gaps, longer ones cut.
@@ -43,6 +51,7 @@ private:
     std::string m_title;
     std::string m_categoryCaption;
     std::string m_seriesCaption;
+    std::string m_valueFormat;
 };
 
 } // namespace chart

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "control/chart/ChartAxisFont.h"
+#include "control/chart/ChartSort.h"
 #include "control/chart/ChartType.h"
 
 #include <array>
@@ -26,9 +27,13 @@ struct ChartDefinition {
     //! default one is not readable for colour-blind users, so the drawing uses its own
     //! series colours unless the palette differs from the default.
     bool HasCustomPalette() const { return palette != DefaultPalette(); }
+    //! The point size of the chart's text (title, legend, axes); 0 keeps the program's.
+    double fontSize = 0;
     std::string title;
     ChartType type = ChartType::ColumnClustered;
     bool hasLegend = false;
+    //! The order of the categories (the sort commands).
+    ChartSort sort = ChartSort::None;
     //! Axis fonts set by the font command; at most one per axis.
     std::vector<ChartAxisFont> axisFonts;
     //! Elements of the chart space this version does not know, as XML text, written back.

@@ -55,8 +55,9 @@ bool ChartReport::Render(const pivot::PivotLayout& layout, const std::string& ch
         error = "'" + chartFile + "': " + failure.what();
         return false;
     }
-    return ChartPicture::Write(
-        ChartData::FromLayout(layout), definition, QGuiApplication::palette(), out, format, size, error);
+    // The stored category order applies as it does in the widget.
+    return ChartPicture::Write(ChartData::FromLayout(layout).Sorted(definition.sort), definition,
+        QGuiApplication::palette(), out, format, size, error);
 }
 
 } // namespace chart

@@ -21,6 +21,11 @@ enum class ChartType {
     PieExploded = 12,
     Doughnut = 13,
     Scatter = 14,
+    //! Combinations: the last series drawn as a line over the others drawn as columns (a
+    //! single series is drawn as columns).
+    ColumnLine = 15,
+    ColumnLineMarkers = 16,
+    ColumnStackedLine = 17,
 };
 
 } // namespace chart

@@ -6,9 +6,9 @@ namespace chart {
 
 namespace {
 
-constexpr std::array<std::string_view, 15> kNames
-    = {"ColumnClustered", "ColumnStacked", "ColumnStacked100", "BarClustered", "BarStacked", "BarStacked100", "Line",
-        "LineMarkers", "LineStacked", "Area", "AreaStacked", "Pie", "PieExploded", "Doughnut", "Scatter"};
+constexpr std::array<std::string_view, 18> kNames = {"ColumnClustered", "ColumnStacked", "ColumnStacked100",
+    "BarClustered", "BarStacked", "BarStacked100", "Line", "LineMarkers", "LineStacked", "Area", "AreaStacked", "Pie",
+    "PieExploded", "Doughnut", "Scatter", "ColumnLine", "ColumnLineMarkers", "ColumnStackedLine"};
 
 } // namespace
 
@@ -52,10 +52,17 @@ bool ChartTypeTable::IsStacked(ChartType type)
     case ChartType::BarStacked100:
     case ChartType::LineStacked:
     case ChartType::AreaStacked:
+    case ChartType::ColumnStackedLine:
         return true;
     default:
         return false;
     }
+}
+
+bool ChartTypeTable::IsCombination(ChartType type)
+{
+    return type == ChartType::ColumnLine || type == ChartType::ColumnLineMarkers
+        || type == ChartType::ColumnStackedLine;
 }
 
 bool ChartTypeTable::IsPercent(ChartType type)

@@ -26,6 +26,8 @@ public:
     //! to 100.
     static bool IsStacked(ChartType type);
     static bool IsPercent(ChartType type);
+    //! Combinations draw the last series as a line over the others as columns.
+    static bool IsCombination(ChartType type);
 };
 
 } // namespace chart

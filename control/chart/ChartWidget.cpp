@@ -3,14 +3,22 @@
 #include "control/chart/ChartBuilder.h"
 #include "control/chart/ChartError.h"
 #include "control/chart/ChartPicture.h"
+#include "control/chart/ChartPropertyToolbox.h"
 #include "control/chart/ChartTypeTable.h"
 #include "control/chart/ChartXml.h"
 
+#include "control/pivot/PivotSession.h"
+
+#include <QAction>
 #include <QChart>
 #include <QChartView>
+#include <QComboBox>
 #include <QCursor>
 #include <QDebug>
 #include <QEvent>
+#include <QHBoxLayout>
+#include <QSignalBlocker>
+#include <QToolBar>
 #include <QToolTip>
 #include <QVBoxLayout>
 
@@ -26,19 +34,108 @@ ChartWidget::ChartWidget(QWidget* parent) : QWidget(parent)
     m_view->setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_view);
+    layout->setSpacing(0);
+    BuildToolbar();
+    layout->addWidget(m_toolbar);
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(m_view, 1);
+    m_toolbox = new ChartPropertyToolbox(this);
+    m_toolbox->hide();
+    row->addWidget(m_toolbox);
+    layout->addLayout(row, 1);
+    connect(m_toolbox, &ChartPropertyToolbox::edited, this,
+        [this](const ChartDefinition& definition) { SetDefinition(definition); });
+    connect(m_toolbox, &ChartPropertyToolbox::closeRequested, this, [this]() { SetDisplayPropertyToolbox(false); });
     Rebuild();
 }
 
 void ChartWidget::SetData(ChartData data)
 {
-    m_data = std::move(data);
+    ShowData(std::move(data));
+}
+
+void ChartWidget::ShowData(ChartData data)
+{
+    m_sourceData = std::move(data);
+    m_data = m_definition.sort == ChartSort::None ? m_sourceData : m_sourceData.Sorted(m_definition.sort);
     Rebuild();
+    emit dataChanged();
+}
+
+pivot::PivotSession* ChartWidget::DataSource() const
+{
+    return m_sourceGuard ? m_source : nullptr;
+}
+
+void ChartWidget::SetDataSource(pivot::PivotSession* session)
+{
+    if (DataSource())
+        disconnect(m_source, nullptr, this, nullptr);
+    m_source = session;
+    m_sourceGuard = session;
+    if (!session) {
+        ShowData(ChartData());
+        return;
+    }
+    connect(session, &pivot::PivotSession::layoutChanged, this, [this]() {
+        if (m_followDataSource)
+            FollowDataSource();
+    });
+    FollowDataSource();
+}
+
+void ChartWidget::FollowDataSource()
+{
+    if (pivot::PivotSession* source = DataSource(); source && source->HasLayout())
+        ShowData(ChartData::FromLayout(source->Layout()));
+}
+
+bool ChartWidget::SetOption(int dispatchId, bool on)
+{
+    if (dispatchId != kFollowDataSource) {
+        m_lastError = "the chart has no option " + std::to_string(dispatchId);
+        return false;
+    }
+    const bool resumed = on && !m_followDataSource;
+    m_followDataSource = on;
+    // Following again starts from the view the source shows now.
+    if (resumed)
+        FollowDataSource();
+    return true;
+}
+
+bool ChartWidget::Option(int dispatchId) const
+{
+    return dispatchId == kFollowDataSource && m_followDataSource;
+}
+
+bool ChartWidget::ExecuteCommand(ChartCommand command)
+{
+    switch (command) {
+    case ChartCommand::ShowLegend:
+        ShowLegend();
+        return true;
+    case ChartCommand::SortAscending:
+    case ChartCommand::SortDescending: {
+        ChartDefinition definition = m_definition;
+        definition.sort = command == ChartCommand::SortAscending ? ChartSort::Ascending : ChartSort::Descending;
+        SetDefinition(std::move(definition));
+        return true;
+    }
+    case ChartCommand::CreateCalculatedTotal:
+        break;
+    }
+    m_lastError = "the chart has no calculated totals; add them to the pivot table it shows";
+    return false;
 }
 
 void ChartWidget::SetDefinition(ChartDefinition definition)
 {
+    const bool resort = definition.sort != m_definition.sort;
     m_definition = std::move(definition);
+    if (resort)
+        m_data = m_definition.sort == ChartSort::None ? m_sourceData : m_sourceData.Sorted(m_definition.sort);
     Rebuild();
 }
 
@@ -81,6 +178,7 @@ void ChartWidget::SetHasLegend(bool on)
 {
     m_definition.hasLegend = on;
     m_chart->legend()->setVisible(on);
+    SyncControls();
 }
 
 void ChartWidget::SetAxisFont(ChartAxisFont::Axis axis, const std::string& family, double pointSize)
@@ -92,6 +190,21 @@ void ChartWidget::SetAxisFont(ChartAxisFont::Axis axis, const std::string& famil
     found->name = family;
     found->size = pointSize > 0 ? pointSize : 0;
     Rebuild();
+}
+
+void ChartWidget::SetFont(const std::string& family, double pointSize)
+{
+    if (!family.empty())
+        m_definition.defaultFont = family;
+    m_definition.fontSize = pointSize > 0 ? pointSize : 0;
+    Rebuild();
+}
+
+std::vector<ChartAxisFont::Axis> ChartWidget::Axes() const
+{
+    if (ChartTypeTable::IsPie(m_definition.type))
+        return {};
+    return {ChartAxisFont::Axis::Category, ChartAxisFont::Axis::Value};
 }
 
 bool ChartWidget::ExportPicture(const std::string& path, const std::string& format, QSize size)
@@ -107,7 +220,84 @@ bool ChartWidget::ExportPicture(const std::string& path, const std::string& form
 
 void ChartWidget::Refresh()
 {
-    Rebuild();
+    pivot::PivotSession* source = DataSource();
+    if (!source) {
+        Rebuild();
+        return;
+    }
+    FollowDataSource();
+    source->Refresh();
+}
+
+void ChartWidget::SetDisplayToolbar(bool on)
+{
+    m_toolbar->setVisible(on);
+}
+
+bool ChartWidget::DisplayToolbar() const
+{
+    return !m_toolbar->isHidden();
+}
+
+void ChartWidget::SetDisplayPropertyToolbox(bool on)
+{
+    if (on)
+        m_toolbox->Show(m_definition);
+    m_toolbox->setVisible(on);
+}
+
+bool ChartWidget::DisplayPropertyToolbox() const
+{
+    return !m_toolbox->isHidden();
+}
+
+void ChartWidget::BuildToolbar()
+{
+    m_toolbar = new QToolBar(this);
+    m_toolbar->setObjectName(QStringLiteral("chartToolbar"));
+    m_toolbar->setIconSize(QSize(16, 16));
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_typeCombo = new QComboBox(m_toolbar);
+    m_typeCombo->setObjectName(QStringLiteral("chartTypeCombo"));
+    m_typeCombo->setToolTip(tr("Chart type"));
+    for (int number = 0; number < ChartTypeTable::Count(); ++number)
+        m_typeCombo->addItem(QString::fromStdString(ChartTypeTable::Name(*ChartTypeTable::FromNumber(number))), number);
+    m_toolbar->addWidget(m_typeCombo);
+    connect(m_typeCombo, &QComboBox::currentIndexChanged, this,
+        [this](int index) { SetChartTypeNumber(m_typeCombo->itemData(index).toInt()); });
+    m_legendAction = m_toolbar->addAction(tr("Legend"), this, [this](bool on) { SetHasLegend(on); });
+    m_legendAction->setObjectName(QStringLiteral("legendAction"));
+    m_legendAction->setCheckable(true);
+    m_legendAction->setToolTip(tr("Show or hide the legend"));
+    QAction* ascending
+        = m_toolbar->addAction(tr("Sort ↑"), this, [this]() { ExecuteCommand(ChartCommand::SortAscending); });
+    ascending->setObjectName(QStringLiteral("sortAscendingAction"));
+    ascending->setToolTip(tr("Order the categories by the first series, smallest first"));
+    QAction* descending
+        = m_toolbar->addAction(tr("Sort ↓"), this, [this]() { ExecuteCommand(ChartCommand::SortDescending); });
+    descending->setObjectName(QStringLiteral("sortDescendingAction"));
+    descending->setToolTip(tr("Order the categories by the first series, largest first"));
+    QAction* refresh = m_toolbar->addAction(tr("Refresh"), this, [this]() { Refresh(); });
+    refresh->setObjectName(QStringLiteral("refreshAction"));
+    QAction* properties = m_toolbar->addAction(
+        tr("Properties"), this, [this]() { SetDisplayPropertyToolbox(!DisplayPropertyToolbox()); });
+    properties->setObjectName(QStringLiteral("propertiesAction"));
+    properties->setToolTip(tr("Show or hide the property toolbox"));
+    m_toolbar->hide();
+}
+
+void ChartWidget::SyncControls()
+{
+    if (m_typeCombo) {
+        const QSignalBlocker block(m_typeCombo);
+        m_typeCombo->setCurrentIndex(m_typeCombo->findData(ChartTypeTable::Number(m_definition.type)));
+    }
+    if (m_legendAction) {
+        const QSignalBlocker block(m_legendAction);
+        m_legendAction->setChecked(m_definition.hasLegend);
+    }
+    if (m_toolbox && !m_toolbox->isHidden())
+        m_toolbox->Show(m_definition);
 }
 
 void ChartWidget::changeEvent(QEvent* event)
@@ -132,6 +322,7 @@ void ChartWidget::Rebuild()
             emit selectionChanged(series, category);
     };
     ChartBuilder::Fill(*m_chart, m_data, m_definition, palette(), onHover, onClick);
+    SyncControls();
 }
 
 } // namespace chart

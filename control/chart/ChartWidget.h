@@ -1,16 +1,28 @@
 #pragma once
 
+#include "control/chart/ChartCommand.h"
 #include "control/chart/ChartData.h"
 #include "control/chart/ChartDefinition.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <string>
+#include <vector>
 
+class QAction;
 class QChart;
 class QChartView;
+class QComboBox;
+class QToolBar;
+
+namespace pivot {
+class PivotSession;
+}
 
 namespace chart {
+
+class ChartPropertyToolbox;
 
 //! The chart component: draws the data of a pivot view (SetData, called on every view
 //! change of the pivot) with the look kept in its definition. The widget and its chart
@@ -24,9 +36,29 @@ class ChartWidget : public QWidget {
 public:
     explicit ChartWidget(QWidget* parent = nullptr);
 
-    //! Shows DATA (the new state of the bound pivot view).
+    //! Shows DATA (the new state of the bound pivot view). With a data source bound, DATA
+    //! shows until the source's next view change.
     void SetData(ChartData data);
+    //! The data on show (in the chart's category order, see ChartCommand::SortAscending).
     const ChartData& Data() const { return m_data; }
+
+    //! Binds the chart to the pivot view SESSION: it shows that view's data at once and
+    //! follows each of its view changes (drill, filter, sort, refresh) in the same chart
+    //! object. Null unbinds and empties the chart. A session that goes away unbinds itself.
+    void SetDataSource(pivot::PivotSession* session);
+    pivot::PivotSession* DataSource() const;
+
+    //! Settings known by number. kFollowDataSource (on for a new chart): the chart redraws
+    //! on each view change of its data source; off, it keeps its data until Refresh().
+    static constexpr int kFollowDataSource = 5065;
+    //! Sets option DISPATCHID. An unknown number returns false with LastError() set.
+    bool SetOption(int dispatchId, bool on);
+    //! The option's value (false for an unknown number).
+    bool Option(int dispatchId) const;
+
+    //! Runs COMMAND. A command the chart does not offer returns false with LastError() set
+    //! and changes nothing.
+    bool ExecuteCommand(ChartCommand command);
 
     const ChartDefinition& Definition() const { return m_definition; }
     void SetDefinition(ChartDefinition definition);
@@ -49,13 +81,26 @@ public:
 
     //! Sets the label font of AXIS (family and point size; empty or 0 keeps the default's).
     void SetAxisFont(ChartAxisFont::Axis axis, const std::string& family, double pointSize);
+    //! Sets the font of all the chart's text (title, legend, axes): FAMILY (empty keeps the
+    //! current one) at POINTSIZE (0 keeps the program's size).
+    void SetFont(const std::string& family, double pointSize);
+    //! The axes the current chart type draws: a category and a value axis; none for pies.
+    std::vector<ChartAxisFont::Axis> Axes() const;
 
     //! Writes the chart as a picture of SIZE pixels (ChartPicture formats: png, gif, svg).
     //! Returns false with LastError() set on failure.
     bool ExportPicture(const std::string& path, const std::string& format, QSize size);
 
-    //! Draws the chart again (the data stays; the bound pivot refreshes the data itself).
+    //! Draws the chart again. With a data source bound, takes the source's current view and
+    //! asks the source to run its query again (the answer arrives as a view change).
     void Refresh();
+
+    //! The chart's own toolbar (type, legend, sort, refresh, properties); hidden at first.
+    void SetDisplayToolbar(bool on);
+    bool DisplayToolbar() const;
+    //! The property toolbox beside the chart (title, type, legend, font); hidden at first.
+    void SetDisplayPropertyToolbox(bool on);
+    bool DisplayPropertyToolbox() const;
 
     //! Whether the chart raises its events (selectionChanged); on for a new chart.
     void SetEnableEvents(bool on) { m_enableEvents = on; }
@@ -69,14 +114,31 @@ public:
 signals:
     //! The user clicked a point, bar or slice: SERIES and CATEGORY index the data.
     void selectionChanged(int series, int category);
+    //! The chart shows new data (a view change of its data source, SetData, Refresh).
+    void dataChanged();
 
 protected:
     void changeEvent(QEvent* event) override;
 
 private:
     void Rebuild();
+    //! Takes the data source's current view, when it has one.
+    void FollowDataSource();
+    void ShowData(ChartData data);
+    void BuildToolbar();
+    void SyncControls();
 
+    //! The data as it came (m_data is it in the chart's category order).
+    ChartData m_sourceData;
     ChartData m_data;
+    //! The bound session; the guard turns null when it goes away.
+    pivot::PivotSession* m_source = nullptr;
+    QPointer<QObject> m_sourceGuard;
+    bool m_followDataSource = true;
+    QToolBar* m_toolbar = nullptr;
+    QComboBox* m_typeCombo = nullptr;
+    QAction* m_legendAction = nullptr;
+    ChartPropertyToolbox* m_toolbox = nullptr;
     ChartDefinition m_definition;
     QChartView* m_view = nullptr;
     QChart* m_chart = nullptr;

@@ -131,6 +131,16 @@ public:
                 hasPalette = true;
             } else if (local == "DefaultFont") {
                 definition.defaultFont = child.child_value();
+            } else if (local == "FontSize") {
+                definition.fontSize = FontSize(child);
+            } else if (local == "Sort") {
+                const std::string order = child.child_value();
+                if (order == "Ascending")
+                    definition.sort = ChartSort::Ascending;
+                else if (order == "Descending")
+                    definition.sort = ChartSort::Descending;
+                else
+                    Fail(child, "sort order '" + order + "' is neither Ascending nor Descending");
             } else if (local == "Title") {
                 definition.title = child.child_value();
             } else if (local == "ChartType") {
@@ -221,12 +231,16 @@ std::string ChartXml::Write(const ChartDefinition& definition)
     for (const std::string& colour : definition.palette)
         AddText(palette, "x:Entry", colour);
     AddText(space, "x:DefaultFont", definition.defaultFont);
+    if (definition.fontSize > 0)
+        AddText(space, "x:FontSize", SizeText(definition.fontSize));
     if (!definition.title.empty())
         AddText(space, "x:Title", definition.title);
     if (definition.type != ChartType::ColumnClustered)
         AddText(space, "x:ChartType", ChartTypeTable::Name(definition.type));
     if (definition.hasLegend)
         space.append_child("x:HasLegend");
+    if (definition.sort != ChartSort::None)
+        AddText(space, "x:Sort", definition.sort == ChartSort::Ascending ? "Ascending" : "Descending");
     for (const ChartAxisFont& font : definition.axisFonts) {
         pugi::xml_node node = space.append_child("x:AxisFont");
         AddText(node, "x:Axis", font.axis == ChartAxisFont::Axis::Category ? "Category" : "Value");

@@ -9,8 +9,9 @@ namespace chart {
 
 //! The chart definition text: root `xml` binding a prefix to the excel namespace, one
 //! `x:ChartSpace` with `x:OWCVersion`, `x:Width`, `x:Height`, `x:Palette` (40 `x:Entry`),
-//! `x:DefaultFont`, and when they differ from a new chart `x:Title`, `x:ChartType` (a type
-//! name), `x:HasLegend`, and `x:AxisFont` (`x:Axis` Category|Value, `x:Name`, `x:Size`).
+//! `x:DefaultFont`, and when they differ from a new chart `x:FontSize`, `x:Title`,
+//! `x:ChartType` (a type name), `x:HasLegend`, `x:Sort` (Ascending|Descending) and
+//! `x:AxisFont` (`x:Axis` Category|Value, `x:Name`, `x:Size`).
 //! Elements it does not know are kept and written back. Writing is canonical, so a text
 //! this class wrote reads and writes back byte for byte.
 class ChartXml {

@@ -9,7 +9,7 @@ using chart::ChartTypeTable;
 
 TEST(ChartTypeTable, NumbersAndNamesRoundTrip)
 {
-    ASSERT_EQ(ChartTypeTable::Count(), 15);
+    ASSERT_EQ(ChartTypeTable::Count(), 18);
     for (int number = 0; number < ChartTypeTable::Count(); ++number) {
         const std::optional<ChartType> type = ChartTypeTable::FromNumber(number);
         ASSERT_TRUE(type) << number;
@@ -30,8 +30,10 @@ TEST(ChartTypeTable, Table)
         {"100% stacked bar", 5, ChartType::BarStacked100},
         {"line with markers", 7, ChartType::LineMarkers},
         {"pie", 11, ChartType::Pie},
-        {"last: scatter", 14, ChartType::Scatter},
-        {"one past the last is refused", 15, std::nullopt},
+        {"scatter", 14, ChartType::Scatter},
+        {"first combination: columns with a line", 15, ChartType::ColumnLine},
+        {"last: stacked columns with a line", 17, ChartType::ColumnStackedLine},
+        {"one past the last is refused", 18, std::nullopt},
         {"negative is refused", -1, std::nullopt},
         {"large is refused", 1 << 30, std::nullopt},
     };
@@ -46,5 +48,8 @@ TEST(ChartTypeTable, KindsOfTypes)
     EXPECT_TRUE(ChartTypeTable::IsStacked(ChartType::AreaStacked));
     EXPECT_TRUE(ChartTypeTable::IsPercent(ChartType::ColumnStacked100));
     EXPECT_FALSE(ChartTypeTable::IsPercent(ChartType::ColumnStacked));
+    EXPECT_TRUE(ChartTypeTable::IsCombination(ChartType::ColumnLineMarkers));
+    EXPECT_TRUE(ChartTypeTable::IsStacked(ChartType::ColumnStackedLine));
+    EXPECT_FALSE(ChartTypeTable::IsCombination(ChartType::Line));
     EXPECT_FALSE(ChartTypeTable::FromName("columnclustered")); // names are exact
 }

@@ -9,15 +9,20 @@
 #include "control/chart/ChartXml.h"
 #include "control/pivot/model/PivotLayout.h"
 
+#include <QAbstractBarSeries>
+#include <QCategoryAxis>
 #include <QChart>
+#include <QComboBox>
 #include <QGraphicsView>
 #include <QLegend>
+#include <QLineEdit>
 #include <QLineSeries>
 #include <QPainter>
 #include <QPieSeries>
 #include <QSignalSpy>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
+#include <QToolBar>
 #include <QtTest>
 
 #include <set>
@@ -117,6 +122,121 @@ private slots:
         QVERIFY(widget.DefinitionText().find("<x:HasLegend />") != std::string::npos);
         widget.SetHasLegend(false);
         QVERIFY(!widget.Chart()->legend()->isVisible());
+    }
+
+    void combinationsDrawTheLastSeriesAsALine_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("seriesCount");
+        QTest::addColumn<int>("barSets");
+        QTest::addColumn<int>("lines");
+        QTest::addRow("columns and a line") << int(chart::ChartType::ColumnLine) << 3 << 2 << 1;
+        QTest::addRow("with markers") << int(chart::ChartType::ColumnLineMarkers) << 2 << 1 << 1;
+        QTest::addRow("stacked columns and a line") << int(chart::ChartType::ColumnStackedLine) << 3 << 2 << 1;
+        QTest::addRow("one series: columns only") << int(chart::ChartType::ColumnLine) << 1 << 1 << 0;
+    }
+    void combinationsDrawTheLastSeriesAsALine()
+    {
+        QFETCH(int, type);
+        QFETCH(int, seriesCount);
+        QFETCH(int, barSets);
+        QFETCH(int, lines);
+        ChartWidget widget;
+        QVERIFY(widget.SetChartTypeNumber(type));
+        widget.SetData(Sample(seriesCount));
+        int sets = 0;
+        int lineSeries = 0;
+        for (QAbstractSeries* series : widget.Chart()->series()) {
+            if (auto* bars = qobject_cast<QAbstractBarSeries*>(series))
+                sets += static_cast<int>(bars->count());
+            if (auto* line = qobject_cast<QLineSeries*>(series)) {
+                ++lineSeries;
+                QCOMPARE(line->name(), QString::fromStdString("S" + std::to_string(seriesCount - 1)));
+                QCOMPARE(line->pointsVisible(), type == int(chart::ChartType::ColumnLineMarkers));
+            }
+        }
+        QCOMPARE(sets, barSets);
+        QCOMPARE(lineSeries, lines);
+    }
+
+    void valueAxisSpeaksThePivotsFormat()
+    {
+        ChartWidget widget;
+        widget.SetData(Sample(2)); // texts "$10.00" ... "$23.00"
+        QCOMPARE(widget.Data().ValueFormat(), std::string("\"$\"#,##0.00"));
+        auto* axis = qobject_cast<QCategoryAxis*>(widget.Chart()->axes(Qt::Vertical).value(0));
+        QVERIFY(axis);
+        const QStringList labels = axis->categoriesLabels();
+        QVERIFY(labels.size() >= 3);
+        QCOMPARE(labels.first(), QStringLiteral("$0.00"));
+        for (const QString& label : labels)
+            QVERIFY2(label.startsWith('$') && label.endsWith(".00"), qPrintable(label));
+        QVERIFY(axis->max() >= 23);
+        // 100% stacks keep Qt's own percent axis.
+        QVERIFY(widget.SetChartTypeNumber(int(chart::ChartType::ColumnStacked100)));
+        QVERIFY(!qobject_cast<QCategoryAxis*>(widget.Chart()->axes(Qt::Vertical).value(0)));
+    }
+
+    void commandsAndFonts()
+    {
+        ChartWidget widget;
+        widget.SetData(ChartData({"a", "b", "c"}, {{"S", {2.0, 3.0, 1.0}, {}}}));
+        QVERIFY(widget.ExecuteCommand(chart::ChartCommand::SortDescending));
+        QCOMPARE(widget.Data().Categories(), (std::vector<std::string> {"b", "a", "c"}));
+        // The order holds for the next data too, and is part of the look.
+        widget.SetData(ChartData({"x", "y"}, {{"S", {1.0, 9.0}, {}}}));
+        QCOMPARE(widget.Data().Categories(), (std::vector<std::string> {"y", "x"}));
+        QVERIFY(widget.DefinitionText().find("<x:Sort>Descending</x:Sort>") != std::string::npos);
+        QVERIFY(widget.ExecuteCommand(chart::ChartCommand::SortAscending));
+        QCOMPARE(widget.Data().Categories(), (std::vector<std::string> {"x", "y"}));
+
+        QVERIFY(!widget.ExecuteCommand(chart::ChartCommand::CreateCalculatedTotal));
+        QVERIFY(!widget.LastError().empty());
+        QVERIFY(widget.ExecuteCommand(chart::ChartCommand::ShowLegend));
+        QVERIFY(widget.HasLegend());
+
+        widget.SetFont("DejaVu Sans Mono", 13);
+        QCOMPARE(widget.Chart()->legend()->font().pointSizeF(), 13.0);
+        QCOMPARE(widget.Chart()->titleFont().family(), QStringLiteral("DejaVu Sans Mono"));
+        QCOMPARE(widget.Axes().size(), std::size_t {2});
+        for (chart::ChartAxisFont::Axis axis : widget.Axes()) {
+            if (axis == chart::ChartAxisFont::Axis::Value)
+                widget.SetAxisFont(axis, "DejaVu Serif", 9);
+        }
+        QCOMPARE(widget.Chart()->axes(Qt::Vertical).value(0)->labelsFont().family(), QStringLiteral("DejaVu Serif"));
+        QCOMPARE(widget.Chart()->axes(Qt::Horizontal).value(0)->labelsFont().pointSizeF(), 13.0);
+        QVERIFY(widget.SetChartTypeNumber(int(chart::ChartType::Pie)));
+        QVERIFY(widget.Axes().empty());
+    }
+
+    void ownToolbarAndPropertyToolbox()
+    {
+        ChartWidget widget;
+        widget.SetData(Sample());
+        widget.show();
+        auto* toolbar = widget.findChild<QToolBar*>(QStringLiteral("chartToolbar"));
+        auto* toolbox = widget.findChild<QWidget*>(QStringLiteral("chartPropertyToolbox"));
+        QVERIFY(toolbar && toolbox);
+        QVERIFY(!widget.DisplayToolbar() && !widget.DisplayPropertyToolbox());
+        widget.SetDisplayToolbar(!widget.DisplayToolbar());
+        QVERIFY(widget.DisplayToolbar() && toolbar->isVisible());
+
+        auto* type = toolbar->findChild<QComboBox*>(QStringLiteral("chartTypeCombo"));
+        QVERIFY(type);
+        type->setCurrentIndex(int(chart::ChartType::Doughnut));
+        QCOMPARE(widget.ChartTypeNumber(), int(chart::ChartType::Doughnut));
+        QVERIFY(widget.SetChartTypeNumber(int(chart::ChartType::Line)));
+        QCOMPARE(type->currentIndex(), int(chart::ChartType::Line)); // the toolbar follows
+
+        widget.SetDisplayPropertyToolbox(true);
+        QVERIFY(toolbox->isVisible());
+        auto* title = toolbox->findChild<QLineEdit*>(QStringLiteral("titleEdit"));
+        QVERIFY(title);
+        title->setText(QStringLiteral("Units by year"));
+        emit title->editingFinished();
+        QCOMPARE(widget.Definition().title, std::string("Units by year"));
+        QCOMPARE(widget.Chart()->title(), QStringLiteral("Units by year"));
+        QCOMPARE(widget.ChartTypeNumber(), int(chart::ChartType::Line)); // nothing else changed
     }
 
     void definitionPutAfterRebindingRestoresTheLook()

@@ -49,6 +49,15 @@ TEST(ChartXml, RoundTripIsByteStable)
     const ChartDefinition back = ChartXml::Read(text);
     EXPECT_EQ(back, d);
     EXPECT_EQ(ChartXml::Write(back), text);
+
+    // A combination, a whole-chart font size and a category order.
+    d.type = chart::ChartType::ColumnStackedLine;
+    d.fontSize = 10.5;
+    d.sort = chart::ChartSort::Descending;
+    const std::string more = ChartXml::Write(d);
+    EXPECT_NE(more.find("<x:Sort>Descending</x:Sort>"), std::string::npos);
+    EXPECT_EQ(ChartXml::Read(more), d);
+    EXPECT_EQ(ChartXml::Write(ChartXml::Read(more)), more);
 }
 
 TEST(ChartXml, OtherPrefixIsReadAndWrittenAsX)
@@ -86,6 +95,8 @@ TEST(ChartXml, DamagedTextsAreRefused)
         {"short palette", Space("<x:Palette><x:Entry>#000000</x:Entry></x:Palette>"), "1 entries, 40 expected"},
         {"bad colour", Space("<x:Palette><x:Entry>red</x:Entry></x:Palette>"), "'red' is not a colour"},
         {"unknown type", Space("<x:ChartType>Radar</x:ChartType>"), "'Radar' is not a chart type"},
+        {"bad sort", Space("<x:Sort>Sideways</x:Sort>"), "neither Ascending nor Descending"},
+        {"bad chart font size", Space("<x:FontSize>big</x:FontSize>"), "font size"},
         {"bad axis", Space("<x:AxisFont><x:Axis>Z</x:Axis></x:AxisFont>"), "neither Category nor Value"},
         {"bad font size", Space("<x:AxisFont><x:Axis>Value</x:Axis><x:Size>-3</x:Size></x:AxisFont>"), "font size"},
         {"two value fonts",

@@ -2,6 +2,7 @@
 // describes against its connection, for scheduled exports and tests.
 #include "ReportFile.h"
 
+#include "control/chart/ChartReport.h"
 #include "control/pivot/PivotGrid.h"
 #include "control/pivot/PivotSession.h"
 #include "control/pivot/model/PivotError.h"
@@ -29,9 +30,11 @@
 
 namespace {
 
-const char* const kUsage = "usage: lumetra-report mdx FILE\n"
-                           "       lumetra-report render FILE [--format csv|html|xlsx|png] [--out F]\n"
-                           "       lumetra-report --help | --version\n";
+const char* const kUsage
+    = "usage: lumetra-report mdx FILE\n"
+      "       lumetra-report render FILE [--format csv|html|xlsx|png] [--out F]\n"
+      "       lumetra-report render FILE --view chart [--format png|svg|gif] [--size WxH] --out F\n"
+      "       lumetra-report --help | --version\n";
 
 const char* const kHelp = "Prints the MDX of a saved pivot definition, or renders the view it describes.\n"
                           "\n"
@@ -44,6 +47,10 @@ const char* const kHelp = "Prints the MDX of a saved pivot definition, or render
                           "  --format F    csv (default), html, xlsx or png (xlsx and png need --out)\n"
                           "  --out F       write to F (replaced whole, or left as it was on failure)\n"
                           "                instead of standard output\n"
+                          "  --view V      table (default) or chart: the chart of the report pair, drawn\n"
+                          "                with the look kept in the chart file beside FILE (Sales.xml ->\n"
+                          "                SalesChart.xml) as png (default), svg or gif (PNG-encoded)\n"
+                          "  --size WxH    the chart picture's size in pixels (default 800x400)\n"
                           "\n"
                           "Exit status 0 on success, 1 with a message on standard error otherwise.\n";
 
@@ -56,7 +63,30 @@ struct Options {
     std::string file;
     std::string format = "csv";
     std::string out;
+    std::string view = "table";
+    int width = 800;
+    int height = 400;
 };
+
+//! "WxH" with both sides from 1 to 16384.
+bool ParseSize(const std::string& text, int& width, int& height)
+{
+    const std::size_t x = text.find('x');
+    if (x == std::string::npos)
+        return false;
+    try {
+        std::size_t used = 0;
+        width = std::stoi(text.substr(0, x), &used);
+        if (used != x)
+            return false;
+        height = std::stoi(text.substr(x + 1), &used);
+        if (used != text.size() - x - 1)
+            return false;
+    } catch (const std::exception&) {
+        return false;
+    }
+    return width >= 1 && height >= 1 && width <= 16384 && height <= 16384;
+}
 
 Options ParseArguments(int argc, char** argv)
 {
@@ -70,8 +100,17 @@ Options ParseArguments(int argc, char** argv)
         };
         if (arg == "--format") {
             o.format = value();
-            if (o.format != "csv" && o.format != "html" && o.format != "xlsx" && o.format != "png")
-                throw UsageError("unknown --format '" + o.format + "' (csv, html, xlsx or png)");
+            if (o.format != "csv" && o.format != "html" && o.format != "xlsx" && o.format != "png" && o.format != "svg"
+                && o.format != "gif")
+                throw UsageError("unknown --format '" + o.format + "' (csv, html, xlsx, png, svg or gif)");
+        } else if (arg == "--view") {
+            o.view = value();
+            if (o.view != "table" && o.view != "chart")
+                throw UsageError("unknown --view '" + o.view + "' (table or chart)");
+        } else if (arg == "--size") {
+            const std::string size = value();
+            if (!ParseSize(size, o.width, o.height))
+                throw UsageError("--size '" + size + "' is not WxH with sides from 1 to 16384");
         } else if (arg == "--out") {
             o.out = value();
         } else if (arg.size() > 1 && arg[0] == '-') {
@@ -90,8 +129,20 @@ Options ParseArguments(int argc, char** argv)
         throw UsageError("no command given");
     if (o.file.empty())
         throw UsageError(o.command + " needs a definition FILE");
-    if (o.command == "mdx" && (!o.out.empty() || o.format != "csv"))
-        throw UsageError("--format and --out belong to render");
+    if (o.command == "mdx" && (!o.out.empty() || o.format != "csv" || o.view != "table"))
+        throw UsageError("--format, --view and --out belong to render");
+    if (o.view == "chart") {
+        // A chart is a picture: png unless asked otherwise, always into a file.
+        if (o.format == "csv")
+            o.format = "png";
+        if (o.format != "png" && o.format != "svg" && o.format != "gif")
+            throw UsageError("--view chart draws png, svg or gif, not " + o.format);
+        if (o.out.empty())
+            throw UsageError("--view chart needs --out (a picture is not written to standard output)");
+        return o;
+    }
+    if (o.format == "svg" || o.format == "gif")
+        throw UsageError("--format " + o.format + " draws a chart: add --view chart");
     if ((o.format == "xlsx" || o.format == "png") && o.out.empty())
         throw UsageError("--format " + o.format + " needs --out (a binary file is not written to standard output)");
     return o;
@@ -160,6 +211,24 @@ void WritePng(const pivot::PivotDefinition& definition, pivot::PivotLayout layou
     olap::WriteFileAtomically(path, std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
+//! The chart of the report pair: the pivot file's view drawn with the sibling chart file's look.
+void WriteChart(const Options& options, const pivot::PivotLayout& layout)
+{
+    const std::string chartFile = chart::ChartReport::SiblingChartName(options.file);
+    if (chartFile.empty())
+        throw std::runtime_error("'" + options.file + "' is too short a name to have a chart file beside it");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char name[] = "lumetra-report";
+    char* argv[] = {name, nullptr};
+    QApplication application(argc, argv);
+    std::string error;
+    if (!chart::ChartReport::Render(
+            layout, chartFile, options.out, options.format, QSize(options.width, options.height), error))
+        throw std::runtime_error(error);
+}
+
 int Run(const Options& options)
 {
     const pivot::PivotDefinition definition = ReadDefinition(options.file);
@@ -181,6 +250,10 @@ int Run(const Options& options)
         throw std::runtime_error("the source of '" + options.file + "' is not a cube");
     olap::QueryResult result = connection->ExecuteMdx(mdx);
     pivot::PivotLayout layout(definition, std::move(result.cellSet));
+    if (options.view == "chart") {
+        WriteChart(options, layout);
+        return 0;
+    }
     if (options.format == "xlsx") {
         pivot::PivotXlsxWriter::Write(layout, options.out);
         return 0;
