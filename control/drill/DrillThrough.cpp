@@ -213,10 +213,23 @@ void DrillThrough::HandleGroupAxisFromMember(const MemberPtr& start)
             if (member != start)
                 HandleTotal(member);
         } else {
-            HandleFieldSet(member->Field()->FieldSet(), TrulyGetMember(member), nullptr);
+            HandleAxisMember(member);
         }
         if (m_abort)
             return;
+    }
+}
+
+void DrillThrough::HandleAxisMember(const MemberPtr& member)
+{
+    // A member shown on an axis shows its whole value, whatever its field set's filter keeps
+    // below it (only totals count the kept members alone), so it stands for itself here.
+    m_currentMember = TrulyGetMember(member);
+    if (!m_currentMember) {
+        qWarning().noquote() << "drill-through: no cube member for" << QString::fromStdString(member->UniqueName());
+        Message(NoMemberMessage());
+    } else if (!m_currentMember->UniqueName().empty()) {
+        AddToTuple(m_currentMember);
     }
 }
 

@@ -74,6 +74,8 @@ public:
     //! when the selection holds no cell or the drill-through was abandoned).
     RecordsetPtr BuildDrillthroughSets(const std::shared_ptr<pivot::PivotSelectionObject>& aggregate);
     //! Adds the members of one axis coordinate: the cell's member and every member around it.
+    //! A member stands for itself (the view shows its whole value); a total stands for the
+    //! members its field set's filter keeps.
     void HandleGroupAxisFromMember(const MemberPtr& start);
     //! The cube member behind an axis member; null for a total.
     MemberPtr TrulyGetMember(const MemberPtr& groupMember);
@@ -118,6 +120,7 @@ private:
     };
 
     void HandleTotal(const MemberPtr& total);
+    void HandleAxisMember(const MemberPtr& member);
     void AddToTuple(const MemberPtr& member);
     bool RecordMultiFilter(const std::shared_ptr<pivot::PivotFieldSetObject>& fieldSet, const MemberPtr& member);
     void Message(const QString& text);
