@@ -32,7 +32,7 @@ inline std::string WriteCube(const std::string& dir)
     {
         olap::SqliteDb db(dir + "/sales.sqlite", olap::SqliteDb::Mode::ReadWriteCreate);
         db.Exec("UPDATE product SET subcategory = 'Drillthrough Kit' WHERE subcategory = 'Juice'");
-        db.Exec("UPDATE product SET product_name = 'a\\nb' WHERE product_name = 'Grape Juice'");
+        db.Exec("UPDATE product SET product_name = 'a\\nb' WHERE product_name = 'Best Grape Juice'");
     }
     const olap::SchemaDefinition schema = olap::SchemaReader::Parse(olap::SalesSample::SchemaXml());
     olap::SqliteDb source(dir + "/sales.sqlite", olap::SqliteDb::Mode::ReadOnly);

@@ -39,14 +39,13 @@ std::string PivotFieldSetObject::Caption() const
     return m_definition.caption.empty() ? m_definition.uniqueName : m_definition.caption;
 }
 
-const std::vector<std::shared_ptr<PivotFieldObject>>& PivotFieldSetObject::Fields()
+std::vector<std::shared_ptr<PivotFieldObject>> PivotFieldSetObject::Fields()
 {
-    if (!m_fieldsMade) {
-        m_fieldsMade = true;
-        for (std::size_t i = 0; i < m_definition.fields.size(); ++i)
-            m_fields.push_back(std::make_shared<PivotFieldObject>(shared_from_this(), static_cast<int>(i)));
-    }
-    return m_fields;
+    // Made on request: a field holds its field set, so the field set keeps none.
+    std::vector<std::shared_ptr<PivotFieldObject>> fields;
+    for (std::size_t i = 0; i < m_definition.fields.size(); ++i)
+        fields.push_back(std::make_shared<PivotFieldObject>(shared_from_this(), static_cast<int>(i)));
+    return fields;
 }
 
 std::shared_ptr<PivotFieldObject> PivotFieldSetObject::FieldOfLevel(const std::string& levelUniqueName)

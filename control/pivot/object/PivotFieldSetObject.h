@@ -39,7 +39,7 @@ public:
     const std::shared_ptr<MemberCatalog>& Catalog() const { return m_catalog; }
 
     //! The fields from the top level, included or not.
-    const std::vector<std::shared_ptr<PivotFieldObject>>& Fields();
+    std::vector<std::shared_ptr<PivotFieldObject>> Fields();
     //! The field of level LEVELUNIQUENAME, or null.
     std::shared_ptr<PivotFieldObject> FieldOfLevel(const std::string& levelUniqueName);
     //! The first included field, or null.
@@ -63,8 +63,6 @@ private:
     PivotFieldSet m_definition;
     AxisKind m_axis;
     std::shared_ptr<MemberCatalog> m_catalog;
-    std::vector<std::shared_ptr<PivotFieldObject>> m_fields;
-    bool m_fieldsMade = false;
 };
 
 } // namespace pivot
