@@ -52,6 +52,7 @@ std::string DrillStatement::Build(std::string_view dataMember, const std::vector
     if (!sets)
         return text + " WHERE (" + Join(members) + ")";
     std::vector<std::string> parts;
+    parts.reserve(groups.size());
     for (const DrillGroup& group : groups)
         parts.push_back("{" + Join(group.members) + "}");
     if (parts.size() == 1)

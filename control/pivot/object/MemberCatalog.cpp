@@ -96,7 +96,9 @@ std::vector<std::string> MemberCatalog::Ancestors(const std::string& uniqueName)
 {
     std::vector<std::string> ancestors;
     std::optional<olap::CellSet::Member> member = Find(uniqueName);
-    while (member && !member->parentUniqueName.empty()) {
+    // A source that names a member its own ancestor must not make the walk endless.
+    constexpr std::size_t kMaxDepth = 256;
+    while (member && !member->parentUniqueName.empty() && ancestors.size() < kMaxDepth) {
         ancestors.push_back(member->parentUniqueName);
         member = Find(member->parentUniqueName);
     }
