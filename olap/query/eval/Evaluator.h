@@ -10,11 +10,14 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <set>
 #include <unordered_map>
 
 namespace olap {
 class Cube;
+class Hierarchy;
 class Measure;
+struct MemberSet;
 } // namespace olap
 
 namespace olap::eval {
@@ -310,6 +313,8 @@ private:
     void AddCalcMember(const Expr& nameExpr, const Expr& formula, const std::vector<mdx::Formula::Property>* props,
         const std::string& schemaFormat, const std::string& schemaCaption);
     QueryResult RunDrillthrough(const mdx::Statement& statement);
+    void SlicerSets(const mdx::SelectStatement& select, const TupleSet& s, Tuple& tuple, std::vector<MemberSet>& filter,
+        std::set<const Hierarchy*>& used);
     bool StoredGrid(
         const std::vector<TupleSet>& sets, std::vector<CellSet::Cell>& cells, std::vector<const std::string*>& formats);
 

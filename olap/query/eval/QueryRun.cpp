@@ -185,17 +185,61 @@ void Evaluator::DefineFormulas(const mdx::SelectStatement& select)
     }
 }
 
+// A WHERE set of a drill-through: the crossjoin of one member set per hierarchy, which
+// gives the rows under any member of each set. Hierarchies with one member go into TUPLE;
+// the others become FILTER sets (none where the set holds the All member) and are marked
+// USED. A set that is no crossjoin, or holds measures or calculated members, names no
+// exact set of rows and fails.
+void Evaluator::SlicerSets(const mdx::SelectStatement& select, const TupleSet& s, Tuple& tuple,
+    std::vector<MemberSet>& filter, std::set<const Hierarchy*>& used)
+{
+    std::vector<std::vector<const Member*>> perHierarchy(s[0].size());
+    std::vector<std::unordered_set<const Member*>> seen(s[0].size());
+    for (const Tuple& t : s) {
+        for (std::size_t i = 0; i < t.size(); ++i) {
+            if (t[i].IsNull())
+                continue;
+            if (t[i].c || t[i].m->MeasureIndex() >= 0)
+                Fail(select.slicer->position,
+                    "a DRILLTHROUGH WHERE set may not hold measures or calculated members: " + t[i].UniqueName(),
+                    t[i].UniqueName());
+            if (seen[i].insert(t[i].m).second)
+                perHierarchy[i].push_back(t[i].m);
+        }
+    }
+    std::size_t product = 1;
+    for (const auto& list : perHierarchy)
+        product *= list.size();
+    if (product != DistinctOf(s).size())
+        Fail(select.slicer->position,
+            "DRILLTHROUGH needs one cell: the WHERE clause must be a tuple or a crossjoin of member sets",
+            TextOf(*select.slicer));
+    for (std::size_t i = 0; i < perHierarchy.size(); ++i) {
+        if (perHierarchy[i].size() == 1) {
+            tuple.push_back(MemberRef {perHierarchy[i][0], nullptr});
+            continue;
+        }
+        const Hierarchy* h = &perHierarchy[i][0]->GetHierarchy();
+        used.insert(h);
+        const bool all
+            = std::any_of(perHierarchy[i].begin(), perHierarchy[i].end(), [](const Member* m) { return m->IsAll(); });
+        if (!all)
+            filter.push_back(MemberSet {h, perHierarchy[i]});
+    }
+}
+
 QueryResult Evaluator::RunDrillthrough(const mdx::Statement& statement)
 {
     const mdx::SelectStatement& select = statement.select;
     Tuple tuple;
+    std::vector<MemberSet> filter;
+    std::set<const Hierarchy*> used;
     if (select.slicer) {
         TupleSet s;
         WithPrefetch([&] { s = SetOf(*select.slicer); });
         if (s.size() > 1)
-            Fail(select.slicer->position, "DRILLTHROUGH needs one cell: the WHERE clause must be a tuple",
-                TextOf(*select.slicer));
-        if (!s.empty())
+            SlicerSets(select, s, tuple, filter, used);
+        else if (!s.empty())
             tuple = s[0];
     }
     for (const mdx::AxisSpec& axis : select.axes) {
@@ -204,9 +248,7 @@ QueryResult Evaluator::RunDrillthrough(const mdx::Statement& statement)
         if (!s.empty())
             tuple.insert(tuple.end(), s[0].begin(), s[0].end());
     }
-    std::vector<MemberSet> filter;
     std::vector<int> measures;
-    std::set<const Hierarchy*> used;
     for (const MemberRef& r : tuple) {
         if (r.IsNull())
             continue;
