@@ -185,8 +185,12 @@ public:
         for (std::size_t s = 0; s < m_data.Series().size() && s < count; ++s) {
             const ChartSeries& series = m_data.Series()[s];
             auto* set = new QBarSet(Q(series.name));
+            // One append for the whole set: each append redraws the set's bars.
+            QList<qreal> values;
+            values.reserve(static_cast<qsizetype>(series.values.size()));
             for (const std::optional<double>& value : series.values)
-                set->append(value.value_or(0.0));
+                values.append(value.value_or(0.0));
+            set->append(values);
             set->setColor(ChartBuilder::SeriesColour(m_definition, static_cast<int>(s)));
             set->setBorderColor(set->color());
             const int seriesIndex = static_cast<int>(s);

@@ -32,6 +32,9 @@ ChartWidget::ChartWidget(QWidget* parent) : QWidget(parent)
     m_view->setRenderHint(QPainter::Antialiasing);
     // Resizing redraws the chart through the view's own scene; no rebuild is needed.
     m_view->setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
+    // The chart's items set their own pen and brush; saving the painter around each of up to
+    // one item per bar costs more than drawing the bar.
+    m_view->setOptimizationFlag(QGraphicsView::DontSavePainterState);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -322,6 +325,10 @@ void ChartWidget::Rebuild()
             emit selectionChanged(series, category);
     };
     ChartBuilder::Fill(*m_chart, m_data, m_definition, palette(), onHover, onClick);
+    // Upright bars have straight edges that need no smoothing, and a large view draws
+    // thousands of them; lines, areas and pies keep it.
+    const int number = ChartTypeTable::Number(m_definition.type);
+    m_view->setRenderHint(QPainter::Antialiasing, number > ChartTypeTable::Number(ChartType::BarStacked100));
     SyncControls();
 }
 

@@ -286,7 +286,7 @@ void DrillThrough::HandleFieldSet(const std::shared_ptr<pivot::PivotFieldSetObje
 bool DrillThrough::RecordMultiFilter(
     const std::shared_ptr<pivot::PivotFieldSetObject>& fieldSet, const MemberPtr& member)
 {
-    if (m_multiFilterCount >= kMaxMultiFilterMembers || member->UniqueName().empty())
+    if (m_multiFilterCount >= m_multiFilterLimit || member->UniqueName().empty())
         return false;
     auto it = std::find_if(m_multiFilterGroups.begin(), m_multiFilterGroups.end(),
         [&](const MultiFilterGroup& group) { return group.fieldSet == fieldSet->UniqueName(); });

@@ -61,6 +61,10 @@ public:
     //! SetAggregate(the table's selection), then the rows in a modal DrillForm over PARENT.
     void Start(QWidget* parent);
 
+    //! The most members of filtered field sets one statement takes (kMaxMultiFilterMembers
+    //! unless set); one more abandons the drill-through with TooManyMembersMessage().
+    void SetMultiFilterLimit(int limit) { m_multiFilterLimit = limit; }
+
     //! Starts over: empty statement, no current member, fresh tuple, abort flag cleared.
     void Reset();
     //! Keeps AGGREGATE and returns BuildDrillthroughSets(AGGREGATE) (null without one).
@@ -134,6 +138,7 @@ private:
     std::vector<MultiFilterMember> m_multiFilterMembers;
     std::vector<MultiFilterGroup> m_multiFilterGroups;
     int m_multiFilterCount = 0;
+    int m_multiFilterLimit = kMaxMultiFilterMembers;
     bool m_abort = false;
     std::shared_ptr<pivot::PivotSelectionObject> m_aggregate;
     RecordsetPtr m_master;

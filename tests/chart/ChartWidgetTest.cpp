@@ -177,6 +177,22 @@ private slots:
         QVERIFY(!qobject_cast<QCategoryAxis*>(widget.Chart()->axes(Qt::Vertical).value(0)));
     }
 
+    void crowdedCaptionsStandUprightAndWhole()
+    {
+        ChartWidget widget;
+        widget.SetData(Sample()); // four short captions fit side by side
+        QAbstractAxis* few = widget.Chart()->axes(Qt::Horizontal).value(0);
+        QVERIFY(few);
+        QCOMPARE(few->labelsAngle(), 0);
+        std::vector<std::string> categories;
+        for (int c = 0; c < 12; ++c)
+            categories.push_back("2024 - Quarter " + std::to_string(c));
+        widget.SetData(ChartData(categories, {{"S", std::vector<std::optional<double>>(12, 1.0), {}}}));
+        QAbstractAxis* many = widget.Chart()->axes(Qt::Horizontal).value(0);
+        QCOMPARE(many->labelsAngle(), -90);
+        QVERIFY(!many->truncateLabels());
+    }
+
     void commandsAndFonts()
     {
         ChartWidget widget;

@@ -241,6 +241,31 @@ TEST_F(DrillSample, NoMemberForAFieldSetIsReportedAndPassedOver)
     EXPECT_TRUE(drill.CurrentTuple().mymembers().empty());
 }
 
+TEST_F(DrillSample, TooManyFilterMembersAbandonTheDrillThrough)
+{
+    auto table
+        = Table(View(s_connectionString, {Product(1)}, {Time(1)},
+                    {Filtered(Store(1), PivotMemberFilter::Mode::Include, {"[Store].[Canada]", "[Store].[Mexico]"})}),
+            s_connection);
+    std::vector<QString> messages;
+    drill::DrillThrough drill(table, [&](const QString& text) { messages.push_back(text); });
+    drill.SetMultiFilterLimit(0);
+    ASSERT_TRUE(table->Select(table->Layout().HeaderRows(), table->Layout().HeaderColumns()));
+    EXPECT_FALSE(drill.SetAggregate(table->Selection()));
+    EXPECT_TRUE(drill.Aborted());
+    EXPECT_TRUE(drill.SentText().empty());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages.front(), drill::DrillThrough::TooManyMembersMessage());
+
+    // The next drill-through starts afresh.
+    messages.clear();
+    drill.SetMultiFilterLimit(drill::DrillThrough::kMaxMultiFilterMembers);
+    EXPECT_TRUE(drill.SetAggregate(table->Selection()));
+    EXPECT_FALSE(drill.Aborted());
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(drill.MultiFilterCount(), 1);
+}
+
 TEST_F(DrillSample, FailingStatementGivesAnEmptyList)
 {
     pivot::PivotDefinition view = View(s_connectionString, {Product(1)}, {}, {});
