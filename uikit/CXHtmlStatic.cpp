@@ -1,5 +1,7 @@
 #include "uikit/CXHtmlStatic.h"
 
+#include "uikit/CXContrast.h"
+
 #include <QEvent>
 #include <QFontMetrics>
 #include <QPainter>
@@ -109,11 +111,13 @@ void CXHtmlStatic::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     const QList<Piece> pieces = Layout(width(), nullptr);
-    const QColor text = palette().color(QPalette::WindowText);
+    const QColor text = palette().color(foregroundRole());
+    const QColor background = palette().color(backgroundRole());
     for (const Piece& piece : pieces) {
         const CXHtmlMarkup::Run& run = m_runs[piece.run];
         painter.setFont(FontOf(run));
-        painter.setPen(run.color.isValid() ? run.color : text);
+        // A colour of the markup stays readable on every look's background.
+        painter.setPen(run.color.isValid() ? CXContrast::Readable(run.color, background) : text);
         painter.drawText(piece.rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextDontClip, piece.text);
     }
 }
