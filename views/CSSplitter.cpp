@@ -25,7 +25,8 @@ CSSplitter::CSSplitter(int id, QWidget* parent) : QFrame(parent), m_id(id), m_tr
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(1);
     setMouseTracking(true);
-    setFocusPolicy(Qt::ClickFocus);
+    // The focus is taken by hand when a drag starts, after noting who had it.
+    setFocusPolicy(Qt::NoFocus);
     m_tracker->setObjectName(QStringLiteral("splitterTracker"));
     m_tracker->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_tracker->setAutoFillBackground(true);

@@ -98,8 +98,10 @@ private slots:
     {
         Window w;
         CSSplitter* s = w.splitter;
-        w.parent.activateWindow();
+        QApplication::setActiveWindow(&w.parent);
+        QVERIFY(QTest::qWaitForWindowActive(&w.parent));
         w.focus->setFocus();
+        QCOMPARE(QApplication::focusWidget(), w.focus);
         const QRect top = s->TopRect();
         const QRect bottom = s->BottomRect();
         const int from = s->BarRect().center().y();
