@@ -566,7 +566,30 @@ void CLumetraView::AddFavorite()
 
 // Size and activation --------------------------------------------------------
 
+namespace {
+
+//! The size message activation posts; not a QResizeEvent, which Qt would
+//! merge into one while both wait in the queue.
+const QEvent::Type kSizeMessage = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+} // namespace
+
+bool CLumetraView::event(QEvent* event)
+{
+    if (event->type() == kSizeMessage) {
+        OnSize();
+        return true;
+    }
+    return CView::event(event);
+}
+
 void CLumetraView::resizeEvent(QResizeEvent* event)
+{
+    OnSize();
+    CView::resizeEvent(event);
+}
+
+void CLumetraView::OnSize()
 {
     ++m_sizeEvents;
     if (m_splitter) {
@@ -576,7 +599,6 @@ void CLumetraView::resizeEvent(QResizeEvent* event)
         m_inset = m_inset == kStartInset ? kStartInset + 1 : kStartInset;
         m_splitter->setGeometry(area);
     }
-    CView::resizeEvent(event);
 }
 
 void CLumetraView::showEvent(QShowEvent* event)
@@ -601,9 +623,8 @@ void CLumetraView::OnActivateView(bool activate)
 {
     if (!activate)
         return;
-    const QSize size = this->size();
-    // Size types 1 and 2 of the original messages carry no meaning here;
-    // both are plain size events with the window's size.
-    QCoreApplication::postEvent(this, new QResizeEvent(size, size));
-    QCoreApplication::postEvent(this, new QResizeEvent(size, size));
+    // Two size messages, so the controls lay themselves out again once the
+    // window is in front.
+    QCoreApplication::postEvent(this, new QEvent(kSizeMessage));
+    QCoreApplication::postEvent(this, new QEvent(kSizeMessage));
 }

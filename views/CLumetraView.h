@@ -77,11 +77,15 @@ public:
     static QString StripPath(const QString& path);
 
 protected:
+    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
     void OnInitialUpdate();
+    //! Moves the splitter into the client area less the inset, switching
+    //! the inset between 3 and 4 so that every call changes its size.
+    void OnSize();
     void SetTitle(const QString& title);
     void ShowStatus(const QString& text);
     void HandOver(const QString& file1, const QString& file2);

@@ -3,6 +3,7 @@
 #include "app/MainFrameTest.h"
 #include "views/FakeVantorel.h"
 
+#include "framework/CDocument.h"
 #include "framework/CMDIChildWndEx.h"
 #include "framework/CommandIds.h"
 #include "views/CLumetraView.h"
@@ -49,8 +50,14 @@ protected:
     }
     void TearDownViews()
     {
-        if (m_main)
+        if (m_main) {
+            // Nothing asks to save while the test's windows go.
+            for (QMdiSubWindow* window : m_main->MdiArea()->subWindowList()) {
+                if (auto* frame = qobject_cast<CMDIChildWndEx*>(window); frame && frame->GetActiveDocument())
+                    frame->GetActiveDocument()->SetModifiedFlag(false);
+            }
             m_main->MdiArea()->closeAllSubWindows();
+        }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         TearDown();
         m_reports.reset();
