@@ -65,6 +65,12 @@ CFavAddDlg::CFavAddDlg(QWidget* parent)
     m_target = nullptr;
 }
 
+CFavAddDlg::~CFavAddDlg()
+{
+    // The tree's selection changes while the children go; this part is gone by then.
+    disconnect(m_tree, nullptr, this, nullptr);
+}
+
 void CFavAddDlg::SetName(const QString& name)
 {
     m_name = name;

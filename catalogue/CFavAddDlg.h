@@ -17,6 +17,7 @@ class CFavAddDlg : public QDialog {
     Q_OBJECT
 public:
     explicit CFavAddDlg(QWidget* parent = nullptr);
+    ~CFavAddDlg() override;
 
     //! The name to preset; after the dialog, the name last filed.
     void SetName(const QString& name);

@@ -93,6 +93,12 @@ DManageDS::DManageDS(QWidget* parent)
     m_control->hide();
 }
 
+DManageDS::~DManageDS()
+{
+    // The viewport's last events come while this part is already gone.
+    m_tree->viewport()->removeEventFilter(this);
+}
+
 void DManageDS::Report(const QString& text)
 {
     m_problem->setText(text);

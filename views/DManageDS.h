@@ -17,6 +17,7 @@ class DManageDS : public QDialog {
     Q_OBJECT
 public:
     explicit DManageDS(QWidget* parent = nullptr);
+    ~DManageDS() override;
 
     CXHtmlTree* Tree() const { return m_tree; }
     C_Vantorel* Control() const { return m_control; }
