@@ -90,6 +90,12 @@ private slots:
             QStringLiteral(" Report table and chart: Report shows --  a table and a chart on the information -- Table "
                            "and chart are connected, so if data in table changes chart will also update -- "));
         QVERIFY(dialog.DescriptionStatic(5)->WindowText().contains(QStringLiteral("are <u>not</u> connected")));
+        // LUMETRA_SCREENSHOT_DIR set: the dialog is saved as a picture for the documentation.
+        if (const QString dir = qEnvironmentVariable("LUMETRA_SCREENSHOT_DIR"); !dir.isEmpty()) {
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            QVERIFY(dialog.grab().save(dir + QStringLiteral("/new-report-dialog.png")));
+        }
         // The pictures of the linked and the independent pairs differ.
         QVERIFY(dialog.TypeButton(3)->icon().pixmap(56, 44).toImage()
             != dialog.TypeButton(5)->icon().pixmap(56, 44).toImage());
