@@ -324,7 +324,10 @@ void CLumetraView::OpenReport(const XHTMLTREEDATA* item, bool personal)
     } catch (const DispatchError& error) {
         // The window stays with what the controls managed to show.
         qWarning("CLumetraView: opening %s: %s", qPrintable(m_reportName), qPrintable(error.Text()));
-        ShowStatus(tr("“%1” could not be opened completely: %2").arg(m_reportName, error.Text()));
+        // A missing control says so in its own pane; a control that failed
+        // says why in the status bar.
+        if (m_upper->IsCreated() && m_lower->IsCreated())
+            ShowStatus(tr("“%1” could not be opened completely: %2").arg(m_reportName, error.Text()));
     }
 }
 
@@ -399,7 +402,8 @@ void CLumetraView::NewReport(int type)
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->open();
     }
-    if (CDocument* document = GetDocument())
+    // Only a report this view can save asks to be saved on closing.
+    if (CDocument* document = GetDocument(); document && m_reportType >= 1 && m_reportType <= 6)
         document->SetModifiedFlag(true);
 }
 

@@ -32,6 +32,7 @@ private:
 //! holds the control's own window and makes every call late-bound through
 //! the control's dispatch interface. Calls throw DispatchError when the
 //! control is missing or reports a failure.
+// NOLINTNEXTLINE(readability-identifier-naming): the wrapper keeps the name callers know it by.
 class C_Vantorel : public QWidget {
     Q_OBJECT
 public:
