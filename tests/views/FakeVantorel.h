@@ -35,6 +35,8 @@ public:
     // after scribbling over its file, as a disk that fills up would.
     static inline int saveCalls = 0;
     static inline int failAtSave = -1;
+    // A member every fake refuses (0: none), with the control's own description.
+    static inline platform::DispId failMember = 0;
     static inline QString connectAnswer = QStringLiteral("server\tSales\tProvider=MSOLAP; Data Source=Sales.cub");
 
     static void Install()
@@ -43,6 +45,7 @@ public:
         made.clear();
         saveCalls = 0;
         failAtSave = -1;
+        failMember = 0;
         C_Vantorel::SetObjectMaker(
             [](const QString& classId, std::shared_ptr<platform::IDispatchObject>* out, QString*) {
                 if (classId != QLatin1String(C_Vantorel::kClassId))
@@ -71,6 +74,10 @@ public:
             texts += a.type() == platform::Variant::Type::Object ? QStringLiteral("<pivot>") : a.toString();
         const QString call = QStringLiteral("%1(%2)").arg(Member(id, kind), texts.join(QLatin1Char(',')));
         log += name + QLatin1Char('.') + call;
+        if (id == failMember) {
+            exception->description = QStringLiteral("The cube is offline");
+            return platform::kDispEException;
+        }
         switch (id) {
         case C_Vantorel::kOpenReportOfType:
         case C_Vantorel::kOpenCube:

@@ -324,6 +324,19 @@ private slots:
         QVERIFY(ReadFile(FavoritesFile()).contains("Reporttype2=\"5\""));
     }
 
+    void aControlFailingWhileOpeningLeavesTheWindowAndSaysWhy()
+    {
+        FakeVantorel::failMember = C_Vantorel::kOpenReportOfType;
+        CLumetraView* view = Open(QStringLiteral("T5"));
+        QVERIFY(view);
+        // The first failure ends the opening: the lower control is not asked.
+        QCOMPARE(Log(), (QStringList {"c2.HideToolbar()", "c1.OppnaRapportTyp(F/T5.xml,1)"}));
+        QVERIFY2(view->LastStatus().contains(QStringLiteral("The cube is offline")), qPrintable(view->LastStatus()));
+        QVERIFY(!view->GetDocument()->IsModified());
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+        QVERIFY(view->updatesEnabled());
+    }
+
     void aNullItemOpensNothing()
     {
         CLumetraView view;
