@@ -3,13 +3,18 @@
 #include "app/CChildFrame.h"
 #include "app/CLumetraDoc.h"
 #include "app/CMainFrame.h"
+#include "app/CNewReportDlg.h"
+#include "app/MainFrameIds.h"
 #include "app/ResourceStrings.h"
+#include "catalogue/CFavOrgDlg.h"
+#include "catalogue/CXHtmlTree.h"
 #include "framework/CDocTemplate.h"
 #include "platform/COXDirSpec.h"
 #include "platform/COXRegistryItem.h"
 #include "platform/dispatch/ComRuntime.h"
 #include "views/CDravikView.h"
 #include "views/CLumetraView.h"
+#include "views/DManageDS.h"
 
 #include <QCommandLineParser>
 #include <QMessageBox>
@@ -82,6 +87,7 @@ bool CLumetraApp::InitInstance()
         delete mainFrame;
         return false;
     }
+    ConnectDialogs(mainFrame);
     // The main window is not deleted on close: a modal dialog may still be
     // running on it when the program is asked to end; the process ends in
     // ExitInstance without tearing the window down.
@@ -93,6 +99,24 @@ bool CLumetraApp::InitInstance()
 
     mainFrame->show();
     return true;
+}
+
+void CLumetraApp::ConnectDialogs(CMainFrame* mainFrame)
+{
+    mainFrame->SetNewReportDialogFactory([] { return std::make_unique<CNewReportDlg>(); });
+    mainFrame->SetDialogRunner(mainframe::kManageDatasources, [](QWidget* parent) {
+        DManageDS dialog(parent);
+        dialog.exec();
+    });
+    mainFrame->SetDialogRunner(mainframe::kOrganizeFavorites, [mainFrame](QWidget* parent) {
+        CFavOrgDlg dialog(parent);
+        dialog.exec();
+        // The dialog wrote the favourites file; the pane shows it again.
+        CXHtmlTree* tree = mainFrame->FavoritesTree();
+        tree->DeleteAllItems();
+        tree->ReadCatalogueFile(mainFrame->FavoritesFile());
+        tree->ExpandAll();
+    });
 }
 
 int CLumetraApp::ExitInstance()

@@ -4,6 +4,7 @@
 #include "framework/CWinAppEx.h"
 
 class CDocTemplate;
+class CMainFrame;
 
 //! The application object: the start-up sequence, the folders read from the
 //! machine-wide registry key, the two report templates, and the values
@@ -47,5 +48,8 @@ public:
     CDocTemplate* m_pOfficeTemplate = nullptr;
 
 private:
+    //! Gives the main window the dialogs of its data-source, favourites and
+    //! New report commands.
+    static void ConnectDialogs(CMainFrame* mainFrame);
     static QString ReadFolder(const QString& name);
 };

@@ -21,6 +21,10 @@ bool CLumetraDoc::SaveModified()
         for (CView* view : Views()) {
             if (view->HandlesCommand(cmd::kFileSave)) {
                 view->OnCmdMsg(cmd::kFileSave);
+                // A save that failed leaves the document modified: the
+                // window stays open so that the changes are not lost.
+                if (IsModified())
+                    return false;
                 break;
             }
         }

@@ -11,6 +11,7 @@ public:
 
     //! Unmodified: allows closing. Modified: asks whether to save the changes
     //! to the document; Cancel refuses, No allows, Yes runs the view's Save
-    //! command and then allows.
+    //! command and then allows, unless the save failed (the document is
+    //! still modified).
     bool SaveModified() override;
 };

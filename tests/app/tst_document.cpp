@@ -11,9 +11,12 @@
 #include <QPointer>
 #include <QTest>
 
+#include <cstdlib>
+
 namespace {
 
-// A report view that only counts its Save commands.
+// A report view that counts its Save commands; a save clears the modified
+// flag unless the test makes saves fail.
 class SavingView : public CView {
 public:
     bool HandlesCommand(int id) const override { return id == cmd::kFileSave; }
@@ -22,9 +25,12 @@ public:
         if (id != cmd::kFileSave)
             return false;
         ++saves;
+        if (!failSaves && GetDocument())
+            GetDocument()->SetModifiedFlag(false);
         return true;
     }
     static inline int saves = 0;
+    static inline bool failSaves = false;
 };
 
 } // namespace
@@ -35,6 +41,7 @@ private slots:
     void init()
     {
         SavingView::saves = 0;
+        SavingView::failSaves = false;
         m_main = new CMDIFrameWndEx;
         m_main->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_main));
@@ -57,6 +64,7 @@ private slots:
         QTest::newRow("Cancel refuses") << true << int(QMessageBox::Cancel) << false << 0;
         QTest::newRow("No closes without saving") << true << int(QMessageBox::No) << true << 0;
         QTest::newRow("Yes saves through the view, then closes") << true << int(QMessageBox::Yes) << true << 1;
+        QTest::newRow("Yes with a failing save keeps the window") << true << -int(QMessageBox::Yes) << false << 1;
     }
     void savePrompt()
     {
@@ -64,6 +72,9 @@ private slots:
         QFETCH(int, answer);
         QFETCH(bool, closed);
         QFETCH(int, saves);
+        // A negative answer: the same answer, with saves failing.
+        SavingView::failSaves = answer < 0;
+        answer = std::abs(answer);
         CDocument* document = m_template->OpenDocumentFile(m_main);
         QVERIFY(document);
         document->SetTitle(QStringLiteral("Sales 2009"));
