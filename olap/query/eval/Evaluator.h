@@ -82,7 +82,9 @@ private:
     // Runs BODY until the stored cells it needs are all fetched: in collecting rounds a
     // missing cell is recorded (and read as empty); the recorded cells are then fetched
     // in batches. A final round runs with every cell known.
-    void WithPrefetch(const std::function<void()>& body);
+    // EXACTROUNDISFINAL: BODY only builds a value, so a collecting round that needed nothing
+    // is not repeated.
+    void WithPrefetch(const std::function<void()>& body, bool exactRoundIsFinal = false);
 
     // ---- budget and cancellation ------------------------------------------------
     //! Bytes a remembered cell takes besides its key (map node, value).

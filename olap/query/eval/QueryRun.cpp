@@ -351,7 +351,7 @@ QueryResult Evaluator::Run(const mdx::Statement& statement)
     std::vector<TupleSet> sets(axes.size());
     std::set<const Hierarchy*> onAxes;
     for (std::size_t a = 0; a < axes.size(); ++a) {
-        WithPrefetch([&] { sets[a] = SetOf(*axes[a]->set); });
+        WithPrefetch([&] { sets[a] = SetOf(*axes[a]->set); }, true);
         CellSet::Axis axis;
         axis.ordinal = static_cast<int>(a);
         if (!sets[a].empty()) {
