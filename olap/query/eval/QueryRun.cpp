@@ -507,12 +507,12 @@ bool Evaluator::StoredGrid(
     AggregationRequest request;
     std::vector<int> groupingOf(m_hierarchies.size(), -1);
     std::vector<std::unordered_map<const Member*, std::uint32_t>> positions;
-    std::vector<std::vector<std::vector<Place>>> places(sets.size());
+    // Per axis: the places of each position's members, position after position.
+    std::vector<std::vector<Place>> places(sets.size());
     for (std::size_t a = 0; a < sets.size(); ++a) {
-        places[a].reserve(sets[a].size());
+        places[a].reserve(sets[a].size() * sets[a].front().size());
         for (const Tuple& t : sets[a]) {
-            std::vector<Place> tuplePlaces;
-            tuplePlaces.reserve(t.size());
+            std::vector<Place>& tuplePlaces = places[a];
             for (const MemberRef& r : t) {
                 const auto h = static_cast<std::size_t>(IndexOf(r.Hier()));
                 if (h == 0) {
@@ -534,7 +534,6 @@ bool Evaluator::StoredGrid(
                     request.groupings[g].members.push_back(r.m);
                 tuplePlaces.push_back({static_cast<int>(g), it->second});
             }
-            places[a].push_back(std::move(tuplePlaces));
         }
     }
     if (!onAxes[0])
@@ -568,7 +567,9 @@ bool Evaluator::StoredGrid(
             CheckCancelled();
         int measure = fixedMeasure;
         for (std::size_t a = 0; a < sets.size(); ++a) {
-            for (const Place& p : places[a][coords[a]]) {
+            const std::size_t width = sets[a].front().size();
+            for (std::size_t k = coords[a] * width; k < (coords[a] + 1) * width; ++k) {
+                const Place& p = places[a][k];
                 if (p.grouping < 0)
                     measure = static_cast<int>(p.index);
                 else
