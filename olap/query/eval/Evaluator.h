@@ -312,6 +312,10 @@ private:
     void AddCalcMember(const Expr& nameExpr, const Expr& formula, const std::vector<mdx::Formula::Property>* props,
         const std::string& schemaFormat, const std::string& schemaCaption);
     QueryResult RunDrillthrough(const mdx::Statement& statement);
+    // The steps of a SELECT (QueryRun.cpp).
+    void ApplySlicer(const mdx::SelectStatement& select, CellSet& cs);
+    std::vector<std::vector<std::size_t>> KeptPositions(const std::vector<const mdx::AxisSpec*>& axes,
+        const std::vector<TupleSet>& sets, const std::vector<CellSet::Cell>& cells) const;
     bool StoredGrid(
         const std::vector<TupleSet>& sets, std::vector<CellSet::Cell>& cells, std::vector<const std::string*>& formats);
 
