@@ -2,8 +2,11 @@
 
 #include "olap/util/NameUtil.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace olap {
@@ -119,8 +122,16 @@ std::string Digits(double value, int decimals, std::string& integer, std::string
 {
     const double scaled = std::round(std::fabs(value) * std::pow(10.0, decimals));
     char buffer[400];
-    std::snprintf(buffer, sizeof buffer, "%.0f", scaled);
-    std::string digits = buffer;
+    std::string digits;
+    if (scaled < 9.0e18) {
+        // A whole number below 2^63 converts exactly; printf's "%.0f" is many times slower.
+        const auto whole = static_cast<unsigned long long>(scaled);
+        const auto end = std::to_chars(buffer, buffer + sizeof buffer, whole).ptr;
+        digits.assign(buffer, end);
+    } else {
+        std::snprintf(buffer, sizeof buffer, "%.0f", scaled);
+        digits = buffer;
+    }
     if (static_cast<int>(digits.size()) <= decimals)
         digits.insert(0, static_cast<std::size_t>(decimals) - digits.size() + 1, '0');
     integer = digits.substr(0, digits.size() - static_cast<std::size_t>(decimals));
@@ -168,17 +179,37 @@ bool RoundsToZero(const Section& s, double value)
     return integer.find_first_not_of('0') == std::string::npos && fraction.find_first_not_of('0') == std::string::npos;
 }
 
+struct ParsedFormat {
+    std::vector<std::string> texts;
+    std::vector<Section> sections;
+};
+
+// FORMAT parsed once per thread: a grid formats thousands of cells with a few format strings.
+const ParsedFormat& Parsed(std::string_view format)
+{
+    thread_local std::unordered_map<std::string, ParsedFormat> cache;
+    std::string key(format);
+    if (auto it = cache.find(key); it != cache.end())
+        return it->second;
+    if (cache.size() >= 256)
+        cache.clear();
+    ParsedFormat parsed;
+    parsed.texts = SplitSections(Named(format));
+    parsed.sections.reserve(parsed.texts.size());
+    for (const std::string& text : parsed.texts)
+        parsed.sections.push_back(Parse(text));
+    return cache.emplace(std::move(key), std::move(parsed)).first->second;
+}
+
 } // namespace
 
 std::string ValueFormatter::Format(double value, std::string_view formatString)
 {
     if (std::isnan(value) || std::isinf(value))
         return FormatNumber(value);
-    const std::vector<std::string> texts = SplitSections(Named(formatString));
-    std::vector<Section> sections;
-    sections.reserve(texts.size());
-    for (const std::string& text : texts)
-        sections.push_back(Parse(text));
+    const ParsedFormat& parsed = Parsed(formatString);
+    const std::vector<std::string>& texts = parsed.texts;
+    const std::vector<Section>& sections = parsed.sections;
     const Section& positive = sections[0];
     if (sections.size() >= 3 && !texts[2].empty() && RoundsToZero(positive, value))
         return Apply(sections[2], 0.0);

@@ -47,7 +47,7 @@ int Evaluator::IndexOf(const Hierarchy* h) const
     return it == m_hierIndex.end() ? -1 : it->second;
 }
 
-void Evaluator::WithPrefetch(const std::function<void()>& body)
+void Evaluator::WithPrefetch(const std::function<void()>& body, bool exactRoundIsFinal)
 {
     if (m_collecting) {
         body();
@@ -66,7 +66,12 @@ void Evaluator::WithPrefetch(const std::function<void()>& body)
             throw;
         }
         m_collecting = false;
+        // A round that missed no stored cell and computed no calculated cell (whose checks,
+        // cycles and budget included, only the final round makes) had the final answer.
+        const bool exact = !m_missed && m_provisionalCells.empty();
         m_provisionalCells.clear();
+        if (exact && exactRoundIsFinal)
+            return;
         if (!m_missed)
             break;
         FetchPending();

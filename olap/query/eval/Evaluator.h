@@ -85,7 +85,9 @@ private:
     // Runs BODY until the stored cells it needs are all fetched: in collecting rounds a
     // missing cell is recorded (and read as empty); the recorded cells are then fetched
     // in batches. A final round runs with every cell known.
-    void WithPrefetch(const std::function<void()>& body);
+    // EXACTROUNDISFINAL: BODY only builds a value, so a collecting round that needed nothing
+    // is not repeated.
+    void WithPrefetch(const std::function<void()>& body, bool exactRoundIsFinal = false);
 
     // ---- budget and cancellation ------------------------------------------------
     //! Bytes a remembered cell takes besides its key (map node, value).
@@ -315,6 +317,10 @@ private:
     QueryResult RunDrillthrough(const mdx::Statement& statement);
     void SlicerSets(const mdx::SelectStatement& select, const TupleSet& s, Tuple& tuple, std::vector<MemberSet>& filter,
         std::set<const Hierarchy*>& used);
+    // The steps of a SELECT (QueryRun.cpp).
+    void ApplySlicer(const mdx::SelectStatement& select, CellSet& cs);
+    std::vector<std::vector<std::size_t>> KeptPositions(const std::vector<const mdx::AxisSpec*>& axes,
+        const std::vector<TupleSet>& sets, const std::vector<CellSet::Cell>& cells) const;
     bool StoredGrid(
         const std::vector<TupleSet>& sets, std::vector<CellSet::Cell>& cells, std::vector<const std::string*>& formats);
 

@@ -184,7 +184,9 @@ TupleSet Evaluator::CrossJoin(const TupleSet& a, const TupleSet& b, const Expr& 
     out.reserve(a.size() * b.size());
     for (const Tuple& x : a) {
         for (const Tuple& y : b) {
-            Tuple t = x;
+            Tuple t;
+            t.reserve(x.size() + y.size());
+            t.insert(t.end(), x.begin(), x.end());
             t.insert(t.end(), y.begin(), y.end());
             out.push_back(std::move(t));
         }

@@ -313,69 +313,7 @@ QueryResult Evaluator::Run(const mdx::Statement& statement)
     QueryResult result;
     CellSet& cs = result.cellSet;
     cs.cubeName = m_cube.Name();
-    // The slicer sets the context every other part is evaluated in.
-    if (select.slicer) {
-        TupleSet s;
-        WithPrefetch([&] { s = SetOf(*select.slicer); });
-        for (const Tuple& t : s) {
-            std::vector<CellSet::Member> position;
-            for (const MemberRef& r : t)
-                position.push_back(Describe(r));
-            cs.slicer.positions.push_back(std::move(position));
-        }
-        if (!s.empty()) {
-            for (const MemberRef& r : s[0])
-                cs.slicer.hierarchies.push_back(r.Hier()->UniqueName());
-        }
-        if (s.size() == 1) {
-            for (const MemberRef& r : s[0])
-                m_context[static_cast<std::size_t>(IndexOf(r.Hier()))] = Slot {r, nullptr};
-        } else if (s.size() > 1) {
-            std::vector<std::vector<const Member*>> perHierarchy(s[0].size());
-            std::vector<std::unordered_set<const Member*>> seen(s[0].size());
-            for (const Tuple& t : s) {
-                for (std::size_t i = 0; i < t.size(); ++i) {
-                    if (t[i].c || t[i].m->MeasureIndex() >= 0)
-                        Fail(select.slicer->position,
-                            "a WHERE set may not hold measures or calculated members: " + t[i].UniqueName(),
-                            t[i].UniqueName());
-                    if (seen[i].insert(t[i].m).second)
-                        perHierarchy[i].push_back(t[i].m);
-                }
-            }
-            std::size_t product = 1;
-            for (const auto& list : perHierarchy)
-                product *= list.size();
-            // A set that is not a crossjoin restricts the rows to those under any of its
-            // tuples; each hierarchy of it keeps all its members of the set.
-            if (product != DistinctOf(s).size()) {
-                for (const Tuple& t : s) {
-                    std::vector<const Member*> members;
-                    for (const MemberRef& r : t) {
-                        if (!r.m->IsAll())
-                            members.push_back(r.m);
-                    }
-                    if (members.empty()) {
-                        m_tupleSlicer.clear();
-                        break;
-                    }
-                    m_tupleSlicer.push_back(std::move(members));
-                }
-                for (std::size_t i = 0; i < perHierarchy.size(); ++i) {
-                    std::size_t h = static_cast<std::size_t>(IndexOf(s[0][i].Hier()));
-                    m_context[h] = Slot {DefaultOf(*m_hierarchies[h]), Intern(perHierarchy[i])};
-                }
-                perHierarchy.clear();
-            }
-            for (std::size_t i = 0; i < perHierarchy.size(); ++i) {
-                std::size_t h = static_cast<std::size_t>(IndexOf(s[0][i].Hier()));
-                if (perHierarchy[i].size() == 1)
-                    m_context[h] = Slot {MemberRef {perHierarchy[i][0], nullptr}, nullptr};
-                else
-                    m_context[h] = Slot {DefaultOf(*m_hierarchies[h]), Intern(perHierarchy[i])};
-            }
-        }
-    }
+    ApplySlicer(select, cs);
     m_baseContext = m_context;
 
     std::vector<const mdx::AxisSpec*> axes;
@@ -393,7 +331,7 @@ QueryResult Evaluator::Run(const mdx::Statement& statement)
     std::vector<TupleSet> sets(axes.size());
     std::set<const Hierarchy*> onAxes;
     for (std::size_t a = 0; a < axes.size(); ++a) {
-        WithPrefetch([&] { sets[a] = SetOf(*axes[a]->set); });
+        WithPrefetch([&] { sets[a] = SetOf(*axes[a]->set); }, true);
         CellSet::Axis axis;
         axis.ordinal = static_cast<int>(a);
         if (!sets[a].empty()) {
@@ -461,27 +399,7 @@ QueryResult Evaluator::Run(const mdx::Statement& statement)
             }
         });
 
-    // NON EMPTY: keep the positions that have a non-empty cell against the other axes.
-    std::vector<std::vector<std::size_t>> kept(sets.size());
-    for (std::size_t a = 0; a < sets.size(); ++a) {
-        if (!axes[a]->nonEmpty) {
-            for (std::size_t p = 0; p < sets[a].size(); ++p)
-                kept[a].push_back(p);
-            continue;
-        }
-        std::vector<bool> any(sets[a].size(), false);
-        std::size_t stride = 1;
-        for (std::size_t b = 0; b < a; ++b)
-            stride *= sets[b].size();
-        for (std::size_t ordinal = 0; ordinal < total; ++ordinal) {
-            if (!cells[ordinal].IsEmpty())
-                any[(ordinal / stride) % sets[a].size()] = true;
-        }
-        for (std::size_t p = 0; p < sets[a].size(); ++p) {
-            if (any[p])
-                kept[a].push_back(p);
-        }
-    }
+    std::vector<std::vector<std::size_t>> kept = KeptPositions(axes, sets, cells);
     std::size_t keptTotal = 1;
     for (std::size_t a = 0; a < sets.size(); ++a) {
         keptTotal *= kept[a].size();
@@ -509,6 +427,104 @@ QueryResult Evaluator::Run(const mdx::Statement& statement)
             cell.formatted = ValueFormatter::Format(*cell.value, *formats[source]);
     }
     return result;
+}
+
+// The slicer sets the context every other part is evaluated in: a tuple one member per
+// hierarchy, a crossjoin of sets the rows under any member of each, any other set of tuples
+// the rows under any of them (the compound slicer). CS gets the slicer's positions.
+void Evaluator::ApplySlicer(const mdx::SelectStatement& select, CellSet& cs)
+{
+    if (!select.slicer)
+        return;
+    TupleSet s;
+    WithPrefetch([&] { s = SetOf(*select.slicer); });
+    for (const Tuple& t : s) {
+        std::vector<CellSet::Member> position;
+        for (const MemberRef& r : t)
+            position.push_back(Describe(r));
+        cs.slicer.positions.push_back(std::move(position));
+    }
+    if (!s.empty()) {
+        for (const MemberRef& r : s[0])
+            cs.slicer.hierarchies.push_back(r.Hier()->UniqueName());
+    }
+    if (s.size() == 1) {
+        for (const MemberRef& r : s[0])
+            m_context[static_cast<std::size_t>(IndexOf(r.Hier()))] = Slot {r, nullptr};
+    } else if (s.size() > 1) {
+        std::vector<std::vector<const Member*>> perHierarchy(s[0].size());
+        std::vector<std::unordered_set<const Member*>> seen(s[0].size());
+        for (const Tuple& t : s) {
+            for (std::size_t i = 0; i < t.size(); ++i) {
+                if (t[i].c || t[i].m->MeasureIndex() >= 0)
+                    Fail(select.slicer->position,
+                        "a WHERE set may not hold measures or calculated members: " + t[i].UniqueName(),
+                        t[i].UniqueName());
+                if (seen[i].insert(t[i].m).second)
+                    perHierarchy[i].push_back(t[i].m);
+            }
+        }
+        std::size_t product = 1;
+        for (const auto& list : perHierarchy)
+            product *= list.size();
+        // A set that is not a crossjoin restricts the rows to those under any of its
+        // tuples; each hierarchy of it keeps all its members of the set.
+        if (product != DistinctOf(s).size()) {
+            for (const Tuple& t : s) {
+                std::vector<const Member*> members;
+                for (const MemberRef& r : t) {
+                    if (!r.m->IsAll())
+                        members.push_back(r.m);
+                }
+                if (members.empty()) {
+                    m_tupleSlicer.clear();
+                    break;
+                }
+                m_tupleSlicer.push_back(std::move(members));
+            }
+            for (std::size_t i = 0; i < perHierarchy.size(); ++i) {
+                std::size_t h = static_cast<std::size_t>(IndexOf(s[0][i].Hier()));
+                m_context[h] = Slot {DefaultOf(*m_hierarchies[h]), Intern(perHierarchy[i])};
+            }
+            perHierarchy.clear();
+        }
+        for (std::size_t i = 0; i < perHierarchy.size(); ++i) {
+            std::size_t h = static_cast<std::size_t>(IndexOf(s[0][i].Hier()));
+            if (perHierarchy[i].size() == 1)
+                m_context[h] = Slot {MemberRef {perHierarchy[i][0], nullptr}, nullptr};
+            else
+                m_context[h] = Slot {DefaultOf(*m_hierarchies[h]), Intern(perHierarchy[i])};
+        }
+    }
+}
+
+// NON EMPTY: per axis the positions to keep; on a NON EMPTY axis those with a non-empty cell
+// against the other axes, else all.
+std::vector<std::vector<std::size_t>> Evaluator::KeptPositions(const std::vector<const mdx::AxisSpec*>& axes,
+    const std::vector<TupleSet>& sets, const std::vector<CellSet::Cell>& cells) const
+{
+    const std::size_t total = cells.size();
+    std::vector<std::vector<std::size_t>> kept(sets.size());
+    for (std::size_t a = 0; a < sets.size(); ++a) {
+        if (!axes[a]->nonEmpty) {
+            for (std::size_t p = 0; p < sets[a].size(); ++p)
+                kept[a].push_back(p);
+            continue;
+        }
+        std::vector<bool> any(sets[a].size(), false);
+        std::size_t stride = 1;
+        for (std::size_t b = 0; b < a; ++b)
+            stride *= sets[b].size();
+        for (std::size_t ordinal = 0; ordinal < total; ++ordinal) {
+            if (!cells[ordinal].IsEmpty())
+                any[(ordinal / stride) % sets[a].size()] = true;
+        }
+        for (std::size_t p = 0; p < sets[a].size(); ++p) {
+            if (any[p])
+                kept[a].push_back(p);
+        }
+    }
+    return kept;
 }
 
 // Fills CELLS (values only; FORMATS gets each cell's format string) with one aggregation
@@ -549,12 +565,12 @@ bool Evaluator::StoredGrid(
     AggregationRequest request;
     std::vector<int> groupingOf(m_hierarchies.size(), -1);
     std::vector<std::unordered_map<const Member*, std::uint32_t>> positions;
-    std::vector<std::vector<std::vector<Place>>> places(sets.size());
+    // Per axis: the places of each position's members, position after position.
+    std::vector<std::vector<Place>> places(sets.size());
     for (std::size_t a = 0; a < sets.size(); ++a) {
-        places[a].reserve(sets[a].size());
+        places[a].reserve(sets[a].size() * sets[a].front().size());
         for (const Tuple& t : sets[a]) {
-            std::vector<Place> tuplePlaces;
-            tuplePlaces.reserve(t.size());
+            std::vector<Place>& tuplePlaces = places[a];
             for (const MemberRef& r : t) {
                 const auto h = static_cast<std::size_t>(IndexOf(r.Hier()));
                 if (h == 0) {
@@ -576,7 +592,6 @@ bool Evaluator::StoredGrid(
                     request.groupings[g].members.push_back(r.m);
                 tuplePlaces.push_back({static_cast<int>(g), it->second});
             }
-            places[a].push_back(std::move(tuplePlaces));
         }
     }
     if (!onAxes[0])
@@ -610,7 +625,9 @@ bool Evaluator::StoredGrid(
             CheckCancelled();
         int measure = fixedMeasure;
         for (std::size_t a = 0; a < sets.size(); ++a) {
-            for (const Place& p : places[a][coords[a]]) {
+            const std::size_t width = sets[a].front().size();
+            for (std::size_t k = coords[a] * width; k < (coords[a] + 1) * width; ++k) {
+                const Place& p = places[a][k];
                 if (p.grouping < 0)
                     measure = static_cast<int>(p.index);
                 else
