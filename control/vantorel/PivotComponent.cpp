@@ -141,12 +141,12 @@ void PivotComponent::SetCommandText(const QString& text)
         = QStringLiteral("The MDX statement is kept as the command text; the pivot table shows its definition.");
 }
 
-void PivotComponent::Connect()
+void PivotComponent::Connect(const std::string& connectionString)
 {
-    if (m_connection || Definition().connectionString.empty())
+    if (m_connection || connectionString.empty())
         return;
     try {
-        m_connection = olap::Connection::Connect(Definition().connectionString);
+        m_connection = olap::Connection::Connect(connectionString);
     } catch (const std::exception& error) {
         Fail(QStringLiteral("The pivot table cannot connect: %1").arg(QString::fromUtf8(error.what())));
     }
@@ -158,7 +158,7 @@ void PivotComponent::UseDefinition(pivot::PivotDefinition definition)
         && (!definition.rowAxis.empty() || !definition.columnAxis.empty() || !definition.totals.empty());
     m_session->SetExecutor({});
     if (queryable) {
-        Connect();
+        Connect(definition.connectionString);
         if (m_connection) {
             std::shared_ptr<olap::Connection> connection = m_connection;
             m_session->SetExecutor([connection](const std::string& mdx) { return connection->ExecuteMdx(mdx); });

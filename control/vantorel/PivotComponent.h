@@ -105,7 +105,8 @@ signals:
 
 private:
     void Fail(const QString& message);
-    void Connect();
+    //! Opens CONNECTIONSTRING unless a connection is open already.
+    void Connect(const std::string& connectionString);
     void UseDefinition(pivot::PivotDefinition definition);
 
     std::unique_ptr<pivot::PivotSession> m_session;

@@ -8,13 +8,18 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <algorithm>
 #include <array>
 
 namespace vantorel {
 
 QString ReportFiles::ChartFileName(const QString& pivotFile)
 {
-    if (pivotFile.size() < 4)
+    // The rule counts the characters of the file's own name, so a short name never puts
+    // "Chart" into the folder part of its path.
+    const qsizetype nameStart
+        = std::max(pivotFile.lastIndexOf(QLatin1Char('/')), pivotFile.lastIndexOf(QLatin1Char('\\'))) + 1;
+    if (pivotFile.size() - nameStart < 4)
         return QString();
     return pivotFile.left(pivotFile.size() - 4) + QStringLiteral("Chart") + pivotFile.right(4);
 }
