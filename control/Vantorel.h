@@ -214,7 +214,9 @@ public:
 private:
     void Fail(const QString& what);
     void RaiseSelectionChange();
-    void EnsureWindow();
+    //! Makes the window (and the chart in it) unless it exists. False without a widget
+    //! application (a host driving the control without windows): the chart is not available.
+    bool EnsureWindow();
     void LayOut();
     void ShowChartView(bool shown);
     void BindChart(vantorel::PivotComponent* source);

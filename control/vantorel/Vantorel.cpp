@@ -16,6 +16,7 @@
 
 #include "olap/access/Connection.h"
 
+#include <QApplication>
 #include <QLoggingCategory>
 
 #include <exception>
@@ -79,10 +80,12 @@ void Vantorel::RaiseSelectionChange()
     }
 }
 
-void Vantorel::EnsureWindow()
+bool Vantorel::EnsureWindow()
 {
     if (m_window)
-        return;
+        return true;
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return false;
     if (!m_chart) {
         m_chart = new chart::ChartWidget();
         m_chart->setVisible(false);
@@ -103,11 +106,13 @@ void Vantorel::EnsureWindow()
     m_window->SetLayoutState([this](vantorel::VantorelWidget&) { LayOut(); });
     // A window the host destroys takes the chart with it; the next ControlWindow makes both anew.
     QObject::connect(m_window.data(), &QObject::destroyed, m_pivot.get(), [this] { m_chartVisible = false; });
+    return true;
 }
 
 QWidget* Vantorel::ControlWindow(QWidget* parent)
 {
-    EnsureWindow();
+    if (!EnsureWindow())
+        return nullptr;
     if (m_window->parentWidget() != parent) {
         m_window->setParent(parent);
         m_window->setVisible(parent != nullptr);
@@ -155,7 +160,8 @@ void Vantorel::ShowChartView(bool shown)
 void Vantorel::HideToolbar()
 {
     m_toolbarShown = false;
-    EnsureWindow();
+    if (!EnsureWindow())
+        return;
     for (const char* name : vantorel::ToolbarButtons::Switched())
         m_window->SetButtonShown(QLatin1String(name), false);
     LayOut();
@@ -164,7 +170,8 @@ void Vantorel::HideToolbar()
 void Vantorel::ShowToolbar()
 {
     m_toolbarShown = true;
-    EnsureWindow();
+    if (!EnsureWindow())
+        return;
     for (const char* name : vantorel::ToolbarButtons::Switched())
         m_window->SetButtonShown(QLatin1String(name), true);
     LayOut();
@@ -282,6 +289,10 @@ void Vantorel::SetPivottable(const std::shared_ptr<platform::IDispatchObject>& t
     auto* other = dynamic_cast<vantorel::PivotTableObject*>(table.get());
     if (!other || !other->Pivot()) {
         Fail(QStringLiteral("Pivottable: the object given is not a pivot table of a control."));
+        return;
+    }
+    if (!EnsureWindow()) {
+        Fail(QStringLiteral("Pivottable: the chart needs a window system."));
         return;
     }
     chart::ChartWidget& view = ChartView();

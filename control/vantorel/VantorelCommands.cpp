@@ -59,6 +59,8 @@ bool Vantorel::ClickButton(const QString& name)
 
 void Vantorel::BindChart(vantorel::PivotComponent* source)
 {
+    if (!EnsureWindow())
+        return;
     chart::ChartWidget& view = ChartView();
     if (m_chartSource)
         QObject::disconnect(m_chartSource, &vantorel::PivotComponent::viewChanged, &view, nullptr);
@@ -75,6 +77,10 @@ void Vantorel::BindChart(vantorel::PivotComponent* source)
 
 void Vantorel::ChartSetUp(vantorel::PivotComponent* source)
 {
+    if (!EnsureWindow()) {
+        Fail(QStringLiteral("The chart needs a window system; the table stays on show."));
+        return;
+    }
     chart::ChartWidget& view = ChartView();
     BindChart(source ? source : m_pivot.get());
     m_pivot->SetVisible(false);

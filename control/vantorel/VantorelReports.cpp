@@ -102,6 +102,11 @@ void Vantorel::OpenChartReport(const QString& pivotText, const QString& chartTex
 {
     m_loadedDefinition = pivotText + kCrLf;
     m_pivot->SetXmlData(m_loadedDefinition);
+    if (!EnsureWindow()) {
+        Fail(QStringLiteral("The chart needs a window system; the report opens as a table."));
+        m_pivot->SetVisible(true);
+        return;
+    }
     chart::ChartWidget& view = ChartView();
     BindChart(m_pivot.get());
     if (!view.PutDefinitionText(chartText.toStdString()))

@@ -1,5 +1,6 @@
 // The OLAP analysis control offscreen: start-up, toolbar and layout, every member by dispatch
 // id with its argument kinds, report file pairs over the sample cube, and the commands.
+#include "support/TempRegistry.h"
 #include "support/TestFiles.h"
 
 #include "control/Vantorel.h"
@@ -16,6 +17,7 @@
 #include "control/vantorel/VantorelWidget.h"
 #include "olap/sample/SalesSample.h"
 #include "olap/util/AtomicFile.h"
+#include "platform/dispatch/ComRuntime.h"
 
 #include <QDir>
 #include <QPrinter>
@@ -740,6 +742,32 @@ private slots:
         QCOMPARE(
             control->Invoke(Vantorel::kGetCubeConnection, InvokeKind::Method, none, &answer, nullptr), platform::kSOk);
         QCOMPARE(answer.toString().split(QLatin1Char('\t')).size(), 3);
+    }
+
+    void createdByClassIdThroughTheRegistry()
+    {
+        TempRegistry root;
+        QVERIFY(platform::ComRuntime::Initialize());
+        QString error;
+        QCOMPARE(
+            platform::ComRuntime::RegisterServerLibrary(QStringLiteral(HEXMOOR2_PATH), false, &error), platform::kSOk);
+        std::shared_ptr<platform::IDispatchObject> object;
+        QCOMPARE(
+            platform::ComRuntime::CreateInstance(QLatin1String(Vantorel::kClassId), &object, &error), platform::kSOk);
+        platform::IControlWindow* window = object->AsControlWindow();
+        QVERIFY(window);
+        QWidget host;
+        QWidget* shown = window->ControlWindow(&host);
+        QVERIFY(shown);
+        QCOMPARE(shown->parentWidget(), &host);
+        QCOMPARE(shown->findChildren<QToolButton*>().size(), 21);
+        std::vector<Variant> args {Variant("Sales")};
+        QCOMPARE(object->Invoke(Vantorel::kCube, InvokeKind::Method, args, nullptr, nullptr), platform::kSOk);
+        std::vector<Variant> none;
+        QCOMPARE(
+            object->Invoke(Vantorel::kEnable_Writeback, InvokeKind::Method, none, nullptr, nullptr), platform::kSOk);
+        object.reset();
+        platform::ComRuntime::Uninitialize();
     }
 
 private:
