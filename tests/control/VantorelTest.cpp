@@ -20,6 +20,8 @@
 #include "platform/dispatch/ComRuntime.h"
 
 #include <QDir>
+#include <QPalette>
+#include <QSet>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QTest>
@@ -768,6 +770,53 @@ private slots:
             object->Invoke(Vantorel::kEnable_Writeback, InvokeKind::Method, none, nullptr, nullptr), platform::kSOk);
         object.reset();
         platform::ComRuntime::Uninitialize();
+    }
+
+    // The control draws a sample report as a table and as a chart, in a light and a dark look.
+    // With LUMETRA_SCREENSHOT_DIR set the pictures are kept there.
+    void drawsASampleReportInTwoLooks_data()
+    {
+        QTest::addColumn<bool>("chartView");
+        QTest::addColumn<bool>("dark");
+        QTest::newRow("table, light") << false << false;
+        QTest::newRow("chart, dark") << true << true;
+    }
+    void drawsASampleReportInTwoLooks()
+    {
+        QFETCH(bool, chartView);
+        QFETCH(bool, dark);
+        auto control = NewControl();
+        QWidget host;
+        host.resize(720, 420);
+        if (dark) {
+            QPalette palette;
+            palette.setColor(QPalette::Window, QColor(0x2b, 0x2f, 0x36));
+            palette.setColor(QPalette::Base, QColor(0x22, 0x25, 0x2b));
+            palette.setColor(QPalette::AlternateBase, QColor(0x2f, 0x34, 0x3c));
+            palette.setColor(QPalette::Text, QColor(0xe6, 0xe8, 0xeb));
+            palette.setColor(QPalette::WindowText, QColor(0xe6, 0xe8, 0xeb));
+            palette.setColor(QPalette::Button, QColor(0x35, 0x3a, 0x42));
+            palette.setColor(QPalette::ButtonText, QColor(0xe6, 0xe8, 0xeb));
+            host.setPalette(palette);
+        }
+        QWidget* window = control->ControlWindow(&host);
+        window->setGeometry(host.rect());
+        host.show();
+        control->OppnaRapportTyp(m_cubes.filePath(QStringLiteral("SalesByRegion.xml")), chartView ? 2 : 1);
+        QVERIFY(WaitForView(*control));
+        QCOMPARE(control->ChartVisible(), chartView);
+        QTest::qWait(50);
+        const QImage picture = host.grab().toImage();
+        // Not blank: the view below the toolbar has many colours.
+        QSet<QRgb> colours;
+        for (int y = 30; y < picture.height(); y += 3)
+            for (int x = 0; x < picture.width(); x += 3)
+                colours.insert(picture.pixel(x, y));
+        QVERIFY2(colours.size() > 8, qPrintable(QString::number(colours.size())));
+        const QString folder = qEnvironmentVariable("LUMETRA_SCREENSHOT_DIR");
+        if (!folder.isEmpty())
+            QVERIFY(picture.save(QDir(folder).filePath(
+                chartView ? QStringLiteral("vantorel-chart.png") : QStringLiteral("vantorel-table.png"))));
     }
 
 private:
