@@ -227,6 +227,8 @@ private:
     bool WriteFile(const QString& fileName, const QString& text);
     exporting::PrintSource VisibleSource();
     vantorel::PivotComponent* VisiblePivot();
+    platform::HResult InvokeMember(platform::DispId id, platform::InvokeKind kind, std::vector<platform::Variant>& args,
+        platform::Variant* result);
     platform::HResult InvokeDrillthrough(
         platform::DispId id, std::vector<platform::Variant>& args, platform::Variant* result);
 

@@ -331,6 +331,13 @@ void Vantorel::OnAnslut()
         choice.cube = dialog.GetSelectedCube();
         choice.connectionString = dialog.ConnectionStringText();
         choice.sql = dialog.IsSqlMode();
+        // The dialog's getters are empty unless Connect or Build report made a choice.
+        choice.accepted = !choice.cube.isEmpty();
+    }
+    if (!choice.accepted) {
+        // A dialog left without a choice keeps the connection the view has.
+        Fail(QStringLiteral("Connect database: no cube was chosen; the connection is unchanged."));
+        return;
     }
     vantorel::WaitCursor wait;
     m_server = choice.server;
@@ -375,6 +382,20 @@ platform::HResult Vantorel::InvokeDrillthrough(
 
 platform::HResult Vantorel::Invoke(platform::DispId id, platform::InvokeKind kind, std::vector<platform::Variant>& args,
     platform::Variant* result, platform::DispatchException*)
+{
+    // A step that throws ends the member quietly for the host; the reason is kept.
+    try {
+        return InvokeMember(id, kind, args, result);
+    } catch (const std::exception& error) {
+        Fail(QStringLiteral("Member 0x%1 failed: %2")
+                 .arg(static_cast<quint32>(id), 8, 16, QLatin1Char('0'))
+                 .arg(QString::fromUtf8(error.what())));
+    }
+    return platform::kSOk;
+}
+
+platform::HResult Vantorel::InvokeMember(
+    platform::DispId id, platform::InvokeKind kind, std::vector<platform::Variant>& args, platform::Variant* result)
 {
     using platform::Variant;
     auto need = [&](std::size_t count) { return args.size() >= count; };

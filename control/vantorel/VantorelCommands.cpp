@@ -14,6 +14,7 @@
 #include <QFontDialog>
 
 #include <cmath>
+#include <exception>
 #include <map>
 
 namespace {
@@ -47,13 +48,21 @@ bool Vantorel::ClickButton(const QString& name)
         {QStringLiteral("Anslut"), &Vantorel::OnAnslut},
     };
     if (name == u"SortAsc" || name == u"SortDesc") {
-        OnSort(name == u"SortAsc");
+        try {
+            OnSort(name == u"SortAsc");
+        } catch (const std::exception& error) {
+            Fail(QStringLiteral("%1 failed: %2").arg(name, QString::fromUtf8(error.what())));
+        }
         return true;
     }
     const auto it = kHandlers.find(name);
     if (it == kHandlers.end())
         return false;
-    (this->*(it->second))();
+    try {
+        (this->*(it->second))();
+    } catch (const std::exception& error) {
+        Fail(QStringLiteral("%1 failed: %2").arg(name, QString::fromUtf8(error.what())));
+    }
     return true;
 }
 

@@ -21,8 +21,8 @@
 
 #include <QDir>
 #include <QPalette>
-#include <QSet>
 #include <QPrinter>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -744,6 +744,14 @@ private slots:
         QCOMPARE(
             control->Invoke(Vantorel::kGetCubeConnection, InvokeKind::Method, none, &answer, nullptr), platform::kSOk);
         QCOMPARE(answer.toString().split(QLatin1Char('\t')).size(), 3);
+
+        // A connect dialog left without a choice keeps the connection.
+        dialogs.connect = [](QWidget*) { return Vantorel::ConnectChoice(); };
+        control->SetDialogs(dialogs);
+        control->ClickButton(QStringLiteral("Anslut"));
+        QCOMPARE(control->CubeName(), QStringLiteral("Sales"));
+        QCOMPARE(control->PivotTable().DataMember(), QStringLiteral("Sales"));
+        QVERIFY(control->LastError().contains(QStringLiteral("unchanged")));
     }
 
     void createdByClassIdThroughTheRegistry()
