@@ -71,14 +71,14 @@ public:
     static constexpr platform::DispId kSaveFileAs = 0x600300AF;
     static constexpr platform::DispId kXMLData = 0x68030070;
     static constexpr platform::DispId kDatasource = 0x6803006F;
-    static constexpr platform::DispId kSpara_Rapport = 0x600300B5;
+    static constexpr platform::DispId kSparaRapport = 0x600300B5;
     static constexpr platform::DispId kPivottable = 0x6803006E;
     static constexpr platform::DispId kSaveReport = 0x600300B8;
     static constexpr platform::DispId kSaveReportAs = 0x600300B9;
     static constexpr platform::DispId kGetCubeConnection = 0x600300BA;
     static constexpr platform::DispId kOpenCube = 0x600300BB;
     static constexpr platform::DispId kOpenSQLReport = 0x600300BC;
-    static constexpr platform::DispId kEnable_Writeback = 0x600300E8;
+    static constexpr platform::DispId kEnableWriteback = 0x600300E8;
     //! Read-only: why the last failing step failed (empty when none failed).
     static constexpr platform::DispId kLastError = 0x600300F0;
     //! The one event: the selection of the pivot table or the chart changed.

@@ -401,7 +401,7 @@ platform::HResult Vantorel::InvokeMember(
     auto need = [&](std::size_t count) { return args.size() >= count; };
     // By-reference strings and booleans go back to the caller as the member leaves them.
     auto text = [&](std::size_t index) {
-        const QString value = args[index].toString();
+        QString value = args[index].toString();
         args[index] = Variant(value);
         return value;
     };
@@ -515,7 +515,7 @@ platform::HResult Vantorel::InvokeMember(
             return platform::kSOk;
         }
         return answer(Datasource() ? Variant(Datasource()) : Variant());
-    case kSpara_Rapport:
+    case kSparaRapport:
         Spara_Rapport();
         return platform::kSOk;
     case kPivottable:
@@ -546,7 +546,7 @@ platform::HResult Vantorel::InvokeMember(
             return platform::kDispEBadParamCount;
         OpenSQLReport(args[0].toString(), args[1].toString(), args[2].toInt());
         return answer(Variant());
-    case kEnable_Writeback:
+    case kEnableWriteback:
         Enable_Writeback();
         return platform::kSOk;
     case kLastError:

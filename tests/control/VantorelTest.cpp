@@ -254,8 +254,8 @@ private slots:
         QTest::newRow("HideToolbar") << Vantorel::kHideToolbar << method << 0 << platform::kSOk;
         QTest::newRow("ShowToolbar") << Vantorel::kShowToolbar << method << 0 << platform::kSOk;
         QTest::newRow("InitCube") << Vantorel::kInitCube << method << 0 << platform::kSOk;
-        QTest::newRow("Enable_Writeback") << Vantorel::kEnable_Writeback << method << 0 << platform::kSOk;
-        QTest::newRow("Enable_Writeback args") << Vantorel::kEnable_Writeback << method << 3 << platform::kSOk;
+        QTest::newRow("Enable_Writeback") << Vantorel::kEnableWriteback << method << 0 << platform::kSOk;
+        QTest::newRow("Enable_Writeback args") << Vantorel::kEnableWriteback << method << 3 << platform::kSOk;
         QTest::newRow("XMLData get") << Vantorel::kXMLData << get << 0 << platform::kSOk;
         QTest::newRow("Pivottable get") << Vantorel::kPivottable << get << 0 << platform::kSOk;
         QTest::newRow("Datasource get") << Vantorel::kDatasource << get << 0 << platform::kSOk;
@@ -775,7 +775,7 @@ private slots:
         QCOMPARE(object->Invoke(Vantorel::kCube, InvokeKind::Method, args, nullptr, nullptr), platform::kSOk);
         std::vector<Variant> none;
         QCOMPARE(
-            object->Invoke(Vantorel::kEnable_Writeback, InvokeKind::Method, none, nullptr, nullptr), platform::kSOk);
+            object->Invoke(Vantorel::kEnableWriteback, InvokeKind::Method, none, nullptr, nullptr), platform::kSOk);
         object.reset();
         platform::ComRuntime::Uninitialize();
     }
