@@ -8,6 +8,7 @@
 #include "olap/access/Connection.h"
 #include "olap/access/LocalCubeProvider.h"
 #include "olap/access/RecordsetCube.h"
+#include "olap/access/SchemaRowset.h"
 #include "olap/model/Cube.h"
 
 #include <QFont>
@@ -82,6 +83,7 @@ bool PivotComponent::SetXmlData(const QString& text)
     const bool sameSource = definition.connectionString == Definition().connectionString && m_connection;
     if (!sameSource || m_fromRecordset) {
         m_connection.reset();
+        m_schemaConnection.reset();
         m_fromRecordset = false;
     }
     UseDefinition(std::move(definition));
@@ -98,6 +100,7 @@ void PivotComponent::SetConnectionString(const QString& connectionString)
     pivot::PivotDefinition definition = Definition();
     definition.connectionString = connectionString.toStdString();
     m_connection.reset();
+    m_schemaConnection.reset();
     m_fromRecordset = false;
     UseDefinition(std::move(definition));
 }
@@ -170,6 +173,95 @@ void PivotComponent::UseDefinition(pivot::PivotDefinition definition)
         // Nothing to ask yet (a new table, or no connection): show the empty view of it.
         m_session->ShowLayout(std::move(definition), pivot::PivotLayout());
     }
+}
+
+bool PivotComponent::Discover(olap::SchemaRowsetKind kind, olap::SchemaRowset* out)
+{
+    const std::string cube = Definition().dataMember;
+    try {
+        if (m_fromRecordset) {
+            if (m_session->IsWorking() || !m_connection)
+                return false;
+            *out = m_connection->Discover(kind, cube);
+            return true;
+        }
+        if (Definition().connectionString.empty())
+            return false;
+        if (!m_schemaConnection)
+            m_schemaConnection = olap::Connection::Connect(Definition().connectionString);
+        *out = m_schemaConnection->Discover(kind, cube);
+        return true;
+    } catch (const std::exception& error) {
+        Fail(QStringLiteral("The fields of the cube cannot be read: %1").arg(QString::fromUtf8(error.what())));
+    }
+    return false;
+}
+
+bool PivotComponent::UsesField(const QString& name) const
+{
+    const std::string key = name.toStdString();
+    return Definition().FindFieldSet(key) || Definition().FindTotal(key);
+}
+
+bool PivotComponent::AddField(const QString& name, bool measure)
+{
+    if (UsesField(name))
+        return false;
+    pivot::PivotDefinition definition = Definition();
+    const std::string key = name.toStdString();
+    if (measure) {
+        pivot::PivotTotal total;
+        total.name = key;
+        olap::SchemaRowset measures;
+        if (Discover(olap::SchemaRowsetKind::Measures, &measures)) {
+            for (const auto& row : measures.rows) {
+                if (measures.Value(row, "MEASURE_UNIQUE_NAME") == key)
+                    total.caption = measures.Value(row, "MEASURE_CAPTION");
+            }
+        }
+        definition.totals.push_back(std::move(total));
+    } else {
+        pivot::PivotFieldSet fieldSet;
+        fieldSet.uniqueName = key;
+        olap::SchemaRowset hierarchies;
+        olap::SchemaRowset levels;
+        if (!Discover(olap::SchemaRowsetKind::Hierarchies, &hierarchies)
+            || !Discover(olap::SchemaRowsetKind::Levels, &levels))
+            return false;
+        for (const auto& row : hierarchies.rows) {
+            if (hierarchies.Value(row, "HIERARCHY_UNIQUE_NAME") == key)
+                fieldSet.caption = hierarchies.Value(row, "HIERARCHY_CAPTION");
+        }
+        for (const auto& row : levels.rows) {
+            if (levels.Value(row, "HIERARCHY_UNIQUE_NAME") == key && levels.Value(row, "LEVEL_TYPE") != "All")
+                fieldSet.fields.push_back(
+                    {levels.Value(row, "LEVEL_UNIQUE_NAME"), levels.Value(row, "LEVEL_CAPTION"), true, false});
+        }
+        if (fieldSet.fields.empty()) {
+            Fail(QStringLiteral("The hierarchy %1 has no levels to show.").arg(name));
+            return false;
+        }
+        definition.rowAxis.push_back(std::move(fieldSet));
+    }
+    UseDefinition(std::move(definition));
+    return true;
+}
+
+bool PivotComponent::RemoveField(const QString& name)
+{
+    pivot::PivotDefinition definition = Definition();
+    const std::string key = name.toStdString();
+    bool removed = false;
+    for (pivot::AxisKind axis : {pivot::AxisKind::Row, pivot::AxisKind::Column, pivot::AxisKind::Filter}) {
+        auto& fieldSets = definition.Axis(axis);
+        removed = std::erase_if(fieldSets, [&](const pivot::PivotFieldSet& f) { return f.uniqueName == key; }) > 0
+            || removed;
+    }
+    removed
+        = std::erase_if(definition.totals, [&](const pivot::PivotTotal& t) { return t.name == key; }) > 0 || removed;
+    if (removed)
+        UseDefinition(std::move(definition));
+    return removed;
 }
 
 void PivotComponent::Refresh()

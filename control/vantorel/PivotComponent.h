@@ -15,6 +15,8 @@ class QWidget;
 
 namespace olap {
 class Connection;
+enum class SchemaRowsetKind;
+struct SchemaRowset;
 namespace recordset {
 class Recordset;
 }
@@ -64,6 +66,17 @@ public:
     void SetCommandText(const QString& text);
     const QString& CommandText() const { return m_commandText; }
 
+    //! Reads schema rowset KIND of the view's cube into OUT through a connection of its own
+    //! (the view's connection may be busy with a query). False with LastError() set when the
+    //! source cannot be read.
+    bool Discover(olap::SchemaRowsetKind kind, olap::SchemaRowset* out);
+    //! Adds the measure NAME to the totals, or the hierarchy NAME with its levels to the end
+    //! of the row axis. Nothing when it is in the view already.
+    bool AddField(const QString& name, bool measure);
+    //! Takes the total or field set NAME out of the view.
+    bool RemoveField(const QString& name);
+    bool UsesField(const QString& name) const;
+
     //! Re-runs the view's query.
     void Refresh();
     //! Sorts the first row field set (else the first column field set) by the first shown
@@ -112,6 +125,7 @@ private:
     std::unique_ptr<pivot::PivotSession> m_session;
     QPointer<pivot::PivotGrid> m_grid;
     std::shared_ptr<olap::Connection> m_connection;
+    std::unique_ptr<olap::Connection> m_schemaConnection;
     QString m_commandText;
     QString m_lastError;
     bool m_fromRecordset = false;

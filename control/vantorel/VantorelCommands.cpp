@@ -159,6 +159,7 @@ void Vantorel::OnFieldList()
         m_chartDisplayFieldList = true;
     else
         m_pivot->displayFieldList = true;
+    LayOut();
 }
 
 void Vantorel::OnToolbar()

@@ -2,6 +2,7 @@
 
 #include "control/chart/ChartWidget.h"
 #include "control/pivot/PivotGrid.h"
+#include "control/vantorel/FieldListPanel.h"
 #include "control/vantorel/PivotComponent.h"
 #include "control/vantorel/ToolbarButtons.h"
 
@@ -57,6 +58,8 @@ VantorelWidget::VantorelWidget(PivotComponent* pivot, chart::ChartWidget* chart,
         connect(button, &QToolButton::clicked, this, [this, name] { emit ButtonClicked(name); });
     }
     m_pivot->Grid(this)->setGeometry(0, ToolbarButtons::ToPixels(kViewTopTwips), 500, 299);
+    m_fieldList = new FieldListPanel(m_pivot, this);
+    m_fieldList->setVisible(false);
     m_chart->setParent(this);
     m_chart->setObjectName(QStringLiteral("ptChart"));
     m_chart->setGeometry(0, ToolbarButtons::ToPixels(kViewTopTwips), 505, 257);
@@ -90,12 +93,26 @@ QWidget* VantorelWidget::PivotView() const
 void VantorelWidget::LayOut(bool toolbarShown, bool chartShown)
 {
     QWidget* view = chartShown ? static_cast<QWidget*>(m_chart) : (m_pivot->Visible() ? PivotView() : nullptr);
+    const bool fieldList = view && !chartShown && m_pivot->displayFieldList;
+    m_fieldList->setVisible(fieldList);
     if (!view)
         return;
     const QRect twips = ViewRect(Twips(width()), Twips(height()), toolbarShown, Twips(view->y()));
     const int top = toolbarShown ? (twips.top() == 0 ? kViewTopTwips : twips.top()) : 0;
-    view->setGeometry(ToolbarButtons::ToPixels(twips.left()), ToolbarButtons::ToPixels(top),
+    QRect place(ToolbarButtons::ToPixels(twips.left()), ToolbarButtons::ToPixels(top),
         ToolbarButtons::ToPixels(twips.width()), ToolbarButtons::ToPixels(twips.height()));
+    if (fieldList) {
+        // The field list takes the right of the view's place, at most a third of it.
+        const int listWidth = std::min(200, place.width() / 3);
+        m_fieldList->setGeometry(place.right() - listWidth + 1, place.top(), listWidth, place.height());
+        place.setWidth(place.width() - listWidth);
+        const QString source = m_pivot->ConnectionString() + QLatin1Char('\n') + m_pivot->DataMember();
+        if (source != m_fieldListSource) {
+            m_fieldListSource = source;
+            m_fieldList->Reload();
+        }
+    }
+    view->setGeometry(place);
 }
 
 void VantorelWidget::resizeEvent(QResizeEvent* event)

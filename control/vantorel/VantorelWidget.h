@@ -15,6 +15,7 @@ class ChartWidget;
 
 namespace vantorel {
 
+class FieldListPanel;
 class PivotComponent;
 
 //! The control's window: the image toolbar at the top and, below it, the pivot grid
@@ -47,6 +48,8 @@ public:
 
     QWidget* PivotView() const;
     chart::ChartWidget* ChartView() const { return m_chart; }
+    //! The field list beside the pivot grid, shown while the pivot table's DisplayFieldList is on.
+    FieldListPanel* FieldList() const { return m_fieldList; }
 
 signals:
     void ButtonClicked(const QString& name);
@@ -57,6 +60,9 @@ protected:
 private:
     PivotComponent* m_pivot;
     chart::ChartWidget* m_chart;
+    FieldListPanel* m_fieldList = nullptr;
+    //! The cube the field list was read from (connection string and data member).
+    QString m_fieldListSource;
     std::map<QString, QToolButton*> m_buttons;
     std::map<QString, bool> m_shown;
     std::function<void(VantorelWidget&)> m_relayout;

@@ -11,6 +11,7 @@
 #include "control/pivot/PivotGrid.h"
 #include "control/pivot/PivotSession.h"
 #include "control/pivot/model/PivotXml.h"
+#include "control/vantorel/FieldListPanel.h"
 #include "control/vantorel/PivotComponent.h"
 #include "control/vantorel/ReportFiles.h"
 #include "control/vantorel/ToolbarButtons.h"
@@ -780,6 +781,43 @@ private slots:
         platform::ComRuntime::Uninitialize();
     }
 
+    void fieldListBuildsANewReport()
+    {
+        auto control = NewControl();
+        QWidget host;
+        host.resize(600, 400);
+        QWidget* window = control->ControlWindow(&host);
+        window->setGeometry(host.rect());
+        host.show();
+        control->OpenCube(
+            QStringLiteral("Provider=MSOLAP.2;Data Source=%1").arg(m_cubes.filePath(QStringLiteral("Sales.cub"))),
+            QStringLiteral("Sales"), 1);
+        vantorel::FieldListPanel* list = control->Window().FieldList();
+        QVERIFY(list->isVisible());
+        QVERIFY(list->geometry().left() >= control->PivotTable().ExistingGrid()->geometry().right());
+        QTreeWidgetItem* units = list->Find(QStringLiteral("[Measures].[Unit Sales]"));
+        QTreeWidgetItem* store = list->Find(QStringLiteral("[Store]"));
+        QVERIFY(units && store);
+        QVERIFY(!list->Find(QStringLiteral("[Measures]")));
+        QCOMPARE(store->childCount(), 3);
+        emit list->itemActivated(units, 0);
+        emit list->itemActivated(store->child(1), 0);
+        const pivot::PivotDefinition& definition = control->PivotTable().Definition();
+        QCOMPARE(definition.totals.size(), std::size_t(1));
+        QCOMPARE(definition.rowAxis.size(), std::size_t(1));
+        QCOMPARE(definition.rowAxis.front().fields.size(), std::size_t(3));
+        QVERIFY(WaitForView(*control));
+        QVERIFY(control->PivotTable().Session().Layout().RowCount() > 2);
+        QCOMPARE(units->checkState(0), Qt::Checked);
+        QVERIFY(units->font(0).bold());
+        // Unchecking takes the field out again.
+        store->setCheckState(0, Qt::Unchecked);
+        QVERIFY(control->PivotTable().Definition().rowAxis.empty());
+        // The chart view has no field list beside it.
+        control->ClickButton(QStringLiteral("Chart"));
+        QVERIFY(!list->isVisible());
+    }
+
     // The control draws a sample report as a table and as a chart, in a light and a dark look.
     // With LUMETRA_SCREENSHOT_DIR set the pictures are kept there.
     void drawsASampleReportInTwoLooks_data()
@@ -813,6 +851,8 @@ private slots:
         control->OppnaRapportTyp(m_cubes.filePath(QStringLiteral("SalesByRegion.xml")), chartView ? 2 : 1);
         QVERIFY(WaitForView(*control));
         QCOMPARE(control->ChartVisible(), chartView);
+        if (!chartView)
+            control->ClickButton(QStringLiteral("FieldList"));
         QTest::qWait(50);
         const QImage picture = host.grab().toImage();
         // Not blank: the view below the toolbar has many colours.
