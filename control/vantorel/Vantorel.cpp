@@ -92,8 +92,6 @@ bool Vantorel::EnsureWindow()
         QObject::connect(m_chart.data(), &chart::ChartWidget::selectionChanged, m_pivot.get(),
             [this](int, int) { RaiseSelectionChange(); });
         m_chartVisible = false;
-        if (m_chartSource)
-            BindChart(m_chartSource);
     }
     m_window = new vantorel::VantorelWidget(m_pivot.get(), m_chart, nullptr);
     m_chart->setVisible(m_chartVisible);
@@ -104,8 +102,14 @@ bool Vantorel::EnsureWindow()
     QObject::connect(m_window.data(), &vantorel::VantorelWidget::ButtonClicked, m_pivot.get(),
         [this](const QString& name) { ClickButton(name); });
     m_window->SetLayoutState([this](vantorel::VantorelWidget&) { LayOut(); });
+    // A new chart follows the pivot table the old one drew.
+    if (m_chartSource)
+        BindChart(m_chartSource);
     // A window the host destroys takes the chart with it; the next ControlWindow makes both anew.
-    QObject::connect(m_window.data(), &QObject::destroyed, m_pivot.get(), [this] { m_chartVisible = false; });
+    QObject::connect(m_window.data(), &QObject::destroyed, m_pivot.get(), [this] {
+        m_chartVisible = false;
+        m_pivot->SetVisible(true);
+    });
     return true;
 }
 

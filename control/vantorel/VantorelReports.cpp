@@ -173,11 +173,8 @@ void Vantorel::OnOppna()
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
             chosen = dialog.selectedFiles().constFirst();
     }
-    {
-        vantorel::WaitCursor wait;
-        m_fileName = chosen;
-    }
     if (chosen.isEmpty()) {
+        // A cancelled dialog keeps the name the report had.
         if (m_dialogs.message)
             m_dialogs.message(m_window, QStringLiteral("No file selected"));
         else
@@ -185,6 +182,7 @@ void Vantorel::OnOppna()
         return;
     }
     vantorel::WaitCursor wait;
+    m_fileName = chosen;
     const QString pivotText = ReportFiles::ReadText(chosen);
     const QString chartText = ReportFiles::ReadText(ReportFiles::ChartFileName(chosen));
     if (ReportFiles::HasMarker(chartText, kChartMarker)) {

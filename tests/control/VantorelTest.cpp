@@ -215,6 +215,24 @@ private slots:
         QCOMPARE(control->ChartView().geometry(), QRect(0, 16, 299, 181));
     }
 
+    void windowDestroyedByTheHostIsMadeAgain()
+    {
+        auto control = NewControl();
+        auto host = std::make_unique<QWidget>();
+        control->ControlWindow(host.get());
+        control->ClickButton(QStringLiteral("Chart"));
+        host.reset();
+        QVERIFY(!control->ChartVisible());
+        QWidget other;
+        QWidget* window = control->ControlWindow(&other);
+        QVERIFY(window);
+        QCOMPARE(window->parentWidget(), &other);
+        QVERIFY(control->PivotVisible());
+        QVERIFY(control->PivotTable().ExistingGrid());
+        control->ClickButton(QStringLiteral("Chart"));
+        QVERIFY(control->ChartVisible());
+    }
+
     void stringMembersStoreAndWriteBack_data()
     {
         QTest::addColumn<int>("id");
@@ -523,6 +541,7 @@ private slots:
         QVERIFY(messages.isEmpty());
         control->ClickButton(QStringLiteral("Oppna"));
         QCOMPARE(messages, QStringList {QStringLiteral("No file selected")});
+        QCOMPARE(control->ReportFileName(), dir.filePath(QStringLiteral("ab")));
     }
 
     void chartTypeCyclesAndRestoresARejectedNumber()
