@@ -1,0 +1,359 @@
+#include "control/vantorel/PivotComponent.h"
+
+#include "control/pivot/PivotGrid.h"
+#include "control/pivot/PivotSession.h"
+#include "control/pivot/model/PivotXml.h"
+#include "control/vantorel/ReportFiles.h"
+
+#include "olap/access/Connection.h"
+#include "olap/access/LocalCubeProvider.h"
+#include "olap/access/RecordsetCube.h"
+#include "olap/access/SchemaRowset.h"
+#include "olap/model/Cube.h"
+
+#include <QFont>
+
+#include <exception>
+
+namespace vantorel {
+
+namespace {
+
+// The cube a recordset is pivoted as.
+constexpr const char* kRecordsetCube = "Query";
+
+} // namespace
+
+PivotComponent::PivotComponent(QObject* parent) : QObject(parent), m_session(std::make_unique<pivot::PivotSession>())
+{
+    options[kOption6042] = true;
+    options[kOption6050] = true;
+    options[kOption6002006A] = false;
+    connect(m_session.get(), &pivot::PivotSession::layoutChanged, this, &PivotComponent::viewChanged);
+    connect(m_session.get(), &pivot::PivotSession::failed, this, &PivotComponent::Fail);
+}
+
+PivotComponent::~PivotComponent()
+{
+    delete m_grid.data();
+}
+
+pivot::PivotGrid* PivotComponent::Grid(QWidget* parent)
+{
+    if (!m_grid) {
+        m_grid = new pivot::PivotGrid(m_session.get(), parent);
+        m_grid->setObjectName(QStringLiteral("OlapPT"));
+        m_grid->setVisible(m_visible);
+        connect(m_grid.data(), &pivot::PivotGrid::selectionChanged, this, &PivotComponent::selectionChanged);
+    } else if (m_grid->parentWidget() != parent) {
+        m_grid->setParent(parent);
+        m_grid->setVisible(m_visible);
+    }
+    return m_grid;
+}
+
+const pivot::PivotDefinition& PivotComponent::Definition() const
+{
+    return m_session->Definition();
+}
+
+void PivotComponent::Fail(const QString& message)
+{
+    m_lastError = message;
+    emit failed(message);
+}
+
+QString PivotComponent::XmlData() const
+{
+    return QString::fromStdString(pivot::PivotXml::Write(m_session->Definition()));
+}
+
+bool PivotComponent::SetXmlData(const QString& text)
+{
+    const QString definitionText = ReportFiles::DefinitionPart(text).trimmed();
+    pivot::PivotDefinition definition;
+    if (!definitionText.isEmpty()) {
+        try {
+            definition = pivot::PivotXml::Read(definitionText.toStdString());
+        } catch (const std::exception& error) {
+            Fail(QStringLiteral("The pivot table definition cannot be read: %1").arg(QString::fromUtf8(error.what())));
+            return false;
+        }
+    }
+    const bool sameSource = definition.connectionString == Definition().connectionString && m_connection;
+    if (!sameSource || m_fromRecordset) {
+        m_connection.reset();
+        m_schemaConnection.reset();
+        m_fromRecordset = false;
+    }
+    UseDefinition(std::move(definition));
+    return true;
+}
+
+QString PivotComponent::ConnectionString() const
+{
+    return QString::fromStdString(Definition().connectionString);
+}
+
+void PivotComponent::SetConnectionString(const QString& connectionString)
+{
+    pivot::PivotDefinition definition = Definition();
+    definition.connectionString = connectionString.toStdString();
+    m_connection.reset();
+    m_schemaConnection.reset();
+    m_fromRecordset = false;
+    UseDefinition(std::move(definition));
+}
+
+QString PivotComponent::DataMember() const
+{
+    return QString::fromStdString(Definition().dataMember);
+}
+
+void PivotComponent::SetDataMember(const QString& dataMember)
+{
+    pivot::PivotDefinition definition = Definition();
+    definition.dataMember = dataMember.toStdString();
+    UseDefinition(std::move(definition));
+}
+
+bool PivotComponent::SetRecordset(const olap::recordset::Recordset& rs)
+{
+    try {
+        auto provider = std::make_unique<olap::LocalCubeProvider>(olap::RecordsetCube::Build(rs, kRecordsetCube));
+        m_connection = std::make_shared<olap::Connection>(std::move(provider));
+    } catch (const std::exception& error) {
+        Fail(QStringLiteral("The rows cannot be pivoted: %1").arg(QString::fromUtf8(error.what())));
+        return false;
+    }
+    m_fromRecordset = true;
+    pivot::PivotDefinition definition;
+    definition.dataMember = kRecordsetCube;
+    UseDefinition(std::move(definition));
+    return true;
+}
+
+void PivotComponent::SetCommandText(const QString& text)
+{
+    m_commandText = text;
+    if (text.trimmed().startsWith(QLatin1Char('<'))) {
+        SetXmlData(text);
+        return;
+    }
+    m_lastError
+        = QStringLiteral("The MDX statement is kept as the command text; the pivot table shows its definition.");
+}
+
+void PivotComponent::Connect(const std::string& connectionString)
+{
+    if (m_connection || connectionString.empty())
+        return;
+    try {
+        m_connection = olap::Connection::Connect(connectionString);
+    } catch (const std::exception& error) {
+        Fail(QStringLiteral("The pivot table cannot connect: %1").arg(QString::fromUtf8(error.what())));
+    }
+}
+
+void PivotComponent::UseDefinition(pivot::PivotDefinition definition)
+{
+    const bool queryable = !definition.dataMember.empty()
+        && (!definition.rowAxis.empty() || !definition.columnAxis.empty() || !definition.totals.empty());
+    m_session->SetExecutor({});
+    if (queryable) {
+        Connect(definition.connectionString);
+        if (m_connection) {
+            std::shared_ptr<olap::Connection> connection = m_connection;
+            m_session->SetExecutor([connection](const std::string& mdx) { return connection->ExecuteMdx(mdx); });
+        }
+    }
+    if (queryable && m_connection) {
+        m_session->SetDefinition(std::move(definition));
+    } else {
+        // Nothing to ask yet (a new table, or no connection): show the empty view of it.
+        m_session->ShowLayout(std::move(definition), pivot::PivotLayout());
+    }
+}
+
+bool PivotComponent::Discover(olap::SchemaRowsetKind kind, olap::SchemaRowset* out)
+{
+    const std::string cube = Definition().dataMember;
+    try {
+        if (m_fromRecordset) {
+            if (m_session->IsWorking() || !m_connection)
+                return false;
+            *out = m_connection->Discover(kind, cube);
+            return true;
+        }
+        if (Definition().connectionString.empty())
+            return false;
+        if (!m_schemaConnection)
+            m_schemaConnection = olap::Connection::Connect(Definition().connectionString);
+        *out = m_schemaConnection->Discover(kind, cube);
+        return true;
+    } catch (const std::exception& error) {
+        Fail(QStringLiteral("The fields of the cube cannot be read: %1").arg(QString::fromUtf8(error.what())));
+    }
+    return false;
+}
+
+bool PivotComponent::UsesField(const QString& name) const
+{
+    const std::string key = name.toStdString();
+    return Definition().FindFieldSet(key) || Definition().FindTotal(key);
+}
+
+bool PivotComponent::AddField(const QString& name, bool measure)
+{
+    if (UsesField(name))
+        return false;
+    pivot::PivotDefinition definition = Definition();
+    const std::string key = name.toStdString();
+    if (measure) {
+        pivot::PivotTotal total;
+        total.name = key;
+        olap::SchemaRowset measures;
+        if (Discover(olap::SchemaRowsetKind::Measures, &measures)) {
+            for (const auto& row : measures.rows) {
+                if (measures.Value(row, "MEASURE_UNIQUE_NAME") == key)
+                    total.caption = measures.Value(row, "MEASURE_CAPTION");
+            }
+        }
+        definition.totals.push_back(std::move(total));
+    } else {
+        pivot::PivotFieldSet fieldSet;
+        fieldSet.uniqueName = key;
+        olap::SchemaRowset hierarchies;
+        olap::SchemaRowset levels;
+        if (!Discover(olap::SchemaRowsetKind::Hierarchies, &hierarchies)
+            || !Discover(olap::SchemaRowsetKind::Levels, &levels))
+            return false;
+        for (const auto& row : hierarchies.rows) {
+            if (hierarchies.Value(row, "HIERARCHY_UNIQUE_NAME") == key)
+                fieldSet.caption = hierarchies.Value(row, "HIERARCHY_CAPTION");
+        }
+        for (const auto& row : levels.rows) {
+            if (levels.Value(row, "HIERARCHY_UNIQUE_NAME") == key && levels.Value(row, "LEVEL_TYPE") != "All")
+                fieldSet.fields.push_back(
+                    {levels.Value(row, "LEVEL_UNIQUE_NAME"), levels.Value(row, "LEVEL_CAPTION"), true, false});
+        }
+        if (fieldSet.fields.empty()) {
+            Fail(QStringLiteral("The hierarchy %1 has no levels to show.").arg(name));
+            return false;
+        }
+        definition.rowAxis.push_back(std::move(fieldSet));
+    }
+    UseDefinition(std::move(definition));
+    return true;
+}
+
+bool PivotComponent::RemoveField(const QString& name)
+{
+    pivot::PivotDefinition definition = Definition();
+    const std::string key = name.toStdString();
+    bool removed = false;
+    for (pivot::AxisKind axis : {pivot::AxisKind::Row, pivot::AxisKind::Column, pivot::AxisKind::Filter}) {
+        auto& fieldSets = definition.Axis(axis);
+        removed = std::erase_if(fieldSets, [&](const pivot::PivotFieldSet& f) { return f.uniqueName == key; }) > 0
+            || removed;
+    }
+    removed
+        = std::erase_if(definition.totals, [&](const pivot::PivotTotal& t) { return t.name == key; }) > 0 || removed;
+    if (removed)
+        UseDefinition(std::move(definition));
+    return removed;
+}
+
+void PivotComponent::Refresh()
+{
+    if (m_connection && !m_fromRecordset) {
+        try {
+            m_connection->ClearCache();
+        } catch (const std::exception& error) {
+            Fail(QString::fromUtf8(error.what()));
+        }
+    }
+    UseDefinition(Definition());
+}
+
+bool PivotComponent::Sort(pivot::SortDirection direction)
+{
+    pivot::PivotDefinition definition = Definition();
+    std::vector<pivot::PivotFieldSet>& axis = definition.rowAxis.empty() ? definition.columnAxis : definition.rowAxis;
+    if (axis.empty()) {
+        Fail(QStringLiteral("There is no field to sort."));
+        return false;
+    }
+    const auto totals = definition.IncludedTotals();
+    axis.front().sort.direction = direction;
+    axis.front().sort.byTotal = totals.empty() ? std::string() : totals.front()->UniqueName();
+    UseDefinition(std::move(definition));
+    return true;
+}
+
+bool PivotComponent::CreateCalculatedTotal()
+{
+    pivot::PivotDefinition definition = Definition();
+    const auto totals = definition.IncludedTotals();
+    if (totals.empty()) {
+        Fail(QStringLiteral("A calculated total needs a total to start from."));
+        return false;
+    }
+    pivot::PivotTotal total;
+    int number = 1;
+    auto nameOf = [](int n) { return "New Total" + (n == 1 ? std::string() : " " + std::to_string(n)); };
+    while (definition.FindTotal(nameOf(number)))
+        ++number;
+    total.name = nameOf(number);
+    total.caption = total.name;
+    total.expression = totals.front()->UniqueName();
+    total.numberFormat = totals.front()->numberFormat;
+    definition.totals.push_back(std::move(total));
+    UseDefinition(std::move(definition));
+    return true;
+}
+
+void PivotComponent::SetSubtotals(bool shown, bool rowsOnly)
+{
+    pivot::PivotDefinition definition = Definition();
+    bool changed = false;
+    auto set = [&](pivot::PivotFieldSet& fieldSet) {
+        changed = changed || fieldSet.subtotals != shown;
+        fieldSet.subtotals = shown;
+    };
+    for (pivot::PivotFieldSet& fieldSet : definition.rowAxis)
+        set(fieldSet);
+    if (!rowsOnly && !definition.columnAxis.empty())
+        set(definition.columnAxis.front());
+    // The view-change handler calls this again after every change; only a real change re-queries.
+    if (changed)
+        UseDefinition(std::move(definition));
+}
+
+void PivotComponent::ApplyFont(const QString& family, int pointSize)
+{
+    if (m_grid) {
+        QFont font = m_grid->font();
+        font.setFamily(family);
+        if (pointSize > 0)
+            font.setPointSize(pointSize);
+        m_grid->setFont(font);
+    }
+    pivot::PivotDefinition definition = Definition();
+    bool changed = false;
+    for (pivot::PivotTotal& total : definition.totals) {
+        changed = changed || total.numberFormat != "#,#";
+        total.numberFormat = "#,#";
+    }
+    if (changed)
+        UseDefinition(std::move(definition));
+}
+
+void PivotComponent::SetVisible(bool visible)
+{
+    m_visible = visible;
+    if (m_grid)
+        m_grid->setVisible(visible);
+}
+
+} // namespace vantorel

@@ -1,0 +1,135 @@
+#pragma once
+
+#include "control/pivot/PivotGrid.h"
+#include "control/pivot/model/PivotDefinition.h"
+#include "control/pivot/model/SortDirection.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <map>
+#include <memory>
+
+class QWidget;
+
+namespace olap {
+class Connection;
+enum class SchemaRowsetKind;
+struct SchemaRowset;
+namespace recordset {
+class Recordset;
+}
+} // namespace olap
+
+namespace pivot {
+class PivotSession;
+} // namespace pivot
+
+namespace vantorel {
+
+//! The pivot table of the control (`OlapPT`): a pivot session with its grid, the connection
+//! its queries run on, and the component's display and permission settings. Settings the
+//! pivot grid has no use for yet are kept as plain values, so the control reads back what it
+//! set. Every failing step leaves a readable LastError() and changes nothing else.
+class PivotComponent : public QObject {
+    Q_OBJECT
+public:
+    //! Settings the component keeps by number only.
+    enum Option : int { kOption6042 = 6042, kOption6050 = 6050, kOption6002006A = 0x6002006A };
+
+    explicit PivotComponent(QObject* parent = nullptr);
+    ~PivotComponent() override;
+
+    //! The grid, made on the first call as a child of PARENT.
+    pivot::PivotGrid* Grid(QWidget* parent);
+    pivot::PivotGrid* ExistingGrid() const { return m_grid; }
+    pivot::PivotSession& Session() { return *m_session; }
+    const pivot::PivotDefinition& Definition() const;
+
+    //! The definition text (XMLData). Putting an empty text starts a new, empty table; a text
+    //! that cannot be read keeps the view and says why. The SQL lines after the definition
+    //! of a relational report are not part of it.
+    QString XmlData() const;
+    bool SetXmlData(const QString& text);
+
+    QString ConnectionString() const;
+    void SetConnectionString(const QString& connectionString);
+    QString DataMember() const;
+    void SetDataMember(const QString& dataMember);
+    //! Queries the rows of RS as a cube of their own (relational reports).
+    bool SetRecordset(const olap::recordset::Recordset& rs);
+    //! Whether the rows come from a recordset rather than the connection string.
+    bool HasRecordset() const { return m_fromRecordset; }
+    //! An MDX statement or a definition text to show. A definition text is put as XMLData; an
+    //! MDX statement is kept as the command text (the grid shows definitions).
+    void SetCommandText(const QString& text);
+    const QString& CommandText() const { return m_commandText; }
+
+    //! Reads schema rowset KIND of the view's cube into OUT through a connection of its own
+    //! (the view's connection may be busy with a query). False with LastError() set when the
+    //! source cannot be read.
+    bool Discover(olap::SchemaRowsetKind kind, olap::SchemaRowset* out);
+    //! Adds the measure NAME to the totals, or the hierarchy NAME with its levels to the end
+    //! of the row axis. Nothing when it is in the view already.
+    bool AddField(const QString& name, bool measure);
+    //! Takes the total or field set NAME out of the view.
+    bool RemoveField(const QString& name);
+    bool UsesField(const QString& name) const;
+
+    //! Re-runs the view's query.
+    void Refresh();
+    //! Sorts the first row field set (else the first column field set) by the first shown
+    //! total, or by caption when there is none.
+    bool Sort(pivot::SortDirection direction);
+    //! Adds a calculated total that starts as a copy of the first shown total.
+    bool CreateCalculatedTotal();
+    //! Shows or hides the subtotals of the first row field set, the first column field set and
+    //! every further row field set; ROWSONLY: only of the row field sets.
+    void SetSubtotals(bool shown, bool rowsOnly = false);
+    //! The font of the grid and the "#,#" number format of every total.
+    void ApplyFont(const QString& family, int pointSize);
+
+    bool Visible() const { return m_visible; }
+    void SetVisible(bool visible);
+
+    bool displayToolbar = false;
+    bool displayFieldList = false;
+    bool displayPropertyToolbox = false;
+    bool displayExpandIndicator = true;
+    bool autoFit = false;
+    bool allowCustomOrdering = true;
+    bool allowDetails = true;
+    bool allowFiltering = true;
+    bool allowGrouping = true;
+    bool allowPropertyToolbox = true;
+    //! The active-view switch SetXML, SetMDX and XMLData turn on.
+    bool activeViewOption = false;
+    std::map<int, bool> options;
+
+    const QString& LastError() const { return m_lastError; }
+
+signals:
+    //! The view changed (a new layout is on show).
+    void viewChanged();
+    void selectionChanged();
+    //! A step failed; MESSAGE says why.
+    void failed(const QString& message);
+
+private:
+    void Fail(const QString& message);
+    //! Opens CONNECTIONSTRING unless a connection is open already.
+    void Connect(const std::string& connectionString);
+    void UseDefinition(pivot::PivotDefinition definition);
+
+    std::unique_ptr<pivot::PivotSession> m_session;
+    QPointer<pivot::PivotGrid> m_grid;
+    std::shared_ptr<olap::Connection> m_connection;
+    std::unique_ptr<olap::Connection> m_schemaConnection;
+    QString m_commandText;
+    QString m_lastError;
+    bool m_fromRecordset = false;
+    bool m_visible = true;
+};
+
+} // namespace vantorel
