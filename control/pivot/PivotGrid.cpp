@@ -492,6 +492,8 @@ void PivotGrid::paintEvent(QPaintEvent*)
         painter.setPen(pal.color(QPalette::PlaceholderText));
         painter.drawText(
             viewport()->rect(), Qt::AlignCenter, m_session->IsWorking() ? tr("Working\u2026") : tr("No view to show"));
+        if (!m_dropIndicator.isEmpty())
+            PaintDropIndicator(painter);
         return;
     }
     const PivotLayout& layout = Layout();
@@ -542,6 +544,10 @@ void PivotGrid::paintEvent(QPaintEvent*)
         }
     }
 
+    PaintEmptyAreaHints(painter);
+    if (!m_dropIndicator.isEmpty())
+        PaintDropIndicator(painter);
+
     if (m_showWorking) {
         QColor veil = pal.color(QPalette::Base);
         veil.setAlpha(150);
@@ -556,6 +562,80 @@ void PivotGrid::paintEvent(QPaintEvent*)
         painter.setPen(pal.color(QPalette::ToolTipText));
         painter.drawText(box, Qt::AlignCenter, text);
     }
+}
+
+void PivotGrid::SetDropIndicator(const QRect& rect)
+{
+    if (rect == m_dropIndicator)
+        return;
+    m_dropIndicator = rect;
+    viewport()->update();
+}
+
+QRect PivotGrid::EmptyAreaRect(AxisKind area) const
+{
+    if (!m_session->HasLayout())
+        return {};
+    const PivotDefinition& shown = m_session->ShownDefinition();
+    // Rows and columns count their field sets only: the totals' own headers are no field.
+    const auto& fieldSets = shown.Axis(area);
+    const bool empty = area == AxisKind::Data ? shown.IncludedTotals().empty()
+        : area == AxisKind::Filter            ? false
+                                              : std::none_of(fieldSets.begin(), fieldSets.end(),
+                                                  [](const PivotFieldSet& f) { return !f.IncludedFields().empty(); });
+    if (!empty)
+        return {};
+    // The hints sit in the free space beside and below the grid, side by side where several
+    // are shown: columns to the right of the grid at the top, rows below it on the left,
+    // measures to the right of the rows' box and below the columns' one.
+    const QSize full = FullSize();
+    const QRect view = viewport()->rect();
+    constexpr int kGap = 8;
+    constexpr int kHintWidth = 190;
+    constexpr int kHintHeight = 56;
+    const bool columnsHint = area != AxisKind::Column && !EmptyAreaRect(AxisKind::Column).isEmpty();
+    const bool rowsHint = area == AxisKind::Data && !EmptyAreaRect(AxisKind::Row).isEmpty();
+    const int below = full.height() + kGap;
+    QRect rect;
+    if (area == AxisKind::Row)
+        rect = QRect(kGap, columnsHint ? std::max(below, kGap + kHintHeight + kGap) : below, kHintWidth, kHintHeight);
+    else if (area == AxisKind::Column)
+        rect = QRect(full.width() + kGap, kGap, kHintWidth, kHintHeight);
+    else
+        rect = QRect(rowsHint ? std::max(full.width(), kGap + kHintWidth) + kGap : full.width() + kGap,
+            columnsHint ? std::max(below, kGap + kHintHeight + kGap) : below, kHintWidth, kHintHeight);
+    rect = rect.intersected(view.adjusted(0, 0, -2, -2));
+    return rect.width() >= 60 && rect.height() >= m_rowHeight ? rect : QRect();
+}
+
+void PivotGrid::PaintEmptyAreaHints(QPainter& painter)
+{
+    const QPalette& pal = palette();
+    for (AxisKind area : {AxisKind::Row, AxisKind::Column, AxisKind::Data}) {
+        const QRect rect = EmptyAreaRect(area);
+        if (rect.isEmpty())
+            continue;
+        QPen pen(pal.color(QPalette::Mid), 1, Qt::DashLine);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(rect.adjusted(0, 0, -1, -1));
+        painter.setPen(pal.color(QPalette::PlaceholderText));
+        const QString hint = area == AxisKind::Row ? tr("Drop fields here for row headers")
+            : area == AxisKind::Column             ? tr("Drop fields here for column headers")
+                                                   : tr("Drop measures here");
+        painter.drawText(rect.adjusted(kPadding, 0, -kPadding, 0), Qt::AlignCenter | Qt::TextWordWrap, hint);
+    }
+}
+
+void PivotGrid::PaintDropIndicator(QPainter& painter)
+{
+    QPen pen(palette().color(QPalette::Highlight), 2);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    if (m_dropIndicator.width() <= 3 || m_dropIndicator.height() <= 3)
+        painter.fillRect(m_dropIndicator, palette().color(QPalette::Highlight));
+    else
+        painter.drawRect(m_dropIndicator.adjusted(1, 1, -1, -1));
 }
 
 void PivotGrid::PaintPane(

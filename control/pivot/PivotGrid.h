@@ -1,5 +1,6 @@
 #pragma once
 
+#include "control/pivot/model/AxisKind.h"
 #include "control/pivot/model/PivotGridCell.h"
 
 #include <QAbstractScrollArea>
@@ -59,6 +60,14 @@ public:
     //! Whether the "working" state is drawn (the session has worked for a while).
     bool ShowsWorking() const { return m_showWorking; }
 
+    //! Marks RECT (viewport coordinates) as the place a dragged field would land; an empty
+    //! rect hides the mark.
+    void SetDropIndicator(const QRect& rect);
+    QRect DropIndicator() const { return m_dropIndicator; }
+    //! The hint box drawn in the free space of the viewport for AREA (Row, Column, Data) while
+    //! the view on show has nothing there, or an empty rect.
+    QRect EmptyAreaRect(AxisKind area) const;
+
     QSize sizeHint() const override;
     //! The size the whole grid needs, headers included (for rendering it in one piece).
     QSize FullSize() const;
@@ -92,6 +101,8 @@ private:
     int RowAtY(int y) const;
     void PaintPane(QPainter& painter, const QRect& pane, int firstRow, int lastRow, int firstColumn, int lastColumn,
         int dx, int dy);
+    void PaintDropIndicator(QPainter& painter);
+    void PaintEmptyAreaHints(QPainter& painter);
     void PaintCell(QPainter& painter, const PivotGridCell& cell, const QRect& rect, const QRect& visible);
     bool ToggleAt(int row, int column, int expand);
     void EnsureVisible(int row, int column);
@@ -106,6 +117,7 @@ private:
     int m_anchorColumn = -1;
     bool m_showWorking = false;
     QTimer m_workingDelay;
+    QRect m_dropIndicator;
 };
 
 } // namespace pivot

@@ -32,6 +32,7 @@ void PivotSession::JoinWorker()
 void PivotSession::SetDefinition(PivotDefinition definition)
 {
     m_definition = std::move(definition);
+    emit definitionChanged();
     Refresh();
 }
 
@@ -48,6 +49,7 @@ void PivotSession::ShowLayout(PivotDefinition definition, PivotLayout layout)
     m_hasLayout = true;
     m_lastError.clear();
     SetWorking(false);
+    emit definitionChanged();
     emit layoutChanged();
 }
 
@@ -113,6 +115,7 @@ void PivotSession::Deliver(
         qWarning() << "pivot: query failed:" << outcome->error;
         m_lastError = outcome->error;
         m_definition = m_shown;
+        emit definitionChanged();
         emit failed(m_lastError);
         return;
     }
@@ -131,6 +134,7 @@ bool PivotSession::SetMemberExpanded(AxisKind axis, int fieldSetIndex, const std
     if (fieldSetIndex < 0 || fieldSetIndex >= static_cast<int>(fieldSets.size()) || uniqueName.empty())
         return false;
     fieldSets[static_cast<std::size_t>(fieldSetIndex)].SetExpanded(uniqueName, expanded);
+    emit definitionChanged();
     Refresh();
     return true;
 }
@@ -146,6 +150,7 @@ bool PivotSession::Cancel()
     }
     m_definition = m_shown;
     SetWorking(false);
+    emit definitionChanged();
     return true;
 }
 
