@@ -162,4 +162,30 @@ bool PivotLayoutEdit::SetFieldIncluded(
     return true;
 }
 
+bool PivotLayoutEdit::SetLevelExpanded(PivotDefinition& definition, const std::string& fieldSet,
+    const std::string& level, bool expanded, const std::function<std::string(const std::string&)>& levelOf)
+{
+    PivotFieldSet* set = definition.FindFieldSet(fieldSet);
+    if (!set)
+        return false;
+    const auto field = std::find_if(
+        set->fields.begin(), set->fields.end(), [&](const PivotField& f) { return f.uniqueName == level; });
+    if (field == set->fields.end())
+        return false;
+    const auto onLevel = [&](const std::string& member) {
+        if (!levelOf)
+            return true;
+        const std::string name = levelOf(member);
+        return name.empty() || name == level;
+    };
+    const auto dropOnLevel = [&](std::vector<std::string>& list) {
+        list.erase(std::remove_if(list.begin(), list.end(), onLevel), list.end());
+    };
+    const PivotFieldSet before = *set;
+    field->isExpanded = expanded;
+    dropOnLevel(set->expandedMembers);
+    dropOnLevel(set->collapsedMembers);
+    return !(before == *set);
+}
+
 } // namespace pivot

@@ -4,6 +4,7 @@
 #include "control/pivot/model/AxisKind.h"
 #include "control/pivot/model/PivotDefinition.h"
 
+#include <functional>
 #include <string>
 
 namespace pivot {
@@ -41,6 +42,13 @@ public:
     //! remove the field set instead.
     static bool SetFieldIncluded(
         PivotDefinition& definition, const std::string& fieldSet, const std::string& level, bool included);
+
+    //! Expands (or collapses) every member of level LEVEL of field set FIELDSET. Members of
+    //! that level the user expanded or collapsed one by one are reset, so the whole level
+    //! follows; LEVELOF gives a member's level unique name (empty: unknown, then every
+    //! member's own setting is reset).
+    static bool SetLevelExpanded(PivotDefinition& definition, const std::string& fieldSet, const std::string& level,
+        bool expanded, const std::function<std::string(const std::string&)>& levelOf = {});
 
     //! Where field set NAME lies (its axis and index), or false.
     static bool Locate(const PivotDefinition& definition, const std::string& name, AxisKind* axis, int* index);

@@ -3,9 +3,14 @@
 #include "control/pivot/PivotCubeFields.h"
 #include "control/pivot/model/AxisKind.h"
 
+#include <QPointer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
+#include <string>
+
+class QMenu;
 
 namespace olap::adomd {
 class CubeDef;
@@ -14,10 +19,12 @@ class CubeDef;
 namespace pivot {
 
 class PivotAreaBar;
+struct PivotDefinition;
 class PivotDragController;
 class PivotFieldList;
 class PivotGrid;
 class PivotGridDropTarget;
+class PivotMemberFilterPopup;
 class PivotSession;
 
 //! The pivot table as the user works with it: the area bars (filters and columns above the
@@ -48,6 +55,23 @@ public:
     //! Shows or hides the field list (the grid keeps its place).
     void SetFieldListVisible(bool visible);
 
+    //! Opens the member filter of field set NAME next to ANCHOR (global coordinates); OK sets
+    //! the filter and re-queries. Returns the popup (it deletes itself when closed), or null
+    //! when there is no such field set or no cube to list members from.
+    PivotMemberFilterPopup* OpenFilter(const QString& name, const QRect& anchor = {});
+    PivotMemberFilterPopup* FilterPopup() const { return m_filterPopup; }
+
+    //! The menu of field set NAME (chip or header): sort by caption or by a total, filter,
+    //! subtotals, expand or collapse the whole level LEVEL (the header's level; empty: the
+    //! first level shown), move to another area, remove. The caller owns the menu. Null for
+    //! an unknown field set.
+    QMenu* FieldSetMenu(const QString& name, const std::string& level = {}, QWidget* parent = nullptr);
+    //! The menu of shown total NAME: move, remove, and sort the rows or columns by it.
+    QMenu* TotalMenu(const QString& name, QWidget* parent = nullptr);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     PivotSession* m_session;
     PivotDragController* m_drag;
@@ -55,8 +79,14 @@ private:
     std::unique_ptr<PivotGridDropTarget> m_gridTarget;
     PivotFieldList* m_fieldList;
     PivotAreaBar* m_bars[4] = {};
+    //! Applies EDIT to a copy of the definition and re-queries when it changed something.
+    bool Edit(const std::function<bool(PivotDefinition&)>& edit);
+    void ShowHeaderMenu(const QPoint& viewportPosition);
+    void ShowBarMenu(AxisKind area, const QString& name, const QPoint& globalPosition);
+
     std::shared_ptr<const olap::adomd::CubeDef> m_cube;
     QString m_lastError;
+    QPointer<PivotMemberFilterPopup> m_filterPopup;
 };
 
 } // namespace pivot

@@ -10,6 +10,8 @@
 #include "control/pivot/PivotFieldList.h"
 #include "control/pivot/PivotGrid.h"
 #include "control/pivot/PivotLayoutEdit.h"
+#include "control/pivot/PivotMemberCheckModel.h"
+#include "control/pivot/PivotMemberFilterPopup.h"
 #include "control/pivot/PivotSession.h"
 #include "control/pivot/model/PivotXml.h"
 
@@ -17,10 +19,18 @@
 #include "olap/adomd/Catalog.h"
 #include "olap/sample/SalesSample.h"
 
+#include <QAbstractItemModelTester>
+#include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeView>
 #include <QTreeWidget>
 
 #include <fstream>
@@ -82,6 +92,10 @@ private slots:
     void refusedAndCancelledDrags();
     void doubleClickAndChecks();
     void searchKeepsAncestors();
+    void memberFilterPopup();
+    void memberCheckModelStates();
+    void headerMenus();
+    void sortKeptOnDrill();
 
 private:
     void WaitForLayout();
@@ -506,6 +520,238 @@ void PivotTableWidgetTest::searchKeepsAncestors()
     QVERIFY(list->FindItem("[Measures].[Unit Sales]")->isHidden());
     list->SearchEdit()->clear();
     QVERIFY(!list->FindItem("[Product]")->isHidden());
+}
+
+void PivotTableWidgetTest::memberFilterPopup()
+{
+    m_session->SetDefinition(m_view);
+    WaitForLayout();
+    PivotAreaBar* rows = m_table->AreaBar(AxisKind::Row);
+    // A real click on the chip's filter button opens the popup.
+    QTest::mouseClick(rows, Qt::LeftButton, {}, rows->FindChip("[Product]")->button.center());
+    pivot::PivotMemberFilterPopup* popup = m_table->FilterPopup();
+    QVERIFY(popup);
+    QVERIFY(QTest::qWaitForWindowExposed(popup));
+    QCOMPARE(popup->SelectAll()->checkState(), Qt::Checked);
+    QCOMPARE(popup->Note()->text(), QStringLiteral("3 of 3 selected"));
+    auto* model = popup->Model();
+    QPushButton* ok = popup->Buttons()->button(QDialogButtonBox::Ok);
+
+    // Select all cleared by a click: nothing is in and OK is refused; a second click
+    // brings everything back.
+    QTest::mouseClick(popup->SelectAll(), Qt::LeftButton, {}, QPoint(8, popup->SelectAll()->height() / 2));
+    QCOMPARE(popup->SelectAll()->checkState(), Qt::Unchecked);
+    QVERIFY(!ok->isEnabled());
+    QCOMPARE(popup->Note()->text(), QStringLiteral("Select at least one item."));
+    QTest::mouseClick(popup->SelectAll(), Qt::LeftButton, {}, QPoint(8, popup->SelectAll()->height() / 2));
+    QVERIFY(ok->isEnabled());
+    QVERIFY(!popup->Filter().IsActive());
+
+    // Food out: an exclude list of one, Select all partly checked.
+    QModelIndex food;
+    for (int r = 0; r < model->rowCount(); ++r) {
+        if (model->index(r, 0).data().toString() == QStringLiteral("Food"))
+            food = model->index(r, 0);
+    }
+    QVERIFY(food.isValid());
+    QVERIFY(model->setData(food, Qt::Unchecked, Qt::CheckStateRole));
+    popup->Tree()->expand(model->index(0, 0));
+    if (const QByteArray shot = qgetenv("PIVOT_FILTER_SHOT"); !shot.isEmpty())
+        popup->grab().save(QString::fromLocal8Bit(shot));
+    QCOMPARE(popup->SelectAll()->checkState(), Qt::PartiallyChecked);
+    QCOMPARE(popup->Note()->text(), QStringLiteral("2 of 3 selected"));
+    QTest::mouseClick(ok, Qt::LeftButton);
+    WaitForLayout();
+    const auto& filter = m_session->ShownDefinition().rowAxis.front().filter;
+    QCOMPARE(static_cast<int>(filter.mode), static_cast<int>(pivot::PivotMemberFilter::Mode::Exclude));
+    QCOMPARE(filter.members, std::vector<std::string> {"[Product].[Food]"});
+    QVERIFY(rows->FindChip("[Product]")->filtered);
+    QVERIFY(!m_session->ShownDefinition().isNotFiltered);
+    for (int r = m_session->Layout().HeaderRows(); r < m_session->Layout().RowCount(); ++r)
+        QVERIFY(m_session->Layout().Cell(r, 0).text != "Food");
+
+    // Reopened, it shows the filter; Cancel changes nothing.
+    popup = m_table->OpenFilter(QStringLiteral("[Product]"));
+    QVERIFY(popup);
+    QCOMPARE(popup->Model()->StateOf("[Product].[Food]"), Qt::Unchecked);
+    QCOMPARE(popup->Model()->StateOf("[Product].[Drink]"), Qt::Checked);
+    const PivotDefinition before = m_session->Definition();
+    QTest::mouseClick(popup->Buttons()->button(QDialogButtonBox::Cancel), Qt::LeftButton);
+    QVERIFY(!m_session->IsWorking());
+    QVERIFY(m_session->Definition() == before);
+}
+
+void PivotTableWidgetTest::memberCheckModelStates()
+{
+    const auto cube = m_catalog->FindCubeDef("Sales");
+    const olap::adomd::Level* category = cube->FindLevel("[Product].[Category]");
+    QVERIFY(category);
+    const olap::adomd::Member* drink = cube->FindMember("[Product].[Drink]");
+    QVERIFY(drink && drink->Children().size() > 1);
+    const std::string firstChild = drink->Children().front()->UniqueName();
+    std::vector<std::string> otherChildren;
+    for (std::size_t i = 1; i < drink->Children().size(); ++i)
+        otherChildren.push_back(drink->Children()[i]->UniqueName());
+
+    using Mode = pivot::PivotMemberFilter::Mode;
+    struct Case {
+        const char* name;
+        pivot::PivotMemberFilter start;
+        std::function<void(pivot::PivotMemberCheckModel&)> act;
+        pivot::PivotMemberFilter expected;
+        Qt::CheckState drinkState;
+    };
+    auto setState = [](pivot::PivotMemberCheckModel& m, const std::string& name, bool on) {
+        std::function<bool(const QModelIndex&)> walk = [&](const QModelIndex& parent) {
+            for (int r = 0; r < m.rowCount(parent); ++r) {
+                const QModelIndex index = m.index(r, 0, parent);
+                if (index.data(Qt::ToolTipRole).toString().toStdString() == name)
+                    return m.setData(index, on ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
+                if (walk(index))
+                    return true;
+            }
+            return false;
+        };
+        QVERIFY(walk({}));
+    };
+    const std::vector<Case> cases = {
+        {"no filter, all in", {}, [](auto&) {}, {}, Qt::Checked},
+        {"include opens with only the listed member", {Mode::Include, {"[Product].[Drink]"}}, [](auto&) {},
+            {Mode::Include, {"[Product].[Drink]"}}, Qt::Checked},
+        {"a child out makes its parent partly checked", {}, [&](auto& m) { setState(m, firstChild, false); },
+            {Mode::Exclude, {firstChild}}, Qt::PartiallyChecked},
+        {"only one child in: the shorter include list", {},
+            [&](auto& m) {
+                m.SetAllChecked(false);
+                setState(m, firstChild, true);
+            },
+            {Mode::Include, {firstChild}}, Qt::PartiallyChecked},
+        {"parent checked again covers its children", {Mode::Exclude, {firstChild}},
+            [&](auto& m) { setState(m, "[Product].[Drink]", true); }, {}, Qt::Checked},
+        // Drink and Food in, one member out: the exclude list is the shorter.
+        {"search then select all checks only the hits", {Mode::Include, {"[Product].[Food]"}},
+            [&](auto& m) {
+                m.SetSearch(QString::fromStdString(drink->Caption()));
+                QVERIFY(m.rowCount() >= 1);
+                m.SetAllChecked(true);
+                m.SetSearch({});
+            },
+            {Mode::Exclude, {"[Product].[Non-Consumable]"}}, Qt::Checked},
+        {"a name the cube lacks is dropped", {Mode::Include, {"[Product].[Gone]", "[Product].[Drink]"}}, [](auto&) {},
+            {Mode::Include, {"[Product].[Drink]"}}, Qt::Checked},
+    };
+    for (const Case& c : cases) {
+        pivot::PivotMemberCheckModel model(*category, c.start);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        c.act(model);
+        const pivot::PivotMemberFilter got = model.Filter();
+        QVERIFY2(got.mode == c.expected.mode, c.name);
+        auto sorted = [](std::vector<std::string> v) {
+            std::sort(v.begin(), v.end());
+            return v;
+        };
+        QVERIFY2(sorted(got.members) == sorted(c.expected.members), c.name);
+        QVERIFY2(model.StateOf("[Product].[Drink]") == c.drinkState, c.name);
+    }
+    (void)otherChildren;
+}
+
+void PivotTableWidgetTest::headerMenus()
+{
+    m_session->SetDefinition(m_view);
+    WaitForLayout();
+    auto trigger = [&](QMenu* menu, const char* objectName) {
+        QVERIFY(menu);
+        QAction* action = menu->findChild<QAction*>(QString::fromLatin1(objectName));
+        QVERIFY2(action && action->isEnabled(), objectName);
+        action->trigger();
+        delete menu;
+        WaitForLayout();
+    };
+    const QString product = QStringLiteral("[Product]");
+    auto shownProduct = [&] { return m_session->ShownDefinition().FindFieldSet("[Product]"); };
+    trigger(m_table->FieldSetMenu(product), "sortAscendingAction");
+    QVERIFY(shownProduct()->sort.direction == pivot::SortDirection::Ascending && shownProduct()->sort.byTotal.empty());
+    trigger(m_table->FieldSetMenu(product), "subtotalsAction");
+    QVERIFY(!shownProduct()->subtotals);
+    trigger(m_table->FieldSetMenu(product), "subtotalsAction");
+    QVERIFY(shownProduct()->subtotals);
+    trigger(m_table->FieldSetMenu(product, "[Product].[Category]"), "expandLevelAction");
+    QVERIFY(shownProduct()->fields[0].isExpanded);
+    QVERIFY(shownProduct()->expandedMembers.empty());
+    const int expandedRows = m_session->Layout().RowCount();
+    QVERIFY(expandedRows > 10);
+    trigger(m_table->FieldSetMenu(product, "[Product].[Category]"), "collapseLevelAction");
+    QVERIFY(!shownProduct()->fields[0].isExpanded);
+    QCOMPARE(m_session->Layout().RowCount(), 6);
+    trigger(m_table->FieldSetMenu(product), "moveToColumnsAction");
+    QCOMPARE(AxisNames(m_session->ShownDefinition(), AxisKind::Column), QStringLiteral("[Time]/[Product]"));
+    QVERIFY(shownProduct()->sort.IsActive());
+
+    // A real context menu on a row header of the grid: Time back on rows, then its menu.
+    trigger(m_table->FieldSetMenu(QStringLiteral("[Time]")), "moveToRowsAction");
+    const auto& layout = m_session->Layout();
+    pivot::PivotGrid* grid = m_table->Grid();
+    const QPoint header = grid->CellRect(layout.HeaderRows(), 0).center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, header, grid->viewport()->mapToGlobal(header));
+    QApplication::sendEvent(grid->viewport(), &event);
+    QMenu* menu = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == QStringLiteral("fieldSetMenu") && w->isVisible())
+            menu = qobject_cast<QMenu*>(w);
+    }
+    QVERIFY(menu);
+    QVERIFY(menu->findChild<QAction*>(QStringLiteral("moveToColumnsAction")));
+    menu->close();
+
+    // A value cell's menu sorts the rows by its total.
+    const QPoint value = grid->CellRect(layout.HeaderRows(), layout.HeaderColumns()).center();
+    QContextMenuEvent valueEvent(QContextMenuEvent::Mouse, value, grid->viewport()->mapToGlobal(value));
+    QApplication::sendEvent(grid->viewport(), &valueEvent);
+    menu = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == QStringLiteral("totalMenu") && w->isVisible())
+            menu = qobject_cast<QMenu*>(w);
+    }
+    QVERIFY(menu);
+    menu->findChild<QAction*>(QStringLiteral("sortRowsDescendingAction"))->trigger();
+    menu->close();
+    WaitForLayout();
+    const auto* time = m_session->ShownDefinition().FindFieldSet("[Time]");
+    QVERIFY(time->sort.direction == pivot::SortDirection::Descending);
+    QCOMPARE(time->sort.byTotal, std::string("[Measures].[Unit Sales]"));
+}
+
+void PivotTableWidgetTest::sortKeptOnDrill()
+{
+    // Product sorted by Unit Sales, largest first: after Food is expanded by a click on its
+    // glyph, Food's children arrive sorted too.
+    PivotDefinition view = m_view;
+    view.columnAxis.clear();
+    view.filterAxis.clear();
+    view.rowAxis.front().expandedMembers.clear();
+    m_session->SetDefinition(view);
+    WaitForLayout();
+    pivot::PivotGrid* grid = m_table->Grid();
+    const auto& layout = m_session->Layout();
+    int food = -1;
+    for (int r = layout.HeaderRows(); r < layout.RowCount(); ++r) {
+        if (layout.Cell(r, 0).text == "Food")
+            food = r;
+    }
+    QVERIFY(food > 0);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->GlyphRect(food, 0).center());
+    WaitForLayout();
+    const auto& expanded = m_session->Layout();
+    std::vector<double> children;
+    for (int r = expanded.HeaderRows(); r < expanded.RowCount(); ++r) {
+        const auto cell = expanded.Cell(r, 1);
+        if (cell.header && cell.header->kind == pivot::PivotHeaderCell::Kind::Member
+            && expanded.Cell(r, 0).text == "Food")
+            children.push_back(expanded.Cell(r, expanded.HeaderColumns()).value.value_or(0));
+    }
+    QVERIFY(children.size() > 1);
+    QVERIFY(std::is_sorted(children.rbegin(), children.rend()));
 }
 
 QTEST_MAIN(PivotTableWidgetTest)

@@ -1,0 +1,79 @@
+#include "control/pivot/PivotMemberFilterPopup.h"
+
+#include "control/pivot/PivotMemberCheckModel.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace pivot {
+
+PivotMemberFilterPopup::PivotMemberFilterPopup(
+    const QString& caption, const olap::adomd::Level& topLevel, const PivotMemberFilter& filter, QWidget* parent)
+    : QDialog(parent), m_model(new PivotMemberCheckModel(topLevel, filter, this)), m_search(new QLineEdit(this)),
+      m_selectAll(new QCheckBox(tr("(Select all)"), this)), m_tree(new QTreeView(this)), m_note(new QLabel(this)),
+      m_buttons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this))
+{
+    setObjectName(QStringLiteral("memberFilterPopup"));
+    setWindowTitle(tr("Filter %1").arg(caption));
+    m_search->setObjectName(QStringLiteral("memberSearchEdit"));
+    m_search->setPlaceholderText(tr("Search"));
+    m_search->setClearButtonEnabled(true);
+    m_selectAll->setObjectName(QStringLiteral("selectAllCheck"));
+    m_tree->setObjectName(QStringLiteral("memberTree"));
+    m_tree->setHeaderHidden(true);
+    m_tree->setUniformRowHeights(true);
+    m_tree->setModel(m_model);
+    m_note->setObjectName(QStringLiteral("filterNoteLabel"));
+    m_note->setWordWrap(true);
+    m_buttons->setObjectName(QStringLiteral("filterButtons"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_search);
+    layout->addWidget(m_selectAll);
+    layout->addWidget(m_tree, 1);
+    layout->addWidget(m_note);
+    layout->addWidget(m_buttons);
+    resize(300, 380);
+
+    connect(m_search, &QLineEdit::textChanged, this, [this](const QString& text) {
+        m_model->SetSearch(text);
+        Sync();
+    });
+    connect(m_selectAll, &QCheckBox::clicked, this, [this] {
+        // A click checks everything listed unless everything is in already.
+        m_model->SetAllChecked(m_model->AllState() != Qt::Checked);
+        m_tree->viewport()->update();
+    });
+    connect(m_model, &PivotMemberCheckModel::checksChanged, this, &PivotMemberFilterPopup::Sync);
+    connect(m_buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(m_buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    Sync();
+}
+
+PivotMemberFilter PivotMemberFilterPopup::Filter() const
+{
+    return m_model->Filter();
+}
+
+void PivotMemberFilterPopup::Sync()
+{
+    m_selectAll->setCheckState(m_model->AllState());
+    bool nothing = false;
+    m_model->Filter(&nothing);
+    m_buttons->button(QDialogButtonBox::Ok)->setEnabled(!nothing);
+    QString note;
+    if (nothing)
+        note = tr("Select at least one item.");
+    else if (m_model->MatchesCut())
+        note = tr("Not all items shown: the first %1 matches are listed. Refine the search.")
+                   .arg(PivotMemberCheckModel::MaxMatches());
+    else
+        note = tr("%1 of %2 selected").arg(m_model->CheckedTopCount()).arg(m_model->TopCount());
+    m_note->setText(note);
+}
+
+} // namespace pivot
