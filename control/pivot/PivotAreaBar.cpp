@@ -88,7 +88,7 @@ void PivotAreaBar::Rebuild()
             Chip chip;
             chip.field = {PivotFieldDrag::Kind::FieldSet, fieldSet.uniqueName, fieldSet.caption, m_area};
             chip.text = QString::fromStdString(fieldSet.caption.empty() ? fieldSet.uniqueName : fieldSet.caption);
-            chip.filtered = fieldSet.filter.IsActive() && !fieldSet.filter.members.empty();
+            chip.filtered = (fieldSet.filter.IsActive() && !fieldSet.filter.members.empty()) || fieldSet.top.IsActive();
             if (fieldSet.sort.IsActive())
                 chip.sort = fieldSet.sort.direction == SortDirection::Ascending ? 1 : -1;
             m_chips.push_back(std::move(chip));

@@ -136,20 +136,26 @@ PivotMemberFilterPopup* PivotTableWidget::OpenFilter(const QString& name, const 
     auto* popup = new PivotMemberFilterPopup(caption, *level, fieldSet->filter, this);
     popup->setAttribute(Qt::WA_DeleteOnClose);
     m_filterPopup = popup;
+    std::vector<std::pair<std::string, QString>> totals;
+    for (const PivotTotal* total : m_session->Definition().IncludedTotals())
+        totals.emplace_back(total->name, QString::fromStdString(total->caption.empty() ? total->name : total->caption));
+    popup->SetTopChoices(fieldSet->top, totals);
     if (!anchor.isNull())
         popup->move(anchor.bottomLeft() + QPoint(0, 2));
     const std::string fieldSetName = fieldSet->uniqueName;
     connect(popup, &QDialog::accepted, this, [this, popup, fieldSetName] {
         const PivotMemberFilter filter = popup->Filter();
+        const PivotTopFilter top = popup->TopFilter();
         Edit([&](PivotDefinition& d) {
             PivotFieldSet* set = d.FindFieldSet(fieldSetName);
             if (!set)
                 return false;
             set->filter = filter;
+            set->top = top;
             d.isNotFiltered = true;
             for (const auto* axis : {&d.rowAxis, &d.columnAxis, &d.filterAxis}) {
                 for (const PivotFieldSet& f : *axis)
-                    d.isNotFiltered = d.isNotFiltered && !f.filter.IsActive();
+                    d.isNotFiltered = d.isNotFiltered && !f.filter.IsActive() && !f.top.IsActive();
             }
             return true;
         });
@@ -216,8 +222,9 @@ QMenu* PivotTableWidget::FieldSetMenu(const QString& name, const std::string& le
         if (!set)
             return false;
         set->filter = {};
+        set->top = {};
         return true;
-    })->setEnabled(fieldSet->filter.IsActive());
+    })->setEnabled(fieldSet->filter.IsActive() || fieldSet->top.IsActive());
     if (axis != AxisKind::Filter) {
         menu->addSeparator();
         QAction* subtotals = add(menu, tr("Subtotals"), "subtotalsAction", [fieldSetName](PivotDefinition& d) {

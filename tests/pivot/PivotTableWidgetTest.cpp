@@ -21,6 +21,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -28,6 +29,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
@@ -579,6 +581,28 @@ void PivotTableWidgetTest::memberFilterPopup()
     QTest::mouseClick(popup->Buttons()->button(QDialogButtonBox::Cancel), Qt::LeftButton);
     QVERIFY(!m_session->IsWorking());
     QVERIFY(m_session->Definition() == before);
+
+    // Top 1 by units, with every member in again: only the best seller stays.
+    popup = m_table->OpenFilter(QStringLiteral("[Product]"));
+    QVERIFY(popup && popup->TopMode()->isVisible());
+    QTest::mouseClick(popup->SelectAll(), Qt::LeftButton, {}, QPoint(8, popup->SelectAll()->height() / 2));
+    popup->TopMode()->setCurrentIndex(popup->TopMode()->findText(QStringLiteral("Top")));
+    QVERIFY(popup->TopCount()->isEnabled());
+    popup->TopCount()->setValue(1);
+    QTest::mouseClick(popup->Buttons()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+    WaitForLayout();
+    const auto& product = m_session->ShownDefinition().rowAxis.front();
+    QVERIFY(!product.filter.IsActive());
+    QVERIFY(product.top.mode == pivot::PivotTopFilter::Mode::Top && product.top.count == 1);
+    QCOMPARE(product.top.byTotal, std::string("[Measures].[Unit Sales]"));
+    QVERIFY(rows->FindChip("[Product]")->filtered);
+    const auto& layout = m_session->Layout();
+    QCOMPARE(layout.ValueRows(), 2); // Food and the grand total
+    QCOMPARE(QString::fromStdString(layout.Cell(layout.HeaderRows(), 0).text), QStringLiteral("Food"));
+    // Reopened, the popup shows it.
+    popup = m_table->OpenFilter(QStringLiteral("[Product]"));
+    QCOMPARE(popup->TopFilter(), product.top);
+    popup->reject();
 }
 
 void PivotTableWidgetTest::memberCheckModelStates()
