@@ -1,6 +1,7 @@
 #include "control/pivot/PivotTableWidget.h"
 
 #include "control/pivot/PivotAreaBar.h"
+#include "control/pivot/PivotCellExplanation.h"
 #include "control/pivot/PivotDragController.h"
 #include "control/pivot/PivotFieldList.h"
 #include "control/pivot/PivotGrid.h"
@@ -17,6 +18,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QMenu>
+#include <QMessageBox>
 #include <QScreen>
 #include <QSplitter>
 #include <QVBoxLayout>
@@ -361,6 +363,14 @@ void PivotTableWidget::ShowHeaderMenu(const QPoint& viewportPosition)
             total = shown.IncludedTotals().front()->name;
         if (const PivotTotal* t = shown.FindTotal(total))
             menu = TotalMenu(QString::fromStdString(t->name));
+        if (!menu)
+            menu = new QMenu(this);
+        // "Why this number" explains the cell under the pointer.
+        menu->insertSeparator(menu->actions().value(0));
+        QAction* why = new QAction(tr("Why this number?"), menu);
+        why->setObjectName(QStringLiteral("explainAction"));
+        menu->insertAction(menu->actions().value(0), why);
+        connect(why, &QAction::triggered, this, [this, row, column] { ShowExplanation(row, column); });
     } else if (cell.header && cell.header->fieldSetIndex >= 0) {
         const AxisKind axis = cell.kind == PivotGridCell::Kind::RowHeader ? AxisKind::Row : AxisKind::Column;
         if (const PivotFieldSet* f = fieldSetAt(axis, cell.header->fieldSetIndex)) {
@@ -387,6 +397,26 @@ void PivotTableWidget::ShowHeaderMenu(const QPoint& viewportPosition)
         return;
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(m_grid->viewport()->mapToGlobal(viewportPosition));
+}
+
+QString PivotTableWidget::Explanation(int row, int column) const
+{
+    if (!m_session->HasLayout())
+        return {};
+    return QString::fromStdString(
+        PivotCellExplanation::Explain(m_session->ShownDefinition(), m_session->Layout(), row, column));
+}
+
+void PivotTableWidget::ShowExplanation(int row, int column)
+{
+    const QString text = Explanation(row, column);
+    if (text.isEmpty())
+        return;
+    auto* box = new QMessageBox(QMessageBox::Information, tr("Why this number"), text, QMessageBox::Close, this);
+    box->setObjectName(QStringLiteral("explanationBox"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    box->open();
 }
 
 bool PivotTableWidget::eventFilter(QObject* watched, QEvent* event)

@@ -69,6 +69,11 @@ public:
     //! The menu of shown total NAME: move, remove, and sort the rows or columns by it.
     QMenu* TotalMenu(const QString& name, QWidget* parent = nullptr);
 
+    //! "Why this number" for value cell (ROW, COLUMN) of the grid (empty for other cells), and
+    //! the same shown in a message box (the value cells' menu offers it).
+    QString Explanation(int row, int column) const;
+    void ShowExplanation(int row, int column);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -98,6 +98,7 @@ private slots:
     void memberCheckModelStates();
     void headerMenus();
     void sortKeptOnDrill();
+    void explainsACell();
 
 private:
     void WaitForLayout();
@@ -776,6 +777,53 @@ void PivotTableWidgetTest::sortKeptOnDrill()
     }
     QVERIFY(children.size() > 1);
     QVERIFY(std::is_sorted(children.rbegin(), children.rend()));
+}
+
+void PivotTableWidgetTest::explainsACell()
+{
+    PivotDefinition view = m_view;
+    view.rowAxis.front().filter = {pivot::PivotMemberFilter::Mode::Exclude, {"[Product].[Food]"}};
+    view.totals.push_back({"Margin", "Margin", "[Measures].[Store Sales] - [Measures].[Store Cost]", "#,##0.00", true});
+    m_session->SetDefinition(view);
+    WaitForLayout();
+    const auto& layout = m_session->Layout();
+    // The first value column of the second total (Margin) on the first value row.
+    int column = -1;
+    for (int c = layout.HeaderColumns(); c < layout.ColumnCount() && column < 0; ++c) {
+        const auto* total
+            = m_session->ShownDefinition().FindTotal(layout.Columns().TotalAt(c - layout.HeaderColumns()));
+        if (total && total->name == "Margin")
+            column = c;
+    }
+    QVERIFY(column > 0);
+    const int row = layout.HeaderRows();
+    const QString text = m_table->Explanation(row, column);
+    const QString rowMember = QString::fromStdString(layout.Cell(row, 0).header->uniqueName);
+    const QStringList expected = {QStringLiteral("Value: ") + QString::fromStdString(layout.Cell(row, column).text),
+        QStringLiteral("  ") + rowMember, QStringLiteral("  [Time].[2022]"), QStringLiteral("Total: Margin (Margin)"),
+        QStringLiteral("  formula: [Measures].[Store Sales] - [Measures].[Store Cost]"),
+        QStringLiteral("  format: #,##0.00"), QStringLiteral("[Store]: only [Store].[Canada]"),
+        QStringLiteral("Product [Product]: all but [Product].[Food] (totals count these only)")};
+    for (const QString& line : expected)
+        QVERIFY2(text.contains(line), qPrintable(line + QStringLiteral(" not in\n") + text));
+    QVERIFY(m_table->Explanation(0, 0).isEmpty());
+
+    // The value cell's context menu offers it.
+    pivot::PivotGrid* grid = m_table->Grid();
+    const QPoint at = grid->CellRect(row, column).center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, grid->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(grid->viewport(), &event);
+    QMenu* menu = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == QStringLiteral("totalMenu") && w->isVisible())
+            menu = qobject_cast<QMenu*>(w);
+    }
+    QVERIFY(menu);
+    menu->findChild<QAction*>(QStringLiteral("explainAction"))->trigger();
+    menu->close();
+    auto* box = m_table->findChild<QWidget*>(QStringLiteral("explanationBox"));
+    QVERIFY(box && box->isVisible());
+    box->close();
 }
 
 QTEST_MAIN(PivotTableWidgetTest)
