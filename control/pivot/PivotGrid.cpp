@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
+#include <QPolygonF>
 #include <QScrollBar>
 #include <QStringList>
 #include <QToolTip>
@@ -23,6 +24,7 @@ namespace {
 
 constexpr int kPadding = 4;
 constexpr int kGlyphSize = 9;
+constexpr int kButtonWidth = 14;
 constexpr int kMinColumnWidth = 40;
 constexpr int kMaxColumnWidth = 360;
 //! Rows measured for column widths: the headers and this many lines of values.
@@ -114,6 +116,8 @@ void PivotGrid::MeasureColumns()
                 width += kGlyphSize + kPadding;
             if (cell.kind == PivotGridCell::Kind::RowHeader && cell.header)
                 width += kPadding;
+            if (cell.kind == PivotGridCell::Kind::Corner)
+                width += kButtonWidth;
             auto& w = widths[static_cast<std::size_t>(c)];
             w = std::max(w, std::min(width, kMaxColumnWidth));
         }
@@ -228,6 +232,60 @@ QRect PivotGrid::GlyphRect(int row, int column) const
     if (visible.isEmpty())
         return {};
     return QRect(visible.left() + kPadding, visible.top() + (m_rowHeight - kGlyphSize) / 2, kGlyphSize, kGlyphSize);
+}
+
+bool PivotGrid::CornerFieldSet(int row, int column, AxisKind* axis, int* fieldSetIndex) const
+{
+    if (!m_session->HasLayout())
+        return false;
+    const PivotLayout& layout = Layout();
+    if (row < 0 || column < 0 || row >= layout.HeaderRows() || column >= layout.HeaderColumns())
+        return false;
+    // As the layout names them: the bottom row the row fields, the last column above it the
+    // column fields.
+    const bool rows = row == layout.HeaderRows() - 1;
+    const PivotAxisLayout& side = rows ? layout.Rows() : layout.Columns();
+    const int band = rows ? column : row;
+    if (!rows && column != layout.HeaderColumns() - 1)
+        return false;
+    if (band >= side.BandCount() || side.PositionCount() == 0)
+        return false;
+    const int index = side.CellAt(band, 0).fieldSetIndex;
+    if (index < 0)
+        return false;
+    *axis = rows ? AxisKind::Row : AxisKind::Column;
+    *fieldSetIndex = index;
+    return true;
+}
+
+QRect PivotGrid::FieldButtonRect(int row, int column) const
+{
+    AxisKind axis = AxisKind::Row;
+    int index = -1;
+    if (!CornerFieldSet(row, column, &axis, &index))
+        return {};
+    // One button per field set, on the caption of its first field.
+    AxisKind before = axis;
+    int previous = -1;
+    const bool first = axis == AxisKind::Row
+        ? !CornerFieldSet(row, column - 1, &before, &previous) || previous != index
+        : !CornerFieldSet(row - 1, column, &before, &previous) || previous != index;
+    if (!first)
+        return {};
+    const QRect cell = CellRect(row, column);
+    return QRect(cell.right() - kButtonWidth, cell.top() + 1, kButtonWidth - 1, cell.height() - 2);
+}
+
+const PivotFieldSet* PivotGrid::ShownFieldSet(AxisKind axis, int fieldSetIndex) const
+{
+    int seen = 0;
+    for (const PivotFieldSet& fieldSet : m_session->ShownDefinition().Axis(axis)) {
+        if (fieldSet.IncludedFields().empty())
+            continue;
+        if (seen++ == fieldSetIndex)
+            return &fieldSet;
+    }
+    return nullptr;
 }
 
 QRect PivotGrid::Selection() const
@@ -378,6 +436,13 @@ void PivotGrid::mousePressEvent(QMouseEvent* event)
     int column = 0;
     if (event->button() != Qt::LeftButton || !CellAt(event->position().toPoint(), &row, &column)) {
         QAbstractScrollArea::mousePressEvent(event);
+        return;
+    }
+    if (const QRect button = FieldButtonRect(row, column); button.contains(event->position().toPoint())) {
+        AxisKind axis = AxisKind::Row;
+        int index = -1;
+        CornerFieldSet(row, column, &axis, &index);
+        emit fieldButtonClicked(axis, index, QRect(viewport()->mapToGlobal(button.topLeft()), button.size()));
         return;
     }
     if (GlyphRect(row, column).adjusted(-2, -2, 2, 2).contains(event->position().toPoint())) {
@@ -708,6 +773,31 @@ void PivotGrid::PaintCell(QPainter& painter, const PivotGridCell& cell, const QR
         painter.drawPolygon(triangle);
         painter.setRenderHint(QPainter::Antialiasing, false);
         textRect.setLeft(glyph.right() + kPadding);
+    }
+    if (cell.kind == PivotGridCell::Kind::Corner) {
+        const QRect button = FieldButtonRect(cell.anchorRow, cell.anchorColumn);
+        if (!button.isEmpty()) {
+            AxisKind axis = AxisKind::Row;
+            int index = -1;
+            CornerFieldSet(cell.anchorRow, cell.anchorColumn, &axis, &index);
+            const PivotFieldSet* fieldSet = ShownFieldSet(axis, index);
+            const bool filtered = fieldSet
+                && ((fieldSet->filter.IsActive() && !fieldSet->filter.members.empty()) || fieldSet->top.IsActive());
+            const QPointF c = QRectF(button).center();
+            QPolygonF shape;
+            if (filtered)
+                shape << QPointF(c.x() - 4.5, c.y() - 4) << QPointF(c.x() + 4.5, c.y() - 4) << QPointF(c.x() + 1, c.y())
+                      << QPointF(c.x() + 1, c.y() + 4) << QPointF(c.x() - 1, c.y() + 3) << QPointF(c.x() - 1, c.y());
+            else
+                shape << QPointF(c.x() - 3.5, c.y() - 2) << QPointF(c.x() + 3.5, c.y() - 2)
+                      << QPointF(c.x(), c.y() + 2);
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(pal.color(filtered ? QPalette::Highlight : QPalette::ButtonText));
+            painter.setRenderHint(QPainter::Antialiasing, true);
+            painter.drawPolygon(shape);
+            painter.setRenderHint(QPainter::Antialiasing, false);
+            textRect.setRight(button.left() - 1);
+        }
     }
     if (cell.text.empty())
         return;

@@ -15,6 +15,7 @@ class QMimeData;
 namespace pivot {
 
 class PivotLayout;
+struct PivotFieldSet;
 class PivotSession;
 
 //! The painted pivot grid over a PivotSession's layout. Column headers and row headers are
@@ -57,6 +58,12 @@ public:
     //! The tooltip of grid cell (ROW, COLUMN): a header's full caption and unique name; a
     //! value's row and column paths (the members behind it) with its formatted and raw value.
     QString ToolTip(int row, int column) const;
+    //! The field set whose caption corner cell (ROW, COLUMN) shows: its axis (Row or Column)
+    //! and its index among that axis' field sets that show a field. False for other cells.
+    bool CornerFieldSet(int row, int column, AxisKind* axis, int* fieldSetIndex) const;
+    //! The filter button on the caption of a field set's first field in the corner (viewport
+    //! coordinates), or an empty rect.
+    QRect FieldButtonRect(int row, int column) const;
     //! Whether the "working" state is drawn (the session has worked for a while).
     bool ShowsWorking() const { return m_showWorking; }
 
@@ -74,6 +81,8 @@ public:
 
 signals:
     void selectionChanged();
+    //! The filter button of a field set's caption was clicked (BUTTON in global coordinates).
+    void fieldButtonClicked(AxisKind axis, int fieldSetIndex, const QRect& button);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -107,6 +116,8 @@ private:
     bool ToggleAt(int row, int column, int expand);
     void EnsureVisible(int row, int column);
     const PivotLayout& Layout() const;
+    //! The field set behind FIELDSETINDEX on AXIS of the definition on show, or null.
+    const PivotFieldSet* ShownFieldSet(AxisKind axis, int fieldSetIndex) const;
 
     PivotSession* m_session;
     std::vector<int> m_columnX {0};

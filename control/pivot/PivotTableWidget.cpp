@@ -57,6 +57,17 @@ PivotTableWidget::PivotTableWidget(PivotSession* session, QWidget* parent)
     grid->setRowStretch(2, 1);
     grid->setColumnStretch(1, 1);
     m_grid->viewport()->installEventFilter(this);
+    connect(m_grid, &PivotGrid::fieldButtonClicked, this, [this](AxisKind axis, int index, const QRect& button) {
+        int seen = 0;
+        for (const PivotFieldSet& f : m_session->ShownDefinition().Axis(axis)) {
+            if (f.IncludedFields().empty())
+                continue;
+            if (seen++ == index) {
+                OpenFilter(QString::fromStdString(f.uniqueName), button);
+                return;
+            }
+        }
+    });
     for (PivotAreaBar* b : m_bars) {
         connect(b, &PivotAreaBar::filterRequested, this,
             [this](const QString& name, const QRect& button) { OpenFilter(name, button); });

@@ -99,6 +99,7 @@ private slots:
     void headerMenus();
     void sortKeptOnDrill();
     void explainsACell();
+    void gridFieldButtonOpensFilter();
 
 private:
     void WaitForLayout();
@@ -824,6 +825,32 @@ void PivotTableWidgetTest::explainsACell()
     auto* box = m_table->findChild<QWidget*>(QStringLiteral("explanationBox"));
     QVERIFY(box && box->isVisible());
     box->close();
+}
+
+void PivotTableWidgetTest::gridFieldButtonOpensFilter()
+{
+    m_session->SetDefinition(m_view);
+    WaitForLayout();
+    pivot::PivotGrid* grid = m_table->Grid();
+    const auto& layout = m_session->Layout();
+    // Product's three captions share one button, on the first; Time's is on its caption.
+    const int captions = layout.HeaderRows() - 1;
+    QVERIFY(!grid->FieldButtonRect(captions, 0).isEmpty());
+    QVERIFY(grid->FieldButtonRect(captions, 1).isEmpty());
+    QVERIFY(grid->FieldButtonRect(0, 0).isEmpty());
+    QVERIFY(!grid->FieldButtonRect(0, layout.HeaderColumns() - 1).isEmpty());
+    if (const QByteArray shot = qgetenv("PIVOT_GRID_BUTTON_SHOT"); !shot.isEmpty())
+        m_table->grab().save(QString::fromLocal8Bit(shot));
+
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->FieldButtonRect(captions, 0).center());
+    pivot::PivotMemberFilterPopup* popup = m_table->FilterPopup();
+    QVERIFY(popup && popup->isVisible());
+    QCOMPARE(popup->windowTitle(), QStringLiteral("Filter Product"));
+    popup->reject();
+    QTest::mouseClick(
+        grid->viewport(), Qt::LeftButton, {}, grid->FieldButtonRect(0, layout.HeaderColumns() - 1).center());
+    QVERIFY(m_table->FilterPopup() && m_table->FilterPopup()->windowTitle() == QStringLiteral("Filter Time"));
+    m_table->FilterPopup()->reject();
 }
 
 QTEST_MAIN(PivotTableWidgetTest)
