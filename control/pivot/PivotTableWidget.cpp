@@ -83,7 +83,11 @@ PivotTableWidget::PivotTableWidget(PivotSession* session, QWidget* parent)
     layout->addWidget(splitter);
 }
 
-PivotTableWidget::~PivotTableWidget() = default;
+PivotTableWidget::~PivotTableWidget()
+{
+    // A drag still running ends while every drop target is alive (the grid's goes first).
+    m_drag->Cancel();
+}
 
 PivotAreaBar* PivotTableWidget::AreaBar(AxisKind area) const
 {
@@ -192,7 +196,7 @@ QMenu* PivotTableWidget::FieldSetMenu(const QString& name, const std::string& le
         connect(action, &QAction::triggered, this, [this, edit = std::move(edit)] { Edit(edit); });
         return action;
     };
-    auto sortEdit = [fieldSetName](SortDirection direction, std::string byTotal) {
+    auto sortEdit = [fieldSetName](SortDirection direction, const std::string& byTotal) {
         return [=](PivotDefinition& d) {
             PivotFieldSet* set = d.FindFieldSet(fieldSetName);
             if (!set)
