@@ -57,6 +57,7 @@ PivotTableWidget::PivotTableWidget(PivotSession* session, QWidget* parent)
     grid->setRowStretch(2, 1);
     grid->setColumnStretch(1, 1);
     m_grid->viewport()->installEventFilter(this);
+    m_grid->installEventFilter(this);
     connect(m_grid, &PivotGrid::fieldButtonClicked, this, [this](AxisKind axis, int index, const QRect& button) {
         int seen = 0;
         for (const PivotFieldSet& f : m_session->ShownDefinition().Axis(axis)) {
@@ -438,6 +439,13 @@ bool PivotTableWidget::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_grid->viewport() && event->type() == QEvent::ContextMenu) {
         ShowHeaderMenu(static_cast<QContextMenuEvent*>(event)->pos());
+        return true;
+    }
+    // The menu key and Shift+F10 open the menu of the current cell.
+    if (watched == m_grid && event->type() == QEvent::ContextMenu
+        && static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+        if (m_grid->CurrentRow() >= 0)
+            ShowHeaderMenu(m_grid->CellRect(m_grid->CurrentRow(), m_grid->CurrentColumn()).center());
         return true;
     }
     return QWidget::eventFilter(watched, event);

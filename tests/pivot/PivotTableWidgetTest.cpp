@@ -730,6 +730,18 @@ void PivotTableWidgetTest::headerMenus()
     QVERIFY(menu->findChild<QAction*>(QStringLiteral("moveToColumnsAction")));
     menu->close();
 
+    // The menu key on the current cell (a row header) opens the same menu.
+    grid->SetCurrentCell(layout.HeaderRows(), 0);
+    QContextMenuEvent keyEvent(QContextMenuEvent::Keyboard, QPoint(0, 0), grid->mapToGlobal(QPoint(0, 0)));
+    QApplication::sendEvent(grid, &keyEvent);
+    menu = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == QStringLiteral("fieldSetMenu") && w->isVisible())
+            menu = qobject_cast<QMenu*>(w);
+    }
+    QVERIFY(menu);
+    menu->close();
+
     // A value cell's menu sorts the rows by its total.
     const QPoint value = grid->CellRect(layout.HeaderRows(), layout.HeaderColumns()).center();
     QContextMenuEvent valueEvent(QContextMenuEvent::Mouse, value, grid->viewport()->mapToGlobal(value));
