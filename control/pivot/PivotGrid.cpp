@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
+#include <QPolygonF>
 #include <QScrollBar>
 #include <QStringList>
 #include <QToolTip>
@@ -23,6 +24,7 @@ namespace {
 
 constexpr int kPadding = 4;
 constexpr int kGlyphSize = 9;
+constexpr int kButtonWidth = 14;
 constexpr int kMinColumnWidth = 40;
 constexpr int kMaxColumnWidth = 360;
 //! Rows measured for column widths: the headers and this many lines of values.
@@ -114,6 +116,8 @@ void PivotGrid::MeasureColumns()
                 width += kGlyphSize + kPadding;
             if (cell.kind == PivotGridCell::Kind::RowHeader && cell.header)
                 width += kPadding;
+            if (cell.kind == PivotGridCell::Kind::Corner)
+                width += kButtonWidth;
             auto& w = widths[static_cast<std::size_t>(c)];
             w = std::max(w, std::min(width, kMaxColumnWidth));
         }
@@ -380,6 +384,13 @@ void PivotGrid::mousePressEvent(QMouseEvent* event)
         QAbstractScrollArea::mousePressEvent(event);
         return;
     }
+    if (const QRect button = FieldButtonRect(row, column); button.contains(event->position().toPoint())) {
+        AxisKind axis = AxisKind::Row;
+        int index = -1;
+        CornerFieldSet(row, column, &axis, &index);
+        emit fieldButtonClicked(axis, index, QRect(viewport()->mapToGlobal(button.topLeft()), button.size()));
+        return;
+    }
     if (GlyphRect(row, column).adjusted(-2, -2, 2, 2).contains(event->position().toPoint())) {
         SetCurrentCell(row, column);
         ToggleAt(row, column, -1);
@@ -492,6 +503,8 @@ void PivotGrid::paintEvent(QPaintEvent*)
         painter.setPen(pal.color(QPalette::PlaceholderText));
         painter.drawText(
             viewport()->rect(), Qt::AlignCenter, m_session->IsWorking() ? tr("Working\u2026") : tr("No view to show"));
+        if (!m_dropIndicator.isEmpty())
+            PaintDropIndicator(painter);
         return;
     }
     const PivotLayout& layout = Layout();
@@ -541,6 +554,10 @@ void PivotGrid::paintEvent(QPaintEvent*)
             painter.drawRect(current.adjusted(1, 1, -1, -1));
         }
     }
+
+    PaintEmptyAreaHints(painter);
+    if (!m_dropIndicator.isEmpty())
+        PaintDropIndicator(painter);
 
     if (m_showWorking) {
         QColor veil = pal.color(QPalette::Base);
@@ -628,6 +645,31 @@ void PivotGrid::PaintCell(QPainter& painter, const PivotGridCell& cell, const QR
         painter.drawPolygon(triangle);
         painter.setRenderHint(QPainter::Antialiasing, false);
         textRect.setLeft(glyph.right() + kPadding);
+    }
+    if (cell.kind == PivotGridCell::Kind::Corner) {
+        const QRect button = FieldButtonRect(cell.anchorRow, cell.anchorColumn);
+        if (!button.isEmpty()) {
+            AxisKind axis = AxisKind::Row;
+            int index = -1;
+            CornerFieldSet(cell.anchorRow, cell.anchorColumn, &axis, &index);
+            const PivotFieldSet* fieldSet = ShownFieldSet(axis, index);
+            const bool filtered = fieldSet
+                && ((fieldSet->filter.IsActive() && !fieldSet->filter.members.empty()) || fieldSet->top.IsActive());
+            const QPointF c = QRectF(button).center();
+            QPolygonF shape;
+            if (filtered)
+                shape << QPointF(c.x() - 4.5, c.y() - 4) << QPointF(c.x() + 4.5, c.y() - 4) << QPointF(c.x() + 1, c.y())
+                      << QPointF(c.x() + 1, c.y() + 4) << QPointF(c.x() - 1, c.y() + 3) << QPointF(c.x() - 1, c.y());
+            else
+                shape << QPointF(c.x() - 3.5, c.y() - 2) << QPointF(c.x() + 3.5, c.y() - 2)
+                      << QPointF(c.x(), c.y() + 2);
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(pal.color(filtered ? QPalette::Highlight : QPalette::ButtonText));
+            painter.setRenderHint(QPainter::Antialiasing, true);
+            painter.drawPolygon(shape);
+            painter.setRenderHint(QPainter::Antialiasing, false);
+            textRect.setRight(button.left() - 1);
+        }
     }
     if (cell.text.empty())
         return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "control/pivot/model/AxisKind.h"
 #include "control/pivot/model/PivotGridCell.h"
 
 #include <QAbstractScrollArea>
@@ -14,6 +15,7 @@ class QMimeData;
 namespace pivot {
 
 class PivotLayout;
+struct PivotFieldSet;
 class PivotSession;
 
 //! The painted pivot grid over a PivotSession's layout. Column headers and row headers are
@@ -56,8 +58,22 @@ public:
     //! The tooltip of grid cell (ROW, COLUMN): a header's full caption and unique name; a
     //! value's row and column paths (the members behind it) with its formatted and raw value.
     QString ToolTip(int row, int column) const;
+    //! The field set whose caption corner cell (ROW, COLUMN) shows: its axis (Row or Column)
+    //! and its index among that axis' field sets that show a field. False for other cells.
+    bool CornerFieldSet(int row, int column, AxisKind* axis, int* fieldSetIndex) const;
+    //! The filter button on the caption of a field set's first field in the corner (viewport
+    //! coordinates), or an empty rect.
+    QRect FieldButtonRect(int row, int column) const;
     //! Whether the "working" state is drawn (the session has worked for a while).
     bool ShowsWorking() const { return m_showWorking; }
+
+    //! Marks RECT (viewport coordinates) as the place a dragged field would land; an empty
+    //! rect hides the mark.
+    void SetDropIndicator(const QRect& rect);
+    QRect DropIndicator() const { return m_dropIndicator; }
+    //! The hint box drawn in the free space of the viewport for AREA (Row, Column, Data) while
+    //! the view on show has nothing there, or an empty rect.
+    QRect EmptyAreaRect(AxisKind area) const;
 
     QSize sizeHint() const override;
     //! The size the whole grid needs, headers included (for rendering it in one piece).
@@ -65,6 +81,8 @@ public:
 
 signals:
     void selectionChanged();
+    //! The filter button of a field set's caption was clicked (BUTTON in global coordinates).
+    void fieldButtonClicked(AxisKind axis, int fieldSetIndex, const QRect& button);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -92,10 +110,14 @@ private:
     int RowAtY(int y) const;
     void PaintPane(QPainter& painter, const QRect& pane, int firstRow, int lastRow, int firstColumn, int lastColumn,
         int dx, int dy);
+    void PaintDropIndicator(QPainter& painter);
+    void PaintEmptyAreaHints(QPainter& painter);
     void PaintCell(QPainter& painter, const PivotGridCell& cell, const QRect& rect, const QRect& visible);
     bool ToggleAt(int row, int column, int expand);
     void EnsureVisible(int row, int column);
     const PivotLayout& Layout() const;
+    //! The field set behind FIELDSETINDEX on AXIS of the definition on show, or null.
+    const PivotFieldSet* ShownFieldSet(AxisKind axis, int fieldSetIndex) const;
 
     PivotSession* m_session;
     std::vector<int> m_columnX {0};
@@ -106,6 +128,7 @@ private:
     int m_anchorColumn = -1;
     bool m_showWorking = false;
     QTimer m_workingDelay;
+    QRect m_dropIndicator;
 };
 
 } // namespace pivot

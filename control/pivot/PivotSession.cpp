@@ -50,6 +50,7 @@ void PivotSession::StopRunning()
 void PivotSession::SetDefinition(PivotDefinition definition)
 {
     m_definition = std::move(definition);
+    emit definitionChanged();
     Refresh();
 }
 
@@ -67,6 +68,7 @@ void PivotSession::ShowLayout(PivotDefinition definition, PivotLayout layout)
     m_hasLayout = true;
     m_lastError.clear();
     SetWorking(false);
+    emit definitionChanged();
     emit layoutChanged();
 }
 
@@ -134,6 +136,7 @@ void PivotSession::Deliver(
         qWarning() << "pivot: query failed:" << outcome->error;
         m_lastError = outcome->error;
         m_definition = m_shown;
+        emit definitionChanged();
         emit failed(m_lastError);
         return;
     }
@@ -152,6 +155,7 @@ bool PivotSession::SetMemberExpanded(AxisKind axis, int fieldSetIndex, const std
     if (fieldSetIndex < 0 || fieldSetIndex >= static_cast<int>(fieldSets.size()) || uniqueName.empty())
         return false;
     fieldSets[static_cast<std::size_t>(fieldSetIndex)].SetExpanded(uniqueName, expanded);
+    emit definitionChanged();
     Refresh();
     return true;
 }
@@ -168,6 +172,7 @@ bool PivotSession::Cancel()
     }
     m_definition = m_shown;
     SetWorking(false);
+    emit definitionChanged();
     return true;
 }
 

@@ -82,6 +82,9 @@ public:
 signals:
     //! A new layout is on show.
     void layoutChanged();
+    //! The definition being edited changed (an edit, or a cancel or failure that went back
+    //! to the definition on show); the field list and area bars follow it.
+    void definitionChanged();
     //! A query started (true) or ended, failed or was cancelled (false).
     void workingChanged(bool working);
     //! A query failed; the layout on show is unchanged.

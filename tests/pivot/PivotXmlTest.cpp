@@ -42,6 +42,7 @@ PivotDefinition FullDefinition()
     product.filter = {pivot::PivotMemberFilter::Mode::Exclude, {"[Product].[Drink].[Juice]"}};
     product.sort = {pivot::SortDirection::Descending, "[Measures].[Unit Sales]"};
     product.subtotals = false;
+    product.top = {pivot::PivotTopFilter::Mode::Bottom, 5, "Margin"};
     d.rowAxis.push_back(product);
     pivot::PivotFieldSet time;
     time.uniqueName = "[Time]";
@@ -172,7 +173,22 @@ INSTANTIATE_TEST_SUITE_P(Cases, PivotXmlErrors,
             "<xml " NS "><x:PivotTable><x:PivotView><x:FieldSet><x:Name>[A]</x:Name>"
             "<x:Orientation>Filter</x:Orientation><x:FilterMember>[A].[b]</x:FilterMember>"
             "</x:FieldSet></x:PivotView></x:PivotTable></xml>",
-            "pivot definition, line 1, column 83: field set [A] lists filter members without x:FilterMode"}),
+            "pivot definition, line 1, column 83: field set [A] lists filter members without x:FilterMode"},
+        BadDefinition {"top filter keeping nothing",
+            "<xml " NS "><x:PivotTable><x:PivotView><x:FieldSet><x:Name>[A]</x:Name>"
+            "<x:Orientation>Row</x:Orientation><x:TopBottom>Top</x:TopBottom><x:TopBottomCount>0</x:TopBottomCount>"
+            "</x:FieldSet></x:PivotView></x:PivotTable></xml>",
+            "pivot definition, line 1, column 179: a top or bottom filter keeps at least one member"},
+        BadDefinition {"top filter by no total",
+            "<xml " NS "><x:PivotTable><x:PivotView><x:FieldSet><x:Name>[A]</x:Name>"
+            "<x:Orientation>Row</x:Orientation><x:TopBottom>Bottom</x:TopBottom>"
+            "</x:FieldSet></x:PivotView></x:PivotTable></xml>",
+            "pivot definition, line 1, column 83: field set [A] has a top or bottom filter without x:TopBottomBy"},
+        BadDefinition {"top filter mode unknown",
+            "<xml " NS "><x:PivotTable><x:PivotView><x:FieldSet><x:Name>[A]</x:Name>"
+            "<x:Orientation>Row</x:Orientation><x:TopBottom>Middle</x:TopBottom>"
+            "</x:FieldSet></x:PivotView></x:PivotTable></xml>",
+            "pivot definition, line 1, column 149: top filter 'Middle' is not Top or Bottom"}),
     [](const testing::TestParamInfo<BadDefinition>& info) {
         std::string name;
         for (const char* c = info.param.name; *c; ++c)

@@ -3,6 +3,7 @@
 #include "control/pivot/model/PivotField.h"
 #include "control/pivot/model/PivotMemberFilter.h"
 #include "control/pivot/model/PivotSort.h"
+#include "control/pivot/model/PivotTopFilter.h"
 
 #include <string>
 #include <vector>
@@ -24,6 +25,8 @@ struct PivotFieldSet {
     std::vector<std::string> collapsedMembers;
     PivotMemberFilter filter;
     PivotSort sort;
+    //! Keeps only the top or bottom N members of the first shown field.
+    PivotTopFilter top;
     //! Whether each member of this field set gets a total row (column) over the field sets
     //! inside it and over its own children.
     bool subtotals = true;

@@ -49,6 +49,39 @@ std::string MemberList(const std::vector<std::string>& members, const std::strin
     return "{" + Join(checked, ", ") + "}";
 }
 
+//! The value expression of total NAME read on the total members OTHERTOTALS.
+std::string TotalKey(const std::string& name, const std::vector<std::string>& otherTotals)
+{
+    std::string key = MdxNames::IsUniqueName(name) ? name : "[Measures]." + MdxNames::Quote(name);
+    if (!otherTotals.empty())
+        key = "(" + key + ", " + Join(otherTotals, ", ") + ")";
+    return key;
+}
+
+//! SET cut to FIELDSET's top or bottom N by their total, or SET as it is.
+std::string TopMembers(
+    const PivotFieldSet& fieldSet, const std::string& set, const std::vector<std::string>& otherTotals)
+{
+    if (!fieldSet.top.IsActive())
+        return set;
+    const char* function = fieldSet.top.mode == PivotTopFilter::Mode::Top ? "TopCount(" : "BottomCount(";
+    return function + set + ", " + std::to_string(fieldSet.top.count) + ", "
+        + TotalKey(fieldSet.top.byTotal, otherTotals) + ")";
+}
+
+//! The total members of every field set on the rows and columns but SELF.
+std::vector<std::string> OtherTotals(const PivotDefinition& definition, const PivotFieldSet* self)
+{
+    std::vector<std::string> totals;
+    for (const auto* axis : {&definition.rowAxis, &definition.columnAxis}) {
+        for (const PivotFieldSet& fieldSet : *axis) {
+            if (&fieldSet != self && !fieldSet.IncludedFields().empty())
+                totals.push_back(PivotMdxBuilder::TotalMemberName(fieldSet.uniqueName));
+        }
+    }
+    return totals;
+}
+
 //! One block of an axis: a field set's member set and its total member, or the totals.
 struct Block {
     std::string members;
@@ -68,7 +101,7 @@ std::string FieldSetMembers(const PivotFieldSet& fieldSet, const std::vector<std
         throw PivotError("field set " + name + " has no field that is shown");
     const PivotField* first = included.front();
     const PivotField* last = included.back();
-    const std::string base = CheckName(first->uniqueName, "field") + ".Members";
+    const std::string base = TopMembers(fieldSet, CheckName(first->uniqueName, "field") + ".Members", otherTotals);
 
     // Members to drill: the expanded ones, every member of a fully expanded field, and every
     // member of a field that is not shown but lies between two shown ones (drilled through).
@@ -119,16 +152,8 @@ std::string FieldSetMembers(const PivotFieldSet& fieldSet, const std::vector<std
 
     if (fieldSet.sort.IsActive()) {
         const char* direction = fieldSet.sort.direction == SortDirection::Ascending ? "ASC" : "DESC";
-        std::string key;
-        if (fieldSet.sort.byTotal.empty())
-            key = name + ".CurrentMember.Caption";
-        else {
-            key = MdxNames::IsUniqueName(fieldSet.sort.byTotal)
-                ? fieldSet.sort.byTotal
-                : "[Measures]." + MdxNames::Quote(fieldSet.sort.byTotal);
-            if (!otherTotals.empty())
-                key = "(" + key + ", " + Join(otherTotals, ", ") + ")";
-        }
+        const std::string key = fieldSet.sort.byTotal.empty() ? name + ".CurrentMember.Caption"
+                                                              : TotalKey(fieldSet.sort.byTotal, otherTotals);
         set = "Order(" + set + ", " + key + ", " + direction + ")";
     }
     return set;
@@ -164,14 +189,7 @@ std::vector<Block> AxisBlocks(const PivotDefinition& definition, AxisKind axis)
             block.total = block.members;
             block.isData = true;
         } else {
-            std::vector<std::string> otherTotals;
-            for (const auto* other : {&definition.rowAxis, &definition.columnAxis}) {
-                for (const PivotFieldSet& fieldSet : *other) {
-                    if (&fieldSet != info.fieldSet && !fieldSet.IncludedFields().empty())
-                        otherTotals.push_back(PivotMdxBuilder::TotalMemberName(fieldSet.uniqueName));
-                }
-            }
-            block.members = FieldSetMembers(*info.fieldSet, otherTotals);
+            block.members = FieldSetMembers(*info.fieldSet, OtherTotals(definition, info.fieldSet));
             block.total = "{" + PivotMdxBuilder::TotalMemberName(info.fieldSet->uniqueName) + "}";
             block.subtotals = info.fieldSet->subtotals;
         }
@@ -269,8 +287,12 @@ std::string PivotMdxBuilder::Build(const PivotDefinition& definition)
             // The total counts only the members the filter keeps (Aggregate over members of one
             // hierarchy counts each stored row once).
             std::string kept = KeptMembers(fieldSet);
+            // A top or bottom filter cuts the total as it cuts the axis (read on the same
+            // totals of the other field sets); with a member filter as well, the member
+            // filter's members make the total.
             if (kept.empty())
-                kept = CheckName(included.front()->uniqueName, "field") + ".Members";
+                kept = TopMembers(fieldSet, CheckName(included.front()->uniqueName, "field") + ".Members",
+                    OtherTotals(definition, &fieldSet));
             with.push_back("MEMBER " + TotalMemberName(CheckName(fieldSet.uniqueName, "field set")) + " AS 'Aggregate("
                 + kept + ")'");
         }
@@ -300,6 +322,9 @@ std::string PivotMdxBuilder::Build(const PivotDefinition& definition)
     std::vector<std::string> slicer;
     for (const PivotFieldSet& fieldSet : definition.filterAxis) {
         std::string set = KeptMembers(fieldSet);
+        if (set.empty() && fieldSet.top.IsActive() && !fieldSet.IncludedFields().empty())
+            set = TopMembers(fieldSet, CheckName(fieldSet.IncludedFields().front()->uniqueName, "field") + ".Members",
+                OtherTotals(definition, &fieldSet));
         if (!set.empty())
             slicer.push_back(std::move(set));
     }

@@ -122,12 +122,28 @@ public:
                     Fail(child, "sort direction '" + text + "' is not Ascending or Descending");
             } else if (local == "SortBy") {
                 fieldSet.sort.byTotal = Text(child);
+            } else if (local == "TopBottom") {
+                const std::string text = Text(child);
+                if (text == "Top")
+                    fieldSet.top.mode = PivotTopFilter::Mode::Top;
+                else if (text == "Bottom")
+                    fieldSet.top.mode = PivotTopFilter::Mode::Bottom;
+                else
+                    Fail(child, "top filter '" + text + "' is not Top or Bottom");
+            } else if (local == "TopBottomCount") {
+                fieldSet.top.count = Integer(child);
+                if (fieldSet.top.count <= 0)
+                    Fail(child, "a top or bottom filter keeps at least one member");
+            } else if (local == "TopBottomBy") {
+                fieldSet.top.byTotal = Text(child);
             }
         }
         if (!named)
             Fail(node, "a field set has no x:Name");
         if (!orientation)
             Fail(node, "field set " + fieldSet.uniqueName + " has no x:Orientation");
+        if (fieldSet.top.mode != PivotTopFilter::Mode::None && fieldSet.top.byTotal.empty())
+            Fail(node, "field set " + fieldSet.uniqueName + " has a top or bottom filter without x:TopBottomBy");
         if (filterMode)
             fieldSet.filter.mode = *filterMode;
         else if (!fieldSet.filter.members.empty())
@@ -320,6 +336,11 @@ void WriteFieldSet(pugi::xml_node view, const PivotFieldSet& fieldSet, AxisKind 
             node, "x:SortDirection", fieldSet.sort.direction == SortDirection::Ascending ? "Ascending" : "Descending");
         if (!fieldSet.sort.byTotal.empty())
             AddText(node, "x:SortBy", fieldSet.sort.byTotal);
+    }
+    if (fieldSet.top.IsActive()) {
+        AddText(node, "x:TopBottom", fieldSet.top.mode == PivotTopFilter::Mode::Top ? "Top" : "Bottom");
+        AddText(node, "x:TopBottomCount", std::to_string(fieldSet.top.count));
+        AddText(node, "x:TopBottomBy", fieldSet.top.byTotal);
     }
 }
 

@@ -1,0 +1,454 @@
+#include "control/pivot/PivotTableWidget.h"
+
+#include "control/pivot/PivotAreaBar.h"
+#include "control/pivot/PivotCellExplanation.h"
+#include "control/pivot/PivotDragController.h"
+#include "control/pivot/PivotFieldList.h"
+#include "control/pivot/PivotGrid.h"
+#include "control/pivot/PivotGridDropTarget.h"
+#include "control/pivot/PivotLayoutEdit.h"
+#include "control/pivot/PivotMemberFilterPopup.h"
+#include "control/pivot/PivotSession.h"
+#include "control/pivot/model/PivotLayout.h"
+
+#include "olap/adomd/CubeDef.h"
+
+#include <QContextMenuEvent>
+#include <QDebug>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QMessageBox>
+#include <QScreen>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+#include <exception>
+
+namespace pivot {
+
+PivotTableWidget::PivotTableWidget(PivotSession* session, QWidget* parent)
+    : QWidget(parent), m_session(session), m_drag(new PivotDragController(session, this))
+{
+    setObjectName(QStringLiteral("pivotTable"));
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setObjectName(QStringLiteral("pivotSplitter"));
+    auto* table = new QWidget(splitter);
+    auto* grid = new QGridLayout(table);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(2);
+    m_grid = new PivotGrid(session, table);
+    m_gridTarget = std::make_unique<PivotGridDropTarget>(m_grid, m_drag);
+    m_drag->AddTarget(m_gridTarget.get());
+    auto bar = [&](AxisKind area, Qt::Orientation orientation) {
+        auto* b = new PivotAreaBar(area, orientation, session, m_drag, table);
+        m_bars[static_cast<int>(area)] = b;
+        return b;
+    };
+    grid->addWidget(bar(AxisKind::Filter, Qt::Horizontal), 0, 0, 1, 2);
+    grid->addWidget(bar(AxisKind::Column, Qt::Horizontal), 1, 1);
+    // Rows and values share the left column: rows take the height, values sit below them.
+    auto* left = new QVBoxLayout;
+    left->setSpacing(2);
+    left->addWidget(bar(AxisKind::Row, Qt::Vertical), 1);
+    left->addWidget(bar(AxisKind::Data, Qt::Vertical), 0);
+    grid->addLayout(left, 1, 0, 2, 1);
+    grid->addWidget(m_grid, 2, 1);
+    grid->setRowStretch(2, 1);
+    grid->setColumnStretch(1, 1);
+    m_grid->viewport()->installEventFilter(this);
+    m_grid->installEventFilter(this);
+    connect(m_grid, &PivotGrid::fieldButtonClicked, this, [this](AxisKind axis, int index, const QRect& button) {
+        int seen = 0;
+        for (const PivotFieldSet& f : m_session->ShownDefinition().Axis(axis)) {
+            if (f.IncludedFields().empty())
+                continue;
+            if (seen++ == index) {
+                OpenFilter(QString::fromStdString(f.uniqueName), button);
+                return;
+            }
+        }
+    });
+    for (PivotAreaBar* b : m_bars) {
+        connect(b, &PivotAreaBar::filterRequested, this,
+            [this](const QString& name, const QRect& button) { OpenFilter(name, button); });
+        connect(b, &PivotAreaBar::menuRequested, this, &PivotTableWidget::ShowBarMenu);
+    }
+    m_fieldList = new PivotFieldList(session, m_drag, splitter);
+    splitter->addWidget(table);
+    splitter->addWidget(m_fieldList);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 0);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(splitter);
+}
+
+PivotTableWidget::~PivotTableWidget()
+{
+    // A drag still running ends while every drop target is alive (the grid's goes first).
+    m_drag->Cancel();
+}
+
+PivotAreaBar* PivotTableWidget::AreaBar(AxisKind area) const
+{
+    return m_bars[static_cast<int>(area)];
+}
+
+bool PivotTableWidget::SetCube(std::shared_ptr<const olap::adomd::CubeDef> cube)
+{
+    m_cube = std::move(cube);
+    m_lastError.clear();
+    PivotCubeFields fields;
+    if (m_cube) {
+        try {
+            fields = PivotCubeFields::FromCube(*m_cube);
+        } catch (const std::exception& e) {
+            m_lastError = QString::fromStdString(e.what());
+            qWarning() << "pivot: the cube's fields could not be read:" << m_lastError;
+            m_cube.reset();
+        }
+    }
+    SetCubeFields(std::move(fields));
+    return m_lastError.isEmpty();
+}
+
+void PivotTableWidget::SetCubeFields(PivotCubeFields fields)
+{
+    m_drag->SetCubeFields(std::move(fields));
+    m_fieldList->Reload();
+}
+
+void PivotTableWidget::SetFieldListVisible(bool visible)
+{
+    m_fieldList->setVisible(visible);
+}
+
+bool PivotTableWidget::Edit(const std::function<bool(PivotDefinition&)>& edit)
+{
+    PivotDefinition definition = m_session->Definition();
+    if (!edit(definition) || definition == m_session->Definition())
+        return false;
+    m_session->SetDefinition(std::move(definition));
+    return true;
+}
+
+PivotMemberFilterPopup* PivotTableWidget::OpenFilter(const QString& name, const QRect& anchor)
+{
+    const PivotFieldSet* fieldSet = m_session->Definition().FindFieldSet(name.toStdString());
+    if (!fieldSet || !m_cube)
+        return nullptr;
+    const auto included = fieldSet->IncludedFields();
+    const olap::adomd::Level* level = nullptr;
+    try {
+        level = included.empty() ? nullptr : m_cube->FindLevel(included.front()->uniqueName);
+    } catch (const std::exception& e) {
+        qWarning() << "pivot: the members of" << name << "could not be read:" << e.what();
+    }
+    if (!level)
+        return nullptr;
+    if (m_filterPopup)
+        m_filterPopup->close();
+    const QString caption
+        = QString::fromStdString(fieldSet->caption.empty() ? fieldSet->uniqueName : fieldSet->caption);
+    auto* popup = new PivotMemberFilterPopup(caption, *level, fieldSet->filter, this);
+    popup->setAttribute(Qt::WA_DeleteOnClose);
+    m_filterPopup = popup;
+    std::vector<std::pair<std::string, QString>> totals;
+    for (const PivotTotal* total : m_session->Definition().IncludedTotals())
+        totals.emplace_back(total->name, QString::fromStdString(total->caption.empty() ? total->name : total->caption));
+    popup->SetTopChoices(fieldSet->top, totals);
+    if (!anchor.isNull())
+        popup->move(anchor.bottomLeft() + QPoint(0, 2));
+    const std::string fieldSetName = fieldSet->uniqueName;
+    connect(popup, &QDialog::accepted, this, [this, popup, fieldSetName] {
+        const PivotMemberFilter filter = popup->Filter();
+        const PivotTopFilter top = popup->TopFilter();
+        Edit([&](PivotDefinition& d) {
+            PivotFieldSet* set = d.FindFieldSet(fieldSetName);
+            if (!set)
+                return false;
+            set->filter = filter;
+            set->top = top;
+            d.isNotFiltered = true;
+            for (const auto* axis : {&d.rowAxis, &d.columnAxis, &d.filterAxis}) {
+                for (const PivotFieldSet& f : *axis)
+                    d.isNotFiltered = d.isNotFiltered && !f.filter.IsActive() && !f.top.IsActive();
+            }
+            return true;
+        });
+    });
+    popup->open();
+    return popup;
+}
+
+QMenu* PivotTableWidget::FieldSetMenu(const QString& name, const std::string& level, QWidget* parent)
+{
+    const std::string fieldSetName = name.toStdString();
+    const PivotFieldSet* fieldSet = m_session->Definition().FindFieldSet(fieldSetName);
+    AxisKind axis = AxisKind::Row;
+    if (!fieldSet || !PivotLayoutEdit::Locate(m_session->Definition(), fieldSetName, &axis, nullptr))
+        return nullptr;
+    auto* menu = new QMenu(parent ? parent : this);
+    menu->setObjectName(QStringLiteral("fieldSetMenu"));
+    auto add = [&](QMenu* to, const QString& text, const char* objectName, std::function<bool(PivotDefinition&)> edit) {
+        QAction* action = to->addAction(text);
+        action->setObjectName(QString::fromLatin1(objectName));
+        connect(action, &QAction::triggered, this, [this, edit = std::move(edit)] { Edit(edit); });
+        return action;
+    };
+    auto sortEdit = [fieldSetName](SortDirection direction, const std::string& byTotal) {
+        return [=](PivotDefinition& d) {
+            PivotFieldSet* set = d.FindFieldSet(fieldSetName);
+            if (!set)
+                return false;
+            set->sort = {direction, byTotal};
+            return true;
+        };
+    };
+    const PivotSort& sort = fieldSet->sort;
+    auto mark = [](QAction* action, bool on) {
+        action->setCheckable(true);
+        action->setChecked(on);
+    };
+    mark(add(menu, tr("Sort A to Z"), "sortAscendingAction", sortEdit(SortDirection::Ascending, {})),
+        sort.direction == SortDirection::Ascending && sort.byTotal.empty());
+    mark(add(menu, tr("Sort Z to A"), "sortDescendingAction", sortEdit(SortDirection::Descending, {})),
+        sort.direction == SortDirection::Descending && sort.byTotal.empty());
+    const auto totals = m_session->Definition().IncludedTotals();
+    if (!totals.empty()) {
+        QMenu* byValue = menu->addMenu(tr("Sort by value"));
+        byValue->setObjectName(QStringLiteral("sortByValueMenu"));
+        for (const PivotTotal* total : totals) {
+            const QString caption = QString::fromStdString(total->caption.empty() ? total->name : total->caption);
+            mark(add(byValue, tr("%1, largest first").arg(caption), "sortByTotalDescendingAction",
+                     sortEdit(SortDirection::Descending, total->name)),
+                sort.direction == SortDirection::Descending && sort.byTotal == total->name);
+            mark(add(byValue, tr("%1, smallest first").arg(caption), "sortByTotalAscendingAction",
+                     sortEdit(SortDirection::Ascending, total->name)),
+                sort.direction == SortDirection::Ascending && sort.byTotal == total->name);
+        }
+    }
+    add(menu, tr("Hierarchy order"), "sortNoneAction", sortEdit(SortDirection::None, {}))->setEnabled(sort.IsActive());
+    menu->addSeparator();
+    QAction* filter = menu->addAction(tr("Filter\u2026"));
+    filter->setObjectName(QStringLiteral("filterAction"));
+    filter->setEnabled(m_cube != nullptr);
+    connect(filter, &QAction::triggered, this, [this, name] { OpenFilter(name, QRect(QCursor::pos(), QSize(1, 1))); });
+    add(menu, tr("Clear filter"), "clearFilterAction", [fieldSetName](PivotDefinition& d) {
+        PivotFieldSet* set = d.FindFieldSet(fieldSetName);
+        if (!set)
+            return false;
+        set->filter = {};
+        set->top = {};
+        return true;
+    })->setEnabled(fieldSet->filter.IsActive() || fieldSet->top.IsActive());
+    if (axis != AxisKind::Filter) {
+        menu->addSeparator();
+        QAction* subtotals = add(menu, tr("Subtotals"), "subtotalsAction", [fieldSetName](PivotDefinition& d) {
+            PivotFieldSet* set = d.FindFieldSet(fieldSetName);
+            if (!set)
+                return false;
+            set->subtotals = !set->subtotals;
+            return true;
+        });
+        mark(subtotals, fieldSet->subtotals);
+        // The whole level: the header's own, or the first one shown.
+        std::string levelName = level;
+        const auto included = fieldSet->IncludedFields();
+        if (levelName.empty() && !included.empty())
+            levelName = included.front()->uniqueName;
+        const auto field = std::find_if(fieldSet->fields.begin(), fieldSet->fields.end(),
+            [&](const PivotField& f) { return f.uniqueName == levelName; });
+        if (field != fieldSet->fields.end()) {
+            const QString caption = QString::fromStdString(field->caption.empty() ? field->uniqueName : field->caption);
+            auto cube = m_cube;
+            const auto levelOf = [cube](const std::string& member) -> std::string {
+                const auto* m = cube ? cube->FindMember(member) : nullptr;
+                return m ? m->GetLevel().UniqueName() : std::string();
+            };
+            add(menu, tr("Expand entire level %1").arg(caption), "expandLevelAction", [=](PivotDefinition& d) {
+                return PivotLayoutEdit::SetLevelExpanded(d, fieldSetName, levelName, true, levelOf);
+            })->setEnabled(!included.empty() && included.back()->uniqueName != levelName);
+            add(menu, tr("Collapse entire level %1").arg(caption), "collapseLevelAction", [=](PivotDefinition& d) {
+                return PivotLayoutEdit::SetLevelExpanded(d, fieldSetName, levelName, false, levelOf);
+            });
+        }
+    }
+    menu->addSeparator();
+    const struct {
+        AxisKind area;
+        const char* objectName;
+        QString text;
+    } moves[] = {{AxisKind::Row, "moveToRowsAction", tr("Move to rows")},
+        {AxisKind::Column, "moveToColumnsAction", tr("Move to columns")},
+        {AxisKind::Filter, "moveToFiltersAction", tr("Move to filters")}};
+    for (const auto& move : moves) {
+        if (move.area == axis)
+            continue;
+        const AxisKind area = move.area;
+        add(menu, move.text, move.objectName,
+            [=](PivotDefinition& d) { return PivotLayoutEdit::MoveFieldSet(d, fieldSetName, area, -1); });
+    }
+    add(menu, tr("Remove"), "removeAction",
+        [=](PivotDefinition& d) { return PivotLayoutEdit::RemoveFieldSet(d, fieldSetName); });
+    return menu;
+}
+
+QMenu* PivotTableWidget::TotalMenu(const QString& name, QWidget* parent)
+{
+    const std::string totalName = name.toStdString();
+    const PivotTotal* total = m_session->Definition().FindTotal(totalName);
+    if (!total)
+        return nullptr;
+    auto* menu = new QMenu(parent ? parent : this);
+    menu->setObjectName(QStringLiteral("totalMenu"));
+    auto add = [&](const QString& text, const char* objectName, std::function<bool(PivotDefinition&)> edit) {
+        QAction* action = menu->addAction(text);
+        action->setObjectName(QString::fromLatin1(objectName));
+        connect(action, &QAction::triggered, this, [this, edit = std::move(edit)] { Edit(edit); });
+        return action;
+    };
+    // The innermost field set of the rows, and that of the columns, can be ordered by this total.
+    for (AxisKind axis : {AxisKind::Row, AxisKind::Column}) {
+        const auto& fieldSets = m_session->Definition().Axis(axis);
+        if (fieldSets.empty())
+            continue;
+        const std::string fieldSetName = fieldSets.back().uniqueName;
+        for (SortDirection direction : {SortDirection::Descending, SortDirection::Ascending}) {
+            const bool rows = axis == AxisKind::Row;
+            const bool down = direction == SortDirection::Descending;
+            const QString text = (rows ? (down ? tr("Sort rows by this value, largest first")
+                                               : tr("Sort rows by this value, smallest first"))
+                                       : (down ? tr("Sort columns by this value, largest first")
+                                               : tr("Sort columns by this value, smallest first")));
+            add(text,
+                rows ? (down ? "sortRowsDescendingAction" : "sortRowsAscendingAction")
+                     : (down ? "sortColumnsDescendingAction" : "sortColumnsAscendingAction"),
+                [=](PivotDefinition& d) {
+                    PivotFieldSet* set = d.FindFieldSet(fieldSetName);
+                    if (!set)
+                        return false;
+                    set->sort = {direction, totalName};
+                    return true;
+                });
+        }
+    }
+    menu->addSeparator();
+    add(tr("Remove"), "removeAction", [=](PivotDefinition& d) { return PivotLayoutEdit::RemoveTotal(d, totalName); });
+    return menu;
+}
+
+void PivotTableWidget::ShowBarMenu(AxisKind area, const QString& name, const QPoint& globalPosition)
+{
+    if (name.isEmpty())
+        return;
+    QMenu* menu = area == AxisKind::Data ? TotalMenu(name) : FieldSetMenu(name);
+    if (!menu)
+        return;
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(globalPosition);
+}
+
+void PivotTableWidget::ShowHeaderMenu(const QPoint& viewportPosition)
+{
+    int row = 0;
+    int column = 0;
+    if (!m_session->HasLayout() || !m_grid->CellAt(viewportPosition, &row, &column))
+        return;
+    const PivotLayout& layout = m_session->Layout();
+    const PivotGridCell cell = layout.Cell(row, column);
+    const PivotDefinition& shown = m_session->ShownDefinition();
+    QMenu* menu = nullptr;
+    auto fieldSetAt = [&](AxisKind axis, int index) -> const PivotFieldSet* {
+        // The layout counts field sets that show a field; the definition lists them all.
+        int seen = 0;
+        for (const PivotFieldSet& f : shown.Axis(axis)) {
+            if (f.IncludedFields().empty())
+                continue;
+            if (seen++ == index)
+                return &f;
+        }
+        return nullptr;
+    };
+    if (cell.kind == PivotGridCell::Kind::Value) {
+        std::string total = layout.Columns().TotalAt(column - layout.HeaderColumns());
+        if (total.empty())
+            total = layout.Rows().TotalAt(row - layout.HeaderRows());
+        if (total.empty() && shown.IncludedTotals().size() == 1)
+            total = shown.IncludedTotals().front()->name;
+        if (const PivotTotal* t = shown.FindTotal(total))
+            menu = TotalMenu(QString::fromStdString(t->name));
+        if (!menu)
+            menu = new QMenu(this);
+        // "Why this number" explains the cell under the pointer.
+        menu->insertSeparator(menu->actions().value(0));
+        QAction* why = new QAction(tr("Why this number?"), menu);
+        why->setObjectName(QStringLiteral("explainAction"));
+        menu->insertAction(menu->actions().value(0), why);
+        connect(why, &QAction::triggered, this, [this, row, column] { ShowExplanation(row, column); });
+    } else if (cell.header && cell.header->fieldSetIndex >= 0) {
+        const AxisKind axis = cell.kind == PivotGridCell::Kind::RowHeader ? AxisKind::Row : AxisKind::Column;
+        if (const PivotFieldSet* f = fieldSetAt(axis, cell.header->fieldSetIndex)) {
+            std::string level;
+            if (m_cube && cell.header->kind == PivotHeaderCell::Kind::Member) {
+                if (const auto* member = m_cube->FindMember(cell.header->uniqueName))
+                    level = member->GetLevel().UniqueName();
+            }
+            menu = FieldSetMenu(QString::fromStdString(f->uniqueName), level);
+        }
+    } else if (cell.header && cell.header->kind == PivotHeaderCell::Kind::Total) {
+        menu = TotalMenu(QString::fromStdString(cell.header->uniqueName));
+    } else if (cell.kind == PivotGridCell::Kind::Corner) {
+        const bool rows = row == layout.HeaderRows() - 1 && column < layout.HeaderColumns();
+        int index = -1;
+        if (rows && layout.Rows().PositionCount() > 0)
+            index = layout.Rows().CellAt(column, 0).fieldSetIndex;
+        else if (!rows && row < layout.Columns().BandCount() && layout.Columns().PositionCount() > 0)
+            index = layout.Columns().CellAt(row, 0).fieldSetIndex;
+        if (const PivotFieldSet* f = index < 0 ? nullptr : fieldSetAt(rows ? AxisKind::Row : AxisKind::Column, index))
+            menu = FieldSetMenu(QString::fromStdString(f->uniqueName));
+    }
+    if (!menu)
+        return;
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(m_grid->viewport()->mapToGlobal(viewportPosition));
+}
+
+QString PivotTableWidget::Explanation(int row, int column) const
+{
+    if (!m_session->HasLayout())
+        return {};
+    return QString::fromStdString(
+        PivotCellExplanation::Explain(m_session->ShownDefinition(), m_session->Layout(), row, column));
+}
+
+void PivotTableWidget::ShowExplanation(int row, int column)
+{
+    const QString text = Explanation(row, column);
+    if (text.isEmpty())
+        return;
+    auto* box = new QMessageBox(QMessageBox::Information, tr("Why this number"), text, QMessageBox::Close, this);
+    box->setObjectName(QStringLiteral("explanationBox"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    box->open();
+}
+
+bool PivotTableWidget::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_grid->viewport() && event->type() == QEvent::ContextMenu) {
+        ShowHeaderMenu(static_cast<QContextMenuEvent*>(event)->pos());
+        return true;
+    }
+    // The menu key and Shift+F10 open the menu of the current cell.
+    if (watched == m_grid && event->type() == QEvent::ContextMenu
+        && static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+        if (m_grid->CurrentRow() >= 0)
+            ShowHeaderMenu(m_grid->CellRect(m_grid->CurrentRow(), m_grid->CurrentColumn()).center());
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace pivot

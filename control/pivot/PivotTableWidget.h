@@ -1,0 +1,97 @@
+#pragma once
+
+#include "control/pivot/PivotCubeFields.h"
+#include "control/pivot/model/AxisKind.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class QMenu;
+
+namespace olap::adomd {
+class CubeDef;
+}
+
+namespace pivot {
+
+class PivotAreaBar;
+struct PivotDefinition;
+class PivotDragController;
+class PivotFieldList;
+class PivotGrid;
+class PivotGridDropTarget;
+class PivotMemberFilterPopup;
+class PivotSession;
+
+//! The pivot table as the user works with it: the area bars (filters and columns above the
+//! grid, values beside the columns, rows on the left), the painted grid, and the field list
+//! on the right. Fields move by dragging among them; the grid takes drops on its headers.
+//! The session stays the caller's: this widget edits its definition and shows its layout.
+class PivotTableWidget : public QWidget {
+    Q_OBJECT
+public:
+    explicit PivotTableWidget(PivotSession* session, QWidget* parent = nullptr);
+    ~PivotTableWidget() override;
+
+    //! The cube whose fields the field list offers and whose members the filters list. The
+    //! cube definition is read here, on the calling thread, so it should have a connection
+    //! of its own, not the one the session's queries run on. A cube that cannot be read
+    //! leaves the field list empty and returns false (the message is in LastError()).
+    bool SetCube(std::shared_ptr<const olap::adomd::CubeDef> cube);
+    //! The same with fields already read (no member lists for the filters).
+    void SetCubeFields(PivotCubeFields fields);
+    const std::shared_ptr<const olap::adomd::CubeDef>& Cube() const { return m_cube; }
+    const QString& LastError() const { return m_lastError; }
+
+    PivotSession* Session() const { return m_session; }
+    PivotGrid* Grid() const { return m_grid; }
+    PivotFieldList* FieldList() const { return m_fieldList; }
+    PivotAreaBar* AreaBar(AxisKind area) const;
+    PivotDragController* DragController() const { return m_drag; }
+    //! Shows or hides the field list (the grid keeps its place).
+    void SetFieldListVisible(bool visible);
+
+    //! Opens the member filter of field set NAME next to ANCHOR (global coordinates); OK sets
+    //! the filter and re-queries. Returns the popup (it deletes itself when closed), or null
+    //! when there is no such field set or no cube to list members from.
+    PivotMemberFilterPopup* OpenFilter(const QString& name, const QRect& anchor = {});
+    PivotMemberFilterPopup* FilterPopup() const { return m_filterPopup; }
+
+    //! The menu of field set NAME (chip or header): sort by caption or by a total, filter,
+    //! subtotals, expand or collapse the whole level LEVEL (the header's level; empty: the
+    //! first level shown), move to another area, remove. The caller owns the menu. Null for
+    //! an unknown field set.
+    QMenu* FieldSetMenu(const QString& name, const std::string& level = {}, QWidget* parent = nullptr);
+    //! The menu of shown total NAME: move, remove, and sort the rows or columns by it.
+    QMenu* TotalMenu(const QString& name, QWidget* parent = nullptr);
+
+    //! "Why this number" for value cell (ROW, COLUMN) of the grid (empty for other cells), and
+    //! the same shown in a message box (the value cells' menu offers it).
+    QString Explanation(int row, int column) const;
+    void ShowExplanation(int row, int column);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    PivotSession* m_session;
+    PivotDragController* m_drag;
+    PivotGrid* m_grid;
+    std::unique_ptr<PivotGridDropTarget> m_gridTarget;
+    PivotFieldList* m_fieldList;
+    PivotAreaBar* m_bars[4] = {};
+    //! Applies EDIT to a copy of the definition and re-queries when it changed something.
+    bool Edit(const std::function<bool(PivotDefinition&)>& edit);
+    void ShowHeaderMenu(const QPoint& viewportPosition);
+    void ShowBarMenu(AxisKind area, const QString& name, const QPoint& globalPosition);
+
+    std::shared_ptr<const olap::adomd::CubeDef> m_cube;
+    QString m_lastError;
+    QPointer<PivotMemberFilterPopup> m_filterPopup;
+};
+
+} // namespace pivot
