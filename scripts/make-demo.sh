@@ -50,3 +50,11 @@ key='\LocalMachine\Software\Corvane\Talvanor\Lumetra\Lumetra'
 "$build/bin/lumetra-reg" set "$key\\ReportPath" REG_SZ "$demo/reports/"
 "$build/bin/lumetra-reg" set "$key\\ExportPath" REG_SZ "$demo/export/"
 "$build/bin/lumetra-regsvr" "$build/lib/libHexmoor2.so"
+
+# A report window with a table and a chart starts with the bottom pane at a
+# useful height (the program's own default is a sliver, 10 pixels, until the
+# user drags the bar); a height the user left there is kept.
+split='\CurrentUser\Software\Corvane\Talvanor\Lumetra\splt\init_h1202\HorizSplitPos'
+if ! "$build/bin/lumetra-reg" get "$split" > /dev/null 2>&1; then
+  "$build/bin/lumetra-reg" set "$split" REG_DWORD 300
+fi

@@ -10,6 +10,7 @@
 #include "olap/sample/SalesSample.h"
 #include "platform/messages/InstanceMessages.h"
 #include "views/CLumetraView.h"
+#include "views/CSSplitter.h"
 #include "views/C_Vantorel.h"
 
 #include <QDir>
@@ -131,7 +132,10 @@ private slots:
             WriteFile(ReportFolder() + file, Sample(samples.filePath(file)));
         SetUp(Sample(SampleFolder() + QStringLiteral("data/Pellamy.xml")));
         CLumetraApp::Instance()->ReportPath = ReportFolder();
-        m_main->resize(1100, 720);
+        // The bottom pane's height as the demo installation sets it.
+        QVERIFY(CLumetraApp::Instance()->WriteProfileInt(
+            QStringLiteral("splt\\init_h1202"), QLatin1String(CSSplitter::kPositionEntry), 260));
+        m_main->resize(1100, 760);
     }
     void cleanup()
     {
