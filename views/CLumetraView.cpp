@@ -289,6 +289,8 @@ void CLumetraView::OpenReport(const XHTMLTREEDATA* item, bool personal)
 
     m_upper->show();
     m_lower->show();
+    const QString upperBefore = m_upper->LastError();
+    const QString lowerBefore = m_lower->LastError();
     try {
         switch (m_reportType) {
         case 1:
@@ -328,7 +330,23 @@ void CLumetraView::OpenReport(const XHTMLTREEDATA* item, bool personal)
         // says why in the status bar.
         if (m_upper->IsCreated() && m_lower->IsCreated())
             ShowStatus(tr("“%1” could not be opened completely: %2").arg(m_reportName, error.Text()));
+        return;
     }
+    // The control passes over a step that fails (a missing report file, a
+    // cube it cannot reach) and only keeps the reason; the user hears it here.
+    if (const QString trouble = NewControlError(upperBefore, lowerBefore); !trouble.isEmpty()) {
+        qWarning("CLumetraView: opening %s: %s", qPrintable(m_reportName), qPrintable(trouble));
+        ShowStatus(tr("“%1” could not be opened completely: %2").arg(m_reportName, trouble));
+    }
+}
+
+QString CLumetraView::NewControlError(const QString& upperBefore, const QString& lowerBefore)
+{
+    if (const QString now = m_upper->LastError(); !now.isEmpty() && now != upperBefore)
+        return now;
+    if (const QString now = m_lower->LastError(); !now.isEmpty() && now != lowerBefore)
+        return now;
+    return QString();
 }
 
 void CLumetraView::NewReport(int type)
@@ -353,6 +371,8 @@ void CLumetraView::NewReport(int type)
     m_itemCopy.Reporttype2 = type;
     m_item = nullptr;
 
+    const QString upperBefore = m_upper->LastError();
+    const QString lowerBefore = m_lower->LastError();
     try {
         switch (type) {
         case 1:
@@ -402,6 +422,10 @@ void CLumetraView::NewReport(int type)
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->open();
     }
+    if (const QString trouble = NewControlError(upperBefore, lowerBefore); !trouble.isEmpty()) {
+        qWarning("CLumetraView: new report %s: %s", qPrintable(m_reportName), qPrintable(trouble));
+        ShowStatus(tr("The new report “%1” could not be started completely: %2").arg(m_reportName, trouble));
+    }
     // Only a report this view can save asks to be saved on closing.
     if (CDocument* document = GetDocument(); document && m_reportType >= 1 && m_reportType <= 6)
         document->SetModifiedFlag(true);
@@ -440,7 +464,10 @@ bool CLumetraView::WriteReport(const QString& folder, bool personal, const std::
             const QString written = personal ? call.control->SaveReportAs(call.name, folder, dataFolder)
                                              : call.control->SaveReport(call.name, folder);
             if (written.isEmpty() || !QFileInfo(written).isFile()) {
-                failure = written.isEmpty() ? tr("the control did not name the file it saved")
+                // The control answers a refused or failed save with no name and keeps the reason.
+                const QString reason = written.isEmpty() ? call.control->LastError() : QString();
+                failure = !reason.isEmpty() ? reason
+                    : written.isEmpty()     ? tr("the control did not name the file it saved")
                                             : tr("%1 was not written").arg(written);
                 break;
             }

@@ -89,6 +89,9 @@ private:
     void SetTitle(const QString& title);
     void ShowStatus(const QString& text);
     void HandOver(const QString& file1, const QString& file2);
+    //! A reason either control gave for a failing step since it last said
+    //! upperBefore and lowerBefore, or empty.
+    QString NewControlError(const QString& upperBefore, const QString& lowerBefore);
     //! One save request: which control saves under which name, and where the
     //! file name it returns goes.
     struct SaveCall {

@@ -164,3 +164,16 @@ QString C_Vantorel::GetCubeConnection()
     std::vector<Variant> args;
     return Call("GetCubeConnection", kGetCubeConnection, InvokeKind::Method, args).toString();
 }
+
+QString C_Vantorel::LastError()
+{
+    if (!m_object)
+        return QString();
+    std::vector<Variant> args;
+    Variant result;
+    platform::DispatchException exception;
+    // A control without the property has nothing to tell.
+    if (m_object->Invoke(kLastError, InvokeKind::PropertyGet, args, &result, &exception) != platform::kSOk)
+        return QString();
+    return result.toString();
+}

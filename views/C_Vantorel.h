@@ -47,6 +47,7 @@ public:
     static constexpr platform::DispId kSaveReport = 0x600300B8;
     static constexpr platform::DispId kSaveReportAs = 0x600300B9;
     static constexpr platform::DispId kGetCubeConnection = 0x600300BA;
+    static constexpr platform::DispId kLastError = 0x600300F0;
 
     //! Pane kinds passed to the opening members.
     static constexpr int kPaneTable = 1;
@@ -87,6 +88,10 @@ public:
     //! Shows the control's connect dialog; server, cube and connection
     //! string separated by tabs.
     QString GetCubeConnection();
+    //! Why the control's last failing step failed: the control passes over
+    //! failing steps without failing the call, so the host asks afterwards.
+    //! Empty when none failed, or when there is no control to ask.
+    QString LastError();
 
 private:
     platform::Variant Call(

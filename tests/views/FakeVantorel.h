@@ -69,6 +69,9 @@ public:
     platform::HResult Invoke(platform::DispId id, platform::InvokeKind kind, std::vector<platform::Variant>& args,
         platform::Variant* result, platform::DispatchException* exception) override
     {
+        // The control's last error is asked after calls; the fake has none to tell.
+        if (id == C_Vantorel::kLastError)
+            return platform::kDispEMemberNotFound;
         QStringList texts;
         for (const platform::Variant& a : args)
             texts += a.type() == platform::Variant::Type::Object ? QStringLiteral("<pivot>") : a.toString();

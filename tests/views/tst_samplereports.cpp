@@ -236,6 +236,30 @@ private slots:
         }
     }
 
+    // The control passes over failing steps; the window says what went wrong.
+    void aMissingReportFileIsReported()
+    {
+        QVERIFY(QFile::remove(ReportFolder() + QStringLiteral("SalesByRegionChart.xml")));
+        CLumetraView* view = Open(QStringLiteral("Sales by Region"));
+        QVERIFY(view);
+        QVERIFY2(view->LastStatus().contains(QLatin1String("holds no chart")), qPrintable(view->LastStatus()));
+        VerifyShows(Control(view->UpperControl()), QStringLiteral("table"));
+    }
+    void aNameTheControlRefusesFailsTheSaveWithItsReason()
+    {
+        XHTMLTREEDATA record;
+        record.strPlainText = QStringLiteral("Sales 2023/2024");
+        record.Reporttype1 = 1;
+        record.Filename1 = QStringLiteral("MonthlySales.xml");
+        CLumetraView view;
+        view.OpenReport(&record, false);
+        QVERIFY2(view.LastStatus().isEmpty(), qPrintable(view.LastStatus()));
+        const QStringList before = QDir(ReportFolder()).entryList(QDir::Files);
+        QVERIFY(!view.Save());
+        QVERIFY2(view.LastStatus().contains(QLatin1String("not saved")), qPrintable(view.LastStatus()));
+        QCOMPARE(QDir(ReportFolder()).entryList(QDir::Files), before);
+    }
+
 private:
     QTemporaryDir m_cube;
     std::unique_ptr<QTemporaryDir> m_reports;
