@@ -236,6 +236,55 @@ private slots:
         }
     }
 
+    // A new report of each type over the sample data source: the controls
+    // take the cube, a linked chart draws the table's view, and the first
+    // save writes the report's files.
+    void newReportOverTheSampleCube_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QStringList>("files");
+        QTest::newRow("1") << 1 << QStringList {"New.xml"};
+        QTest::newRow("2") << 2 << QStringList {"New.xml", "NewChart.xml"};
+        QTest::newRow("3") << 3 << QStringList {"New.xml", "NewChart.xml"};
+        QTest::newRow("4") << 4 << QStringList {"New.xml", "NewChart.xml"};
+        QTest::newRow("5") << 5 << QStringList {"New.xml", "New2.xml", "New2Chart.xml"};
+        QTest::newRow("6") << 6 << QStringList {"New.xml", "NewChart.xml", "New2.xml"};
+    }
+    void newReportOverTheSampleCube()
+    {
+        QFETCH(int, type);
+        QFETCH(QStringList, files);
+        auto* app = CLumetraApp::Instance();
+        app->CurrentReportName = QStringLiteral("New");
+        for (XHTMLTREEDATA* source : {&app->NewReportSource1, &app->NewReportSource2}) {
+            *source = XHTMLTREEDATA();
+            source->strPlainText = QStringLiteral("New");
+            source->Filename1 = QStringLiteral("Sales");
+            source->Filename2 = QStringLiteral("Provider=MSOLAP.2; Data Source=%1/Sales.cub; Initial Catalog=Sales")
+                                    .arg(m_cube.path());
+        }
+        CLumetraView view;
+        view.NewReport(type);
+        QCOMPARE(view.ReportType(), type);
+        QVERIFY2(view.LastStatus().isEmpty(), qPrintable(view.LastStatus()));
+        Vantorel* upper = Control(view.UpperControl());
+        Vantorel* lower = Control(view.LowerControl());
+        QCOMPARE(upper->ChartVisible(), type == 2 || type == 4 || type == 6);
+        if (type >= 3) {
+            QCOMPARE(lower->ChartVisible(), type == 3 || type == 5);
+            Vantorel* table = type == 4 ? lower : upper;
+            Vantorel* chart = type == 4 ? upper : lower;
+            QVERIFY(table->PivotTable().AddField(QStringLiteral("[Product]"), false));
+            QVERIFY(table->PivotTable().AddField(QStringLiteral("[Measures].[Unit Sales]"), true));
+            QTRY_VERIFY(table->PivotTable().Session().HasLayout());
+            if (type == 3 || type == 4)
+                QTRY_COMPARE(chart->ChartView().Data().Categories(), DataOf(table).Categories());
+        }
+        QVERIFY2(view.Save(), qPrintable(view.LastStatus()));
+        for (const QString& file : files)
+            QVERIFY2(QFileInfo::exists(ReportFolder() + file), qPrintable(file));
+    }
+
     // The control passes over failing steps; the window says what went wrong.
     void aMissingReportFileIsReported()
     {
