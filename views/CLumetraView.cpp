@@ -342,9 +342,9 @@ void CLumetraView::OpenReport(const XHTMLTREEDATA* item, bool personal)
 
 QString CLumetraView::NewControlError(const QString& upperBefore, const QString& lowerBefore)
 {
-    if (const QString now = m_upper->LastError(); !now.isEmpty() && now != upperBefore)
+    if (QString now = m_upper->LastError(); !now.isEmpty() && now != upperBefore)
         return now;
-    if (const QString now = m_lower->LastError(); !now.isEmpty() && now != lowerBefore)
+    if (QString now = m_lower->LastError(); !now.isEmpty() && now != lowerBefore)
         return now;
     return QString();
 }
