@@ -1,6 +1,7 @@
 #pragma once
 
 #include "control/pivot/PivotCubeFields.h"
+#include "control/pivot/PivotMemberFilterPopup.h"
 #include "control/pivot/model/AxisKind.h"
 
 #include <QPointer>
@@ -24,7 +25,6 @@ class PivotDragController;
 class PivotFieldList;
 class PivotGrid;
 class PivotGridDropTarget;
-class PivotMemberFilterPopup;
 class PivotSession;
 
 //! The pivot table as the user works with it: the area bars (filters and columns above the
