@@ -387,6 +387,8 @@ void PivotTableWidget::ShowHeaderMenu(const QPoint& viewportPosition)
         why->setObjectName(QStringLiteral("explainAction"));
         menu->insertAction(menu->actions().value(0), why);
         connect(why, &QAction::triggered, this, [this, row, column] { ShowExplanation(row, column); });
+        if (m_cellMenuHook)
+            m_cellMenuHook(*menu, row, column);
     } else if (cell.header && cell.header->fieldSetIndex >= 0) {
         const AxisKind axis = cell.kind == PivotGridCell::Kind::RowHeader ? AxisKind::Row : AxisKind::Column;
         if (const PivotFieldSet* f = fieldSetAt(axis, cell.header->fieldSetIndex)) {
@@ -409,8 +411,10 @@ void PivotTableWidget::ShowHeaderMenu(const QPoint& viewportPosition)
         if (const PivotFieldSet* f = index < 0 ? nullptr : fieldSetAt(rows ? AxisKind::Row : AxisKind::Column, index))
             menu = FieldSetMenu(QString::fromStdString(f->uniqueName));
     }
-    if (!menu)
+    if (!menu || menu->isEmpty()) {
+        delete menu;
         return;
+    }
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(m_grid->viewport()->mapToGlobal(viewportPosition));
 }
