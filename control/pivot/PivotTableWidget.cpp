@@ -23,6 +23,7 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <exception>
 
 namespace pivot {
@@ -121,7 +122,16 @@ void PivotTableWidget::SetCubeFields(PivotCubeFields fields)
 
 void PivotTableWidget::SetFieldListVisible(bool visible)
 {
+    if (visible == !m_fieldList->isHidden())
+        return;
     m_fieldList->setVisible(visible);
+    // A list that appears takes a quarter of the width (at most 220 pixels), not half of it:
+    // the grid is what the user reads.
+    auto* splitter = findChild<QSplitter*>(QStringLiteral("pivotSplitter"));
+    if (visible && splitter && width() > 0) {
+        const int list = std::min(220, width() / 4);
+        splitter->setSizes({width() - list - splitter->handleWidth(), list});
+    }
 }
 
 bool PivotTableWidget::Edit(const std::function<bool(PivotDefinition&)>& edit)

@@ -98,18 +98,19 @@ void VantorelWidget::LayOut(bool toolbarShown, bool chartShown)
 {
     pivot::PivotTableWidget* table = PivotView();
     QWidget* view = chartShown ? static_cast<QWidget*>(m_chart) : (m_pivot->Visible() ? table : nullptr);
-    // The table shows its field list on its right while DisplayFieldList is on.
+    if (view) {
+        const QRect twips = ViewRect(Twips(width()), Twips(height()), toolbarShown, Twips(view->y()));
+        const int top = toolbarShown ? (twips.top() == 0 ? kViewTopTwips : twips.top()) : 0;
+        view->setGeometry(ToolbarButtons::ToPixels(twips.left()), ToolbarButtons::ToPixels(top),
+            ToolbarButtons::ToPixels(twips.width()), ToolbarButtons::ToPixels(twips.height()));
+    }
+    // The table shows its field list on its right while DisplayFieldList is on (sized after
+    // the table has its place).
     if (table) {
-        table->SetFieldListVisible(m_pivot->displayFieldList);
         if (m_pivot->displayFieldList)
             m_pivot->UpdateTableCube();
+        table->SetFieldListVisible(m_pivot->displayFieldList);
     }
-    if (!view)
-        return;
-    const QRect twips = ViewRect(Twips(width()), Twips(height()), toolbarShown, Twips(view->y()));
-    const int top = toolbarShown ? (twips.top() == 0 ? kViewTopTwips : twips.top()) : 0;
-    view->setGeometry(ToolbarButtons::ToPixels(twips.left()), ToolbarButtons::ToPixels(top),
-        ToolbarButtons::ToPixels(twips.width()), ToolbarButtons::ToPixels(twips.height()));
 }
 
 void VantorelWidget::resizeEvent(QResizeEvent* event)

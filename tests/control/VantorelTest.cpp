@@ -948,7 +948,7 @@ private slots:
         QFETCH(bool, dark);
         auto control = NewControl();
         QWidget host;
-        host.resize(720, 420);
+        host.resize(900, 460);
         if (dark) {
             QPalette palette;
             palette.setColor(QPalette::Window, QColor(0x2b, 0x2f, 0x36));
