@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 
+class QMenu;
 class QWidget;
 
 namespace chart {
@@ -21,6 +22,12 @@ class OwcHelper;
 struct PrintSource;
 } // namespace exporting
 
+namespace drill {
+class DrillThrough;
+}
+namespace pivot {
+class PivotTableObject;
+}
 namespace vantorel {
 class PivotComponent;
 class VantorelWidget;
@@ -175,6 +182,17 @@ public:
 
     //! Runs the handler of the toolbar button NAME, as a click does. False for an unknown name.
     bool ClickButton(const QString& name);
+    //! Drill-through of grid cell (ROW, COLUMN), the grid's current cell when ROW < 0: the
+    //! detail rows in a modal DrillForm over the control's window. The default "Show details"
+    //! hook. The statement runs on a connection no session query uses.
+    void ShowDetails(int row = -1, int column = -1);
+    //! The drill-through members by dispatch id, as the default hooks answer them: the
+    //! aggregate members take a selection object (none: the grid's current cell), the walk
+    //! members take the object model's members, field sets and filter updates; recordsets
+    //! come back as objects.
+    platform::HResult InvokeDrillthroughMember(
+        platform::DispId id, std::vector<platform::Variant>& args, platform::Variant* result);
+
     //! The font routine of "Change Font": an empty name means "Calibri" at size 9.
     void ApplyFont(const QString& name, int size);
 
@@ -231,6 +249,13 @@ private:
         platform::Variant* result);
     platform::HResult InvokeDrillthrough(
         platform::DispId id, std::vector<platform::Variant>& args, platform::Variant* result);
+    //! The object model of the view on show over a connection of its own, with grid cell
+    //! (ROW, COLUMN) selected (the current cell when ROW < 0). Null (and a log line) without
+    //! a view or a connection.
+    std::shared_ptr<pivot::PivotTableObject> DetailTable(int row, int column);
+    //! Puts the drill-through entry into the menu of value cell (ROW, COLUMN).
+    void AdjustCellMenu(QMenu& menu, int row, int column);
+    void DrillMessage(const QString& text);
 
     // Button handlers.
     void OnReset();
@@ -264,6 +289,8 @@ private:
     EventSink m_eventSink;
     Dialogs m_dialogs;
     DrillthroughHooks m_drillthrough;
+    //! The drill-through the members by dispatch id work on (made by the first of them).
+    std::unique_ptr<drill::DrillThrough> m_drill;
 
     QString m_server;
     QString m_database;

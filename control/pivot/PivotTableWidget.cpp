@@ -23,6 +23,7 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <exception>
 
 namespace pivot {
@@ -121,7 +122,16 @@ void PivotTableWidget::SetCubeFields(PivotCubeFields fields)
 
 void PivotTableWidget::SetFieldListVisible(bool visible)
 {
+    if (visible == !m_fieldList->isHidden())
+        return;
     m_fieldList->setVisible(visible);
+    // A list that appears takes a quarter of the width (at most 220 pixels), not half of it:
+    // the grid is what the user reads.
+    auto* splitter = findChild<QSplitter*>(QStringLiteral("pivotSplitter"));
+    if (visible && splitter && width() > 0) {
+        const int list = std::min(220, width() / 4);
+        splitter->setSizes({width() - list - splitter->handleWidth(), list});
+    }
 }
 
 bool PivotTableWidget::Edit(const std::function<bool(PivotDefinition&)>& edit)
@@ -387,6 +397,8 @@ void PivotTableWidget::ShowHeaderMenu(const QPoint& viewportPosition)
         why->setObjectName(QStringLiteral("explainAction"));
         menu->insertAction(menu->actions().value(0), why);
         connect(why, &QAction::triggered, this, [this, row, column] { ShowExplanation(row, column); });
+        if (m_cellMenuHook)
+            m_cellMenuHook(*menu, row, column);
     } else if (cell.header && cell.header->fieldSetIndex >= 0) {
         const AxisKind axis = cell.kind == PivotGridCell::Kind::RowHeader ? AxisKind::Row : AxisKind::Column;
         if (const PivotFieldSet* f = fieldSetAt(axis, cell.header->fieldSetIndex)) {
@@ -409,8 +421,10 @@ void PivotTableWidget::ShowHeaderMenu(const QPoint& viewportPosition)
         if (const PivotFieldSet* f = index < 0 ? nullptr : fieldSetAt(rows ? AxisKind::Row : AxisKind::Column, index))
             menu = FieldSetMenu(QString::fromStdString(f->uniqueName));
     }
-    if (!menu)
+    if (!menu || menu->isEmpty()) {
+        delete menu;
         return;
+    }
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(m_grid->viewport()->mapToGlobal(viewportPosition));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "control/pivot/PivotCubeFields.h"
+#include "control/pivot/PivotMemberFilterPopup.h"
 #include "control/pivot/model/AxisKind.h"
 
 #include <QPointer>
@@ -24,7 +25,6 @@ class PivotDragController;
 class PivotFieldList;
 class PivotGrid;
 class PivotGridDropTarget;
-class PivotMemberFilterPopup;
 class PivotSession;
 
 //! The pivot table as the user works with it: the area bars (filters and columns above the
@@ -69,6 +69,11 @@ public:
     //! The menu of shown total NAME: move, remove, and sort the rows or columns by it.
     QMenu* TotalMenu(const QString& name, QWidget* parent = nullptr);
 
+    //! Called with the menu of value cell (ROW, COLUMN) before it shows; the handler may add,
+    //! change or remove entries (the control adds its drill-through entry here).
+    using CellMenuHook = std::function<void(QMenu& menu, int row, int column)>;
+    void SetCellMenuHook(CellMenuHook hook) { m_cellMenuHook = std::move(hook); }
+
     //! "Why this number" for value cell (ROW, COLUMN) of the grid (empty for other cells), and
     //! the same shown in a message box (the value cells' menu offers it).
     QString Explanation(int row, int column) const;
@@ -92,6 +97,7 @@ private:
     std::shared_ptr<const olap::adomd::CubeDef> m_cube;
     QString m_lastError;
     QPointer<PivotMemberFilterPopup> m_filterPopup;
+    CellMenuHook m_cellMenuHook;
 };
 
 } // namespace pivot

@@ -2,6 +2,7 @@
 
 #include "control/pivot/PivotGrid.h"
 #include "control/pivot/PivotSession.h"
+#include "control/pivot/PivotTableWidget.h"
 #include "control/pivot/model/PivotXml.h"
 #include "control/vantorel/ReportFiles.h"
 
@@ -9,7 +10,9 @@
 #include "olap/access/LocalCubeProvider.h"
 #include "olap/access/RecordsetCube.h"
 #include "olap/access/SchemaRowset.h"
+#include "olap/adomd/Catalog.h"
 #include "olap/model/Cube.h"
+#include "olap/query/QueryOptions.h"
 
 #include <QFont>
 
@@ -35,21 +38,97 @@ PivotComponent::PivotComponent(QObject* parent) : QObject(parent), m_session(std
 
 PivotComponent::~PivotComponent()
 {
-    delete m_grid.data();
+    delete m_table.data();
+}
+
+pivot::PivotTableWidget* PivotComponent::Table(QWidget* parent)
+{
+    if (!m_table) {
+        m_table = new pivot::PivotTableWidget(m_session.get(), parent);
+        m_table->setObjectName(QStringLiteral("OlapPT"));
+        m_table->SetFieldListVisible(displayFieldList);
+        m_table->setVisible(m_visible);
+        m_tableSource.clear();
+        connect(m_table->Grid(), &pivot::PivotGrid::selectionChanged, this, &PivotComponent::selectionChanged);
+    } else if (m_table->parentWidget() != parent) {
+        m_table->setParent(parent);
+        m_table->setVisible(m_visible);
+    }
+    return m_table;
 }
 
 pivot::PivotGrid* PivotComponent::Grid(QWidget* parent)
 {
-    if (!m_grid) {
-        m_grid = new pivot::PivotGrid(m_session.get(), parent);
-        m_grid->setObjectName(QStringLiteral("OlapPT"));
-        m_grid->setVisible(m_visible);
-        connect(m_grid.data(), &pivot::PivotGrid::selectionChanged, this, &PivotComponent::selectionChanged);
-    } else if (m_grid->parentWidget() != parent) {
-        m_grid->setParent(parent);
-        m_grid->setVisible(m_visible);
+    return Table(parent)->Grid();
+}
+
+pivot::PivotGrid* PivotComponent::ExistingGrid() const
+{
+    return m_table ? m_table->Grid() : nullptr;
+}
+
+void PivotComponent::UpdateTableCube()
+{
+    if (!m_table)
+        return;
+    const std::string& connectionString = Definition().connectionString;
+    const QString source = (m_fromRecordset ? QStringLiteral("rs") : QString::fromStdString(connectionString))
+        + QLatin1Char('\n') + DataMember();
+    if (source == m_tableSource)
+        return;
+    m_tableSource = source;
+    if (DataMember().isEmpty() || (!m_fromRecordset && connectionString.empty())) {
+        m_table->SetCubeFields({});
+        return;
     }
-    return m_grid;
+    try {
+        // The field list reads the cube here, on the UI thread: never on the connection the
+        // session's worker queries on. Rows pivoted from a recordset have only that one; they
+        // have a second cube of the same rows for this.
+        auto catalog = std::make_unique<olap::adomd::Catalog>();
+        if (m_fromRecordset) {
+            std::shared_ptr<olap::Connection> connection = IdleConnection();
+            if (!connection)
+                return;
+            catalog->SetActiveConnection(connection);
+        } else {
+            catalog->SetActiveConnection(connectionString);
+        }
+        auto cube = catalog->FindCubeDef(Definition().dataMember);
+        if (!cube) {
+            m_table->SetCubeFields({});
+            Fail(QStringLiteral("The cube %1 is not in the source.").arg(DataMember()));
+            return;
+        }
+        m_catalog = std::move(catalog);
+        if (!m_table->SetCube(std::move(cube)))
+            Fail(m_table->LastError());
+    } catch (const std::exception& error) {
+        m_table->SetCubeFields({});
+        Fail(QStringLiteral("The fields of the cube cannot be read: %1").arg(QString::fromUtf8(error.what())));
+    }
+}
+
+std::shared_ptr<olap::Connection> PivotComponent::IdleConnection()
+{
+    try {
+        if (m_fromRecordset) {
+            if (!m_detailConnection)
+                Fail(QStringLiteral("The pivot table has no rows to read."));
+            return m_detailConnection;
+        }
+        const std::string& connectionString = Definition().connectionString;
+        if (connectionString.empty()) {
+            Fail(QStringLiteral("The pivot table has no connection."));
+            return {};
+        }
+        if (!m_detailConnection)
+            m_detailConnection = olap::Connection::Connect(connectionString);
+        return m_detailConnection;
+    } catch (const std::exception& error) {
+        Fail(QStringLiteral("The pivot table cannot connect: %1").arg(QString::fromUtf8(error.what())));
+    }
+    return {};
 }
 
 const pivot::PivotDefinition& PivotComponent::Definition() const
@@ -84,6 +163,7 @@ bool PivotComponent::SetXmlData(const QString& text)
     if (!sameSource || m_fromRecordset) {
         m_connection.reset();
         m_schemaConnection.reset();
+        m_detailConnection.reset();
         m_fromRecordset = false;
     }
     UseDefinition(std::move(definition));
@@ -101,6 +181,7 @@ void PivotComponent::SetConnectionString(const QString& connectionString)
     definition.connectionString = connectionString.toStdString();
     m_connection.reset();
     m_schemaConnection.reset();
+    m_detailConnection.reset();
     m_fromRecordset = false;
     UseDefinition(std::move(definition));
 }
@@ -122,11 +203,16 @@ bool PivotComponent::SetRecordset(const olap::recordset::Recordset& rs)
     try {
         auto provider = std::make_unique<olap::LocalCubeProvider>(olap::RecordsetCube::Build(rs, kRecordsetCube));
         m_connection = std::make_shared<olap::Connection>(std::move(provider));
+        // A second cube of the same rows for the UI thread (field list, drill-through), so
+        // nothing reads the cube the session's worker queries.
+        auto uiProvider = std::make_unique<olap::LocalCubeProvider>(olap::RecordsetCube::Build(rs, kRecordsetCube));
+        m_detailConnection = std::make_shared<olap::Connection>(std::move(uiProvider));
     } catch (const std::exception& error) {
         Fail(QStringLiteral("The rows cannot be pivoted: %1").arg(QString::fromUtf8(error.what())));
         return false;
     }
     m_fromRecordset = true;
+    m_tableSource.clear();
     pivot::PivotDefinition definition;
     definition.dataMember = kRecordsetCube;
     UseDefinition(std::move(definition));
@@ -160,11 +246,19 @@ void PivotComponent::UseDefinition(pivot::PivotDefinition definition)
     const bool queryable = !definition.dataMember.empty()
         && (!definition.rowAxis.empty() || !definition.columnAxis.empty() || !definition.totals.empty());
     m_session->SetExecutor({});
-    if (queryable) {
+    // A cube without fields yet gets its runner too: the table's field list builds the view
+    // through the session.
+    if (!definition.dataMember.empty()) {
         Connect(definition.connectionString);
         if (m_connection) {
             std::shared_ptr<olap::Connection> connection = m_connection;
-            m_session->SetExecutor([connection](const std::string& mdx) { return connection->ExecuteMdx(mdx); });
+            // The session's token reaches the engine: Escape or a newer request stops the query.
+            m_session->SetCancellableExecutor(
+                [connection](const std::string& mdx, const olap::CancellationToken& token) {
+                    olap::QueryOptions options;
+                    options.cancel = &token;
+                    return connection->ExecuteMdx(mdx, options);
+                });
         }
     }
     if (queryable && m_connection) {
@@ -173,6 +267,7 @@ void PivotComponent::UseDefinition(pivot::PivotDefinition definition)
         // Nothing to ask yet (a new table, or no connection): show the empty view of it.
         m_session->ShowLayout(std::move(definition), pivot::PivotLayout());
     }
+    UpdateTableCube();
 }
 
 bool PivotComponent::Discover(olap::SchemaRowsetKind kind, olap::SchemaRowset* out)
@@ -332,12 +427,12 @@ void PivotComponent::SetSubtotals(bool shown, bool rowsOnly)
 
 void PivotComponent::ApplyFont(const QString& family, int pointSize)
 {
-    if (m_grid) {
-        QFont font = m_grid->font();
+    if (pivot::PivotGrid* grid = ExistingGrid()) {
+        QFont font = grid->font();
         font.setFamily(family);
         if (pointSize > 0)
             font.setPointSize(pointSize);
-        m_grid->setFont(font);
+        grid->setFont(font);
     }
     pivot::PivotDefinition definition = Definition();
     bool changed = false;
@@ -352,8 +447,8 @@ void PivotComponent::ApplyFont(const QString& family, int pointSize)
 void PivotComponent::SetVisible(bool visible)
 {
     m_visible = visible;
-    if (m_grid)
-        m_grid->setVisible(visible);
+    if (m_table)
+        m_table->setVisible(visible);
 }
 
 } // namespace vantorel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "control/pivot/PivotGrid.h"
+#include "control/pivot/PivotTableWidget.h"
 #include "control/pivot/model/PivotDefinition.h"
 #include "control/pivot/model/SortDirection.h"
 
@@ -22,6 +23,10 @@ class Recordset;
 }
 } // namespace olap
 
+namespace olap::adomd {
+class Catalog;
+}
+
 namespace pivot {
 class PivotSession;
 } // namespace pivot
@@ -41,9 +46,21 @@ public:
     explicit PivotComponent(QObject* parent = nullptr);
     ~PivotComponent() override;
 
-    //! The grid, made on the first call as a child of PARENT.
+    //! The pivot table widget (area bars, grid, field list), made on the first call as a
+    //! child of PARENT. Its field list reads the cube through a connection of its own.
+    pivot::PivotTableWidget* Table(QWidget* parent);
+    pivot::PivotTableWidget* ExistingTable() const { return m_table; }
+    //! The grid of the table widget, made with it.
     pivot::PivotGrid* Grid(QWidget* parent);
-    pivot::PivotGrid* ExistingGrid() const { return m_grid; }
+    pivot::PivotGrid* ExistingGrid() const;
+    //! Reads the view's cube for the table's field list and member filters when the source
+    //! (connection string and data member) changed since the last read.
+    void UpdateTableCube();
+    //! A connection to the view's source that no session query runs on, for work on the UI
+    //! thread (field list, drill-through): a connection of its own for a connection string, a
+    //! second cube of the same rows for a recordset. Null with LastError() set when there is
+    //! none.
+    std::shared_ptr<olap::Connection> IdleConnection();
     pivot::PivotSession& Session() { return *m_session; }
     const pivot::PivotDefinition& Definition() const;
 
@@ -123,7 +140,11 @@ private:
     void UseDefinition(pivot::PivotDefinition definition);
 
     std::unique_ptr<pivot::PivotSession> m_session;
-    QPointer<pivot::PivotGrid> m_grid;
+    QPointer<pivot::PivotTableWidget> m_table;
+    //! The cube source the table's fields were read from.
+    QString m_tableSource;
+    std::unique_ptr<olap::adomd::Catalog> m_catalog;
+    std::shared_ptr<olap::Connection> m_detailConnection;
     std::shared_ptr<olap::Connection> m_connection;
     std::unique_ptr<olap::Connection> m_schemaConnection;
     QString m_commandText;

@@ -2,9 +2,11 @@
 #include "control/Vantorel.h"
 
 #include "control/chart/ChartWidget.h"
+#include "control/drill/DrillThrough.h"
 #include "control/export/OwcHelper.h"
 #include "control/pivot/PivotGrid.h"
 #include "control/pivot/PivotSession.h"
+#include "control/pivot/PivotTableWidget.h"
 #include "control/query/frmConnect.h"
 #include "control/query/frmQueryBuilder.h"
 #include "control/vantorel/ControlObjects.h"
@@ -25,9 +27,15 @@ Q_LOGGING_CATEGORY(lcVantorel, "lumetra.vantorel")
 
 namespace {
 
+// Until the library sets others, drill-through is the control's own (drill::DrillThrough).
 Vantorel::DrillthroughHooks& DefaultDrillthroughHooks()
 {
-    static Vantorel::DrillthroughHooks hooks;
+    static Vantorel::DrillthroughHooks hooks {
+        [](Vantorel& control) { control.ShowDetails(); },
+        [](Vantorel& control, platform::DispId id, std::vector<platform::Variant>& args, platform::Variant* result) {
+            return control.InvokeDrillthroughMember(id, args, result);
+        },
+    };
     return hooks;
 }
 
@@ -102,6 +110,9 @@ bool Vantorel::EnsureWindow()
     QObject::connect(m_window.data(), &vantorel::VantorelWidget::ButtonClicked, m_pivot.get(),
         [this](const QString& name) { ClickButton(name); });
     m_window->SetLayoutState([this](vantorel::VantorelWidget&) { LayOut(); });
+    // The value cells' menu offers the details of the cell.
+    if (pivot::PivotTableWidget* table = m_pivot->ExistingTable())
+        table->SetCellMenuHook([this](QMenu& menu, int row, int column) { AdjustCellMenu(menu, row, column); });
     // A new chart follows the pivot table the old one drew.
     if (m_chartSource)
         BindChart(m_chartSource);

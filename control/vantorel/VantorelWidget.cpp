@@ -1,8 +1,8 @@
 #include "control/vantorel/VantorelWidget.h"
 
 #include "control/chart/ChartWidget.h"
-#include "control/pivot/PivotGrid.h"
-#include "control/vantorel/FieldListPanel.h"
+#include "control/pivot/PivotFieldList.h"
+#include "control/pivot/PivotTableWidget.h"
 #include "control/vantorel/PivotComponent.h"
 #include "control/vantorel/ToolbarButtons.h"
 
@@ -57,9 +57,8 @@ VantorelWidget::VantorelWidget(PivotComponent* pivot, chart::ChartWidget* chart,
         m_buttons[name] = button;
         connect(button, &QToolButton::clicked, this, [this, name] { emit ButtonClicked(name); });
     }
-    m_pivot->Grid(this)->setGeometry(0, ToolbarButtons::ToPixels(kViewTopTwips), 500, 299);
-    m_fieldList = new FieldListPanel(m_pivot, this);
-    m_fieldList->setVisible(false);
+    m_pivot->Table(this)->setGeometry(0, ToolbarButtons::ToPixels(kViewTopTwips), 500, 299);
+    m_pivot->UpdateTableCube();
     m_chart->setParent(this);
     m_chart->setObjectName(QStringLiteral("ptChart"));
     m_chart->setGeometry(0, ToolbarButtons::ToPixels(kViewTopTwips), 505, 257);
@@ -85,34 +84,33 @@ void VantorelWidget::SetButtonShown(const QString& name, bool shown)
     }
 }
 
-QWidget* VantorelWidget::PivotView() const
+pivot::PivotTableWidget* VantorelWidget::PivotView() const
 {
-    return m_pivot->ExistingGrid();
+    return m_pivot->ExistingTable();
+}
+
+pivot::PivotFieldList* VantorelWidget::FieldList() const
+{
+    return PivotView() ? PivotView()->FieldList() : nullptr;
 }
 
 void VantorelWidget::LayOut(bool toolbarShown, bool chartShown)
 {
-    QWidget* view = chartShown ? static_cast<QWidget*>(m_chart) : (m_pivot->Visible() ? PivotView() : nullptr);
-    const bool fieldList = view && !chartShown && m_pivot->displayFieldList;
-    m_fieldList->setVisible(fieldList);
-    if (!view)
-        return;
-    const QRect twips = ViewRect(Twips(width()), Twips(height()), toolbarShown, Twips(view->y()));
-    const int top = toolbarShown ? (twips.top() == 0 ? kViewTopTwips : twips.top()) : 0;
-    QRect place(ToolbarButtons::ToPixels(twips.left()), ToolbarButtons::ToPixels(top),
-        ToolbarButtons::ToPixels(twips.width()), ToolbarButtons::ToPixels(twips.height()));
-    if (fieldList) {
-        // The field list takes the right of the view's place, at most a third of it.
-        const int listWidth = std::min(200, place.width() / 3);
-        m_fieldList->setGeometry(place.right() - listWidth + 1, place.top(), listWidth, place.height());
-        place.setWidth(place.width() - listWidth);
-        const QString source = m_pivot->ConnectionString() + QLatin1Char('\n') + m_pivot->DataMember();
-        if (source != m_fieldListSource) {
-            m_fieldListSource = source;
-            m_fieldList->Reload();
-        }
+    pivot::PivotTableWidget* table = PivotView();
+    QWidget* view = chartShown ? static_cast<QWidget*>(m_chart) : (m_pivot->Visible() ? table : nullptr);
+    if (view) {
+        const QRect twips = ViewRect(Twips(width()), Twips(height()), toolbarShown, Twips(view->y()));
+        const int top = toolbarShown ? (twips.top() == 0 ? kViewTopTwips : twips.top()) : 0;
+        view->setGeometry(ToolbarButtons::ToPixels(twips.left()), ToolbarButtons::ToPixels(top),
+            ToolbarButtons::ToPixels(twips.width()), ToolbarButtons::ToPixels(twips.height()));
     }
-    view->setGeometry(place);
+    // The table shows its field list on its right while DisplayFieldList is on (sized after
+    // the table has its place).
+    if (table) {
+        if (m_pivot->displayFieldList)
+            m_pivot->UpdateTableCube();
+        table->SetFieldListVisible(m_pivot->displayFieldList);
+    }
 }
 
 void VantorelWidget::resizeEvent(QResizeEvent* event)

@@ -13,16 +13,19 @@ namespace chart {
 class ChartWidget;
 }
 
+namespace pivot {
+class PivotFieldList;
+class PivotTableWidget;
+} // namespace pivot
+
 namespace vantorel {
 
-class FieldListPanel;
 class PivotComponent;
 
-//! The control's window: the image toolbar at the top and, below it, the pivot grid
-//! (`OlapPT`) and the chart (`ptChart`), one of which is normally shown. Positions follow the
-//! control's design in twips at 15 twips per pixel. The window lays out the visible view on
-//! every resize through the control's layout rule; what a button does is the control's
-//! matter (ButtonClicked).
+//! The control's window: the image toolbar at the top and, below it, the pivot table
+//! (`OlapPT`: area bars, grid and field list) and the chart (`ptChart`), one of which is normally shown. Positions
+//! follow the control's design in twips at 15 twips per pixel. The window lays out the visible view on every resize
+//! through the control's layout rule; what a button does is the control's matter (ButtonClicked).
 class VantorelWidget : public QWidget {
     Q_OBJECT
 public:
@@ -46,10 +49,11 @@ public:
     //! What LayOut reads when the window is resized.
     void SetLayoutState(std::function<void(VantorelWidget&)> relayout) { m_relayout = std::move(relayout); }
 
-    QWidget* PivotView() const;
+    //! The pivot table widget (null until made).
+    pivot::PivotTableWidget* PivotView() const;
     chart::ChartWidget* ChartView() const { return m_chart; }
-    //! The field list beside the pivot grid, shown while the pivot table's DisplayFieldList is on.
-    FieldListPanel* FieldList() const { return m_fieldList; }
+    //! The pivot table's field list, shown while its DisplayFieldList is on.
+    pivot::PivotFieldList* FieldList() const;
 
 signals:
     void ButtonClicked(const QString& name);
@@ -60,9 +64,6 @@ protected:
 private:
     PivotComponent* m_pivot;
     chart::ChartWidget* m_chart;
-    FieldListPanel* m_fieldList = nullptr;
-    //! The cube the field list was read from (connection string and data member).
-    QString m_fieldListSource;
     std::map<QString, QToolButton*> m_buttons;
     std::map<QString, bool> m_shown;
     std::function<void(VantorelWidget&)> m_relayout;

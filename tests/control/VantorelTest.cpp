@@ -7,11 +7,13 @@
 #include "control/chart/ChartTypeTable.h"
 #include "control/chart/ChartWidget.h"
 #include "control/chart/ChartXml.h"
+#include "control/drill/DrillForm.h"
 #include "control/export/OwcHelper.h"
+#include "control/pivot/PivotFieldList.h"
 #include "control/pivot/PivotGrid.h"
 #include "control/pivot/PivotSession.h"
+#include "control/pivot/PivotTableWidget.h"
 #include "control/pivot/model/PivotXml.h"
-#include "control/vantorel/FieldListPanel.h"
 #include "control/vantorel/PivotComponent.h"
 #include "control/vantorel/ReportFiles.h"
 #include "control/vantorel/ToolbarButtons.h"
@@ -20,13 +22,19 @@
 #include "olap/util/AtomicFile.h"
 #include "platform/dispatch/ComRuntime.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QDir>
+#include <QMenu>
 #include <QPalette>
 #include <QPrinter>
 #include <QSet>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
 
 #include <cerrno>
 #include <memory>
@@ -201,7 +209,8 @@ private slots:
         QCOMPARE(window->parentWidget(), &host);
         QCOMPARE(control->ControlWindow(&host), window);
         window->resize(400, 300);
-        QWidget* grid = control->PivotTable().ExistingGrid();
+        QWidget* grid = control->Window().PivotView();
+        QCOMPARE(grid, control->PivotTable().ExistingTable());
         QCOMPARE(grid->geometry(), QRect(0, 16, 399, 281));
         control->HideToolbar();
         QCOMPARE(grid->geometry(), QRect(0, 0, 399, 299));
@@ -790,7 +799,7 @@ private slots:
         QWidget* shown = window->ControlWindow(&host);
         QVERIFY(shown);
         QCOMPARE(shown->parentWidget(), &host);
-        QCOMPARE(shown->findChildren<QToolButton*>().size(), 21);
+        QCOMPARE(shown->findChildren<QToolButton*>(Qt::FindDirectChildrenOnly).size(), 21);
         std::vector<Variant> args {Variant("Sales")};
         QCOMPARE(object->Invoke(Vantorel::kCube, InvokeKind::Method, args, nullptr, nullptr), platform::kSOk);
         std::vector<Variant> none;
@@ -811,30 +820,117 @@ private slots:
         control->OpenCube(
             QStringLiteral("Provider=MSOLAP.2;Data Source=%1").arg(m_cubes.filePath(QStringLiteral("Sales.cub"))),
             QStringLiteral("Sales"), 1);
-        vantorel::FieldListPanel* list = control->Window().FieldList();
-        QVERIFY(list->isVisible());
+        pivot::PivotFieldList* list = control->Window().FieldList();
+        QVERIFY(list && list->isVisible());
         QVERIFY(list->geometry().left() >= control->PivotTable().ExistingGrid()->geometry().right());
-        QTreeWidgetItem* units = list->Find(QStringLiteral("[Measures].[Unit Sales]"));
-        QTreeWidgetItem* store = list->Find(QStringLiteral("[Store]"));
+        QTreeWidgetItem* units = list->FindItem("[Measures].[Unit Sales]");
+        QTreeWidgetItem* store = list->FindItem("[Store]");
         QVERIFY(units && store);
-        QVERIFY(!list->Find(QStringLiteral("[Measures]")));
-        QCOMPARE(store->childCount(), 3);
-        emit list->itemActivated(units, 0);
-        emit list->itemActivated(store->child(1), 0);
+        // A double click adds a measure to the totals; a check adds a hierarchy to the rows.
+        QTest::mouseDClick(list->Tree()->viewport(), Qt::LeftButton, {}, list->ItemRect(units).center());
+        store->setCheckState(0, Qt::Checked);
         const pivot::PivotDefinition& definition = control->PivotTable().Definition();
         QCOMPARE(definition.totals.size(), std::size_t(1));
         QCOMPARE(definition.rowAxis.size(), std::size_t(1));
-        QCOMPARE(definition.rowAxis.front().fields.size(), std::size_t(3));
         QVERIFY(WaitForView(*control));
         QVERIFY(control->PivotTable().Session().Layout().RowCount() > 2);
         QCOMPARE(units->checkState(0), Qt::Checked);
-        QVERIFY(units->font(0).bold());
-        // Unchecking takes the field out again.
-        store->setCheckState(0, Qt::Unchecked);
-        QVERIFY(control->PivotTable().Definition().rowAxis.empty());
         // The chart view has no field list beside it.
         control->ClickButton(QStringLiteral("Chart"));
         QVERIFY(!list->isVisible());
+    }
+
+    // "Show fieldlist" shows the table's field list; DisplayFieldList off hides it again.
+    void fieldListFollowsTheCommand()
+    {
+        auto control = NewControl();
+        QWidget host;
+        host.resize(700, 400);
+        control->ControlWindow(&host)->setGeometry(host.rect());
+        host.show();
+        control->OppnaRapportTyp(m_cubes.filePath(QStringLiteral("SalesByRegion.xml")), 1);
+        QVERIFY(WaitForView(*control));
+        pivot::PivotFieldList* list = control->Window().FieldList();
+        QVERIFY(list && !list->isVisible());
+        control->ClickButton(QStringLiteral("FieldList"));
+        QVERIFY(list->isVisible());
+        // The list offers the cube's fields, read on a connection of its own.
+        QVERIFY(list->FindItem("[Measures].[Unit Sales]"));
+        control->PivotTable().displayFieldList = false;
+        control->Window().resize(control->Window().size() + QSize(1, 0));
+        QVERIFY(!list->isVisible());
+    }
+
+    // A click on a value cell and on "Show details" opens the drill-through form with the
+    // cell's rows; the value cells' menu offers the same through "S&how Details".
+    void detailsOfAValueCellOpenTheDrillForm_data()
+    {
+        QTest::addColumn<bool>("fromMenu");
+        QTest::newRow("button") << false;
+        QTest::newRow("context menu") << true;
+    }
+    void detailsOfAValueCellOpenTheDrillForm()
+    {
+        QFETCH(bool, fromMenu);
+        auto control = NewControl();
+        QWidget host;
+        host.resize(800, 500);
+        control->ControlWindow(&host)->setGeometry(host.rect());
+        host.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&host));
+        const QString reportFile = m_cubes.filePath(QStringLiteral("SalesByRegion.xml"));
+        if (fromMenu) {
+            // A report opened as a definition on a cube (not a local-cube report file): the
+            // menu has the entry.
+            const QString text = QString::fromUtf8(ReadFile(reportFile));
+            control->SetXMLData(vantorel::ReportFiles::DefinitionPart(text));
+        } else {
+            control->OppnaRapportTyp(reportFile, 1);
+        }
+        QVERIFY(WaitForView(*control));
+        const pivot::PivotLayout& layout = control->PivotTable().Session().Layout();
+        QVERIFY(layout.RowCount() > layout.HeaderRows() && layout.ColumnCount() > layout.HeaderColumns());
+        pivot::PivotGrid* grid = control->PivotTable().ExistingGrid();
+        const QPoint cell = grid->CellRect(layout.HeaderRows(), layout.HeaderColumns()).center();
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell);
+        QCOMPARE(grid->CurrentRow(), layout.HeaderRows());
+
+        // The form is modal: a timer reads and closes it while it runs.
+        int rows = -1;
+        bool formSeen = false;
+        QTimer poll;
+        poll.setInterval(50);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (auto* form = qobject_cast<drill::DrillForm*>(QApplication::activeModalWidget())) {
+                formSeen = true;
+                rows = form->RowsView()->model()->rowCount();
+                form->reject();
+            }
+        });
+        poll.start();
+        if (fromMenu) {
+            QContextMenuEvent event(QContextMenuEvent::Mouse, cell, grid->viewport()->mapToGlobal(cell));
+            QApplication::sendEvent(grid->viewport(), &event);
+            QMenu* menu = nullptr;
+            QVERIFY(QTest::qWaitFor([&] {
+                for (QWidget* w : QApplication::topLevelWidgets())
+                    if (auto* m = qobject_cast<QMenu*>(w); m && m->isVisible())
+                        menu = m;
+                return menu != nullptr;
+            }));
+            auto* entry = menu->findChild<QAction*>(QStringLiteral("mnuDrillthrough"));
+            QVERIFY(entry);
+            QCOMPARE(entry->text(), QStringLiteral("S&how Details"));
+            entry->trigger();
+            menu->close();
+            QVERIFY(QTest::qWaitFor([&] { return formSeen; }, 20000));
+        } else {
+            QToolButton* button = control->Window().Button(QStringLiteral("imgDetails"));
+            QVERIFY(button && button->isVisible());
+            QTest::mouseClick(button, Qt::LeftButton);
+        }
+        QVERIFY2(formSeen, qPrintable(control->LastError()));
+        QVERIFY2(rows > 0, qPrintable(control->LastError()));
     }
 
     // The control draws a sample report as a table and as a chart, in a light and a dark look.
@@ -852,7 +948,7 @@ private slots:
         QFETCH(bool, dark);
         auto control = NewControl();
         QWidget host;
-        host.resize(720, 420);
+        host.resize(900, 460);
         if (dark) {
             QPalette palette;
             palette.setColor(QPalette::Window, QColor(0x2b, 0x2f, 0x36));
