@@ -40,10 +40,9 @@ olap::Cube& PivotCube()
 }
 
 // The shapes, named as in pivot_shapes.sql.
-const char* const kQuarterCategory
-    = "SELECT NON EMPTY {[Measures].[Unit Sales], [Measures].[Store Sales]} ON 0,"
-      " NON EMPTY CrossJoin([Time].[Quarter].Members, [Product].[Category].Members) ON 1"
-      " FROM [Sales] WHERE [Store].[USA]";
+const char* const kQuarterCategory = "SELECT NON EMPTY {[Measures].[Unit Sales], [Measures].[Store Sales]} ON 0,"
+                                     " NON EMPTY CrossJoin([Time].[Quarter].Members, [Product].[Category].Members) ON 1"
+                                     " FROM [Sales] WHERE [Store].[USA]";
 const char* const kMonthProduct
     = "SELECT NON EMPTY {[Measures].[Unit Sales], [Measures].[Store Sales], [Measures].[Store Cost]} ON 0,"
       " NON EMPTY CrossJoin([Time].[Month].Members, [Product].[Product].Members) ON 1 FROM [Sales]";
@@ -67,7 +66,7 @@ void RunMdx(benchmark::State& state, const char* mdx, bool warm)
             cube.Cache().Clear();
         olap::QueryResult result = olap::MdxEvaluator::Execute(cube, mdx);
         cells = result.kind == olap::QueryResult::Kind::Drillthrough ? result.drillthrough.rows.size()
-                                                                      : result.cellSet.cells.size();
+                                                                     : result.cellSet.cells.size();
         benchmark::DoNotOptimize(result);
     }
     state.counters["cells"] = static_cast<double>(cells);
