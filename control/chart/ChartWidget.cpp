@@ -10,17 +10,21 @@
 #include "control/pivot/PivotSession.h"
 
 #include <QAction>
+#include <QBarCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
 #include <QCursor>
 #include <QDebug>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QSignalBlocker>
 #include <QToolBar>
 #include <QToolTip>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace chart {
 
@@ -329,7 +333,27 @@ void ChartWidget::Rebuild()
     // thousands of them; lines, areas and pies keep it.
     const int number = ChartTypeTable::Number(m_definition.type);
     m_view->setRenderHint(QPainter::Antialiasing, number > ChartTypeTable::Number(ChartType::BarStacked100));
+    FitCategoryCaptions();
     SyncControls();
+}
+
+void ChartWidget::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    FitCategoryCaptions();
+}
+
+void ChartWidget::FitCategoryCaptions()
+{
+    auto* axis = qobject_cast<QBarCategoryAxis*>(m_chart->axes(Qt::Horizontal).value(0));
+    if (!axis || axis->labelsAngle() != -90)
+        return;
+    const QFontMetrics metrics(axis->labelsFont());
+    int longest = 0;
+    for (const QString& caption : axis->categories())
+        longest = std::max(longest, metrics.horizontalAdvance(caption));
+    // The captions may take about two fifths of the view's height; the plot needs the rest.
+    axis->setTruncateLabels(longest > m_view->height() * 2 / 5);
 }
 
 } // namespace chart

@@ -119,9 +119,14 @@ signals:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void Rebuild();
+    //! Upright category captions stay whole while the view is tall enough for the longest
+    //! one; in a shorter view they are shortened with an ellipsis rather than cut off at
+    //! the view's edge.
+    void FitCategoryCaptions();
     //! Takes the data source's current view, when it has one.
     void FollowDataSource();
     void ShowData(ChartData data);
