@@ -20,6 +20,21 @@ platform::HResult NamedDispatch::InvokeByName(const QString& name, platform::Inv
     return Invoke(id, kind, args, result, exception);
 }
 
+platform::HResult ReadOnlyProperty(platform::InvokeKind kind, const std::vector<platform::Variant>& args,
+    platform::Variant* result, const std::function<std::optional<platform::Variant>()>& value)
+{
+    if (kind == platform::InvokeKind::PropertyPut)
+        return platform::kDispEMemberNotFound;
+    if (!args.empty())
+        return platform::kDispEBadParamCount;
+    std::optional<platform::Variant> answer = value();
+    if (!answer)
+        return platform::kDispEMemberNotFound;
+    if (result)
+        *result = std::move(*answer);
+    return platform::kSOk;
+}
+
 platform::HResult DispatchFailure(platform::DispatchException* exception, const QString& description)
 {
     if (exception) {

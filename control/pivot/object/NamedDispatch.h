@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <functional>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -29,6 +31,11 @@ protected:
     //! The object's members.
     virtual std::span<const DispatchName> Names() const = 0;
 };
+
+//! Answers a read-only property that takes no arguments: VALUE gives the property's value,
+//! or nullopt when the object has no such member. A put or any argument is refused.
+platform::HResult ReadOnlyProperty(platform::InvokeKind kind, const std::vector<platform::Variant>& args,
+    platform::Variant* result, const std::function<std::optional<platform::Variant>()>& value);
 
 //! Fills *EXCEPTION (when given) for a failing member and returns kDispEException.
 platform::HResult DispatchFailure(platform::DispatchException* exception, const QString& description);

@@ -25,31 +25,24 @@ platform::HResult PivotCellObject::Invoke(platform::DispId id, platform::InvokeK
     std::vector<platform::Variant>& args, platform::Variant* result, platform::DispatchException* exception)
 {
     (void)exception;
-    if (kind == platform::InvokeKind::PropertyPut)
-        return platform::kDispEMemberNotFound;
-    if (!args.empty())
-        return platform::kDispEBadParamCount;
-    platform::Variant value;
-    switch (id) {
-    case kRowMember:
-        value = ObjectVariant(m_rowMember);
-        break;
-    case kColumnMember:
-        value = ObjectVariant(m_columnMember);
-        break;
-    case kValue:
-        if (m_value)
-            value = *m_value;
-        break;
-    case kText:
-        value = QString::fromStdString(m_text);
-        break;
-    default:
-        return platform::kDispEMemberNotFound;
-    }
-    if (result)
-        *result = std::move(value);
-    return platform::kSOk;
+    return ReadOnlyProperty(kind, args, result, [&]() -> std::optional<platform::Variant> {
+        switch (id) {
+        case kRowMember:
+            return platform::Variant(ObjectVariant(m_rowMember));
+        case kColumnMember:
+            return platform::Variant(ObjectVariant(m_columnMember));
+        case kValue: {
+            platform::Variant value;
+            if (m_value)
+                value = *m_value;
+            return value;
+        }
+        case kText:
+            return platform::Variant(QString::fromStdString(m_text));
+        default:
+            return std::nullopt;
+        }
+    });
 }
 
 } // namespace pivot

@@ -56,30 +56,20 @@ platform::HResult PivotViewObject::Invoke(platform::DispId id, platform::InvokeK
     std::vector<platform::Variant>& args, platform::Variant* result, platform::DispatchException* exception)
 {
     (void)exception;
-    if (kind == platform::InvokeKind::PropertyPut)
-        return platform::kDispEMemberNotFound;
-    if (!args.empty())
-        return platform::kDispEBadParamCount;
-    platform::Variant value;
-    switch (id) {
-    case kRowAxis:
-        value = ObjectVariant(m_rows);
-        break;
-    case kColumnAxis:
-        value = ObjectVariant(m_columns);
-        break;
-    case kFilterAxis:
-        value = ObjectVariant(m_filters);
-        break;
-    case kTitleCaption:
-        value = QString::fromStdString(m_title);
-        break;
-    default:
-        return platform::kDispEMemberNotFound;
-    }
-    if (result)
-        *result = std::move(value);
-    return platform::kSOk;
+    return ReadOnlyProperty(kind, args, result, [&]() -> std::optional<platform::Variant> {
+        switch (id) {
+        case kRowAxis:
+            return platform::Variant(ObjectVariant(m_rows));
+        case kColumnAxis:
+            return platform::Variant(ObjectVariant(m_columns));
+        case kFilterAxis:
+            return platform::Variant(ObjectVariant(m_filters));
+        case kTitleCaption:
+            return platform::Variant(QString::fromStdString(m_title));
+        default:
+            return std::nullopt;
+        }
+    });
 }
 
 } // namespace pivot
