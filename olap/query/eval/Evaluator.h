@@ -43,6 +43,8 @@ private:
     friend std::vector<FunctionEntry> OrderFunctions();
     friend std::vector<FunctionEntry> AggregateFunctions();
     friend std::vector<FunctionEntry> TimeFunctions();
+    friend std::vector<FunctionEntry> StatisticsFunctions();
+    friend std::vector<FunctionEntry> StringFunctions();
 
     // ---- context -------------------------------------------------------------
     MemberRef DefaultOf(const Hierarchy& h) const;
@@ -307,6 +309,31 @@ private:
     Value FnParallelPeriod(const CallSite& call);
     Value FnOpeningClosingPeriod(const CallSite& call);
     Value FnLastPeriods(const CallSite& call);
+    // statistics and numbers (StatisticsFunctions.cpp)
+    Value FnMedian(const CallSite& call);
+    Value FnVariance(const CallSite& call);
+    Value FnCorrelation(const CallSite& call);
+    Value FnRank(const CallSite& call);
+    Value FnMath(const CallSite& call);
+    // The value of each tuple of SET: EXPR evaluated at it, else its cell.
+    std::vector<std::optional<double>> SetValues(const TupleSet& set, const Expr* expr, const Expr& where);
+    std::vector<double> PresentValues(const CallSite& call);
+    // text (StringFunctions.cpp) and texts read as MDX (ParseFunctions.cpp)
+    Value FnLeftRight(const CallSite& call);
+    Value FnMid(const CallSite& call);
+    Value FnLen(const CallSite& call);
+    Value FnInStr(const CallSite& call);
+    Value FnChangeCase(const CallSite& call);
+    Value FnTrim(const CallSite& call);
+    Value FnCStr(const CallSite& call);
+    Value FnFormat(const CallSite& call);
+    Value FnStrToMember(const CallSite& call);
+    Value FnStrToSet(const CallSite& call);
+    Value FnStrToTuple(const CallSite& call);
+    // Argument I as text: numbers in their shortest form, an empty cell as "".
+    std::string TextArg(const CallSite& call, std::size_t i);
+    std::size_t CountArg(const CallSite& call, std::size_t i, long long minimum);
+    Value EvalText(const CallSite& call);
     MemberRef TimeMember(const CallSite& call, std::size_t i, const Hierarchy* h);
     const Level* LevelOfType(const CallSite& call, const Hierarchy& h, LevelType type) const;
     Value PeriodsToDate(const Level* level, MemberRef m) const;
@@ -335,6 +362,8 @@ private:
     std::unordered_map<std::string, const CalcMember*> m_calcByName;
     std::unordered_map<std::string, NamedSetEntry> m_sets;
     std::vector<mdx::ExprPtr> m_ownedExprs;
+    //! Texts of StrToMember and its kin, parsed (the trees are in m_ownedExprs).
+    std::unordered_map<std::string, const Expr*> m_parsedTexts;
     std::unordered_map<std::string, std::optional<double>> m_cellCache;
     //! Rows under any of these tuples (a WHERE set that is not a crossjoin); applies to
     //! every stored cell of the query.

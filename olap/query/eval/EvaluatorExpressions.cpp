@@ -304,6 +304,13 @@ Value Evaluator::EvalBinary(const Expr& e)
         }
         return Value::OfSet(DistinctOf(out));
     }
+    a = Scalar(a, left);
+    b = Scalar(b, right);
+    // Two texts joined with + (as reports written for other servers do): a concatenation.
+    if (e.binaryOperator == BinaryOperator::Add && a.kind == VK::String && b.kind == VK::String) {
+        CheckTextSize(a.text.size() + b.text.size(), e);
+        return Value::Str(a.text + b.text);
+    }
     std::optional<double> x = Number(a, left);
     std::optional<double> y = Number(b, right);
     switch (e.binaryOperator) {

@@ -32,8 +32,8 @@ const FunctionEntry* FunctionRegistry::Find(const std::string& name)
 {
     static const std::unordered_map<std::string, FunctionEntry> kTable = [] {
         std::unordered_map<std::string, FunctionEntry> table;
-        for (auto family :
-            {NavigationFunctions, ValueFunctions, SetFunctions, OrderFunctions, AggregateFunctions, TimeFunctions}) {
+        for (auto family : {NavigationFunctions, ValueFunctions, SetFunctions, OrderFunctions, AggregateFunctions,
+                 TimeFunctions, StatisticsFunctions, StringFunctions}) {
             for (const FunctionEntry& entry : family())
                 table.emplace(entry.name, entry);
         }

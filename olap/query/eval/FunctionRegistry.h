@@ -47,5 +47,7 @@ std::vector<FunctionEntry> SetFunctions();
 std::vector<FunctionEntry> OrderFunctions();
 std::vector<FunctionEntry> AggregateFunctions();
 std::vector<FunctionEntry> TimeFunctions();
+std::vector<FunctionEntry> StatisticsFunctions();
+std::vector<FunctionEntry> StringFunctions();
 
 } // namespace olap::eval
