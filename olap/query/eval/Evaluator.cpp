@@ -150,6 +150,7 @@ std::optional<double> Evaluator::FetchOne(const Measure& measure, const std::vec
     }
     request.measures.push_back(measure.Index());
     request.tupleSlicer = m_tupleSlicer;
+    request.slicer.insert(request.slicer.end(), m_subcube.begin(), m_subcube.end());
     auto result = AggregationEngine::Aggregate(m_cube, request);
     return result->Value(0, 0);
 }
@@ -205,6 +206,7 @@ void Evaluator::FetchPending()
         }
         request.measures = g.measures;
         request.tupleSlicer = m_tupleSlicer;
+        request.slicer.insert(request.slicer.end(), m_subcube.begin(), m_subcube.end());
         std::shared_ptr<const AggregationResult> result;
         try {
             result = AggregationEngine::Aggregate(m_cube, request);

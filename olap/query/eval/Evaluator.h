@@ -1,5 +1,6 @@
 #pragma once
 
+#include "olap/exec/MemberSet.h"
 #include "olap/mdx/Statement.h"
 #include "olap/model/LevelType.h"
 #include "olap/query/CellSet.h"
@@ -338,6 +339,12 @@ private:
     const Level* LevelOfType(const CallSite& call, const Hierarchy& h, LevelType type) const;
     Value PeriodsToDate(const Level* level, MemberRef m) const;
 
+    // Sub-selects in FROM (Subselect.cpp): the rows and members the outer query sees.
+    void ApplySubselect(const mdx::SelectStatement& sub);
+    void RestrictTo(const TupleSet& s, const Expr& where);
+    // False for a member a sub-select hides (none of its leaves kept).
+    bool Visible(const Member& m) const;
+
     void DefineFormulas(const mdx::SelectStatement& select);
     void AddCalcMember(const Expr& nameExpr, const Expr& formula, const std::vector<mdx::Formula::Property>* props,
         const std::string& schemaFormat, const std::string& schemaCaption);
@@ -368,6 +375,11 @@ private:
     //! Rows under any of these tuples (a WHERE set that is not a crossjoin); applies to
     //! every stored cell of the query.
     std::vector<std::vector<const Member*>> m_tupleSlicer;
+    //! The sub-selects' restrictions: rows under these members only; part of every request.
+    std::vector<MemberSet> m_subcube;
+    //! Per hierarchy (by index) the count of kept leaves before each leaf ordinal; empty for
+    //! a hierarchy no sub-select restricts (the whole list is empty without sub-selects).
+    std::vector<std::vector<std::uint32_t>> m_keptLeaves;
     std::unordered_map<std::string, Pending> m_pending;
     std::unordered_map<std::string, std::unique_ptr<std::vector<const Member*>>> m_multiLists;
     bool m_collecting = false;

@@ -15,8 +15,10 @@ namespace olap::eval {
 TupleSet Evaluator::LevelMembers(const Level& level) const
 {
     TupleSet out;
-    for (const Member* m : level.Members())
-        out.push_back(Tuple {MemberRef {m, nullptr}});
+    for (const Member* m : level.Members()) {
+        if (Visible(*m))
+            out.push_back(Tuple {MemberRef {m, nullptr}});
+    }
     return out;
 }
 
@@ -26,8 +28,10 @@ TupleSet Evaluator::HierarchyMembers(const Hierarchy& h, bool withCalculated) co
     for (const Member* root : h.RootMembers())
         PreOrder(root, members);
     TupleSet out;
-    for (const Member* m : members)
-        out.push_back(Tuple {MemberRef {m, nullptr}});
+    for (const Member* m : members) {
+        if (Visible(*m))
+            out.push_back(Tuple {MemberRef {m, nullptr}});
+    }
     if (withCalculated) {
         for (const CalcMember& c : m_calcMembers) {
             if (c.hierarchy == &h)
@@ -41,8 +45,10 @@ std::vector<MemberRef> Evaluator::ChildrenOf(const MemberRef& r) const
 {
     std::vector<MemberRef> out;
     if (r.m) {
-        for (const Member* child : r.m->Children())
-            out.push_back(MemberRef {child, nullptr});
+        for (const Member* child : r.m->Children()) {
+            if (Visible(*child))
+                out.push_back(MemberRef {child, nullptr});
+        }
     }
     return out;
 }
@@ -65,8 +71,10 @@ std::vector<MemberRef> Evaluator::SiblingsOf(const MemberRef& r) const
     if (parent)
         return ChildrenOf(MemberRef {parent, nullptr});
     if (r.m) {
-        for (const Member* m : r.m->GetHierarchy().RootMembers())
-            out.push_back(MemberRef {m, nullptr});
+        for (const Member* m : r.m->GetHierarchy().RootMembers()) {
+            if (Visible(*m))
+                out.push_back(MemberRef {m, nullptr});
+        }
     } else {
         out.push_back(r);
     }

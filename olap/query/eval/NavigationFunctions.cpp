@@ -192,6 +192,8 @@ Value Evaluator::FnDescendants(const CallSite& call)
         }
         int base = root.Depth();
         std::function<void(const Member*)> walk = [&](const Member* m) {
+            if (!Visible(*m))
+                return;
             int d = m->Depth();
             bool take = false;
             if (flag == "self")

@@ -298,8 +298,8 @@ QueryResult Evaluator::RunDrillthrough(const mdx::Statement& statement)
 QueryResult Evaluator::Run(const mdx::Statement& statement)
 {
     const mdx::SelectStatement& select = statement.select;
-    if (select.subselect)
-        Fail(select.subselect->position, "a sub-select in FROM is not supported", "SELECT");
+    if (select.subselect && statement.kind == mdx::StatementKind::Drillthrough)
+        Fail(select.subselect->position, "a sub-select in FROM is not supported with DRILLTHROUGH", "SELECT");
     if (select.cube) {
         std::string cubeName = select.cube->segments.empty() ? std::string() : select.cube->segments.back().name;
         if (!EqualsNoCase(cubeName, m_cube.Name()))
@@ -307,6 +307,8 @@ QueryResult Evaluator::Run(const mdx::Statement& statement)
                 IdentifierText(*select.cube));
     }
     DefineFormulas(select);
+    if (select.subselect)
+        ApplySubselect(*select.subselect);
     if (statement.kind == mdx::StatementKind::Drillthrough)
         return RunDrillthrough(statement);
 
@@ -606,6 +608,7 @@ bool Evaluator::StoredGrid(
             request.slicer.push_back(MemberSet::Of(*s.member.m));
     }
     request.tupleSlicer = m_tupleSlicer;
+    request.slicer.insert(request.slicer.end(), m_subcube.begin(), m_subcube.end());
     std::shared_ptr<const AggregationResult> result;
     try {
         result = AggregationEngine::Aggregate(m_cube, request);
