@@ -70,6 +70,8 @@ struct CalcMember {
     std::string formatString;
     bool hasFormat = false;
     int order = 0;
+    //! For a member VisualTotals made: the stored member it shows (same unique name).
+    const Member* visualOf = nullptr;
 };
 
 // A member as the evaluator sees it: a stored member, a calculated one, or null (the

@@ -298,6 +298,10 @@ private:
     Value FnAddCalculatedMembers(const CallSite& call);
     Value FnStripCalculatedMembers(const CallSite& call);
     Value FnCount(const CallSite& call);
+    // VisualTotals.cpp
+    Value FnVisualTotals(const CallSite& call);
+    const CalcMember* VisualTotal(
+        const Member& total, const std::vector<const Member*>& parts, const std::string& caption);
     // order and top (OrderFunctions.cpp)
     Value FnOrder(const CallSite& call);
     Value FnTopBottomCount(const CallSite& call);
@@ -367,6 +371,10 @@ private:
     std::vector<Slot> m_baseContext;
     std::deque<CalcMember> m_calcMembers;
     std::unordered_map<std::string, const CalcMember*> m_calcByName;
+    //! The members VisualTotals made, by member, parts and caption (not in m_calcMembers: they
+    //! have no name of their own to look up and are no part of AllMembers).
+    std::deque<CalcMember> m_visualMembers;
+    std::unordered_map<std::string, const CalcMember*> m_visualTotals;
     std::unordered_map<std::string, NamedSetEntry> m_sets;
     std::vector<mdx::ExprPtr> m_ownedExprs;
     //! Texts of StrToMember and its kin, parsed (the trees are in m_ownedExprs).

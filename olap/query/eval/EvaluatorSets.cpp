@@ -104,8 +104,12 @@ const Member* Evaluator::AncestorAt(const Member* m, int depth) const
     return m && m->Depth() == depth ? m : nullptr;
 }
 
-bool Evaluator::Before(const MemberRef& a, const MemberRef& b, bool post) const
+bool Evaluator::Before(const MemberRef& shownA, const MemberRef& shownB, bool post) const
 {
+    // A visual total sorts as the member it shows.
+    auto asStored = [](const MemberRef& r) { return r.c && r.c->visualOf ? MemberRef {r.c->visualOf, nullptr} : r; };
+    const MemberRef a = asStored(shownA);
+    const MemberRef b = asStored(shownB);
     if (a == b)
         return false;
     const Hierarchy* ha = a.Hier();

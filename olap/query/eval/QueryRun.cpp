@@ -37,6 +37,10 @@ CellSet::Member Evaluator::Describe(const MemberRef& r) const
     if (const Member* p = r.Parent())
         m.parentUniqueName = p->UniqueName();
     m.calculated = r.c != nullptr;
+    if (r.c && r.c->visualOf) {
+        m.childCount = r.c->visualOf->Children().size();
+        m.calculated = false;
+    }
     return m;
 }
 

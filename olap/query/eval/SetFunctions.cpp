@@ -277,6 +277,7 @@ Value Evaluator::FnCount(const CallSite& call)
 std::vector<FunctionEntry> SetFunctions()
 {
     return {
+        {"visualtotals", 1, 2, &Evaluator::FnVisualTotals},
         {"crossjoin", 1, 1000, &Evaluator::FnCrossJoin},
         {"nonemptycrossjoin", 1, 1000, &Evaluator::FnCrossJoin},
         {"nonempty", 1, 2, &Evaluator::FnNonEmpty},
