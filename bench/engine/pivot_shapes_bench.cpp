@@ -103,11 +103,11 @@ void BM_quarter_category_warm(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(BM_quarter_category)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(7);
-BENCHMARK(BM_month_product)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(7);
-BENCHMARK(BM_rollup)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(7);
-BENCHMARK(BM_distinct_customers)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(7);
-BENCHMARK(BM_drillthrough)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(7);
+BENCHMARK(BM_quarter_category)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->Repetitions(7);
+BENCHMARK(BM_month_product)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->Repetitions(7);
+BENCHMARK(BM_rollup)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->Repetitions(7);
+BENCHMARK(BM_distinct_customers)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->Repetitions(7);
+BENCHMARK(BM_drillthrough)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->Repetitions(7);
 BENCHMARK(BM_quarter_category_warm)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_month_product_warm)->Unit(benchmark::kMicrosecond)->UseRealTime();
 

@@ -12,6 +12,7 @@
 #include "olap/util/OlapError.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cmath>
 #include <limits>
@@ -32,6 +33,8 @@ constexpr std::uint64_t kSmallDistinctWords = std::uint64_t(1) << 20;
 //! Grids smaller than this get four accumulator banks.
 constexpr std::uint64_t kBankedCells = 4096;
 constexpr std::uint64_t kParallelRows = std::uint64_t(1) << 18;
+//! Rows a scanning thread takes at a time (a multiple of kChunk).
+constexpr std::size_t kMorselRows = 32 * kChunk;
 constexpr double kPow10[] = {1, 10, 100, 1000, 10000, 100000, 1e6, 1e7, 1e8, 1e9};
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
@@ -596,10 +599,31 @@ std::shared_ptr<const AggregationResult> AggregationEngine::Aggregate(
     if (threads == 1) {
         ScanRange(columns, tuples, measurePlans, cells, banks, 0, rows, acc);
     } else {
+        // The threads take morsels of rows as they go rather than a fixed half each: on a
+        // busy machine a thread that gets less time does less, and the other is not left
+        // waiting for it. Sums of floating-point values depend on the order they are added
+        // in, so they keep fixed halves and the same answer every time.
+        const bool orderFree = std::none_of(measurePlans.begin(), measurePlans.end(), [](const MeasurePlan& p) {
+            return (p.agg == Aggregator::Sum || p.agg == Aggregator::Avg) && !p.integerSum;
+        });
         const std::size_t half = (rows / 2 / kChunk) * kChunk;
+        std::atomic<std::size_t> next {0};
+        auto scan = [&](Accumulators& into, bool first) {
+            if (!orderFree) {
+                ScanRange(columns, tuples, measurePlans, cells, banks, first ? 0 : half, first ? half : rows, into);
+                return;
+            }
+            for (;;) {
+                const std::size_t begin = next.fetch_add(kMorselRows, std::memory_order_relaxed);
+                if (begin >= rows)
+                    break;
+                ScanRange(
+                    columns, tuples, measurePlans, cells, banks, begin, std::min(rows, begin + kMorselRows), into);
+            }
+        };
         Accumulators second = MakeAccumulators(measurePlans, cells, banks);
-        std::thread worker([&] { ScanRange(columns, tuples, measurePlans, cells, banks, half, rows, second); });
-        ScanRange(columns, tuples, measurePlans, cells, banks, 0, half, acc);
+        std::thread worker([&] { scan(second, false); });
+        scan(acc, true);
         worker.join();
         MergeInto(acc, second, measurePlans);
     }

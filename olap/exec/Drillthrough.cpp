@@ -6,10 +6,12 @@
 #include "olap/model/Level.h"
 #include "olap/model/Measure.h"
 #include "olap/model/Member.h"
+#include "olap/storage/FactTable.h"
 #include "olap/util/NameUtil.h"
 #include "olap/util/OlapError.h"
 
 #include <charconv>
+#include <span>
 
 namespace olap {
 
@@ -139,6 +141,42 @@ std::string DrillthroughResult::TextAt(std::size_t row, std::size_t column) cons
     }
     auto value = ValueAt(row, column);
     return value ? FormatNumber(*value) : std::string();
+}
+
+std::vector<std::string> DrillthroughResult::ColumnTexts(std::size_t column) const
+{
+    const Column& c = m_columns.at(column);
+    std::vector<std::string> texts;
+    texts.reserve(m_rows.size());
+    const FactTable& facts = m_cube->Facts();
+    if (c.level) {
+        const Hierarchy& h = c.level->GetHierarchy();
+        const std::span<const std::uint32_t> toLevel = h.LeafToLevel(c.level->Depth());
+        const auto& members = c.level->Members();
+        std::visit(
+            [&](const auto& keys) {
+                for (const std::uint64_t r : m_rows)
+                    texts.push_back(members[toLevel[keys[r]]]->Name());
+            },
+            facts.keys[static_cast<std::size_t>(h.FactColumn())]);
+        return texts;
+    }
+    const MeasureColumn& values = facts.measures[static_cast<std::size_t>(c.measure)];
+    const bool distinct
+        = m_cube->Measures()[static_cast<std::size_t>(c.measure)]->GetAggregator() == Aggregator::DistinctCount;
+    for (const std::uint64_t r : m_rows) {
+        if (values.IsNull(r)) {
+            texts.emplace_back();
+        } else if (distinct) {
+            const auto id = static_cast<std::size_t>(values.ValueAt(r));
+            texts.push_back(id < values.dictionary.size() ? values.dictionary[id] : std::string());
+        } else if (std::holds_alternative<std::monostate>(values.values)) {
+            texts.push_back(FormatNumber(1.0));
+        } else {
+            texts.push_back(FormatNumber(values.ValueAt(r)));
+        }
+    }
+    return texts;
 }
 
 } // namespace olap

@@ -36,6 +36,9 @@ public:
     std::optional<double> ValueAt(std::size_t row, std::size_t column) const;
     //! The cell as text: the member name, the number in shortest form, or "" for NULL.
     std::string TextAt(std::size_t row, std::size_t column) const;
+    //! TextAt of every row of COLUMN, in row order: one pass over the column instead of a
+    //! lookup per cell.
+    std::vector<std::string> ColumnTexts(std::size_t column) const;
     //! Fact row number of a result row.
     std::uint64_t FactRow(std::size_t row) const { return m_rows[row]; }
 

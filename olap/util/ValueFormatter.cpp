@@ -2,9 +2,11 @@
 
 #include "olap/util/NameUtil.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -117,26 +119,34 @@ std::string Named(std::string_view format)
     return std::string(format);
 }
 
-//! |VALUE| rounded to DECIMALS places, as digits with a decimal point.
-std::string Digits(double value, int decimals, std::string& integer, std::string& fraction)
+//! 10^N, exact for the powers a double holds exactly.
+double PowerOfTen(int n)
 {
-    const double scaled = std::round(std::fabs(value) * std::pow(10.0, decimals));
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14,
+        1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    return n >= 0 && n < static_cast<int>(std::size(kPowers)) ? kPowers[n] : std::pow(10.0, n);
+}
+
+//! |VALUE| rounded to DECIMALS places as decimal digits, at least DECIMALS + 1 of them (the
+//! last DECIMALS are the fraction). Returns the digits' length in OUT (room for 400).
+std::size_t Digits(double value, int decimals, char* out)
+{
+    const double scaled = std::round(std::fabs(value) * PowerOfTen(decimals));
     char buffer[400];
-    std::string digits;
+    std::size_t length = 0;
     if (scaled < 9.0e18) {
         // A whole number below 2^63 converts exactly; printf's "%.0f" is many times slower.
         const auto whole = static_cast<unsigned long long>(scaled);
-        const auto end = std::to_chars(buffer, buffer + sizeof buffer, whole).ptr;
-        digits.assign(buffer, end);
+        length = static_cast<std::size_t>(std::to_chars(buffer, buffer + sizeof buffer, whole).ptr - buffer);
     } else {
-        std::snprintf(buffer, sizeof buffer, "%.0f", scaled);
-        digits = buffer;
+        const int written = std::snprintf(buffer, sizeof buffer, "%.0f", scaled);
+        length = written < 0 ? 0 : std::min<std::size_t>(static_cast<std::size_t>(written), sizeof buffer - 1);
     }
-    if (static_cast<int>(digits.size()) <= decimals)
-        digits.insert(0, static_cast<std::size_t>(decimals) - digits.size() + 1, '0');
-    integer = digits.substr(0, digits.size() - static_cast<std::size_t>(decimals));
-    fraction = digits.substr(digits.size() - static_cast<std::size_t>(decimals));
-    return digits;
+    const std::size_t wanted = static_cast<std::size_t>(decimals) + 1;
+    const std::size_t pad = length < wanted ? std::min(wanted - length, sizeof buffer - length) : 0;
+    std::fill(out, out + pad, '0');
+    std::copy(buffer, buffer + length, out + pad);
+    return pad + length;
 }
 
 std::string Apply(const Section& s, double value)
@@ -145,38 +155,46 @@ std::string Apply(const Section& s, double value)
         return s.prefix + s.suffix;
     if (s.percent)
         value *= 100;
-    std::string integer;
-    std::string fraction;
-    Digits(value, s.maxDec, integer, fraction);
-    while (static_cast<int>(fraction.size()) > s.minDec && !fraction.empty() && fraction.back() == '0')
-        fraction.pop_back();
-    integer.erase(0, std::min(integer.find_first_not_of('0'), integer.size()));
-    if (static_cast<int>(integer.size()) < s.minInt)
-        integer.insert(0, static_cast<std::size_t>(s.minInt) - integer.size(), '0');
-    if (s.grouping && integer.size() > 3) {
-        std::string grouped;
-        const std::size_t head = integer.size() % 3;
-        for (std::size_t i = 0; i < integer.size(); ++i) {
-            if (i > 0 && i >= head && (i - head) % 3 == 0)
-                grouped += ',';
-            grouped += integer[i];
-        }
-        integer = grouped;
+    char digits[400];
+    const int decimals = std::clamp(s.maxDec, 0, 300);
+    const std::size_t length = Digits(value, decimals, digits);
+    const char* integer = digits;
+    std::size_t integerLength = length - static_cast<std::size_t>(decimals);
+    const char* fraction = digits + integerLength;
+    std::size_t fractionLength = static_cast<std::size_t>(decimals);
+    while (static_cast<int>(fractionLength) > s.minDec && fractionLength > 0 && fraction[fractionLength - 1] == '0')
+        --fractionLength;
+    while (integerLength > 0 && *integer == '0') {
+        ++integer;
+        --integerLength;
     }
-    std::string number = integer;
-    if (!fraction.empty()) {
-        number += '.';
-        number += fraction;
+    const std::size_t zeros
+        = static_cast<int>(integerLength) < s.minInt ? static_cast<std::size_t>(s.minInt) - integerLength : 0;
+    const std::size_t shown = zeros + integerLength;
+    std::string text;
+    text.reserve(s.prefix.size() + shown + shown / 3 + 1 + fractionLength + s.suffix.size());
+    text += s.prefix;
+    // Digit I of the integer part (leading zeros included), with group separators.
+    const bool grouping = s.grouping && shown > 3;
+    const std::size_t head = shown % 3;
+    for (std::size_t i = 0; i < shown; ++i) {
+        if (grouping && i > 0 && i >= head && (i - head) % 3 == 0)
+            text += ',';
+        text += i < zeros ? '0' : integer[i - zeros];
     }
-    return s.prefix + number + s.suffix;
+    if (fractionLength > 0) {
+        text += '.';
+        text.append(fraction, fractionLength);
+    }
+    text += s.suffix;
+    return text;
 }
 
 bool RoundsToZero(const Section& s, double value)
 {
-    std::string integer;
-    std::string fraction;
-    Digits(s.percent ? value * 100 : value, s.maxDec, integer, fraction);
-    return integer.find_first_not_of('0') == std::string::npos && fraction.find_first_not_of('0') == std::string::npos;
+    char digits[400];
+    const std::size_t length = Digits(s.percent ? value * 100 : value, std::clamp(s.maxDec, 0, 300), digits);
+    return std::all_of(digits, digits + length, [](char c) { return c == '0'; });
 }
 
 struct ParsedFormat {
@@ -184,21 +202,35 @@ struct ParsedFormat {
     std::vector<Section> sections;
 };
 
-// FORMAT parsed once per thread: a grid formats thousands of cells with a few format strings.
+// FORMAT parsed once per thread: a grid formats thousands of cells with a few format strings,
+// mostly the same one many times in a row.
 const ParsedFormat& Parsed(std::string_view format)
 {
-    thread_local std::unordered_map<std::string, ParsedFormat> cache;
+    struct Cache {
+        std::unordered_map<std::string, ParsedFormat> parsed;
+        std::string lastKey;
+        const ParsedFormat* last = nullptr;
+    };
+    thread_local Cache cache;
+    if (cache.last && format == cache.lastKey)
+        return *cache.last;
     std::string key(format);
-    if (auto it = cache.find(key); it != cache.end())
-        return it->second;
-    if (cache.size() >= 256)
-        cache.clear();
-    ParsedFormat parsed;
-    parsed.texts = SplitSections(Named(format));
-    parsed.sections.reserve(parsed.texts.size());
-    for (const std::string& text : parsed.texts)
-        parsed.sections.push_back(Parse(text));
-    return cache.emplace(std::move(key), std::move(parsed)).first->second;
+    auto it = cache.parsed.find(key);
+    if (it == cache.parsed.end()) {
+        if (cache.parsed.size() >= 256) {
+            cache.parsed.clear();
+            cache.last = nullptr;
+        }
+        ParsedFormat parsed;
+        parsed.texts = SplitSections(Named(format));
+        parsed.sections.reserve(parsed.texts.size());
+        for (const std::string& text : parsed.texts)
+            parsed.sections.push_back(Parse(text));
+        it = cache.parsed.emplace(key, std::move(parsed)).first;
+    }
+    cache.lastKey = std::move(key);
+    cache.last = &it->second;
+    return it->second;
 }
 
 } // namespace

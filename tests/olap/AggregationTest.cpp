@@ -187,6 +187,16 @@ TEST_F(TinyAggregation, DrillthroughListsRowsUnderTheTuple)
     EXPECT_EQ(limited.TextAt(0, 11), "10"); // the customer id behind the distinct count
     auto everything = olap::Drillthrough::Run(*s_cube, {}, {0});
     EXPECT_EQ(everything.TotalRows(), 8u);
+    // A whole column at once reads as its cells one by one: levels, NULL values, counts,
+    // distinct-count ids, all measures.
+    for (const auto* result : {&all, &limited, &everything}) {
+        for (std::size_t c = 0; c < result->Columns().size(); ++c) {
+            const Names texts = result->ColumnTexts(c);
+            ASSERT_EQ(texts.size(), result->RowCount());
+            for (std::size_t r = 0; r < texts.size(); ++r)
+                EXPECT_EQ(texts[r], result->TextAt(r, c)) << "row " << r << ", column " << c;
+        }
+    }
 }
 
 TEST(SampleAggregation, TwoThreadsAgreeWithOneAndSubtotalsAddUp)

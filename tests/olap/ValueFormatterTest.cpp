@@ -42,6 +42,15 @@ TEST(ValueFormatter, FormatsAsTheMondrianPeerDoes)
         {-12345, "#,##0", "-12,345"},
         {1234567, "#,##0", "1,234,567"},
         {12345678, "#,##0", "12,345,678"},
+        // Not from the peer: no integer digit, zero padding under groups, many decimals,
+        // a negative value that rounds to zero, text around the number.
+        {0.5, "#.##", ".5"},
+        {123.456, "#,##00000.0", "00,123.5"},
+        {1.5, "0.00000000000000000000", "1.50000000000000000000"},
+        {5e-7, "0.000000", "0.000001"},
+        {-0.004, "0.00", "0.00"},
+        {12345.5, "\"EUR \"#,##0.0\" net\"", "EUR 12,345.5 net"},
+        {0.004, "#,##0.00;;\"z\"", "z"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(olap::ValueFormatter::Format(c.value, c.format), c.text) << c.value << " with '" << c.format << "'";

@@ -358,9 +358,9 @@ private:
     // The steps of a SELECT (QueryRun.cpp).
     void ApplySlicer(const mdx::SelectStatement& select, CellSet& cs);
     std::vector<std::vector<std::size_t>> KeptPositions(const std::vector<const mdx::AxisSpec*>& axes,
-        const std::vector<TupleSet>& sets, const std::vector<CellSet::Cell>& cells) const;
+        const std::vector<TupleSet>& sets, const std::vector<bool>& filled) const;
     bool StoredGrid(
-        const std::vector<TupleSet>& sets, std::vector<CellSet::Cell>& cells, std::vector<const std::string*>& formats);
+        const std::vector<TupleSet>& sets, std::vector<double>& values, std::vector<const std::string*>& formats);
 
     const Cube& m_cube;
     const QueryOptions m_options;

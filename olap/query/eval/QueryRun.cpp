@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <set>
 #include <unordered_map>
 #include <unordered_set>
@@ -290,11 +291,16 @@ QueryResult Evaluator::RunDrillthrough(const mdx::Statement& statement)
     result.kind = QueryResult::Kind::Drillthrough;
     for (const DrillthroughResult::Column& c : rows.Columns())
         result.drillthrough.columns.push_back(c.name);
-    for (std::size_t r = 0; r < rows.RowCount(); ++r) {
-        std::vector<std::string> row;
-        for (std::size_t c = 0; c < rows.Columns().size(); ++c)
-            row.push_back(rows.TextAt(r, c));
-        result.drillthrough.rows.push_back(std::move(row));
+    // Column after column: each column's lookups are resolved once, not per cell.
+    std::vector<std::vector<std::string>>& table = result.drillthrough.rows;
+    table.resize(rows.RowCount());
+    for (std::vector<std::string>& row : table)
+        row.reserve(rows.Columns().size());
+    for (std::size_t c = 0; c < rows.Columns().size(); ++c) {
+        CheckCancelled();
+        std::vector<std::string> texts = rows.ColumnTexts(c);
+        for (std::size_t r = 0; r < texts.size(); ++r)
+            table[r].push_back(std::move(texts[r]));
     }
     return result;
 }
@@ -368,14 +374,20 @@ QueryResult Evaluator::Run(const mdx::Statement& statement)
             throw OlapError("The query asks for more than 50 million cells");
         total *= s.size();
     }
-    // The grid, and the copy NON EMPTY keeps of it.
-    CheckBudget(
-        2.0 * static_cast<double>(total) * sizeof(CellSet::Cell), "a grid of " + std::to_string(total) + " cells");
-    std::vector<CellSet::Cell> cells(total);
-    // A grid of stored cells only comes from one request; its cells are formatted once NON
-    // EMPTY has kept them (FORMATS: the format string of each cell).
+    // A grid of stored cells only comes from one request, as plain values (NaN: empty) and
+    // the format string of each; its cells are built and formatted only once NON EMPTY has
+    // kept them. Any other grid is evaluated cell by cell.
+    std::vector<double> storedValues;
     std::vector<const std::string*> formats;
-    if (total == 0 || !StoredGrid(sets, cells, formats))
+    std::vector<CellSet::Cell> cells;
+    CheckBudget(static_cast<double>(total) * (sizeof(double) + sizeof(void*)) + static_cast<double>(total) / 8,
+        "a grid of " + std::to_string(total) + " cells");
+    const bool stored = total > 0 && StoredGrid(sets, storedValues, formats);
+    if (!stored) {
+        // The grid, and the copy NON EMPTY keeps of it.
+        CheckBudget(
+            2.0 * static_cast<double>(total) * sizeof(CellSet::Cell), "a grid of " + std::to_string(total) + " cells");
+        cells.resize(total);
         WithPrefetch([&] {
             std::vector<std::size_t> coords(sets.size(), 0);
             for (std::size_t ordinal = 0; ordinal < total; ++ordinal) {
@@ -404,13 +416,19 @@ QueryResult Evaluator::Run(const mdx::Statement& statement)
                 }
             }
         });
+    }
 
-    std::vector<std::vector<std::size_t>> kept = KeptPositions(axes, sets, cells);
+    std::vector<bool> filled(total);
+    for (std::size_t ordinal = 0; ordinal < total; ++ordinal)
+        filled[ordinal] = stored ? !std::isnan(storedValues[ordinal]) : !cells[ordinal].IsEmpty();
+    std::vector<std::vector<std::size_t>> kept = KeptPositions(axes, sets, filled);
     std::size_t keptTotal = 1;
     for (std::size_t a = 0; a < sets.size(); ++a) {
         keptTotal *= kept[a].size();
+        cs.axes[a].positions.reserve(kept[a].size());
         for (std::size_t p : kept[a]) {
             std::vector<CellSet::Member> position;
+            position.reserve(sets[a][p].size());
             for (const MemberRef& r : sets[a][p])
                 position.push_back(Describe(r));
             cs.axes[a].positions.push_back(std::move(position));
@@ -428,9 +446,12 @@ QueryResult Evaluator::Run(const mdx::Statement& statement)
             stride *= sets[a].size();
         }
         CellSet::Cell& cell = cs.cells[ordinal];
-        cell = std::move(cells[source]);
-        if (!formats.empty() && cell.value)
-            cell.formatted = ValueFormatter::Format(*cell.value, *formats[source]);
+        if (!stored) {
+            cell = std::move(cells[source]);
+        } else if (const double v = storedValues[source]; !std::isnan(v)) {
+            cell.value = v;
+            cell.formatted = ValueFormatter::Format(v, *formats[source]);
+        }
     }
     return result;
 }
@@ -507,9 +528,9 @@ void Evaluator::ApplySlicer(const mdx::SelectStatement& select, CellSet& cs)
 // NON EMPTY: per axis the positions to keep; on a NON EMPTY axis those with a non-empty cell
 // against the other axes, else all.
 std::vector<std::vector<std::size_t>> Evaluator::KeptPositions(const std::vector<const mdx::AxisSpec*>& axes,
-    const std::vector<TupleSet>& sets, const std::vector<CellSet::Cell>& cells) const
+    const std::vector<TupleSet>& sets, const std::vector<bool>& filled) const
 {
-    const std::size_t total = cells.size();
+    const std::size_t total = filled.size();
     std::vector<std::vector<std::size_t>> kept(sets.size());
     for (std::size_t a = 0; a < sets.size(); ++a) {
         if (!axes[a]->nonEmpty) {
@@ -522,7 +543,7 @@ std::vector<std::vector<std::size_t>> Evaluator::KeptPositions(const std::vector
         for (std::size_t b = 0; b < a; ++b)
             stride *= sets[b].size();
         for (std::size_t ordinal = 0; ordinal < total; ++ordinal) {
-            if (!cells[ordinal].IsEmpty())
+            if (filled[ordinal])
                 any[(ordinal / stride) % sets[a].size()] = true;
         }
         for (std::size_t p = 0; p < sets[a].size(); ++p) {
@@ -533,13 +554,13 @@ std::vector<std::vector<std::size_t>> Evaluator::KeptPositions(const std::vector
     return kept;
 }
 
-// Fills CELLS (values only; FORMATS gets each cell's format string) with one aggregation
+// Fills VALUES (NaN for an empty cell; FORMATS gets each cell's format string) with one aggregation
 // request when every cell of the grid is a stored cell: the axes hold stored members only and
 // the context no calculated member. The axes' members per hierarchy are the request's
 // groupings (mixed levels roll up from the finest grid of one scan), the rest of the context
 // its slicer. False (nothing filled) when the grid needs the general path.
 bool Evaluator::StoredGrid(
-    const std::vector<TupleSet>& sets, std::vector<CellSet::Cell>& cells, std::vector<const std::string*>& formats)
+    const std::vector<TupleSet>& sets, std::vector<double>& values, std::vector<const std::string*>& formats)
 {
     // Cells fetched already (by Filter, Order, ...) answer the grid without another scan.
     if (!m_cellCache.empty())
@@ -623,11 +644,15 @@ bool Evaluator::StoredGrid(
     std::vector<const std::string*> formatOf(m_cube.Measures().size(), nullptr);
     for (int m : request.measures)
         formatOf[static_cast<std::size_t>(m)] = &m_cube.Measures()[static_cast<std::size_t>(m)]->FormatString();
-    formats.assign(cells.size(), nullptr);
+    std::size_t total = 1;
+    for (const TupleSet& set : sets)
+        total *= set.size();
+    values.assign(total, std::numeric_limits<double>::quiet_NaN());
+    formats.assign(total, nullptr);
     std::vector<std::uint32_t> cellPositions(request.groupings.size(), 0);
     std::vector<std::size_t> coords(sets.size(), 0);
     const int fixedMeasure = onAxes[0] ? -1 : contextMeasure.m->MeasureIndex();
-    for (std::size_t ordinal = 0; ordinal < cells.size(); ++ordinal) {
+    for (std::size_t ordinal = 0; ordinal < total; ++ordinal) {
         if ((ordinal & 0xfff) == 0)
             CheckCancelled();
         int measure = fixedMeasure;
@@ -644,7 +669,7 @@ bool Evaluator::StoredGrid(
         const std::optional<double> v
             = result->Value(result->CellIndex(cellPositions), static_cast<std::size_t>(result->SlotOf(measure)));
         if (v && std::isfinite(*v))
-            cells[ordinal].value = *v;
+            values[ordinal] = *v;
         formats[ordinal] = formatOf[static_cast<std::size_t>(measure)];
         // Next coordinates: axis 0 varies fastest.
         for (std::size_t a = 0; a < sets.size(); ++a) {
