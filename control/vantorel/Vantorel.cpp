@@ -216,29 +216,35 @@ void Vantorel::OpenCube(const QString& connection, const QString& dataMember, in
     }
 }
 
-void Vantorel::OpenSQLReport(const QString& connection, const QString& sql, int openType)
+bool Vantorel::QueryRows(const QString& connection, const QString& sql)
 {
     olap::recordset::Recordset rows;
-    bool opened = false;
     try {
         olap::Connection source;
         source.SetCursorLocation(static_cast<int>(olap::CursorLocation::Client));
         source.Open(connection.toStdString(), {}, {}, -1);
         rows = source.Execute(sql.toStdString(), -1);
         source.Close();
-        opened = true;
     } catch (const std::exception& error) {
         Fail(QStringLiteral("The query of the relational report failed: %1").arg(QString::fromUtf8(error.what())));
+        return false;
     }
+    m_sql = sql;
+    m_sqlConnection = connection;
+    m_relational = true;
+    m_dataSource = std::make_shared<vantorel::RecordsetObject>(rows);
+    return m_pivot->SetRecordset(rows);
+}
+
+void Vantorel::OpenSQLReport(const QString& connection, const QString& sql, int openType)
+{
+    // A query that fails keeps its text, so the report can still be saved with it.
+    QueryRows(connection, sql);
     m_sql = sql;
     m_sqlConnection = connection;
     vantorel::WaitCursor wait;
     m_relational = true;
     ApplyFont(QString(), 0);
-    if (opened) {
-        m_dataSource = std::make_shared<vantorel::RecordsetObject>(rows);
-        m_pivot->SetRecordset(rows);
-    }
     if (openType == 1) {
         m_pivot->displayFieldList = true;
         LayOut();
