@@ -17,6 +17,8 @@
 #include "control/vantorel/WaitCursor.h"
 
 #include "olap/access/Connection.h"
+#include "olap/access/ConnectionString.h"
+#include "olap/providers/RelationalSources.h"
 
 #include <QApplication>
 #include <QLoggingCategory>
@@ -200,8 +202,46 @@ void Vantorel::InitCube()
     m_pivot->autoFit = false;
 }
 
+namespace {
+
+// Whether CONNECTION reaches a relational source (a SQLite file, ODBC, a workbook), which has
+// tables and no cubes.
+bool IsRowSource(const QString& connection)
+{
+    try {
+        const olap::ConnectionString parsed = olap::ConnectionString::Parse(connection.toStdString());
+        olap::providers::ConnectionProperties properties;
+        for (const auto& [key, value] : parsed.Pairs())
+            properties[key] = value;
+        return olap::providers::ClassifyRelational(properties, olap::providers::DefaultProviderDriverLookup())
+            .has_value();
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+// The statement that reads a data source's member over a relational source: the member
+// itself when it is a SELECT statement, else every row of the table it names.
+QString RowsStatement(const QString& dataMember)
+{
+    const QString member = dataMember.trimmed();
+    if (member.startsWith(QLatin1String("select "), Qt::CaseInsensitive))
+        return member;
+    QString quoted = member;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QStringLiteral("SELECT * FROM \"%1\"").arg(quoted);
+}
+
+} // namespace
+
 void Vantorel::OpenCube(const QString& connection, const QString& dataMember, int openType)
 {
+    // A relational source has tables, not cubes: the table's (or statement's) rows are
+    // pivoted as a relational report, saved with its SQL lines.
+    if (IsRowSource(connection)) {
+        OpenSQLReport(connection, RowsStatement(dataMember), openType);
+        return;
+    }
     vantorel::WaitCursor wait;
     m_cubeName = dataMember;
     m_connectionString = connection;

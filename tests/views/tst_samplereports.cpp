@@ -240,6 +240,41 @@ private slots:
         QVERIFY(table->PivotTable().UsesField(QStringLiteral("[Measures].[Units]")));
     }
 
+    // A new report over the sample SQLite source pivots the rows of its
+    // statement; saved, it is a relational report that opens again.
+    void newReportOverTheSampleSqliteSource()
+    {
+        CXHtmlTree sources;
+        sources.ReadCatalogueFile(m_dataPath + QStringLiteral("PellamyDS.xml"));
+        QTreeWidgetItem* item = FindByName(&sources, QStringLiteral("Sales star schema (SQLite)"));
+        QVERIFY(item);
+        auto* app = CLumetraApp::Instance();
+        app->CurrentReportName = QStringLiteral("Rows");
+        app->NewReportSource1 = *sources.GetItemData(item);
+        app->NewReportSource1.strPlainText = QStringLiteral("Rows");
+        QVERIFY(app->NewReportSource1.Filename1.startsWith(QLatin1String("SELECT ")));
+        {
+            CLumetraView view;
+            view.NewReport(1);
+            Vantorel* table = Control(view.UpperControl());
+            QVERIFY2(table->LastError().isEmpty(), qPrintable(table->LastError()));
+            QVERIFY(table->PivotTable().AddField(QStringLiteral("[Country]"), false));
+            QVERIFY(table->PivotTable().AddField(QStringLiteral("[Measures].[Units]"), true));
+            VerifyShows(table, QStringLiteral("table"));
+            QVERIFY2(view.Save(), qPrintable(view.LastStatus()));
+        }
+        QVERIFY(ReadFile(ReportFolder() + QStringLiteral("Rows.xml")).endsWith("sales.sqlite"));
+        XHTMLTREEDATA record;
+        record.strPlainText = QStringLiteral("Rows");
+        record.Reporttype1 = 1;
+        record.Filename1 = QStringLiteral("Rows.xml");
+        CLumetraView view;
+        view.OpenReport(&record, false);
+        Vantorel* table = Control(view.UpperControl());
+        VerifyShows(table, QStringLiteral("table"));
+        QVERIFY(table->PivotTable().UsesField(QStringLiteral("[Country]")));
+    }
+
     // The control passes over failing steps; the window says what went wrong.
     void aMissingReportFileIsReported()
     {
