@@ -242,6 +242,14 @@ private:
     void OpenChartReport(const QString& pivotText, const QString& chartText);
     void OpenTableReport(const QString& pivotText);
     bool WriteReportPair(const QString& fileName, const QString& pivotText);
+    //! The pivot file's text of the view: the definition, for a report over SQL rows followed
+    //! by the SQL lines, so a saved relational report can be opened again.
+    QString PivotFileText() const;
+    //! Runs SQL on CONNECTION and gives its rows to the pivot table. False with the reason kept.
+    bool QueryRows(const QString& connection, const QString& sql);
+    //! Puts a pivot file's text into the pivot table; the SQL lines of a relational report
+    //! run their query first, so the definition finds its rows.
+    void LoadPivotText(const QString& pivotText);
     bool WriteFile(const QString& fileName, const QString& text);
     exporting::PrintSource VisibleSource();
     vantorel::PivotComponent* VisiblePivot();

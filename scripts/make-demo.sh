@@ -35,7 +35,7 @@ install_report() {
 for report in sample/reports/*; do
   install_report "$report" "$demo/reports"
 done
-for report in sample/reports/SalesByRegion.xml sample/reports/SalesByRegionChart.xml sample/reports/TopProducts.xml; do
+for report in sample/reports/SalesByRegion.xml sample/reports/SalesByRegionChart.xml sample/reports/TopProducts.xml sample/reports/CountrySalesSQL.xml; do
   install_report "$report" "$demo/reports/$(id -un)"
 done
 

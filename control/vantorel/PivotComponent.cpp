@@ -160,7 +160,11 @@ bool PivotComponent::SetXmlData(const QString& text)
         }
     }
     const bool sameSource = definition.connectionString == Definition().connectionString && m_connection;
-    if (!sameSource || m_fromRecordset) {
+    // A definition over the cube of the rows already given (a relational report opened again,
+    // or reset) keeps those rows.
+    const bool sameRows
+        = m_fromRecordset && definition.connectionString.empty() && definition.dataMember == kRecordsetCube;
+    if (!sameRows && (!sameSource || m_fromRecordset)) {
         m_connection.reset();
         m_schemaConnection.reset();
         m_detailConnection.reset();
@@ -275,9 +279,10 @@ bool PivotComponent::Discover(olap::SchemaRowsetKind kind, olap::SchemaRowset* o
     const std::string cube = Definition().dataMember;
     try {
         if (m_fromRecordset) {
-            if (m_session->IsWorking() || !m_connection)
+            // The second cube of the same rows: the session's worker may be querying the first.
+            if (!m_detailConnection)
                 return false;
-            *out = m_connection->Discover(kind, cube);
+            *out = m_detailConnection->Discover(kind, cube);
             return true;
         }
         if (Definition().connectionString.empty())

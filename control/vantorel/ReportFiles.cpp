@@ -96,6 +96,24 @@ QString ReportFiles::DefinitionPart(const QString& pivotText)
     return pivotText.left(end + kClose.size());
 }
 
+bool ReportFiles::SplitSqlLines(const QString& pivotText, QString* sql, QString* sqlConnection)
+{
+    const QString definition = DefinitionPart(pivotText);
+    if (definition.size() == pivotText.size())
+        return false;
+    const QString rest = pivotText.mid(definition.size()).trimmed();
+    const qsizetype lastLine = rest.lastIndexOf(QLatin1Char('\n'));
+    if (lastLine < 0)
+        return false;
+    const QString query = rest.left(lastLine).trimmed();
+    const QString connection = rest.mid(lastLine + 1).trimmed();
+    if (query.isEmpty() || connection.isEmpty())
+        return false;
+    *sql = query;
+    *sqlConnection = connection;
+    return true;
+}
+
 QString ReportFiles::WithSqlLines(const QString& text, const QString& sql, const QString& sqlConnection)
 {
     return text + QStringLiteral("\r\n") + sql + QStringLiteral("\r\n") + sqlConnection;

@@ -36,6 +36,10 @@ public:
     //! The definition part of a pivot file's text: up to and including the closing "</xml>",
     //! without the SQL lines of a relational report; the whole text when it has no closing tag.
     static QString DefinitionPart(const QString& pivotText);
+    //! The SQL text and SQL connection string after the definition of a relational report's
+    //! pivot text: the last line is the connection, the lines between it and the definition
+    //! the SQL. False, and nothing set, when either is missing.
+    static bool SplitSqlLines(const QString& pivotText, QString* sql, QString* sqlConnection);
     //! The pivot text of a relational report: TEXT, CR LF, SQL, CR LF, SQLCONNECTION.
     static QString WithSqlLines(const QString& text, const QString& sql, const QString& sqlConnection);
 

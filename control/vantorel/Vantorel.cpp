@@ -17,6 +17,8 @@
 #include "control/vantorel/WaitCursor.h"
 
 #include "olap/access/Connection.h"
+#include "olap/access/ConnectionString.h"
+#include "olap/providers/RelationalSources.h"
 
 #include <QApplication>
 #include <QLoggingCategory>
@@ -200,8 +202,46 @@ void Vantorel::InitCube()
     m_pivot->autoFit = false;
 }
 
+namespace {
+
+// Whether CONNECTION reaches a relational source (a SQLite file, ODBC, a workbook), which has
+// tables and no cubes.
+bool IsRowSource(const QString& connection)
+{
+    try {
+        const olap::ConnectionString parsed = olap::ConnectionString::Parse(connection.toStdString());
+        olap::providers::ConnectionProperties properties;
+        for (const auto& [key, value] : parsed.Pairs())
+            properties[key] = value;
+        return olap::providers::ClassifyRelational(properties, olap::providers::DefaultProviderDriverLookup())
+            .has_value();
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+// The statement that reads a data source's member over a relational source: the member
+// itself when it is a SELECT statement, else every row of the table it names.
+QString RowsStatement(const QString& dataMember)
+{
+    const QString member = dataMember.trimmed();
+    if (member.startsWith(QLatin1String("select "), Qt::CaseInsensitive))
+        return member;
+    QString quoted = member;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QStringLiteral("SELECT * FROM \"%1\"").arg(quoted);
+}
+
+} // namespace
+
 void Vantorel::OpenCube(const QString& connection, const QString& dataMember, int openType)
 {
+    // A relational source has tables, not cubes: the table's (or statement's) rows are
+    // pivoted as a relational report, saved with its SQL lines.
+    if (IsRowSource(connection)) {
+        OpenSQLReport(connection, RowsStatement(dataMember), openType);
+        return;
+    }
     vantorel::WaitCursor wait;
     m_cubeName = dataMember;
     m_connectionString = connection;
@@ -216,29 +256,35 @@ void Vantorel::OpenCube(const QString& connection, const QString& dataMember, in
     }
 }
 
-void Vantorel::OpenSQLReport(const QString& connection, const QString& sql, int openType)
+bool Vantorel::QueryRows(const QString& connection, const QString& sql)
 {
     olap::recordset::Recordset rows;
-    bool opened = false;
     try {
         olap::Connection source;
         source.SetCursorLocation(static_cast<int>(olap::CursorLocation::Client));
         source.Open(connection.toStdString(), {}, {}, -1);
         rows = source.Execute(sql.toStdString(), -1);
         source.Close();
-        opened = true;
     } catch (const std::exception& error) {
         Fail(QStringLiteral("The query of the relational report failed: %1").arg(QString::fromUtf8(error.what())));
+        return false;
     }
+    m_sql = sql;
+    m_sqlConnection = connection;
+    m_relational = true;
+    m_dataSource = std::make_shared<vantorel::RecordsetObject>(rows);
+    return m_pivot->SetRecordset(rows);
+}
+
+void Vantorel::OpenSQLReport(const QString& connection, const QString& sql, int openType)
+{
+    // A query that fails keeps its text, so the report can still be saved with it.
+    QueryRows(connection, sql);
     m_sql = sql;
     m_sqlConnection = connection;
     vantorel::WaitCursor wait;
     m_relational = true;
     ApplyFont(QString(), 0);
-    if (opened) {
-        m_dataSource = std::make_shared<vantorel::RecordsetObject>(rows);
-        m_pivot->SetRecordset(rows);
-    }
     if (openType == 1) {
         m_pivot->displayFieldList = true;
         LayOut();

@@ -38,6 +38,23 @@ bool Vantorel::WriteReportPair(const QString& fileName, const QString& pivotText
     return WriteFile(fileName, pivotText) && written;
 }
 
+QString Vantorel::PivotFileText() const
+{
+    const QString text = m_pivot->XmlData();
+    if (!m_pivot->HasRecordset() || m_sql.isEmpty())
+        return text;
+    return ReportFiles::WithSqlLines(text, m_sql, m_sqlConnection);
+}
+
+void Vantorel::LoadPivotText(const QString& pivotText)
+{
+    QString sql;
+    QString connection;
+    if (ReportFiles::SplitSqlLines(pivotText, &sql, &connection))
+        QueryRows(connection, sql);
+    m_pivot->SetXmlData(pivotText);
+}
+
 QString Vantorel::SaveReport(const QString& reportName, const QString& path)
 {
     QString why;
@@ -47,7 +64,7 @@ QString Vantorel::SaveReport(const QString& reportName, const QString& path)
     }
     m_fileName = path + reportName + QStringLiteral(".xml");
     vantorel::WaitCursor wait;
-    return WriteReportPair(m_fileName, m_pivot->XmlData()) ? m_fileName : QString();
+    return WriteReportPair(m_fileName, PivotFileText()) ? m_fileName : QString();
 }
 
 QString Vantorel::SaveReportAs(const QString& reportName, const QString& path, const QString& dataSourcePath)
@@ -59,7 +76,9 @@ QString Vantorel::SaveReportAs(const QString& reportName, const QString& path, c
     }
     m_fileName = path + reportName + QStringLiteral(".xml");
     vantorel::WaitCursor wait;
-    const QString text = ReportFiles::MoveDataSource(m_pivot->XmlData(), dataSourcePath);
+    // The rows of a relational report come from its SQL lines, which keep their connection.
+    const QString text
+        = m_pivot->HasRecordset() ? PivotFileText() : ReportFiles::MoveDataSource(m_pivot->XmlData(), dataSourcePath);
     return WriteReportPair(m_fileName, text) ? m_fileName : QString();
 }
 
@@ -95,13 +114,13 @@ void Vantorel::Spara_Rapport()
     if (chosen.isEmpty())
         return;
     m_fileName = chosen;
-    WriteReportPair(m_fileName, m_pivot->XmlData());
+    WriteReportPair(m_fileName, PivotFileText());
 }
 
 void Vantorel::OpenChartReport(const QString& pivotText, const QString& chartText)
 {
     m_loadedDefinition = pivotText + kCrLf;
-    m_pivot->SetXmlData(m_loadedDefinition);
+    LoadPivotText(m_loadedDefinition);
     if (!EnsureWindow()) {
         Fail(QStringLiteral("The chart needs a window system; the report opens as a table."));
         m_pivot->SetVisible(true);
@@ -117,7 +136,7 @@ void Vantorel::OpenChartReport(const QString& pivotText, const QString& chartTex
 void Vantorel::OpenTableReport(const QString& pivotText)
 {
     m_loadedDefinition = pivotText + kCrLf;
-    m_pivot->SetXmlData(m_loadedDefinition);
+    LoadPivotText(m_loadedDefinition);
     m_pivot->displayToolbar = false;
     m_pivot->activeViewOption = true;
     m_pivot->SetVisible(true);

@@ -72,13 +72,13 @@ public:
     }
 
 protected:
-    void SetUp(const QByteArray& reports = ReportCatalogue())
+    void SetUp(const QByteArray& reports = ReportCatalogue(), const QByteArray& favorites = FavoritesCatalogue())
     {
         m_registry = std::make_unique<TempRegistry>();
         m_data = std::make_unique<QTemporaryDir>();
         m_dataPath = m_data->path() + QLatin1Char('/');
         WriteFile(ReportsFile(), reports);
-        WriteFile(FavoritesFile(), FavoritesCatalogue());
+        WriteFile(FavoritesFile(), favorites);
         COXRegistryItem(QStringLiteral("\\LocalMachine\\Software\\Corvane\\Talvanor\\Lumetra\\Lumetra\\DataPath"))
             .SetStringValue(m_dataPath);
         Start();

@@ -123,6 +123,35 @@ TEST(ReportFilesTest, DefinitionPartDropsTheSqlLines)
     EXPECT_EQ(ReportFiles::DefinitionPart(QStringLiteral("not xml")), QStringLiteral("not xml"));
 }
 
+TEST(ReportFilesTest, SqlLinesComeBackFromThePivotText)
+{
+    const QString definition = QStringLiteral("<xml>\n <x:PivotTable/>\n</xml>");
+    const struct {
+        QString text;
+        bool found;
+        QString sql;
+        QString connection;
+    } cases[] = {
+        {ReportFiles::WithSqlLines(definition, "SELECT a FROM t", "Provider=SQLite; Data Source=s.db"), true,
+            "SELECT a FROM t", "Provider=SQLite; Data Source=s.db"},
+        // As opened: the control appends a line end to the file's text.
+        {ReportFiles::WithSqlLines(definition, "SELECT 1", "DSN=x") + "\r\n", true, "SELECT 1", "DSN=x"},
+        // A statement over several lines: only the last line is the connection.
+        {definition + "\r\nSELECT a\r\nFROM t\r\nDSN=x", true, "SELECT a\r\nFROM t", "DSN=x"},
+        {definition, false, {}, {}},
+        {definition + "\r\n", false, {}, {}},
+        {definition + "\r\nDSN=x", false, {}, {}},
+        {QStringLiteral("no definition\r\nSELECT 1\r\nDSN=x"), false, {}, {}},
+    };
+    for (const auto& c : cases) {
+        QString sql = QStringLiteral("kept");
+        QString connection = QStringLiteral("kept");
+        EXPECT_EQ(ReportFiles::SplitSqlLines(c.text, &sql, &connection), c.found) << c.text.toStdString();
+        EXPECT_EQ(sql, c.found ? c.sql : QStringLiteral("kept")) << c.text.toStdString();
+        EXPECT_EQ(connection, c.found ? c.connection : QStringLiteral("kept")) << c.text.toStdString();
+    }
+}
+
 TEST(WindowsAnsiTest, TextReadsBackThroughCharacterReferences)
 {
     const struct {

@@ -1,21 +1,8 @@
-#include "app/MainFrameTest.h"
+#include "views/SampleReportsTest.h"
 
-#include "control/Vantorel.h"
-#include "control/chart/ChartData.h"
-#include "control/chart/ChartWidget.h"
-#include "control/pivot/PivotSession.h"
-#include "control/vantorel/PivotComponent.h"
-#include "framework/CDocument.h"
-#include "framework/CMDIChildWndEx.h"
-#include "olap/sample/SalesSample.h"
 #include "platform/messages/InstanceMessages.h"
-#include "views/CLumetraView.h"
-#include "views/CSSplitter.h"
-#include "views/C_Vantorel.h"
 
-#include <QDir>
-#include <QMdiArea>
-#include <QMdiSubWindow>
+#include <QRegularExpression>
 
 // The bundled sample catalogue and reports over the sample cube, opened with
 // the real analysis control by clicks in the Reports pane, as a new user
@@ -23,64 +10,9 @@
 // its table, and saving writes the report's files. With
 // LUMETRA_SCREENSHOTS=DIR set, the main window with each report is written
 // to DIR as a picture in two looks.
-class TestSampleReports : public MainFrameTest {
+class TestSampleReports : public SampleReportsTest {
     Q_OBJECT
 
-    static QString SampleFolder() { return QStringLiteral(LUMETRA_SAMPLE_DIR "/"); }
-
-    // The sample file with the demo's folders filled in, as make-demo.sh does.
-    QByteArray Sample(const QString& path) const
-    {
-        QString text = QString::fromLatin1(ReadFile(path));
-        text.replace(QLatin1String("@DATA@"), m_cube.path() + QLatin1Char('/'));
-        text.replace(QLatin1String("@REPORTS@"), ReportFolder());
-        return text.toLatin1();
-    }
-    QString ReportFolder() const { return m_reports->path() + QLatin1Char('/'); }
-
-    static Vantorel* Control(C_Vantorel* host) { return host ? dynamic_cast<Vantorel*>(host->Object()) : nullptr; }
-    CLumetraView* ActiveView() const
-    {
-        CMDIChildWndEx* frame = m_main->MDIGetActive();
-        return frame ? qobject_cast<CLumetraView*>(frame->GetActiveView()) : nullptr;
-    }
-    CLumetraView* Open(const QString& name)
-    {
-        const int before = m_main->MdiArea()->subWindowList().size();
-        ClickItem(m_main->ReportsTree(), name);
-        if (m_main->MdiArea()->subWindowList().size() != before + 1)
-            return nullptr;
-        return ActiveView();
-    }
-    void CloseAll()
-    {
-        for (QMdiSubWindow* window : m_main->MdiArea()->subWindowList()) {
-            if (auto* frame = qobject_cast<CMDIChildWndEx*>(window); frame && frame->GetActiveDocument())
-                frame->GetActiveDocument()->SetModifiedFlag(false);
-        }
-        m_main->MdiArea()->closeAllSubWindows();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    // The chart data the table's current view gives.
-    static chart::ChartData DataOf(Vantorel* table)
-    {
-        return chart::ChartData::FromLayout(table->PivotTable().Session().Layout());
-    }
-    // Waits until the control shows what kind says ("table" or "chart") with data in it.
-    static void VerifyShows(Vantorel* control, const QString& kind)
-    {
-        QVERIFY(control);
-        if (kind == QLatin1String("chart")) {
-            QVERIFY(control->ChartVisible());
-            QTRY_VERIFY2(!control->ChartView().Data().IsEmpty(), qPrintable(control->LastError()));
-        } else {
-            QVERIFY(control->PivotVisible());
-            QVERIFY(!control->ChartVisible());
-            QTRY_VERIFY2(control->PivotTable().Session().HasLayout(), qPrintable(control->LastError()));
-            QVERIFY(control->PivotTable().Session().Layout().ValueRows() > 1);
-        }
-        QVERIFY2(control->LastError().isEmpty(), qPrintable(control->LastError()));
-    }
     // Adds a measure to the table and checks whether the chart draws the changed view.
     static void VerifyBinding(Vantorel* table, Vantorel* chart, bool bound)
     {
@@ -111,39 +43,10 @@ class TestSampleReports : public MainFrameTest {
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_cube.isValid());
-        olap::SalesSample::WriteAll(QFile::encodeName(m_cube.path()).toStdString(), 4000, 1);
-        C_Vantorel::SetObjectMaker(
-            [](const QString& classId, std::shared_ptr<platform::IDispatchObject>* out, QString*) {
-                if (classId != QLatin1String(Vantorel::kClassId))
-                    return platform::kRegdbEClassNotReg;
-                *out = std::make_shared<Vantorel>();
-                return platform::kSOk;
-            });
-    }
-    void cleanupTestCase() { C_Vantorel::SetObjectMaker({}); }
-    void init()
-    {
-        m_reports = std::make_unique<QTemporaryDir>();
-        const QDir samples(SampleFolder() + QStringLiteral("reports"));
-        for (const QString& file : samples.entryList(QDir::Files))
-            WriteFile(ReportFolder() + file, Sample(samples.filePath(file)));
-        SetUp(Sample(SampleFolder() + QStringLiteral("data/Pellamy.xml")));
-        CLumetraApp::Instance()->ReportPath = ReportFolder();
-        // The bottom pane's height as the demo installation sets it.
-        QVERIFY(CLumetraApp::Instance()->WriteProfileInt(
-            QStringLiteral("splt\\init_h1202"), QLatin1String(CSSplitter::kPositionEntry), 260));
-        m_main->resize(1100, 760);
-    }
-    void cleanup()
-    {
-        if (m_main)
-            CloseAll();
-        TearDown();
-        m_reports.reset();
-    }
+    void initTestCase() { MakeSampleData(); }
+    void cleanupTestCase() { DropObjectMaker(); }
+    void init() { SetUpSamples(); }
+    void cleanup() { TearDownSamples(); }
 
     void everySampleReportShows_data()
     {
@@ -163,6 +66,8 @@ private slots:
                                                 << "table";
         QTest::newRow("independent table and chart") << "Product Mix" << 5 << "table"
                                                      << "chart";
+        QTest::newRow("relational table") << "Sales by Country (SQL)" << 1 << "table"
+                                          << "";
     }
     void everySampleReportShows()
     {
@@ -179,7 +84,8 @@ private slots:
         if (!lower.isEmpty())
             VerifyShows(Control(view->LowerControl()), lower);
         QString file = name;
-        Screenshot(QStringLiteral("type%1-").arg(type) + file.remove(QLatin1Char(' ')).toLower());
+        file.remove(QRegularExpression(QStringLiteral("[^A-Za-z]")));
+        Screenshot(QStringLiteral("type%1-").arg(type) + file.toLower());
     }
 
     void savedReportKeepsItsFilesAndItsBinding_data()
@@ -285,6 +191,90 @@ private slots:
             QVERIFY2(QFileInfo::exists(ReportFolder() + file), qPrintable(file));
     }
 
+    // The relational sample report is what the control writes for a table
+    // over the SQL rows of the sample SQLite file: the definition followed by
+    // the SQL lines. With LUMETRA_WRITE_SAMPLES set, the sample file is
+    // written anew from the control's output.
+    void theRelationalSampleIsWrittenByTheControl()
+    {
+        const QString data = m_cube.path() + QLatin1Char('/');
+        Vantorel control;
+        control.OpenSQLReport(QStringLiteral("Provider=SQLite; Data Source=%1sales.sqlite").arg(data),
+            QStringLiteral("SELECT s.country AS Country, p.category AS Category, SUM(f.unit_sales) AS Units, "
+                           "ROUND(SUM(f.store_sales), 2) AS Sales FROM sales f JOIN store s ON s.store_id = f.store_id "
+                           "JOIN product p ON p.product_id = f.product_id GROUP BY s.country, p.category"),
+            1);
+        QVERIFY2(control.LastError().isEmpty(), qPrintable(control.LastError()));
+        for (const auto& [field, measure] : {std::pair {"[Country]", false}, std::pair {"[Category]", false},
+                 std::pair {"[Measures].[Units]", true}, std::pair {"[Measures].[Sales]", true}})
+            QVERIFY2(control.PivotTable().AddField(QLatin1String(field), measure), field);
+        QTRY_VERIFY(control.PivotTable().Session().HasLayout());
+        const QString saved = control.SaveReport(QStringLiteral("CountrySalesSQL"), ReportFolder());
+        QVERIFY2(!saved.isEmpty(), qPrintable(control.LastError()));
+        QByteArray text = ReadFile(saved);
+        text.replace(QFile::encodeName(data), "@DATA@");
+        const QString sample = SampleFolder() + QStringLiteral("reports/CountrySalesSQL.xml");
+        if (!qEnvironmentVariableIsEmpty("LUMETRA_WRITE_SAMPLES"))
+            WriteFile(sample, text);
+        QCOMPARE(text, ReadFile(sample));
+    }
+    // The relational report saved from its window keeps its SQL lines and
+    // opens again with its rows.
+    void aRelationalReportSavedFromItsWindowKeepsItsQuery()
+    {
+        CLumetraView* view = Open(QStringLiteral("Sales by Country (SQL)"));
+        QVERIFY(view);
+        Vantorel* table = Control(view->UpperControl());
+        VerifyShows(table, QStringLiteral("table"));
+        QVERIFY(table->PivotTable().RemoveField(QStringLiteral("[Measures].[Sales]")));
+        QVERIFY2(view->Save(), qPrintable(view->LastStatus()));
+        const QByteArray file = ReadFile(ReportFolder() + QStringLiteral("Sales by Country (SQL).xml"));
+        QVERIFY2(file.contains("</xml>\n\r\nSELECT s.country"), file.right(400).constData());
+        QVERIFY(file.endsWith("sales.sqlite"));
+        CloseAll();
+        view = Open(QStringLiteral("Sales by Country (SQL)"));
+        QVERIFY(view);
+        table = Control(view->UpperControl());
+        VerifyShows(table, QStringLiteral("table"));
+        QVERIFY(!table->PivotTable().UsesField(QStringLiteral("[Measures].[Sales]")));
+        QVERIFY(table->PivotTable().UsesField(QStringLiteral("[Measures].[Units]")));
+    }
+
+    // A new report over the sample SQLite source pivots the rows of its
+    // statement; saved, it is a relational report that opens again.
+    void newReportOverTheSampleSqliteSource()
+    {
+        CXHtmlTree sources;
+        sources.ReadCatalogueFile(m_dataPath + QStringLiteral("PellamyDS.xml"));
+        QTreeWidgetItem* item = FindByName(&sources, QStringLiteral("Sales star schema (SQLite)"));
+        QVERIFY(item);
+        auto* app = CLumetraApp::Instance();
+        app->CurrentReportName = QStringLiteral("Rows");
+        app->NewReportSource1 = *sources.GetItemData(item);
+        app->NewReportSource1.strPlainText = QStringLiteral("Rows");
+        QVERIFY(app->NewReportSource1.Filename1.startsWith(QLatin1String("SELECT ")));
+        {
+            CLumetraView view;
+            view.NewReport(1);
+            Vantorel* table = Control(view.UpperControl());
+            QVERIFY2(table->LastError().isEmpty(), qPrintable(table->LastError()));
+            QVERIFY(table->PivotTable().AddField(QStringLiteral("[Country]"), false));
+            QVERIFY(table->PivotTable().AddField(QStringLiteral("[Measures].[Units]"), true));
+            VerifyShows(table, QStringLiteral("table"));
+            QVERIFY2(view.Save(), qPrintable(view.LastStatus()));
+        }
+        QVERIFY(ReadFile(ReportFolder() + QStringLiteral("Rows.xml")).endsWith("sales.sqlite"));
+        XHTMLTREEDATA record;
+        record.strPlainText = QStringLiteral("Rows");
+        record.Reporttype1 = 1;
+        record.Filename1 = QStringLiteral("Rows.xml");
+        CLumetraView view;
+        view.OpenReport(&record, false);
+        Vantorel* table = Control(view.UpperControl());
+        VerifyShows(table, QStringLiteral("table"));
+        QVERIFY(table->PivotTable().UsesField(QStringLiteral("[Country]")));
+    }
+
     // The control passes over failing steps; the window says what went wrong.
     void aMissingReportFileIsReported()
     {
@@ -308,10 +298,6 @@ private slots:
         QVERIFY2(view.LastStatus().contains(QLatin1String("not saved")), qPrintable(view.LastStatus()));
         QCOMPARE(QDir(ReportFolder()).entryList(QDir::Files), before);
     }
-
-private:
-    QTemporaryDir m_cube;
-    std::unique_ptr<QTemporaryDir> m_reports;
 };
 
 int main(int argc, char** argv)
