@@ -261,8 +261,11 @@ private:
     //! (ROW, COLUMN) selected (the current cell when ROW < 0). Null (and a log line) without
     //! a view or a connection.
     std::shared_ptr<pivot::PivotTableObject> DetailTable(int row, int column);
-    //! Puts the drill-through entry into the menu of value cell (ROW, COLUMN).
-    void AdjustCellMenu(QMenu& menu, int row, int column);
+    //! The before-context-menu handler of the pivot table: its details entry becomes the
+    //! drill-through entry.
+    void AdjustContextMenu(std::vector<platform::Variant>& entries);
+    //! The pivot table's command event: the details entries start a drill-through of the cell.
+    void OnPivotCommand(const platform::Variant& id, int row, int column);
     void DrillMessage(const QString& text);
 
     // Button handlers.

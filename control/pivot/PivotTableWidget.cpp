@@ -2,6 +2,7 @@
 
 #include "control/pivot/PivotAreaBar.h"
 #include "control/pivot/PivotCellExplanation.h"
+#include "control/pivot/PivotContextMenu.h"
 #include "control/pivot/PivotDragController.h"
 #include "control/pivot/PivotFieldList.h"
 #include "control/pivot/PivotGrid.h"
@@ -29,7 +30,8 @@
 namespace pivot {
 
 PivotTableWidget::PivotTableWidget(PivotSession* session, QWidget* parent)
-    : QWidget(parent), m_session(session), m_drag(new PivotDragController(session, this))
+    : QWidget(parent), m_session(session), m_drag(new PivotDragController(session, this)),
+      m_contextMenu(new PivotContextMenu(this))
 {
     setObjectName(QStringLiteral("pivotTable"));
     auto* splitter = new QSplitter(Qt::Horizontal, this);
@@ -354,6 +356,7 @@ void PivotTableWidget::ShowBarMenu(AxisKind area, const QString& name, const QPo
     if (name.isEmpty())
         return;
     QMenu* menu = area == AxisKind::Data ? TotalMenu(name) : FieldSetMenu(name);
+    menu = m_contextMenu->Prepare(menu, {-1, -1, area, name.toStdString()}, this);
     if (!menu)
         return;
     menu->setAttribute(Qt::WA_DeleteOnClose);
@@ -397,6 +400,12 @@ void PivotTableWidget::ShowHeaderMenu(const QPoint& viewportPosition)
         why->setObjectName(QStringLiteral("explainAction"));
         menu->insertAction(menu->actions().value(0), why);
         connect(why, &QAction::triggered, this, [this, row, column] { ShowExplanation(row, column); });
+        if (m_detailsAllowed) {
+            // The host shows the details (command 12095 reaches it through the command event).
+            auto* details = new QAction(tr("Show &Details"), menu);
+            details->setObjectName(QStringLiteral("showDetailsAction"));
+            menu->insertAction(why, details);
+        }
         if (m_cellMenuHook)
             m_cellMenuHook(*menu, row, column);
     } else if (cell.header && cell.header->fieldSetIndex >= 0) {
@@ -425,6 +434,9 @@ void PivotTableWidget::ShowHeaderMenu(const QPoint& viewportPosition)
         delete menu;
         return;
     }
+    menu = m_contextMenu->Prepare(menu, {row, column, AxisKind::Row, {}}, this);
+    if (!menu)
+        return;
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(m_grid->viewport()->mapToGlobal(viewportPosition));
 }

@@ -20,6 +20,7 @@ class CubeDef;
 namespace pivot {
 
 class PivotAreaBar;
+class PivotContextMenu;
 struct PivotDefinition;
 class PivotDragController;
 class PivotFieldList;
@@ -74,6 +75,13 @@ public:
     using CellMenuHook = std::function<void(QMenu& menu, int row, int column)>;
     void SetCellMenuHook(CellMenuHook hook) { m_cellMenuHook = std::move(hook); }
 
+    //! The before-context-menu and command events of every menu of the table (value cells,
+    //! headers, chips): the host changes menus and hears chosen entries there.
+    PivotContextMenu* ContextMenu() const { return m_contextMenu; }
+    //! Whether value cells' menus offer "Show &Details" (command 12095, for the host to run).
+    void SetDetailsAllowed(bool allowed) { m_detailsAllowed = allowed; }
+    bool DetailsAllowed() const { return m_detailsAllowed; }
+
     //! "Why this number" for value cell (ROW, COLUMN) of the grid (empty for other cells), and
     //! the same shown in a message box (the value cells' menu offers it).
     QString Explanation(int row, int column) const;
@@ -98,6 +106,8 @@ private:
     QString m_lastError;
     QPointer<PivotMemberFilterPopup> m_filterPopup;
     CellMenuHook m_cellMenuHook;
+    PivotContextMenu* m_contextMenu;
+    bool m_detailsAllowed = false;
 };
 
 } // namespace pivot

@@ -1,5 +1,6 @@
 #include "control/vantorel/PivotComponent.h"
 
+#include "control/pivot/PivotCommandEdit.h"
 #include "control/pivot/PivotGrid.h"
 #include "control/pivot/PivotSession.h"
 #include "control/pivot/PivotTableWidget.h"
@@ -47,6 +48,7 @@ pivot::PivotTableWidget* PivotComponent::Table(QWidget* parent)
         m_table = new pivot::PivotTableWidget(m_session.get(), parent);
         m_table->setObjectName(QStringLiteral("OlapPT"));
         m_table->SetFieldListVisible(displayFieldList);
+        m_table->SetDetailsAllowed(allowDetails);
         m_table->setVisible(m_visible);
         m_tableSource.clear();
         connect(m_table->Grid(), &pivot::PivotGrid::selectionChanged, this, &PivotComponent::selectionChanged);
@@ -376,17 +378,23 @@ void PivotComponent::Refresh()
     UseDefinition(Definition());
 }
 
+pivot::PivotSelectionTarget PivotComponent::SelectionTarget() const
+{
+    const pivot::PivotGrid* grid = ExistingGrid();
+    if (!grid || !m_session->HasLayout() || grid->CurrentRow() < 0)
+        return {};
+    return pivot::PivotSelectionTarget::At(
+        m_session->ShownDefinition(), m_session->Layout(), grid->CurrentRow(), grid->CurrentColumn());
+}
+
 bool PivotComponent::Sort(pivot::SortDirection direction)
 {
     pivot::PivotDefinition definition = Definition();
-    std::vector<pivot::PivotFieldSet>& axis = definition.rowAxis.empty() ? definition.columnAxis : definition.rowAxis;
-    if (axis.empty()) {
-        Fail(QStringLiteral("There is no field to sort."));
+    std::string why;
+    if (!pivot::PivotCommandEdit::Sort(definition, SelectionTarget(), direction, &why)) {
+        Fail(QString::fromStdString(why));
         return false;
     }
-    const auto totals = definition.IncludedTotals();
-    axis.front().sort.direction = direction;
-    axis.front().sort.byTotal = totals.empty() ? std::string() : totals.front()->UniqueName();
     UseDefinition(std::move(definition));
     return true;
 }
@@ -394,21 +402,11 @@ bool PivotComponent::Sort(pivot::SortDirection direction)
 bool PivotComponent::CreateCalculatedTotal()
 {
     pivot::PivotDefinition definition = Definition();
-    const auto totals = definition.IncludedTotals();
-    if (totals.empty()) {
-        Fail(QStringLiteral("A calculated total needs a total to start from."));
+    std::string why;
+    if (pivot::PivotCommandEdit::CreateCalculatedTotal(definition, SelectionTarget(), &why).empty()) {
+        Fail(QString::fromStdString(why));
         return false;
     }
-    pivot::PivotTotal total;
-    int number = 1;
-    auto nameOf = [](int n) { return "New Total" + (n == 1 ? std::string() : " " + std::to_string(n)); };
-    while (definition.FindTotal(nameOf(number)))
-        ++number;
-    total.name = nameOf(number);
-    total.caption = total.name;
-    total.expression = totals.front()->UniqueName();
-    total.numberFormat = totals.front()->numberFormat;
-    definition.totals.push_back(std::move(total));
     UseDefinition(std::move(definition));
     return true;
 }
@@ -447,6 +445,16 @@ void PivotComponent::ApplyFont(const QString& family, int pointSize)
     }
     if (changed)
         UseDefinition(std::move(definition));
+}
+
+void PivotComponent::ApplyDisplay()
+{
+    if (!m_table)
+        return;
+    m_table->SetDetailsAllowed(allowDetails);
+    if (displayFieldList)
+        UpdateTableCube();
+    m_table->SetFieldListVisible(displayFieldList);
 }
 
 void PivotComponent::SetVisible(bool visible)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "control/pivot/PivotGrid.h"
+#include "control/pivot/PivotSelectionTarget.h"
 #include "control/pivot/PivotTableWidget.h"
 #include "control/pivot/model/PivotDefinition.h"
 #include "control/pivot/model/SortDirection.h"
@@ -96,16 +97,25 @@ public:
 
     //! Re-runs the view's query.
     void Refresh();
-    //! Sorts the first row field set (else the first column field set) by the first shown
-    //! total, or by caption when there is none.
+    //! What the grid's current cell stands for (none without a grid or a view).
+    pivot::PivotSelectionTarget SelectionTarget() const;
+    //! Sorts as the selection says (pivot::PivotCommandEdit::Sort): the selected field set by
+    //! caption, the rows by the selected value's total; with nothing selected the first row
+    //! field set (else the first column field set) by the first shown total.
     bool Sort(pivot::SortDirection direction);
-    //! Adds a calculated total that starts as a copy of the first shown total.
+    //! Adds a calculated total that starts as a copy of the selected total, else of the first
+    //! shown total.
     bool CreateCalculatedTotal();
     //! Shows or hides the subtotals of the first row field set, the first column field set and
     //! every further row field set; ROWSONLY: only of the row field sets.
     void SetSubtotals(bool shown, bool rowsOnly = false);
     //! The font of the grid and the "#,#" number format of every total.
     void ApplyFont(const QString& family, int pointSize);
+
+    //! Shows the table's parts as the display settings below say (toolbar, field list,
+    //! property toolbox, title bar, drop areas, details entry, grand totals). The control runs
+    //! it with every layout and after a command changed a setting.
+    void ApplyDisplay();
 
     bool Visible() const { return m_visible; }
     void SetVisible(bool visible);

@@ -4,6 +4,7 @@
 #include "control/chart/ChartWidget.h"
 #include "control/drill/DrillThrough.h"
 #include "control/export/OwcHelper.h"
+#include "control/pivot/PivotContextMenu.h"
 #include "control/pivot/PivotGrid.h"
 #include "control/pivot/PivotSession.h"
 #include "control/pivot/PivotTableWidget.h"
@@ -112,9 +113,16 @@ bool Vantorel::EnsureWindow()
     QObject::connect(m_window.data(), &vantorel::VantorelWidget::ButtonClicked, m_pivot.get(),
         [this](const QString& name) { ClickButton(name); });
     m_window->SetLayoutState([this](vantorel::VantorelWidget&) { LayOut(); });
-    // The value cells' menu offers the details of the cell.
-    if (pivot::PivotTableWidget* table = m_pivot->ExistingTable())
-        table->SetCellMenuHook([this](QMenu& menu, int row, int column) { AdjustCellMenu(menu, row, column); });
+    // The value cells' menu offers the details of the cell: the pivot's entry is changed before
+    // the menu shows, and the chosen entry comes back through the command event.
+    if (pivot::PivotTableWidget* table = m_pivot->ExistingTable()) {
+        table->ContextMenu()->SetBeforeContextMenu(
+            [this](const pivot::PivotContextMenu::Context&, std::vector<platform::Variant>& entries) {
+                AdjustContextMenu(entries);
+            });
+        QObject::connect(table->ContextMenu(), &pivot::PivotContextMenu::commandExecuted, m_pivot.get(),
+            [this](const platform::Variant& id, int row, int column) { OnPivotCommand(id, row, column); });
+    }
     // A new chart follows the pivot table the old one drew.
     if (m_chartSource)
         BindChart(m_chartSource);

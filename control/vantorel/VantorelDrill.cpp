@@ -3,6 +3,7 @@
 #include "control/Vantorel.h"
 
 #include "control/drill/DrillThrough.h"
+#include "control/pivot/PivotCommand.h"
 #include "control/pivot/PivotGrid.h"
 #include "control/pivot/PivotSession.h"
 #include "control/pivot/object/PivotFieldSetObject.h"
@@ -14,16 +15,10 @@
 #include "control/vantorel/PivotComponent.h"
 #include "control/vantorel/VantorelWidget.h"
 
-#include <QAction>
-#include <QMenu>
 #include <QMessageBox>
 #include <QTimer>
 
 namespace {
-
-// The pivot table's own entry for the details of a cell, as its menu lists it before the
-// control changes it.
-constexpr const char* kPivotDetailsCaption = "Show &Details";
 
 platform::Variant RowsObject(const drill::DrillThrough::RecordsetPtr& rows)
 {
@@ -88,32 +83,23 @@ void Vantorel::ShowDetails(int row, int column)
         Fail(QStringLiteral("Drill-through: %1").arg(drill.LastError()));
 }
 
-void Vantorel::AdjustCellMenu(QMenu& menu, int row, int column)
+void Vantorel::AdjustContextMenu(std::vector<platform::Variant>& entries)
 {
-    if (!m_pivot->allowDetails)
+    // The pivot offers its details entry (12095) while AllowDetails is on; over a cube that is
+    // not a local cube file it becomes the control's drill-through entry.
+    drill::DrillThrough::AdjustContextMenu(entries, m_localCube);
+}
+
+void Vantorel::OnPivotCommand(const platform::Variant& id, int row, int column)
+{
+    const bool drillEntry = id.type() == platform::Variant::Type::String
+        && id.toString() == QLatin1String(drill::DrillThrough::kMenuCommand);
+    const bool pivotDetails
+        = id.type() == platform::Variant::Type::Int && id.toInt() == static_cast<int>(pivot::PivotCommand::ShowDetails);
+    if (!drillEntry && !pivotDetails)
         return;
-    using platform::Variant;
-    std::vector<Variant> entries {
-        Variant(
-            std::vector<Variant> {Variant(kPivotDetailsCaption), Variant(drill::DrillThrough::kShowDetailsCommand)}),
-    };
-    if (!drill::DrillThrough::AdjustContextMenu(entries, m_localCube))
-        return;
-    QAction* first = menu.actions().value(0);
-    for (const Variant& entry : entries) {
-        const std::vector<Variant>& parts = entry.toArray();
-        if (parts.size() < 2 || parts[1].toString() != QLatin1String(drill::DrillThrough::kMenuCommand))
-            continue;
-        auto* action = new QAction(parts[0].toString(), &menu);
-        action->setObjectName(QLatin1String(drill::DrillThrough::kMenuCommand));
-        // The form is modal: it opens once the menu has closed.
-        QObject::connect(action, &QAction::triggered, m_pivot.get(), [this, row, column] {
-            QTimer::singleShot(0, m_pivot.get(), [this, row, column] { ShowDetails(row, column); });
-        });
-        menu.insertAction(first, action);
-    }
-    if (first)
-        menu.insertSeparator(first);
+    // The form is modal: it opens once the menu has closed.
+    QTimer::singleShot(0, m_pivot.get(), [this, row, column] { ShowDetails(row, column); });
 }
 
 platform::HResult Vantorel::InvokeDrillthroughMember(

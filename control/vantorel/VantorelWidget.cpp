@@ -104,13 +104,10 @@ void VantorelWidget::LayOut(bool toolbarShown, bool chartShown)
         view->setGeometry(ToolbarButtons::ToPixels(twips.left()), ToolbarButtons::ToPixels(top),
             ToolbarButtons::ToPixels(twips.width()), ToolbarButtons::ToPixels(twips.height()));
     }
-    // The table shows its field list on its right while DisplayFieldList is on (sized after
-    // the table has its place).
-    if (table) {
-        if (m_pivot->displayFieldList)
-            m_pivot->UpdateTableCube();
-        table->SetFieldListVisible(m_pivot->displayFieldList);
-    }
+    // The table shows its toolbar, field list, property toolbox, title and drop areas as its
+    // display settings say (sized after the table has its place).
+    if (table)
+        m_pivot->ApplyDisplay();
 }
 
 void VantorelWidget::resizeEvent(QResizeEvent* event)
