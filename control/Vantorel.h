@@ -247,6 +247,9 @@ private:
     QString PivotFileText() const;
     //! Runs SQL on CONNECTION and gives its rows to the pivot table. False with the reason kept.
     bool QueryRows(const QString& connection, const QString& sql);
+    //! Shows rows just queried as a relational report: default font, then the field list or
+    //! the chart as OPEN_TYPE asks.
+    void ShowRows(int openType);
     //! Puts a pivot file's text into the pivot table; the SQL lines of a relational report
     //! run their query first, so the definition finds its rows.
     void LoadPivotText(const QString& pivotText);

@@ -245,9 +245,11 @@ QString RowsStatement(const QString& dataMember)
 void Vantorel::OpenCube(const QString& connection, const QString& dataMember, int openType)
 {
     // A relational source has tables, not cubes: the table's (or statement's) rows are
-    // pivoted as a relational report, saved with its SQL lines.
-    if (IsRowSource(connection)) {
-        OpenSQLReport(connection, RowsStatement(dataMember), openType);
+    // pivoted as a relational report, saved with its SQL lines. A source that cannot be read
+    // (no driver for its provider, no server) is connected as any other, so its connection
+    // string and data member stay with the control and the reason is in the last error.
+    if (IsRowSource(connection) && QueryRows(connection, RowsStatement(dataMember))) {
+        ShowRows(openType);
         return;
     }
     vantorel::WaitCursor wait;
@@ -290,6 +292,11 @@ void Vantorel::OpenSQLReport(const QString& connection, const QString& sql, int 
     QueryRows(connection, sql);
     m_sql = sql;
     m_sqlConnection = connection;
+    ShowRows(openType);
+}
+
+void Vantorel::ShowRows(int openType)
+{
     vantorel::WaitCursor wait;
     m_relational = true;
     ApplyFont(QString(), 0);

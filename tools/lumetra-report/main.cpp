@@ -13,6 +13,9 @@
 #include "control/pivot/model/PivotXml.h"
 #include "olap/EngineVersion.h"
 #include "olap/access/Connection.h"
+#include "olap/access/LocalCubeProvider.h"
+#include "olap/access/RecordsetCube.h"
+#include "olap/model/Cube.h"
 #include "olap/util/AtomicFile.h"
 #include "platform/ProviderDrivers.h"
 
@@ -148,7 +151,7 @@ Options ParseArguments(int argc, char** argv)
     return o;
 }
 
-pivot::PivotDefinition ReadDefinition(const std::string& path)
+std::string ReadReportText(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in)
@@ -157,10 +160,46 @@ pivot::PivotDefinition ReadDefinition(const std::string& path)
     text << in.rdbuf();
     if (in.bad())
         throw std::runtime_error("cannot read '" + path + "'");
+    return text.str();
+}
+
+pivot::PivotDefinition ReadDefinition(const std::string& path, const std::string& text)
+{
     try {
-        return pivot::PivotXml::Read(lumetra_report::DefinitionText(text.str()));
+        return pivot::PivotXml::Read(lumetra_report::DefinitionText(text));
     } catch (const pivot::PivotError& e) {
         throw std::runtime_error("'" + path + "': " + e.what());
+    }
+}
+
+//! A connection to the cube the report reads: for a report over a relational source, a cube
+//! of the rows its SQL lines return (named as the definition's data member, as the control
+//! names it); else the definition's own connection.
+std::unique_ptr<olap::Connection> OpenSource(
+    const Options& options, const std::string& text, const pivot::PivotDefinition& definition)
+{
+    olap::providers::SetDefaultProviderDriverLookup(platform::RegistryProviderDriver);
+    lumetra_report::SqlLines sql;
+    if (lumetra_report::ReadSqlLines(text, sql)) {
+        try {
+            olap::Connection source;
+            source.SetCursorLocation(static_cast<int>(olap::CursorLocation::Client));
+            source.Open(sql.connection);
+            const olap::recordset::Recordset rows = source.Execute(sql.sql);
+            source.Close();
+            const std::string cubeName = definition.dataMember.empty() ? "Query" : definition.dataMember;
+            return std::make_unique<olap::Connection>(
+                std::make_unique<olap::LocalCubeProvider>(olap::RecordsetCube::Build(rows, cubeName)));
+        } catch (const std::exception& e) {
+            throw std::runtime_error("cannot read the rows of '" + options.file + "': " + e.what());
+        }
+    }
+    if (definition.connectionString.empty())
+        throw std::runtime_error("'" + options.file + "' names no connection");
+    try {
+        return olap::Connection::Connect(definition.connectionString);
+    } catch (const std::exception& e) {
+        throw std::runtime_error("cannot open the source of '" + options.file + "': " + e.what());
     }
 }
 
@@ -231,21 +270,14 @@ void WriteChart(const Options& options, const pivot::PivotLayout& layout)
 
 int Run(const Options& options)
 {
-    const pivot::PivotDefinition definition = ReadDefinition(options.file);
+    const std::string text = ReadReportText(options.file);
+    const pivot::PivotDefinition definition = ReadDefinition(options.file, text);
     const std::string mdx = pivot::PivotMdxBuilder::Build(definition);
     if (options.command == "mdx") {
         Emit(options, mdx + "\n");
         return 0;
     }
-    if (definition.connectionString.empty())
-        throw std::runtime_error("'" + options.file + "' names no connection");
-    olap::providers::SetDefaultProviderDriverLookup(platform::RegistryProviderDriver);
-    std::unique_ptr<olap::Connection> connection;
-    try {
-        connection = olap::Connection::Connect(definition.connectionString);
-    } catch (const std::exception& e) {
-        throw std::runtime_error("cannot open the source of '" + options.file + "': " + e.what());
-    }
+    const std::unique_ptr<olap::Connection> connection = OpenSource(options, text, definition);
     if (!connection->IsOlap())
         throw std::runtime_error("the source of '" + options.file + "' is not a cube");
     olap::QueryResult result = connection->ExecuteMdx(mdx);
