@@ -123,7 +123,9 @@ void Evaluator::AddCalcMember(const Expr& nameExpr, const Expr& formula,
     if (props) {
         for (const mdx::Formula::Property& p : *props) {
             std::string key = Lower(p.name);
-            if (key == "solve_order") {
+            if (key == "fore_color" || key == "back_color") {
+                (key == "fore_color" ? c.foreColor : c.backColor) = p.value.get();
+            } else if (key == "solve_order") {
                 c.solveOrder = ClampInt(NumberOf(*p.value).value_or(0));
             } else if (key == "format_string" || key == "caption") {
                 Value v = Scalar(Eval(*p.value), *p.value);
@@ -415,6 +417,7 @@ QueryResult Evaluator::Run(const mdx::Statement& statement)
                 position.push_back(Describe(r));
             cs.axes[a].positions.push_back(std::move(position));
         }
+        AddMemberProperties(*axes[a], sets[a], kept[a], cs.axes[a]);
     }
     cs.cells.resize(keptTotal);
     for (std::size_t ordinal = 0; ordinal < keptTotal; ++ordinal) {
@@ -432,6 +435,7 @@ QueryResult Evaluator::Run(const mdx::Statement& statement)
         if (!formats.empty() && cell.value)
             cell.formatted = ValueFormatter::Format(*cell.value, *formats[source]);
     }
+    AddCellProperties(select, sets, kept, cs);
     return result;
 }
 

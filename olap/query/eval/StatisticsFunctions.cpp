@@ -176,6 +176,19 @@ Value Evaluator::FnMath(const CallSite& call)
     return Value::Num(digits >= 0 ? rounded / scale : rounded * scale);
 }
 
+// RGB(red, green, blue): the colour number of FORE_COLOR and BACK_COLOR, red + 256 * green +
+// 65536 * blue, each part limited to 0..255.
+Value Evaluator::FnRgb(const CallSite& call)
+{
+    double colour = 0;
+    double weight = 1;
+    for (std::size_t i = 0; i < 3; ++i) {
+        colour += static_cast<double>(std::clamp(call.Integer(i), 0LL, 255LL)) * weight;
+        weight *= 256;
+    }
+    return Value::Num(colour);
+}
+
 std::vector<FunctionEntry> StatisticsFunctions()
 {
     return {
@@ -198,6 +211,7 @@ std::vector<FunctionEntry> StatisticsFunctions()
         {"sgn", 1, 1, &Evaluator::FnMath},
         {"sqr", 1, 1, &Evaluator::FnMath},
         {"round", 1, 2, &Evaluator::FnMath},
+        {"rgb", 3, 3, &Evaluator::FnRgb},
     };
 }
 
