@@ -287,6 +287,8 @@ QueryResult Evaluator::RunDrillthrough(const mdx::Statement& statement)
         }
     }
     std::uint64_t maxRows = statement.maxRows.value_or(std::numeric_limits<std::uint64_t>::max());
+    // A sub-select restricts the rows as it restricts the cell.
+    filter.insert(filter.end(), m_subcube.begin(), m_subcube.end());
     DrillthroughResult rows = Drillthrough::Run(m_cube, filter, measures, maxRows);
     QueryResult result;
     result.kind = QueryResult::Kind::Drillthrough;
@@ -304,8 +306,6 @@ QueryResult Evaluator::RunDrillthrough(const mdx::Statement& statement)
 QueryResult Evaluator::Run(const mdx::Statement& statement)
 {
     const mdx::SelectStatement& select = statement.select;
-    if (select.subselect && statement.kind == mdx::StatementKind::Drillthrough)
-        Fail(select.subselect->position, "a sub-select in FROM is not supported with DRILLTHROUGH", "SELECT");
     if (select.cube) {
         std::string cubeName = select.cube->segments.empty() ? std::string() : select.cube->segments.back().name;
         if (!EqualsNoCase(cubeName, m_cube.Name()))
