@@ -23,6 +23,9 @@ struct CellSet {
         std::size_t childCount = 0;
         std::string parentUniqueName; //!< empty for a top member
         bool calculated = false;
+        //! The values of the axis' DIMENSION PROPERTIES (Axis::properties), in that order; ""
+        //! where a property does not apply to the member.
+        std::vector<std::string> properties;
     };
 
     struct Axis {
@@ -31,6 +34,8 @@ struct CellSet {
         std::vector<std::string> hierarchies;
         //! One tuple per position.
         std::vector<std::vector<Member>> positions;
+        //! The DIMENSION PROPERTIES the query asked for on this axis, as written.
+        std::vector<std::string> properties;
     };
 
     struct Cell {
@@ -41,6 +46,12 @@ struct CellSet {
         //! The value formatted by the format string in effect ("" for an empty cell).
         std::string formatted;
 
+        //! Filled when CELL PROPERTIES asks for them: the format string in effect, and the
+        //! colours the calculated member computing the cell sets (FORE_COLOR, BACK_COLOR).
+        std::string formatString;
+        std::optional<double> foreColor;
+        std::optional<double> backColor;
+
         bool IsEmpty() const { return !value && !text; }
     };
 
@@ -49,6 +60,8 @@ struct CellSet {
     //! The slicer: one position holding the WHERE tuple's members (empty without WHERE).
     Axis slicer;
     std::vector<Cell> cells;
+    //! The CELL PROPERTIES the query asked for, in upper case (empty without the clause).
+    std::vector<std::string> cellProperties;
 
     //! Ordinal of the cell at COORDINATES (one position index per axis).
     std::size_t CellOrdinal(std::span<const std::size_t> coordinates) const

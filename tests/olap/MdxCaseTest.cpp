@@ -4,6 +4,7 @@
 //   === title
 //   MDX statement (any number of lines)
 //   --- cells            expected output of `lumetra-mdx --format cells` follows
+//   --- properties       expected output of `lumetra-mdx --format properties` follows
 //   --- error            the expected error message follows (one line)
 // Cases end at the next "===" or at the end of the file; trailing blank lines are ignored.
 // MDX_CASES_UPDATE=1 rewrites the expectations with the actual output (review the diff!).
@@ -66,10 +67,12 @@ std::vector<MdxCase> ReadCases(const std::string& path, std::vector<std::string>
     return cases;
 }
 
-std::pair<std::string, std::string> RunCase(const olap::Cube& cube, const std::string& query)
+std::pair<std::string, std::string> RunCase(const olap::Cube& cube, const std::string& query, const std::string& kind)
 {
     try {
         auto result = olap::MdxEvaluator::Execute(cube, query);
+        if (kind == "properties")
+            return {kind, TrimTrailingNewlines(lumetra_mdx::Render(result, lumetra_mdx::OutputFormat::Properties))};
         return {"cells", TrimTrailingNewlines(lumetra_mdx::Render(result, lumetra_mdx::OutputFormat::Cells))};
     } catch (const olap::OlapError& e) {
         return {"error", e.what()};
@@ -89,7 +92,7 @@ TEST_P(MdxCases, MatchExpectations)
     for (const std::string& line : preamble)
         rewritten += line + "\n";
     for (const MdxCase& c : cases) {
-        auto [kind, actual] = RunCase(*s_cube, c.query);
+        auto [kind, actual] = RunCase(*s_cube, c.query, c.kind);
         if (update) {
             rewritten += "=== " + c.title + "\n" + c.query + "--- " + kind + "\n" + actual + "\n\n";
             continue;

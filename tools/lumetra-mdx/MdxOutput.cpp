@@ -116,6 +116,60 @@ std::string RenderCells(const CellSet& cs)
     return out;
 }
 
+std::string CellProperty(const CellSet::Cell& cell, const std::string& name, std::size_t ordinal)
+{
+    auto colour = [](const std::optional<double>& c) { return c ? olap::FormatNumber(*c) : std::string(); };
+    if (name == "VALUE")
+        return RawValue(cell);
+    if (name == "FORMATTED_VALUE")
+        return cell.formatted;
+    if (name == "CELL_ORDINAL")
+        return std::to_string(ordinal);
+    if (name == "FORMAT_STRING")
+        return cell.formatString;
+    if (name == "FORE_COLOR")
+        return colour(cell.foreColor);
+    if (name == "BACK_COLOR")
+        return colour(cell.backColor);
+    return {};
+}
+
+std::string RenderProperties(const CellSet& cs)
+{
+    static const char* const kAxisNames[] = {"COLUMNS", "ROWS", "PAGES", "SECTIONS", "CHAPTERS"};
+    std::string out;
+    for (const CellSet::Axis& axis : cs.axes) {
+        const std::string name = axis.ordinal >= 0 && axis.ordinal < 5 ? std::string(kAxisNames[axis.ordinal])
+                                                                       : "AXIS(" + std::to_string(axis.ordinal) + ")";
+        for (const auto& position : axis.positions) {
+            out += name + "\t" + Captions(position);
+            for (const CellSet::Member& m : position) {
+                for (std::size_t p = 0; p < axis.properties.size() && p < m.properties.size(); ++p)
+                    out += "\t" + axis.properties[p] + "=" + m.properties[p];
+            }
+            out += "\n";
+        }
+    }
+    if (cs.cellProperties.empty())
+        return out;
+    auto cellLine = [&](const std::string& rowText, const std::string& columnText, std::size_t ordinal) {
+        std::string line = rowText + "\t" + columnText;
+        for (const std::string& p : cs.cellProperties)
+            line += "\t" + p + "=" + CellProperty(cs.cells[ordinal], p, ordinal);
+        return line + "\n";
+    };
+    if (cs.axes.empty()) {
+        if (!cs.cells.empty())
+            out += cellLine({}, {}, 0);
+        return out;
+    }
+    for (const auto& row : RowCoordinates(cs)) {
+        for (std::size_t c = 0; c < cs.axes[0].positions.size(); ++c)
+            out += cellLine(RowCaptions(cs, row), Captions(cs.axes[0].positions[c]), Ordinal(cs, c, row));
+    }
+    return out;
+}
+
 std::string RenderTable(const CellSet& cs, bool csv)
 {
     std::vector<std::vector<std::string>> table;
@@ -177,6 +231,8 @@ std::string Render(const olap::QueryResult& result, OutputFormat format)
     switch (format) {
     case OutputFormat::Cells:
         return RenderCells(result.cellSet);
+    case OutputFormat::Properties:
+        return RenderProperties(result.cellSet);
     case OutputFormat::Csv:
         return RenderTable(result.cellSet, true);
     default:

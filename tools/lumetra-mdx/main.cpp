@@ -19,14 +19,15 @@
 
 namespace {
 
-const char* const kUsage = "usage: lumetra-mdx --connection CONN (--query MDX | --file F) [--format grid|csv|cells]\n"
-                           "                  [--time] [--repeat N] [--warm]\n"
-                           "       lumetra-mdx --connection CONN --discover "
-                           "catalogs|cubes|dimensions|hierarchies|levels|members|measures|tables [--cube C]\n"
-                           "       lumetra-mdx --connection CONN --sql SQL\n"
-                           "       lumetra-mdx --help | --version\n"
-                           "--sql runs exactly one statement and only reads: a text of several statements, or\n"
-                           "one that would change the data, is refused and nothing is run.\n";
+const char* const kUsage
+    = "usage: lumetra-mdx --connection CONN (--query MDX | --file F) [--format grid|csv|cells|properties]\n"
+      "                  [--time] [--repeat N] [--warm]\n"
+      "       lumetra-mdx --connection CONN --discover "
+      "catalogs|cubes|dimensions|hierarchies|levels|members|measures|tables [--cube C]\n"
+      "       lumetra-mdx --connection CONN --sql SQL\n"
+      "       lumetra-mdx --help | --version\n"
+      "--sql runs exactly one statement and only reads: a text of several statements, or\n"
+      "one that would change the data, is refused and nothing is run.\n";
 
 struct Options {
     std::string connection;
@@ -88,8 +89,10 @@ Options ParseArguments(int argc, char** argv)
                 o.format = lumetra_mdx::OutputFormat::Csv;
             else if (f == "cells")
                 o.format = lumetra_mdx::OutputFormat::Cells;
+            else if (f == "properties")
+                o.format = lumetra_mdx::OutputFormat::Properties;
             else
-                throw UsageError("unknown --format '" + f + "' (grid, csv or cells)");
+                throw UsageError("unknown --format '" + f + "' (grid, csv, cells or properties)");
         } else if (arg == "--time") {
             o.time = true;
         } else if (arg == "--warm") {

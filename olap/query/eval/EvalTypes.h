@@ -72,6 +72,9 @@ struct CalcMember {
     int order = 0;
     //! For a member VisualTotals made: the stored member it shows (same unique name).
     const Member* visualOf = nullptr;
+    //! FORE_COLOR and BACK_COLOR of the definition, computed per cell (nullptr: not set).
+    const Expr* foreColor = nullptr;
+    const Expr* backColor = nullptr;
 };
 
 // A member as the evaluator sees it: a stored member, a calculated one, or null (the

@@ -320,6 +320,7 @@ private:
     Value FnCorrelation(const CallSite& call);
     Value FnRank(const CallSite& call);
     Value FnMath(const CallSite& call);
+    Value FnRgb(const CallSite& call);
     // The value of each tuple of SET: EXPR evaluated at it, else its cell.
     std::vector<std::optional<double>> SetValues(const TupleSet& set, const Expr* expr, const Expr& where);
     std::vector<double> PresentValues(const CallSite& call);
@@ -348,6 +349,14 @@ private:
     void RestrictTo(const TupleSet& s, const Expr& where);
     // False for a member a sub-select hides (none of its leaves kept).
     bool Visible(const Member& m) const;
+
+    // Member and cell properties (Properties.cpp).
+    static std::optional<Value> IntrinsicProperty(const MemberRef& m, const std::string& name);
+    void AddMemberProperties(
+        const mdx::AxisSpec& spec, const TupleSet& set, const std::vector<std::size_t>& kept, CellSet::Axis& axis);
+    void AddCellProperties(const mdx::SelectStatement& select, const std::vector<TupleSet>& sets,
+        const std::vector<std::vector<std::size_t>>& kept, CellSet& cs);
+    std::optional<double> CellColour(const Expr* CalcMember::*which);
 
     void DefineFormulas(const mdx::SelectStatement& select);
     void AddCalcMember(const Expr& nameExpr, const Expr& formula, const std::vector<mdx::Formula::Property>* props,

@@ -124,7 +124,9 @@ void Evaluator::AddCalcMember(const Expr& nameExpr, const Expr& formula,
     if (props) {
         for (const mdx::Formula::Property& p : *props) {
             std::string key = Lower(p.name);
-            if (key == "solve_order") {
+            if (key == "fore_color" || key == "back_color") {
+                (key == "fore_color" ? c.foreColor : c.backColor) = p.value.get();
+            } else if (key == "solve_order") {
                 c.solveOrder = ClampInt(NumberOf(*p.value).value_or(0));
             } else if (key == "format_string" || key == "caption") {
                 Value v = Scalar(Eval(*p.value), *p.value);
@@ -286,6 +288,8 @@ QueryResult Evaluator::RunDrillthrough(const mdx::Statement& statement)
         }
     }
     std::uint64_t maxRows = statement.maxRows.value_or(std::numeric_limits<std::uint64_t>::max());
+    // A sub-select restricts the rows as it restricts the cell.
+    filter.insert(filter.end(), m_subcube.begin(), m_subcube.end());
     DrillthroughResult rows = Drillthrough::Run(m_cube, filter, measures, maxRows);
     QueryResult result;
     result.kind = QueryResult::Kind::Drillthrough;
@@ -308,8 +312,6 @@ QueryResult Evaluator::RunDrillthrough(const mdx::Statement& statement)
 QueryResult Evaluator::Run(const mdx::Statement& statement)
 {
     const mdx::SelectStatement& select = statement.select;
-    if (select.subselect && statement.kind == mdx::StatementKind::Drillthrough)
-        Fail(select.subselect->position, "a sub-select in FROM is not supported with DRILLTHROUGH", "SELECT");
     if (select.cube) {
         std::string cubeName = select.cube->segments.empty() ? std::string() : select.cube->segments.back().name;
         if (!EqualsNoCase(cubeName, m_cube.Name()))
@@ -433,6 +435,7 @@ QueryResult Evaluator::Run(const mdx::Statement& statement)
                 position.push_back(Describe(r));
             cs.axes[a].positions.push_back(std::move(position));
         }
+        AddMemberProperties(*axes[a], sets[a], kept[a], cs.axes[a]);
     }
     cs.cells.resize(keptTotal);
     for (std::size_t ordinal = 0; ordinal < keptTotal; ++ordinal) {
@@ -453,6 +456,7 @@ QueryResult Evaluator::Run(const mdx::Statement& statement)
             cell.formatted = ValueFormatter::Format(v, *formats[source]);
         }
     }
+    AddCellProperties(select, sets, kept, cs);
     return result;
 }
 

@@ -165,15 +165,29 @@ Value Evaluator::FnMath(const CallSite& call)
             Fail(call.e.position, "Sqr of a negative number: " + TextOf(call.e), TextOf(call.e));
         return Value::Num(std::sqrt(*v));
     }
-    // Round(x [, digits]): halves go to the even neighbour (banker's rounding), as in Visual
-    // Basic; digits may be negative (tens, hundreds).
+    // Round(x [, digits]): halves go away from zero, as cell values are rounded by their format
+    // strings (Round(x, 2) and the format "0.00" show the same digits); digits may be negative
+    // (tens, hundreds).
     long long digits = call.Present(1) ? std::clamp(call.Integer(1), -300LL, 300LL) : 0;
     const double scale = std::pow(10.0, static_cast<double>(std::llabs(digits)));
     const double scaled = digits >= 0 ? *v * scale : *v / scale;
     if (!std::isfinite(scaled))
         return Value::Num(*v);
-    const double rounded = std::nearbyint(scaled); // the default mode rounds halves to even
+    const double rounded = std::round(scaled);
     return Value::Num(digits >= 0 ? rounded / scale : rounded * scale);
+}
+
+// RGB(red, green, blue): the colour number of FORE_COLOR and BACK_COLOR, red + 256 * green +
+// 65536 * blue, each part limited to 0..255.
+Value Evaluator::FnRgb(const CallSite& call)
+{
+    double colour = 0;
+    double weight = 1;
+    for (std::size_t i = 0; i < 3; ++i) {
+        colour += static_cast<double>(std::clamp(call.Integer(i), 0LL, 255LL)) * weight;
+        weight *= 256;
+    }
+    return Value::Num(colour);
 }
 
 std::vector<FunctionEntry> StatisticsFunctions()
@@ -198,6 +212,7 @@ std::vector<FunctionEntry> StatisticsFunctions()
         {"sgn", 1, 1, &Evaluator::FnMath},
         {"sqr", 1, 1, &Evaluator::FnMath},
         {"round", 1, 2, &Evaluator::FnMath},
+        {"rgb", 3, 3, &Evaluator::FnRgb},
     };
 }
 

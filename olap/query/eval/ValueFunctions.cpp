@@ -72,24 +72,8 @@ Value Evaluator::FnProperties(const CallSite& call)
     std::string p = Lower(which.text);
     if (m.IsNull())
         return {};
-    if (p == "key")
-        return Value::Str(m.m ? m.m->Key() : m.Name());
-    if (p == "name" || p == "member_name")
-        return Value::Str(m.Name());
-    if (p == "caption" || p == "member_caption")
-        return Value::Str(m.Caption());
-    if (p == "member_unique_name")
-        return Value::Str(m.UniqueName());
-    if (p == "level_number")
-        return Value::Num(m.Depth());
-    if (p == "level_unique_name")
-        return Value::Str(m.Lvl() ? m.Lvl()->UniqueName() : std::string());
-    if (p == "parent_unique_name")
-        return Value::Str(m.Parent() ? m.Parent()->UniqueName() : std::string());
-    if (p == "children_cardinality")
-        return Value::Num(static_cast<double>(m.m ? m.m->Children().size() : 0));
-    if (p == "member_ordinal")
-        return Value::Num(m.m ? m.m->Ordinal() : 0);
+    if (std::optional<Value> v = IntrinsicProperty(m, p))
+        return *v;
     Fail(call.args[1]->position, "unknown member property '" + which.text + "'", which.text);
 }
 
