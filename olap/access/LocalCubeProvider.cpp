@@ -1,6 +1,6 @@
 #include "olap/access/LocalCubeProvider.h"
 
-#include "olap/exec/ResultCache.h"
+#include "olap/model/ResultCache.h"
 #include "olap/model/Cube.h"
 #include "olap/model/Dimension.h"
 #include "olap/model/Hierarchy.h"

@@ -2,13 +2,13 @@
 
 #include "olap/exec/AggregationResult.h"
 #include "olap/exec/AggregationTooLarge.h"
-#include "olap/exec/ResultCache.h"
 #include "olap/model/Cube.h"
 #include "olap/model/Dimension.h"
 #include "olap/model/Hierarchy.h"
 #include "olap/model/Level.h"
 #include "olap/model/Measure.h"
 #include "olap/model/Member.h"
+#include "olap/model/ResultCache.h"
 #include "olap/util/OlapError.h"
 
 #include <algorithm>
@@ -179,7 +179,12 @@ void ScanRange(const std::vector<ColumnMap>& columns, const TupleFilter& tuples,
     std::uint32_t g[kChunk];
     std::uint8_t pass[kChunk];
     std::uint8_t all[kChunk];
+    std::uint16_t sel[kChunk];
     const auto trash = static_cast<std::uint32_t>(cells);
+    // Rows with a NULL value are read by their row number, so only chunks without them can
+    // be compacted.
+    const bool compactable
+        = std::none_of(measures.begin(), measures.end(), [](const MeasurePlan& p) { return p.nullable; });
     for (std::size_t start = begin; start < end; start += kChunk) {
         const std::size_t n = std::min(kChunk, end - start);
         if (columns.empty())
@@ -209,10 +214,28 @@ void ScanRange(const std::vector<ColumnMap>& columns, const TupleFilter& tuples,
             for (std::size_t i = 0; i < n; ++i)
                 g[i] = pass[i] ? g[i] : kExcluded;
         }
-        for (std::size_t i = 0; i < n; ++i)
+        // When the slicer leaves out half of the chunk or more, the rows it keeps (SEL) are
+        // gathered first and only they touch the accumulators.
+        std::size_t kept = n;
+        bool selected = false;
+        if (compactable) {
+            std::size_t k = 0;
+            for (std::size_t i = 0; i < n; ++i) {
+                sel[k] = static_cast<std::uint16_t>(i);
+                k += g[i] < trash ? 1 : 0;
+            }
+            if (k * 2 <= n) {
+                // sel[j] >= j: copying forward in place is safe.
+                for (std::size_t j = 0; j < k; ++j)
+                    g[j] = g[sel[j]];
+                kept = k;
+                selected = true;
+            }
+        }
+        for (std::size_t i = 0; i < kept; ++i)
             g[i] = std::min(g[i], trash) * banks + (static_cast<std::uint32_t>(i) & bankMask);
         std::uint64_t* rows = acc.rows.data();
-        for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t i = 0; i < kept; ++i)
             ++rows[g[i]];
         for (std::size_t m = 0; m < measures.size(); ++m) {
             const MeasurePlan& plan = measures[m];
@@ -228,8 +251,16 @@ void ScanRange(const std::vector<ColumnMap>& columns, const TupleFilter& tuples,
             std::visit(
                 [&](const auto& v) {
                     using T = std::decay_t<decltype(v)>;
-                    if constexpr (!std::is_same_v<T, std::monostate>)
-                        ScanValues(plan, v.data() + start, g, n, start, acc, m);
+                    if constexpr (!std::is_same_v<T, std::monostate>) {
+                        if (!selected) {
+                            ScanValues(plan, v.data() + start, g, n, start, acc, m);
+                        } else {
+                            typename T::value_type gathered[kChunk];
+                            for (std::size_t j = 0; j < kept; ++j)
+                                gathered[j] = v[start + sel[j]];
+                            ScanValues(plan, gathered, g, kept, start, acc, m);
+                        }
+                    }
                 },
                 plan.column->values);
         }
@@ -738,7 +769,7 @@ std::shared_ptr<const AggregationResult> AggregationEngine::Aggregate(
         }
     }
     if (options.useCache)
-        cube.Cache().Insert(cacheKey, result);
+        cube.Cache().Insert(cacheKey, result, result->Bytes());
     return result;
 }
 

@@ -6,7 +6,7 @@
 #include "olap/model/Level.h"
 #include "olap/model/Measure.h"
 #include "olap/model/Member.h"
-#include "olap/storage/FactTable.h"
+#include "olap/model/FactTable.h"
 #include "olap/util/NameUtil.h"
 #include "olap/util/OlapError.h"
 

@@ -1,11 +1,11 @@
 #include "olap/model/Cube.h"
 
-#include "olap/exec/ResultCache.h"
 #include "olap/model/Dimension.h"
 #include "olap/model/Hierarchy.h"
 #include "olap/model/Level.h"
 #include "olap/model/Measure.h"
 #include "olap/model/Member.h"
+#include "olap/model/ResultCache.h"
 
 namespace olap {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "olap/model/CalculatedDefinition.h"
-#include "olap/storage/FactTable.h"
+#include "olap/model/FactTable.h"
 #include "olap/util/NameUtil.h"
 
 #include <memory>

@@ -4,7 +4,7 @@
 #include "olap/model/CalculatedDefinition.h"
 #include "olap/model/Dimension.h"
 #include "olap/model/LevelType.h"
-#include "olap/storage/FactTable.h"
+#include "olap/model/FactTable.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "olap/storage/FactTable.h"
+#include "olap/model/FactTable.h"
 
 #include <cmath>
 

@@ -1,6 +1,4 @@
-#include "olap/exec/ResultCache.h"
-
-#include "olap/exec/AggregationResult.h"
+#include "olap/model/ResultCache.h"
 
 namespace olap {
 
@@ -21,9 +19,10 @@ std::shared_ptr<const AggregationResult> ResultCache::Find(const std::string& ke
     return it->second.result;
 }
 
-void ResultCache::Insert(const std::string& key, std::shared_ptr<const AggregationResult> result)
+void ResultCache::Insert(
+    const std::string& key, std::shared_ptr<const AggregationResult> result, std::size_t resultBytes)
 {
-    const std::size_t bytes = result->Bytes() + key.size();
+    const std::size_t bytes = resultBytes + key.size();
     std::lock_guard lock(m_mutex);
     if (bytes > m_capacity)
         return;
