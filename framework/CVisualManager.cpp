@@ -5,6 +5,7 @@
 #include <QPalette>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QWidget>
 
 namespace {
 
@@ -70,10 +71,11 @@ const Look& LookFor(int id)
         {"Fusion", Rgb(0xdfe9f5), Rgb(0x15428b), Rgb(0x2b64c0), Rgb(0xbfdbff), Rgb(0xdbe6f4), Rgb(0x15428b),
             Rgb(0xe9f1fb), Rgb(0xc3d7ef), Rgb(0x15428b), Rgb(0x8db2e3), Rgb(0xffd66b), Rgb(0x2a62b8), Rgb(0xc4daf9),
             Rgb(0x15428b), Rgb(0xe3effe), Rgb(0xb3cdef), Rgb(0xc4daf9), Rgb(0x15428b), Rgb(0x9ebfee), false},
-        // 216 Office 2007 black (the default).
-        {"Fusion", Rgb(0xeceff3), Rgb(0x1f1f1f), Rgb(0x2b64c0), Rgb(0x3b3b3b), Rgb(0xdcdcdc), Rgb(0xffffff),
-            Rgb(0xf3f3f3), Rgb(0xd0d0d0), Rgb(0x1f1f1f), Rgb(0x9a9a9a), Rgb(0xffd66b), Rgb(0xb05a00), Rgb(0x4a4a4a),
-            Rgb(0xffffff), Rgb(0xf2f2f2), Rgb(0xc8c8c8), Rgb(0x535353), Rgb(0xffffff), Rgb(0x6f6f6f), false},
+        // 216 Office 2007 black (the default): dark greys from the title bar down to the
+        // status bar, light text on them; lists, tables and charts stay white.
+        {"Fusion", Rgb(0x535353), Rgb(0xf2f2f2), Rgb(0x2b64c0), Rgb(0x262626), Rgb(0x4a4a4a), Rgb(0xffffff),
+            Rgb(0x6e6e6e), Rgb(0x4c4c4c), Rgb(0xf5f5f5), Rgb(0x1c1c1c), Rgb(0xffd66b), Rgb(0xb05a00), Rgb(0x333333),
+            Rgb(0xffffff), Rgb(0x606060), Rgb(0x434343), Rgb(0x333333), Rgb(0xffffff), Rgb(0x3a3a3a), false},
         // 217 Office 2007 silver.
         {"Fusion", Rgb(0xeef0f5), Rgb(0x4c535c), Rgb(0x2b64c0), Rgb(0xd4d8e2), Rgb(0xeef0f5), Rgb(0x4c535c),
             Rgb(0xf7f8fa), Rgb(0xdadee6), Rgb(0x4c535c), Rgb(0xa7aebc), Rgb(0xffd66b), Rgb(0x5a6880), Rgb(0xc9ced9),
@@ -109,7 +111,7 @@ QString CVisualManager::StyleSheet(int id)
 #ribbonBar QLabel, #ribbonTabs { color: %6; }
 #quickAccessToolBar { background: transparent; border: none; spacing: 1px; }
 #quickAccessToolBar QToolButton { color: %6; border-radius: 3px; padding: 2px; }
-#quickAccessToolBar QToolButton:hover { background: %11; }
+#quickAccessToolBar QToolButton:hover { color: black; background: %11; }
 #ribbonBar > #applicationButton { color: white; background: %12; border: 1px solid %10; border-radius: 3px;
                      padding: 3px 14px; margin: 2px 2px 3px 4px; font-weight: bold; }
 #ribbonBar > #applicationButton:hover { color: white; background: %12; border-color: %11; }
@@ -125,8 +127,8 @@ QString CVisualManager::StyleSheet(int id)
 #ribbonCategory { background: transparent; }
 #ribbonPanel { background: %3; border: 1px solid %10; border-radius: 3px; margin: 1px 2px; }
 #ribbonPanel QToolButton { color: %9; border: 1px solid transparent; border-radius: 3px; padding: 1px 3px; }
-#ribbonPanel QToolButton:hover { background: %11; border-color: %10; }
-#ribbonPanel QToolButton:pressed { background: %11; border-color: %12; }
+#ribbonPanel QToolButton:hover { color: black; background: %11; border-color: %10; }
+#ribbonPanel QToolButton:pressed { color: black; background: %11; border-color: %12; }
 #ribbonPanel QToolButton:disabled { color: %10; }
 #ribbonPanel QToolButton[popupMode="1"] { padding-right: 14px; }
 #ribbonPanel QToolButton::menu-button { border: none; width: 12px; }
@@ -138,8 +140,8 @@ QMdiArea { background: %8; }
 #navigationPages { background: palette(base); border: 1px solid %10; }
 QToolButton[navigationPageButton="true"] { color: %4; font-weight: bold; text-align: left; padding: 5px 8px;
                                            border: none; border-top: 1px solid %10; background: %15; }
-QToolButton[navigationPageButton="true"]:hover { background: %11; }
-QToolButton[navigationPageButton="true"]:checked { background: %11; }
+QToolButton[navigationPageButton="true"]:hover { color: black; background: %11; }
+QToolButton[navigationPageButton="true"]:checked { color: black; background: %11; }
 #navigationSmallBar { border-top: 1px solid %10; background: %15; }
 #navigationSmallBar QToolButton { border: none; padding: 3px; }
 QStatusBar { background: %16; color: %17; border-top: 1px solid %10; }
@@ -147,8 +149,8 @@ QStatusBar QLabel { color: %17; padding: 0 6px; }
 QMdiArea QTabBar::tab { color: %4; background: %15; border: 1px solid %10; border-bottom: none;
                         padding: 4px 12px; margin-right: -1px;
                         border-top-left-radius: 6px; border-top-right-radius: 2px; }
-QMdiArea QTabBar::tab:selected { background: palette(base); font-weight: bold; }
-QMdiArea QTabBar::tab:hover:!selected { background: %11; }
+QMdiArea QTabBar::tab:selected { color: palette(text); background: palette(base); font-weight: bold; }
+QMdiArea QTabBar::tab:hover:!selected { color: black; background: %11; }
 )");
     sheet = sheet.arg(Gradient(l.ribbonTop, l.ribbonTop.darker(108), l.flat), // %1
         Gradient(l.ribbonBottom, l.ribbonBottom.darker(104), l.flat), // %2
@@ -170,18 +172,17 @@ QMdiArea QTabBar::tab:hover:!selected { background: %11; }
     return sheet;
 }
 
-int CVisualManager::Apply(int id)
+namespace {
+
+// The palette of a look: its colours for window, text and selection; lists, tables and
+// edit fields stay white with black text.
+QPalette LookPalette(const Look& look, const QColor& window, const QColor& text)
 {
-    if (id < kFirstLook || id > kLastLook)
-        id = kDefaultLook;
-    const Look& look = LookFor(id);
-    if (QStyle* style = QStyleFactory::create(QLatin1String(look.style)))
-        QApplication::setStyle(style);
     QPalette palette = QApplication::style()->standardPalette();
-    palette.setColor(QPalette::Window, look.window);
-    palette.setColor(QPalette::WindowText, look.text);
-    palette.setColor(QPalette::Button, look.window);
-    palette.setColor(QPalette::ButtonText, look.text);
+    palette.setColor(QPalette::Window, window);
+    palette.setColor(QPalette::WindowText, text);
+    palette.setColor(QPalette::Button, window);
+    palette.setColor(QPalette::ButtonText, text);
     palette.setColor(QPalette::Highlight, look.highlight);
     palette.setColor(QPalette::HighlightedText, Qt::white);
     palette.setColor(QPalette::ToolTipBase, Rgb(0xffffe1));
@@ -191,13 +192,64 @@ int CVisualManager::Apply(int id)
     palette.setColor(QPalette::Dark, look.workspace);
     // The colours above went to every colour group; disabled texts (menu
     // items without a handler, for one) must look disabled in every look.
-    const QColor disabledText = Mix(look.text, look.window, 0.55);
+    const QColor disabledText = Mix(text, window, 0.55);
     for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
         palette.setColor(QPalette::Disabled, role, disabledText);
+    return palette;
+}
+
+// The property that marks a document's content widget (MarkContent).
+constexpr const char* kContentProperty = "lumetraContent";
+
+bool IsDark(const QColor& colour)
+{
+    return colour.lightness() < 128;
+}
+
+} // namespace
+
+QPalette CVisualManager::ContentPalette()
+{
+    const Look& look = LookFor(g_current);
+    if (!IsDark(look.window))
+        return QApplication::palette();
+    // Toolbar pictures and field areas are drawn for light ground: a light grey of the look.
+    return LookPalette(look, Rgb(0xe4e4e4), Rgb(0x1f1f1f));
+}
+
+void CVisualManager::MarkContent(QWidget* widget)
+{
+    widget->setProperty(kContentProperty, true);
+    // The content's own widgets mostly leave their ground unpainted: this one paints it.
+    widget->setAutoFillBackground(true);
+    widget->setPalette(ContentPalette());
+}
+
+int CVisualManager::Apply(int id)
+{
+    if (id < kFirstLook || id > kLastLook)
+        id = kDefaultLook;
+    // Widgets that follow the look ask for its colours while the palette changes.
+    g_current = id;
+    const Look& look = LookFor(id);
+    if (QStyle* style = QStyleFactory::create(QLatin1String(look.style)))
+        QApplication::setStyle(style);
+    const QPalette palette = LookPalette(look, look.window, look.text);
     QApplication::setPalette(palette);
+    // Item views draw on white: their branch arrows and check marks take the text colour,
+    // not the look's window text (light in a dark look).
+    QPalette views = palette;
+    views.setColor(QPalette::Active, QPalette::WindowText, palette.color(QPalette::Active, QPalette::Text));
+    views.setColor(QPalette::Inactive, QPalette::WindowText, palette.color(QPalette::Inactive, QPalette::Text));
+    QApplication::setPalette(views, "QAbstractItemView");
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
         app->setStyleSheet(StyleSheet(id));
-    g_current = id;
+    // After the style sheet, which polishes every widget anew.
+    const QPalette content = ContentPalette();
+    for (QWidget* widget : QApplication::allWidgets()) {
+        if (widget->property(kContentProperty).toBool())
+            widget->setPalette(content);
+    }
     return id;
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QPalette>
 #include <QString>
+
+class QWidget;
 
 //! The nine looks of the program, selected by command id: 210 Windows 2000,
 //! 211 Office XP, 212 Windows XP, 213 Office 2003, 214 Visual Studio 2005,
@@ -20,6 +23,12 @@ public:
     static int Current();
     //! Whether the look docks panes the smart way (213 and later).
     static bool UsesSmartDocking(int id) { return id >= 213 && id <= kLastLook; }
+    //! The palette for a document's content (the controls a report window hosts, with
+    //! their toolbars, field areas and grids): the application's palette, lightened where a
+    //! dark look would put dark pictures on dark ground.
+    static QPalette ContentPalette();
+    //! Gives WIDGET the content palette now and after every change of look.
+    static void MarkContent(QWidget* widget);
     //! The look's style sheet (for tests and for windows outside the application).
     static QString StyleSheet(int id);
 };

@@ -1,5 +1,6 @@
 #include "views/C_Vantorel.h"
 
+#include "framework/CVisualManager.h"
 #include "platform/dispatch/ComRuntime.h"
 #include "platform/dispatch/IControlWindow.h"
 
@@ -43,6 +44,8 @@ C_Vantorel::C_Vantorel(QWidget* parent) : QWidget(parent)
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    // The control draws for light ground; every look gives it the content palette.
+    CVisualManager::MarkContent(this);
 }
 
 C_Vantorel::~C_Vantorel()

@@ -232,7 +232,7 @@ bool IsRowSource(const QString& connection)
 // itself when it is a SELECT statement, else every row of the table it names.
 QString RowsStatement(const QString& dataMember)
 {
-    const QString member = dataMember.trimmed();
+    QString member = dataMember.trimmed();
     if (member.startsWith(QLatin1String("select "), Qt::CaseInsensitive))
         return member;
     QString quoted = member;

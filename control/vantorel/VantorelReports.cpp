@@ -40,7 +40,7 @@ bool Vantorel::WriteReportPair(const QString& fileName, const QString& pivotText
 
 QString Vantorel::PivotFileText() const
 {
-    const QString text = m_pivot->XmlData();
+    QString text = m_pivot->XmlData();
     if (!m_pivot->HasRecordset() || m_sql.isEmpty())
         return text;
     return ReportFiles::WithSqlLines(text, m_sql, m_sqlConnection);

@@ -4,6 +4,7 @@
 #include "platform/messages/InstanceMessages.h"
 #include "views/CSSplitter.h"
 
+#include <QApplication>
 #include <QMessageBox>
 #include <QStatusBar>
 
@@ -54,6 +55,26 @@ private slots:
         CLumetraApp::Instance()->ReportPath = m_reports->path() + QLatin1Char('/');
     }
     void cleanup() { TearDownViews(); }
+
+    // The controls draw their toolbar pictures for light ground: every look,
+    // the dark one too, gives them a light ground of their own, while the
+    // window around them follows the look.
+    void theControlsKeepALightGroundInEveryLook()
+    {
+        CLumetraView view;
+        for (const auto& [look, darkWindow] :
+            {std::pair {216, true}, std::pair {215, false}, std::pair {210, false}, std::pair {216, true}}) {
+            m_main->OnApplicationLook(look);
+            QCOMPARE(QApplication::palette().color(QPalette::Window).lightness() < 128, darkWindow);
+            for (C_Vantorel* control : {view.UpperControl(), view.LowerControl()}) {
+                QVERIFY(control->autoFillBackground());
+                QVERIFY2(
+                    control->palette().color(QPalette::Window).lightness() >= 128, qPrintable(QString::number(look)));
+                QVERIFY(control->palette().color(QPalette::WindowText).lightness() < 128);
+            }
+        }
+        m_main->OnApplicationLook(215);
+    }
 
     void openingAskesTheControlsByType_data()
     {
