@@ -32,7 +32,7 @@ struct PivotFieldSet {
     //! inside it and over its own children.
     bool subtotals = true;
     //! The look of the field set's member captions.
-    PivotTextStyle style;
+    PivotTextStyle style {};
 
     //! Index into FIELDS of the included field whose level is LEVELUNIQUENAME, or -1.
     int FieldIndex(const std::string& levelUniqueName) const;

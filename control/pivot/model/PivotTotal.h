@@ -21,7 +21,7 @@ struct PivotTotal {
     //! while hidden).
     bool isIncluded = true;
     //! The look of the total's values and caption.
-    PivotTextStyle style;
+    PivotTextStyle style {};
 
     bool IsCalculated() const { return !expression.empty(); }
     //! The unique name the MDX uses for this total.
