@@ -1,5 +1,6 @@
 #include "control/pivot/PivotGrid.h"
 
+#include "control/pivot/PivotCellStyle.h"
 #include "control/pivot/PivotSelectionText.h"
 #include "control/pivot/PivotSession.h"
 #include "control/pivot/model/PivotLayout.h"
@@ -603,6 +604,10 @@ void PivotGrid::PaintCell(QPainter& painter, const PivotGridCell& cell, const QR
     const QPalette& pal = palette();
     const bool header = cell.kind != PivotGridCell::Kind::Value;
     QColor background = header ? pal.color(QPalette::Button) : pal.color(QPalette::Base);
+    // The look the user gave the cell's total or field set.
+    const PivotTextStyle* style = PivotCellStyle::For(m_session->ShownDefinition(), Layout(), cell);
+    if (style && !style->fillColor.empty())
+        background = PivotCellStyle::Color(style->fillColor);
     if (cell.isTotal || cell.isGrandTotal)
         background = Mix(background, pal.color(QPalette::Mid), cell.isGrandTotal ? 0.28 : 0.16);
     const QRect selection = Selection();
@@ -675,8 +680,12 @@ void PivotGrid::PaintCell(QPainter& painter, const PivotGridCell& cell, const QR
         return;
     QFont f = font();
     f.setBold(cell.isTotal || cell.isGrandTotal || cell.kind == PivotGridCell::Kind::Corner);
+    if (style)
+        f = PivotCellStyle::Font(f, *style);
     painter.setFont(f);
     painter.setPen(pal.color(header ? QPalette::ButtonText : QPalette::Text));
+    if (style && !style->textColor.empty())
+        painter.setPen(PivotCellStyle::Color(style->textColor));
     const QString text = QString::fromStdString(cell.text);
     const Qt::Alignment align = (header ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter;
     painter.drawText(textRect, align, painter.fontMetrics().elidedText(text, Qt::ElideRight, textRect.width()));

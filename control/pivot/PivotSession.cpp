@@ -173,6 +173,7 @@ bool PivotSession::Cancel()
     m_definition = m_shown;
     SetWorking(false);
     emit definitionChanged();
+    emit cancelled();
     return true;
 }
 

@@ -89,6 +89,8 @@ signals:
     void workingChanged(bool working);
     //! A query failed; the layout on show is unchanged.
     void failed(const QString& message);
+    //! Cancel() stopped a running query; the layout on show is unchanged.
+    void cancelled();
 
 private:
     struct Request {

@@ -82,9 +82,7 @@ PivotTableWidget::PivotTableWidget(PivotSession* session, QWidget* parent)
     splitter->addWidget(m_fieldList);
     splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 0);
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(splitter);
+    BuildPanels(splitter);
 }
 
 PivotTableWidget::~PivotTableWidget()

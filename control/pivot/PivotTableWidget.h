@@ -1,7 +1,9 @@
 #pragma once
 
+#include "control/pivot/PivotCommand.h"
 #include "control/pivot/PivotCubeFields.h"
 #include "control/pivot/PivotMemberFilterPopup.h"
+#include "control/pivot/PivotSelectionTarget.h"
 #include "control/pivot/model/AxisKind.h"
 
 #include <QPointer>
@@ -11,7 +13,9 @@
 #include <memory>
 #include <string>
 
+class QLabel;
 class QMenu;
+class QSplitter;
 
 namespace olap::adomd {
 class CubeDef;
@@ -26,6 +30,8 @@ class PivotDragController;
 class PivotFieldList;
 class PivotGrid;
 class PivotGridDropTarget;
+class PivotPropertyToolbox;
+class PivotToolbar;
 class PivotSession;
 
 //! The pivot table as the user works with it: the area bars (filters and columns above the
@@ -35,6 +41,10 @@ class PivotSession;
 class PivotTableWidget : public QWidget {
     Q_OBJECT
 public:
+    //! The parts of the table besides the grid that can be shown or hidden.
+    enum class Panel { Toolbar, FieldList, PropertyToolbox, TitleBar, DropAreas };
+    Q_ENUM(Panel)
+
     explicit PivotTableWidget(PivotSession* session, QWidget* parent = nullptr);
     ~PivotTableWidget() override;
 
@@ -55,6 +65,23 @@ public:
     PivotDragController* DragController() const { return m_drag; }
     //! Shows or hides the field list (the grid keeps its place).
     void SetFieldListVisible(bool visible);
+
+    //! Shows or hides a part of the table. A new table shows its field list and drop areas
+    //! and hides its toolbar, property toolbox and title bar.
+    void SetPanelVisible(Panel panel, bool visible);
+    bool PanelVisible(Panel panel) const;
+    PivotToolbar* Toolbar() const { return m_toolbar; }
+    PivotPropertyToolbox* PropertyToolbox() const { return m_toolbox; }
+    QLabel* TitleBar() const { return m_titleBar; }
+
+    //! What the grid's current cell stands for (none without a current cell).
+    PivotSelectionTarget SelectionTarget() const;
+    //! Runs COMMAND of the command list on the selection, as the toolbar does: sorts, filter,
+    //! subtotals and grand totals, expand and collapse (the selected member, else the whole
+    //! level of the selected field set), refresh, export, field list, property toolbox, a new
+    //! calculated total, cancel of a running query, the cell's explanation. Returns false when
+    //! the command had nothing to act on.
+    bool ExecuteCommand(PivotCommand command);
 
     //! Opens the member filter of field set NAME next to ANCHOR (global coordinates); OK sets
     //! the filter and re-queries. Returns the popup (it deletes itself when closed), or null
@@ -87,6 +114,14 @@ public:
     QString Explanation(int row, int column) const;
     void ShowExplanation(int row, int column);
 
+signals:
+    //! The user showed or hid PANEL (toolbar button, toolbox close button).
+    void panelToggled(Panel panel, bool visible);
+    //! The toolbar's refresh and export, for a host that does them its own way (a table whose
+    //! signal has no receiver re-runs its query, and exports to a workbook the user names).
+    void refreshRequested();
+    void exportRequested();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -108,6 +143,15 @@ private:
     CellMenuHook m_cellMenuHook;
     PivotContextMenu* m_contextMenu;
     bool m_detailsAllowed = false;
+    //! Puts the toolbar and title bar above SPLITTER and the property toolbox in it.
+    void BuildPanels(QSplitter* splitter);
+    void UpdateTitle();
+    //! Gives a panel of the splitter that just appeared WIDTH pixels at most.
+    void MakeRoom(QWidget* panel, int width);
+    PivotToolbar* m_toolbar = nullptr;
+    PivotPropertyToolbox* m_toolbox = nullptr;
+    QLabel* m_titleBar = nullptr;
+    QSplitter* m_splitter = nullptr;
 };
 
 } // namespace pivot

@@ -4,6 +4,7 @@
 #include "control/pivot/PivotGrid.h"
 #include "control/pivot/PivotSession.h"
 #include "control/pivot/PivotTableWidget.h"
+#include "control/pivot/PivotToolbar.h"
 #include "control/pivot/model/PivotXml.h"
 #include "control/vantorel/ReportFiles.h"
 
@@ -15,6 +16,7 @@
 #include "olap/model/Cube.h"
 #include "olap/query/QueryOptions.h"
 
+#include <QAction>
 #include <QFont>
 
 #include <exception>
@@ -35,6 +37,8 @@ PivotComponent::PivotComponent(QObject* parent) : QObject(parent), m_session(std
     options[kOption6002006A] = false;
     connect(m_session.get(), &pivot::PivotSession::layoutChanged, this, &PivotComponent::viewChanged);
     connect(m_session.get(), &pivot::PivotSession::failed, this, &PivotComponent::Fail);
+    connect(m_session.get(), &pivot::PivotSession::cancelled, this,
+        [this] { Fail(QStringLiteral("The query was cancelled; the view on show is kept.")); });
 }
 
 PivotComponent::~PivotComponent()
@@ -52,6 +56,7 @@ pivot::PivotTableWidget* PivotComponent::Table(QWidget* parent)
         m_table->setVisible(m_visible);
         m_tableSource.clear();
         connect(m_table->Grid(), &pivot::PivotGrid::selectionChanged, this, &PivotComponent::selectionChanged);
+        connect(m_table, &pivot::PivotTableWidget::panelToggled, this, &PivotComponent::OnPanelToggled);
     } else if (m_table->parentWidget() != parent) {
         m_table->setParent(parent);
         m_table->setVisible(m_visible);
@@ -260,7 +265,9 @@ void PivotComponent::UseDefinition(pivot::PivotDefinition definition)
             std::shared_ptr<olap::Connection> connection = m_connection;
             // The session's token reaches the engine: Escape or a newer request stops the query.
             m_session->SetCancellableExecutor(
-                [connection](const std::string& mdx, const olap::CancellationToken& token) {
+                [connection, probe = m_probe](const std::string& mdx, const olap::CancellationToken& token) {
+                    if (probe)
+                        probe(mdx, token);
                     olap::QueryOptions options;
                     options.cancel = &token;
                     return connection->ExecuteMdx(mdx, options);
@@ -447,14 +454,62 @@ void PivotComponent::ApplyFont(const QString& family, int pointSize)
         UseDefinition(std::move(definition));
 }
 
+bool PivotComponent::OptionOn(int id) const
+{
+    const auto it = options.find(id);
+    return it != options.end() && it->second;
+}
+
 void PivotComponent::ApplyDisplay()
 {
+    // The grand-total switch writes into the view: on, it takes the grand totals away; off
+    // again, it gives them back.
+    const bool noGrandTotals = OptionOn(kOption6002006A);
+    if (noGrandTotals != m_grandTotalsHidden) {
+        m_grandTotalsHidden = noGrandTotals;
+        pivot::PivotDefinition definition = Definition();
+        definition.rowGrandTotals = !noGrandTotals;
+        definition.columnGrandTotals = !noGrandTotals;
+        if (!(definition == Definition()))
+            UseDefinition(std::move(definition));
+    }
     if (!m_table)
         return;
+    using Panel = pivot::PivotTableWidget::Panel;
     m_table->SetDetailsAllowed(allowDetails);
     if (displayFieldList)
         UpdateTableCube();
-    m_table->SetFieldListVisible(displayFieldList);
+    m_table->SetPanelVisible(Panel::FieldList, displayFieldList);
+    m_table->SetPanelVisible(Panel::Toolbar, displayToolbar);
+    m_table->SetPanelVisible(Panel::PropertyToolbox, displayPropertyToolbox && allowPropertyToolbox);
+    m_table->SetPanelVisible(Panel::TitleBar, OptionOn(kOption6042));
+    m_table->SetPanelVisible(Panel::DropAreas, OptionOn(kOption6050));
+    if (pivot::PivotToolbar* toolbar = m_table->Toolbar()) {
+        if (QAction* filter = toolbar->Action(pivot::PivotCommand::Filter))
+            filter->setVisible(allowFiltering);
+        if (QAction* toolbox = toolbar->Action(pivot::PivotCommand::PropertyToolbox))
+            toolbox->setVisible(allowPropertyToolbox);
+    }
+}
+
+void PivotComponent::OnPanelToggled(pivot::PivotTableWidget::Panel panel, bool visible)
+{
+    // What the user switched on the table's own toolbar is the component's setting from now on.
+    using Panel = pivot::PivotTableWidget::Panel;
+    if (panel == Panel::FieldList)
+        displayFieldList = visible;
+    else if (panel == Panel::PropertyToolbox)
+        displayPropertyToolbox = visible;
+    else if (panel == Panel::Toolbar)
+        displayToolbar = visible;
+    if (panel == Panel::FieldList && visible)
+        UpdateTableCube();
+}
+
+void PivotComponent::SetQueryProbe(QueryProbe probe)
+{
+    // The worker's runner holds a copy; the next change of the view installs this one.
+    m_probe = std::move(probe);
 }
 
 void PivotComponent::SetVisible(bool visible)

@@ -10,12 +10,14 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
 #include <map>
 #include <memory>
 
 class QWidget;
 
 namespace olap {
+class CancellationToken;
 class Connection;
 enum class SchemaRowsetKind;
 struct SchemaRowset;
@@ -117,6 +119,16 @@ public:
     //! it with every layout and after a command changed a setting.
     void ApplyDisplay();
 
+    //! Whether numbered setting ID is on: 6042 shows the title bar, 6050 the drop areas (the
+    //! area bars), 0x6002006A takes the grand totals away.
+    bool OptionOn(int id) const;
+
+    //! Runs before every statement of the view, on the worker thread (a test holds a query
+    //! there to cancel it). Takes effect with the next change of the view (a command, a new
+    //! definition, a refresh).
+    using QueryProbe = std::function<void(const std::string& mdx, const olap::CancellationToken& token)>;
+    void SetQueryProbe(QueryProbe probe);
+
     bool Visible() const { return m_visible; }
     void SetVisible(bool visible);
 
@@ -145,6 +157,7 @@ signals:
 
 private:
     void Fail(const QString& message);
+    void OnPanelToggled(pivot::PivotTableWidget::Panel panel, bool visible);
     //! Opens CONNECTIONSTRING unless a connection is open already.
     void Connect(const std::string& connectionString);
     void UseDefinition(pivot::PivotDefinition definition);
@@ -161,6 +174,8 @@ private:
     QString m_lastError;
     bool m_fromRecordset = false;
     bool m_visible = true;
+    bool m_grandTotalsHidden = false;
+    QueryProbe m_probe;
 };
 
 } // namespace vantorel

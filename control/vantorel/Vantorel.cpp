@@ -122,6 +122,9 @@ bool Vantorel::EnsureWindow()
             });
         QObject::connect(table->ContextMenu(), &pivot::PivotContextMenu::commandExecuted, m_pivot.get(),
             [this](const platform::Variant& id, int row, int column) { OnPivotCommand(id, row, column); });
+        // The table's own refresh and export buttons do what the control's do.
+        QObject::connect(table, &pivot::PivotTableWidget::refreshRequested, m_pivot.get(), [this] { OnRun(); });
+        QObject::connect(table, &pivot::PivotTableWidget::exportRequested, m_pivot.get(), [this] { OnExport(); });
     }
     // A new chart follows the pivot table the old one drew.
     if (m_chartSource)
@@ -208,6 +211,7 @@ void Vantorel::InitCube()
     m_pivot->SetDataMember(m_cubeName);
     m_pivot->displayToolbar = false;
     m_pivot->autoFit = false;
+    m_pivot->ApplyDisplay();
 }
 
 namespace {

@@ -151,6 +151,7 @@ void Vantorel::OnProperties()
         m_chartDisplayPropertyToolbox = true;
     else
         m_pivot->displayPropertyToolbox = true;
+    m_pivot->ApplyDisplay();
 }
 
 void Vantorel::OnFieldList()
@@ -168,6 +169,7 @@ void Vantorel::OnToolbar()
         m_chartDisplayToolbar = !m_chartDisplayToolbar;
     if (m_pivot->Visible())
         m_pivot->displayToolbar = !m_pivot->displayToolbar;
+    m_pivot->ApplyDisplay();
 }
 
 void Vantorel::OnSort(bool ascending)
@@ -187,6 +189,7 @@ void Vantorel::OnReset()
     vantorel::WaitCursor wait;
     m_pivot->SetXmlData(m_loadedDefinition);
     m_pivot->displayToolbar = false;
+    m_pivot->ApplyDisplay();
 }
 
 void Vantorel::OnSum()

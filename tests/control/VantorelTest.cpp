@@ -9,15 +9,20 @@
 #include "control/chart/ChartXml.h"
 #include "control/drill/DrillForm.h"
 #include "control/export/OwcHelper.h"
+#include "control/pivot/PivotAreaBar.h"
+#include "control/pivot/PivotCommand.h"
 #include "control/pivot/PivotFieldList.h"
 #include "control/pivot/PivotGrid.h"
+#include "control/pivot/PivotPropertyToolbox.h"
 #include "control/pivot/PivotSession.h"
 #include "control/pivot/PivotTableWidget.h"
+#include "control/pivot/PivotToolbar.h"
 #include "control/pivot/model/PivotXml.h"
 #include "control/vantorel/PivotComponent.h"
 #include "control/vantorel/ReportFiles.h"
 #include "control/vantorel/ToolbarButtons.h"
 #include "control/vantorel/VantorelWidget.h"
+#include "olap/query/CancellationToken.h"
 #include "olap/sample/SalesSample.h"
 #include "olap/util/AtomicFile.h"
 #include "platform/dispatch/ComRuntime.h"
@@ -25,6 +30,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QLabel>
 #include <QMenu>
 #include <QPalette>
 #include <QPrinter>
@@ -36,8 +42,11 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <memory>
+#include <thread>
 
 using platform::DispId;
 using platform::InvokeKind;
@@ -980,6 +989,227 @@ private slots:
         if (!folder.isEmpty())
             QVERIFY(picture.save(QDir(folder).filePath(
                 chartView ? QStringLiteral("vantorel-chart.png") : QStringLiteral("vantorel-table.png"))));
+    }
+
+    // Sort and "Calculate values" act on the grid's current cell; with nothing selected on the
+    // first row field set, by the first total.
+    void sortAndCalculateFollowTheSelection_data()
+    {
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<bool>("rowsSorted");
+        QTest::addColumn<bool>("columnsSorted");
+        QTest::addColumn<QString>("byTotal");
+        QTest::newRow("nothing selected") << "none" << true << false << "[Measures].[Unit Sales]";
+        QTest::newRow("column member") << "columnMember" << false << true << "";
+        QTest::newRow("row caption") << "rowCaption" << true << false << "";
+        QTest::newRow("value cell") << "value" << true << false << "[Measures].[Unit Sales]";
+    }
+    void sortAndCalculateFollowTheSelection()
+    {
+        QFETCH(QString, where);
+        QFETCH(bool, rowsSorted);
+        QFETCH(bool, columnsSorted);
+        QFETCH(QString, byTotal);
+        auto control = NewControl();
+        control->OppnaRapportTyp(m_cubes.filePath(QStringLiteral("SalesByRegion.xml")), 1);
+        QVERIFY(WaitForView(*control));
+        pivot::PivotGrid* grid = control->PivotTable().ExistingGrid();
+        const pivot::PivotLayout& layout = control->PivotTable().Session().Layout();
+        if (where == u"none")
+            grid->ClearSelection();
+        else if (where == u"columnMember")
+            grid->SetCurrentCell(0, layout.HeaderColumns());
+        else if (where == u"rowCaption")
+            grid->SetCurrentCell(layout.HeaderRows() - 1, 0);
+        else
+            grid->SetCurrentCell(layout.HeaderRows(), layout.HeaderColumns());
+        control->ClickButton(QStringLiteral("SortAsc"));
+        const pivot::PivotDefinition& d = control->PivotTable().Definition();
+        QCOMPARE(d.rowAxis.front().sort.direction == pivot::SortDirection::Ascending, rowsSorted);
+        QCOMPARE(d.columnAxis.front().sort.direction == pivot::SortDirection::Ascending, columnsSorted);
+        const pivot::PivotFieldSet& sorted = rowsSorted ? d.rowAxis.front() : d.columnAxis.front();
+        QCOMPARE(QString::fromStdString(sorted.sort.byTotal), byTotal);
+        QVERIFY(WaitForView(*control));
+        control->ClickButton(QStringLiteral("Calc"));
+        const pivot::PivotTotal* added = control->PivotTable().Definition().FindTotal("New Total");
+        QVERIFY(added);
+        QCOMPARE(added->expression, std::string("[Measures].[Unit Sales]"));
+        QCOMPARE(added->numberFormat, std::string("#,##0"));
+    }
+
+    // The value cells' menu reaches the control through the pivot's before-context-menu event:
+    // its "Show &Details" entry becomes the drill-through entry, but not over a local cube.
+    void detailsEntryOfTheContextMenu_data()
+    {
+        QTest::addColumn<bool>("localCube");
+        QTest::newRow("cube") << false;
+        QTest::newRow("local cube file") << true;
+    }
+    void detailsEntryOfTheContextMenu()
+    {
+        QFETCH(bool, localCube);
+        auto control = NewControl();
+        QWidget host;
+        host.resize(800, 500);
+        control->ControlWindow(&host)->setGeometry(host.rect());
+        host.show();
+        const QString reportFile = m_cubes.filePath(QStringLiteral("SalesByRegion.xml"));
+        if (localCube)
+            control->OppnaRapportTyp(reportFile, 1);
+        else
+            control->SetXMLData(vantorel::ReportFiles::DefinitionPart(QString::fromUtf8(ReadFile(reportFile))));
+        QVERIFY(WaitForView(*control));
+        QCOMPARE(control->IsLocalCube(), localCube);
+        const pivot::PivotLayout& layout = control->PivotTable().Session().Layout();
+        pivot::PivotGrid* grid = control->PivotTable().ExistingGrid();
+        const QPoint cell = grid->CellRect(layout.HeaderRows(), layout.HeaderColumns()).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, cell, grid->viewport()->mapToGlobal(cell));
+        QApplication::sendEvent(grid->viewport(), &event);
+        QMenu* menu = nullptr;
+        QVERIFY(QTest::qWaitFor([&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* m = qobject_cast<QMenu*>(w); m && m->isVisible())
+                    menu = m;
+            return menu != nullptr;
+        }));
+        auto* drill = menu->findChild<QAction*>(QStringLiteral("mnuDrillthrough"), Qt::FindDirectChildrenOnly);
+        auto* own = menu->findChild<QAction*>(QStringLiteral("showDetailsAction"), Qt::FindDirectChildrenOnly);
+        QCOMPARE(drill != nullptr, !localCube);
+        QCOMPARE(own != nullptr, localCube);
+        menu->close();
+        // AllowDetails off: no details entry at all.
+        control->PivotTable().allowDetails = false;
+        control->PivotTable().ApplyDisplay();
+        QApplication::sendEvent(grid->viewport(), &event);
+        menu = nullptr;
+        QVERIFY(QTest::qWaitFor([&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* m = qobject_cast<QMenu*>(w); m && m->isVisible())
+                    menu = m;
+            return menu != nullptr;
+        }));
+        QVERIFY(!menu->findChild<QAction*>(QStringLiteral("mnuDrillthrough"), Qt::FindDirectChildrenOnly));
+        QVERIFY(!menu->findChild<QAction*>(QStringLiteral("showDetailsAction"), Qt::FindDirectChildrenOnly));
+        menu->close();
+    }
+
+    // A long query started through the control is cancelled with Escape in the grid or the
+    // stop button of the pivot's toolbar: the view on show stays, the control says so in its
+    // last error and log, and it goes on working.
+    void cancelThroughTheControl_data()
+    {
+        QTest::addColumn<bool>("fromToolbar");
+        QTest::newRow("Escape") << false;
+        QTest::newRow("stop button") << true;
+    }
+    void cancelThroughTheControl()
+    {
+        QFETCH(bool, fromToolbar);
+        auto control = NewControl();
+        QWidget host;
+        host.resize(800, 500);
+        control->ControlWindow(&host)->setGeometry(host.rect());
+        host.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&host));
+        control->OppnaRapportTyp(m_cubes.filePath(QStringLiteral("SalesByRegion.xml")), 1);
+        QVERIFY(WaitForView(*control));
+        pivot::PivotSession& session = control->PivotTable().Session();
+        const int rows = session.Layout().RowCount();
+        // The next query waits in the worker until it is cancelled.
+        auto held = std::make_shared<std::atomic<bool>>(false);
+        control->PivotTable().SetQueryProbe([held](const std::string&, const olap::CancellationToken& token) {
+            *held = true;
+            for (int i = 0; i < 4000 && !token.IsCancelled(); ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        });
+        control->ClickButton(QStringLiteral("SortDesc"));
+        QVERIFY(session.IsWorking());
+        QTRY_VERIFY(held->load());
+        pivot::PivotGrid* grid = control->PivotTable().ExistingGrid();
+        QTRY_VERIFY(grid->ShowsWorking());
+        if (fromToolbar) {
+            control->ClickButton(QStringLiteral("Toolbar"));
+            QAction* stop = control->Window().PivotView()->Toolbar()->Action(pivot::PivotCommand::Cancel);
+            QVERIFY(control->Window().PivotView()->Toolbar()->isVisible());
+            QVERIFY(stop && stop->isEnabled());
+            stop->trigger();
+        } else {
+            grid->setFocus();
+            QTest::keyClick(grid, Qt::Key_Escape);
+        }
+        QVERIFY(!session.IsWorking());
+        QVERIFY2(control->LastError().contains(QStringLiteral("cancelled")), qPrintable(control->LastError()));
+        QVERIFY(control->Log().last().contains(QStringLiteral("cancelled")));
+        // The view on show and its definition stay (the sort never arrived).
+        QCOMPARE(session.Layout().RowCount(), rows);
+        QVERIFY(!control->PivotTable().Definition().rowAxis.front().sort.IsActive());
+        // The control goes on: a refresh and a sort run.
+        control->PivotTable().SetQueryProbe({});
+        control->ClickButton(QStringLiteral("Run"));
+        QVERIFY(WaitForView(*control));
+        control->ClickButton(QStringLiteral("SortDesc"));
+        QVERIFY(WaitForView(*control));
+        QVERIFY2(session.LastError().isEmpty(), qPrintable(session.LastError()));
+        QVERIFY(session.ShownDefinition().rowAxis.front().sort.IsActive());
+    }
+
+    // The pivot's own toolbar, property toolbox, title bar and drop areas on screen, as the
+    // display settings and the commands say. With LUMETRA_SCREENSHOT_DIR set the picture is kept.
+    void pivotToolbarAndToolboxOnScreen()
+    {
+        auto control = NewControl();
+        QWidget host;
+        host.resize(1000, 560);
+        control->ControlWindow(&host)->setGeometry(host.rect());
+        host.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&host));
+        control->OppnaRapportTyp(m_cubes.filePath(QStringLiteral("SalesByRegion.xml")), 1);
+        QVERIFY(WaitForView(*control));
+        vantorel::PivotComponent& component = control->PivotTable();
+        pivot::PivotTableWidget* table = control->Window().PivotView();
+        // At start: title bar and drop areas on, the toolbar and toolbox off.
+        QVERIFY(table->TitleBar()->isVisible());
+        QCOMPARE(table->TitleBar()->text(), QStringLiteral("Sales by region"));
+        QVERIFY(table->AreaBar(pivot::AxisKind::Row)->isVisible());
+        QVERIFY(!table->Toolbar()->isVisible());
+        QVERIFY(!table->PropertyToolbox()->isVisible());
+        control->ClickButton(QStringLiteral("Toolbar"));
+        QVERIFY(component.displayToolbar && table->Toolbar()->isVisible());
+        control->ClickButton(QStringLiteral("Properties"));
+        QVERIFY(table->PropertyToolbox()->isVisible());
+        const pivot::PivotLayout& layout = component.Session().Layout();
+        component.ExistingGrid()->SetCurrentCell(layout.HeaderRows(), layout.HeaderColumns());
+        QCOMPARE(table->PropertyToolbox()->SubjectKind(), std::string("total"));
+        // The toolbar's field list button is the component's setting from now on.
+        table->Toolbar()->Action(pivot::PivotCommand::FieldList)->trigger();
+        QVERIFY(component.displayFieldList);
+        QVERIFY(table->FieldList()->isVisible());
+        QTest::qWait(50);
+        const QImage picture = host.grab().toImage();
+        const QString folder = qEnvironmentVariable("LUMETRA_SCREENSHOT_DIR");
+        if (!folder.isEmpty())
+            QVERIFY(picture.save(QDir(folder).filePath(QStringLiteral("vantorel-pivot-toolbar.png"))));
+
+        // The numbered settings: title bar, drop areas, grand totals.
+        component.options[6042] = false;
+        component.options[6050] = false;
+        component.options[0x6002006A] = true;
+        control->Window().resize(control->Window().size() + QSize(1, 0));
+        QVERIFY(!table->TitleBar()->isVisible());
+        QVERIFY(!table->AreaBar(pivot::AxisKind::Row)->isVisible());
+        QVERIFY(!component.Definition().rowGrandTotals && !component.Definition().columnGrandTotals);
+        component.options[6042] = true;
+        component.options[0x6002006A] = false;
+        control->Window().resize(control->Window().size() - QSize(1, 0));
+        QVERIFY(table->TitleBar()->isVisible());
+        QVERIFY(component.Definition().rowGrandTotals && component.Definition().columnGrandTotals);
+        // "Show toolbar" again hides it; "Reset" puts it away too.
+        control->ClickButton(QStringLiteral("Toolbar"));
+        QVERIFY(!table->Toolbar()->isVisible());
+        control->ClickButton(QStringLiteral("Toolbar"));
+        control->ClickButton(QStringLiteral("Reset"));
+        QVERIFY(!table->Toolbar()->isVisible());
+        QVERIFY(WaitForView(*control));
     }
 
 private:

@@ -3,6 +3,7 @@
 #include "control/pivot/model/PivotField.h"
 #include "control/pivot/model/PivotMemberFilter.h"
 #include "control/pivot/model/PivotSort.h"
+#include "control/pivot/model/PivotTextStyle.h"
 #include "control/pivot/model/PivotTopFilter.h"
 
 #include <string>
@@ -30,6 +31,8 @@ struct PivotFieldSet {
     //! Whether each member of this field set gets a total row (column) over the field sets
     //! inside it and over its own children.
     bool subtotals = true;
+    //! The look of the field set's member captions.
+    PivotTextStyle style {};
 
     //! Index into FIELDS of the included field whose level is LEVELUNIQUENAME, or -1.
     int FieldIndex(const std::string& levelUniqueName) const;

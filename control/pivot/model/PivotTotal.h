@@ -1,5 +1,7 @@
 #pragma once
 
+#include "control/pivot/model/PivotTextStyle.h"
+
 #include <string>
 
 namespace pivot {
@@ -18,6 +20,8 @@ struct PivotTotal {
     //! Whether the total is shown in the data area (a calculated total can stay defined
     //! while hidden).
     bool isIncluded = true;
+    //! The look of the total's values and caption.
+    PivotTextStyle style {};
 
     bool IsCalculated() const { return !expression.empty(); }
     //! The unique name the MDX uses for this total.

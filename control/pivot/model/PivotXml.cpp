@@ -28,6 +28,12 @@ public:
 
     std::string Text(const pugi::xml_node& node) const { return node.child_value(); }
 
+    void ReadStyle(const pugi::xml_node& node, const std::string& local, PivotTextStyle& style) const
+    {
+        if (const std::string why = style.Read(local, Text(node)); !why.empty())
+            Fail(node, why);
+    }
+
     int Integer(const pugi::xml_node& node) const
     {
         const std::string text = Text(node);
@@ -136,6 +142,8 @@ public:
                     Fail(child, "a top or bottom filter keeps at least one member");
             } else if (local == "TopBottomBy") {
                 fieldSet.top.byTotal = Text(child);
+            } else if (PivotTextStyle::IsElement(local)) {
+                ReadStyle(child, local, fieldSet.style);
             }
         }
         if (!named)
@@ -168,6 +176,8 @@ public:
                 total.numberFormat = Text(child);
             } else if (local == "NotIncluded") {
                 total.isIncluded = false;
+            } else if (PivotTextStyle::IsElement(local)) {
+                ReadStyle(child, local, total.style);
             }
         }
         if (total.name.empty())
@@ -306,6 +316,17 @@ const char* OrientationName(AxisKind axis)
     return "Filter";
 }
 
+void WriteStyle(pugi::xml_node node, const PivotTextStyle& style)
+{
+    for (const PivotTextStyle::Element& element : style.Elements()) {
+        const std::string name = "x:" + element.name;
+        if (element.flag)
+            AddFlag(node, name.c_str(), true);
+        else
+            AddText(node, name.c_str(), element.text);
+    }
+}
+
 void WriteFieldSet(pugi::xml_node view, const PivotFieldSet& fieldSet, AxisKind axis)
 {
     pugi::xml_node node = view.append_child("x:FieldSet");
@@ -342,6 +363,7 @@ void WriteFieldSet(pugi::xml_node view, const PivotFieldSet& fieldSet, AxisKind 
         AddText(node, "x:TopBottomCount", std::to_string(fieldSet.top.count));
         AddText(node, "x:TopBottomBy", fieldSet.top.byTotal);
     }
+    WriteStyle(node, fieldSet.style);
 }
 
 } // namespace
@@ -432,6 +454,7 @@ std::string PivotXml::Write(const PivotDefinition& definition)
         if (!total.numberFormat.empty())
             AddText(node, "x:NumberFormat", total.numberFormat);
         AddFlag(node, "x:NotIncluded", !total.isIncluded);
+        WriteStyle(node, total.style);
     }
     AddKept(view, definition.unknownViewElements);
 
