@@ -328,13 +328,19 @@ void ChartWidget::Rebuild()
         if (m_enableEvents)
             emit selectionChanged(series, category);
     };
-    ChartBuilder::Fill(*m_chart, m_data, m_definition, palette(), onHover, onClick);
+    ChartBuilder::Fill(*m_chart, m_data, m_definition, palette(), onHover, onClick, m_barDrawing);
     // Upright bars have straight edges that need no smoothing, and a large view draws
     // thousands of them; lines, areas and pies keep it.
     const int number = ChartTypeTable::Number(m_definition.type);
     m_view->setRenderHint(QPainter::Antialiasing, number > ChartTypeTable::Number(ChartType::BarStacked100));
     FitCategoryCaptions();
     SyncControls();
+}
+
+void ChartWidget::SetBarDrawing(ChartBuilder::BarDrawing drawing)
+{
+    m_barDrawing = drawing;
+    Rebuild();
 }
 
 void ChartWidget::resizeEvent(QResizeEvent* event)

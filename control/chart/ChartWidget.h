@@ -1,5 +1,6 @@
 #pragma once
 
+#include "control/chart/ChartBuilder.h"
 #include "control/chart/ChartCommand.h"
 #include "control/chart/ChartData.h"
 #include "control/chart/ChartDefinition.h"
@@ -106,6 +107,11 @@ public:
     void SetEnableEvents(bool on) { m_enableEvents = on; }
     bool EnableEvents() const { return m_enableEvents; }
 
+    //! How bars are drawn (ChartBuilder::BarDrawing; Automatic for a new chart): all in one
+    //! pass when there are many, else one Qt Charts item each. The look is the same.
+    void SetBarDrawing(ChartBuilder::BarDrawing drawing);
+    ChartBuilder::BarDrawing BarDrawing() const { return m_barDrawing; }
+
     const std::string& LastError() const { return m_lastError; }
     //! The tooltip last shown on hover (empty after leaving a point).
     const QString& CurrentTooltip() const { return m_tooltip; }
@@ -150,6 +156,7 @@ private:
     std::string m_lastError;
     QString m_tooltip;
     bool m_enableEvents = true;
+    ChartBuilder::BarDrawing m_barDrawing = ChartBuilder::BarDrawing::Automatic;
 };
 
 } // namespace chart
