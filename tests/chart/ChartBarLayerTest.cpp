@@ -180,6 +180,32 @@ private slots:
         QVERIFY2(share < 0.002, qPrintable(QStringLiteral("%1 of the pixels differ").arg(share)));
     }
 
+    void onScreenLooksLikeBarByBar_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addRow("clustered columns") << int(ChartType::ColumnClustered);
+        QTest::addRow("stacked bars") << int(ChartType::BarStacked);
+    }
+    void onScreenLooksLikeBarByBar()
+    {
+        QFETCH(int, type);
+        chart::ChartWidget widget;
+        widget.resize(1000, 600);
+        QVERIFY(widget.SetChartTypeNumber(type));
+        widget.SetData(Dense(50, 200, 17));
+        widget.ShowLegend();
+        widget.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&widget));
+        const QImage onePass = widget.grab().toImage();
+        widget.SetBarDrawing(BarDrawing::ItemPerBar);
+        // The refilled chart lays its legend out on the next turn of the event loop.
+        QTest::qWait(50);
+        const QImage items = widget.grab().toImage();
+        QCOMPARE(onePass.size(), items.size());
+        const double share = DifferentShare(items, onePass);
+        QVERIFY2(share < 0.002, qPrintable(QStringLiteral("%1 of the pixels differ").arg(share)));
+    }
+
     void barsShowInTheirColoursAndGapsStayEmpty()
     {
         // Few wide bars (all rising from the axis at the bottom), every fifth cell empty.
