@@ -16,7 +16,8 @@ class QWidget;
 
 namespace chart {
 class ChartWidget;
-}
+struct ChartModel;
+} // namespace chart
 namespace exporting {
 class OwcHelper;
 struct PrintSource;
@@ -295,6 +296,9 @@ private:
 
     std::unique_ptr<vantorel::PivotComponent> m_pivot;
     QPointer<chart::ChartWidget> m_chart;
+    //! The chart's look and switches: kept when a host destroys the window (and the chart
+    //! with it), so the next window's chart looks as the old one did.
+    std::shared_ptr<chart::ChartModel> m_chartModel;
     QPointer<vantorel::VantorelWidget> m_window;
     QPointer<vantorel::PivotComponent> m_chartSource;
     std::unique_ptr<exporting::OwcHelper> m_owc;

@@ -1,5 +1,6 @@
 #include "control/chart/ChartBuilder.h"
 
+#include "control/chart/ChartBarLayer.h"
 #include "control/chart/ChartTypeTable.h"
 #include "control/chart/ChartValueFormat.h"
 #include "olap/util/ValueFormatter.h"
@@ -170,17 +171,41 @@ std::vector<double> StackBase(const ChartData& data, std::size_t index)
     return base;
 }
 
+ChartBarLayout::Kind LayoutKind(ChartType barType)
+{
+    switch (barType) {
+    case ChartType::ColumnStacked:
+    case ChartType::BarStacked:
+        return ChartBarLayout::Kind::Stacked;
+    case ChartType::ColumnStacked100:
+    case ChartType::BarStacked100:
+        return ChartBarLayout::Kind::Percent;
+    default:
+        return ChartBarLayout::Kind::Clustered;
+    }
+}
+
 class Filler {
 public:
     Filler(QChart& chart, const ChartData& data, const ChartDefinition& definition,
-        const ChartBuilder::PointHandler& onHover, const ChartBuilder::PointHandler& onClick)
-        : m_chart(chart), m_data(data), m_definition(definition), m_onHover(onHover), m_onClick(onClick)
+        const ChartBuilder::PointHandler& onHover, const ChartBuilder::PointHandler& onClick,
+        ChartBuilder::BarDrawing barDrawing)
+        : m_chart(chart), m_data(data), m_definition(definition), m_onHover(onHover), m_onClick(onClick),
+          m_barDrawing(barDrawing)
     {
     }
 
     //! Columns or bars for the first COUNT series (all of them by default).
     void Bars(std::size_t count = std::numeric_limits<std::size_t>::max())
     {
+        const std::size_t drawn = std::min(count, m_data.Series().size());
+        const bool onePass = m_barDrawing == ChartBuilder::BarDrawing::OnePass
+            || (m_barDrawing == ChartBuilder::BarDrawing::Automatic
+                && drawn * m_data.Categories().size() > ChartBuilder::kOnePassBars);
+        if (onePass) {
+            OnePassBars(drawn);
+            return;
+        }
         QAbstractBarSeries* bars = NewBarSeries(BarKind(m_definition.type));
         for (std::size_t s = 0; s < m_data.Series().size() && s < count; ++s) {
             const ChartSeries& series = m_data.Series()[s];
@@ -206,6 +231,51 @@ public:
         }
         m_chart.addSeries(bars);
         AttachAxes(bars, IsHorizontal(m_definition.type));
+    }
+
+    //! The bars of the first COUNT series drawn by one item (ChartBarLayer). The chart gets a
+    //! bar series of the same kind with one empty set per series, named and coloured as the
+    //! bars' sets would be: it carries the axes and the legend, and the item takes its pens
+    //! and brushes from it.
+    void OnePassBars(std::size_t count)
+    {
+        const ChartType kind = BarKind(m_definition.type);
+        QAbstractBarSeries* carrier = NewBarSeries(kind);
+        for (std::size_t s = 0; s < count; ++s) {
+            auto* set = new QBarSet(Q(m_data.Series()[s].name));
+            set->setColor(ChartBuilder::SeriesColour(m_definition, static_cast<int>(s)));
+            set->setBorderColor(set->color());
+            carrier->append(set);
+        }
+        m_chart.addSeries(carrier);
+        const bool horizontal = IsHorizontal(kind);
+        AttachAxes(carrier, horizontal);
+        std::vector<QPen> pens;
+        std::vector<QBrush> brushes;
+        for (QBarSet* set : carrier->barSets()) {
+            pens.push_back(set->pen());
+            brushes.push_back(set->brush());
+        }
+        ChartBarLayout layout(m_data, LayoutKind(kind), count);
+        // The empty sets give the value axis no range: it spans what the chart draws, as
+        // the axis of bars drawn one by one would.
+        if (ChartTypeTable::IsPercent(kind))
+            m_valueRange = {0.0, 100.0};
+        else
+            m_valueRange = ValueRange(m_data, m_definition.type);
+        new ChartBarLayer(m_chart, *carrier, std::move(layout), horizontal, std::move(pens), std::move(brushes),
+            m_onHover, m_onClick);
+    }
+
+    //! Settles what needs every series in place: the value axis of bars drawn in one pass.
+    void Finish()
+    {
+        if (!m_valueRange || !m_valueAxis)
+            return;
+        // A value axis labelled with the pivot's format has its own round range already.
+        if (qobject_cast<QCategoryAxis*>(m_valueAxis))
+            return;
+        m_valueAxis->setRange(m_valueRange->first, m_valueRange->second);
     }
 
     //! Lines, lines with markers, stacked lines and scatter: X is the category index. A line
@@ -429,8 +499,10 @@ private:
     const ChartDefinition& m_definition;
     const ChartBuilder::PointHandler& m_onHover;
     const ChartBuilder::PointHandler& m_onClick;
+    ChartBuilder::BarDrawing m_barDrawing;
     QBarCategoryAxis* m_categoryAxis = nullptr;
     QValueAxis* m_valueAxis = nullptr;
+    std::optional<std::pair<double, double>> m_valueRange;
 };
 
 } // namespace
@@ -463,8 +535,13 @@ QString ChartBuilder::TooltipText(const ChartData& data, int series, int categor
 }
 
 void ChartBuilder::Fill(QChart& chart, const ChartData& data, const ChartDefinition& definition, const QPalette& look,
-    const PointHandler& onHover, const PointHandler& onClick)
+    const PointHandler& onHover, const PointHandler& onClick, BarDrawing barDrawing)
 {
+    // The one-pass bar item maps through a series of the chart: it goes first.
+    for (QGraphicsItem* item : chart.childItems()) {
+        if (auto* layer = dynamic_cast<ChartBarLayer*>(item))
+            delete layer;
+    }
     chart.removeAllSeries();
     for (QAbstractAxis* axis : chart.axes()) {
         chart.removeAxis(axis);
@@ -483,7 +560,7 @@ void ChartBuilder::Fill(QChart& chart, const ChartData& data, const ChartDefinit
     chart.legend()->setFont(DefaultFont(definition));
     chart.legend()->setAlignment(Qt::AlignRight);
 
-    Filler filler(chart, data, definition, onHover, onClick);
+    Filler filler(chart, data, definition, onHover, onClick, barDrawing);
     const ChartType type = definition.type;
     if (ChartTypeTable::IsPie(type))
         filler.Pie();
@@ -495,6 +572,7 @@ void ChartBuilder::Fill(QChart& chart, const ChartData& data, const ChartDefinit
         filler.Areas();
     else
         filler.Lines();
+    filler.Finish();
 
     for (QAbstractAxis* axis : chart.axes()) {
         axis->setLabelsColor(look.color(QPalette::Text));

@@ -20,11 +20,12 @@ namespace {
 //! A chart placed in a scene of its own at SIZE, ready to be drawn.
 class Stage {
 public:
-    Stage(const ChartData& data, const ChartDefinition& definition, const QPalette& look, QSize size)
+    Stage(const ChartData& data, const ChartDefinition& definition, const QPalette& look, QSize size,
+        ChartBuilder::BarDrawing barDrawing = ChartBuilder::BarDrawing::Automatic)
     {
         m_chart = new QChart;
         m_scene.addItem(m_chart); // the scene owns the chart
-        ChartBuilder::Fill(*m_chart, data, definition, look);
+        ChartBuilder::Fill(*m_chart, data, definition, look, {}, {}, barDrawing);
         m_chart->setGeometry(QRectF(QPointF(0, 0), QSizeF(size)));
         m_scene.setSceneRect(QRectF(QPointF(0, 0), QSizeF(size)));
     }
@@ -41,13 +42,14 @@ private:
 
 } // namespace
 
-QImage ChartPicture::Render(const ChartData& data, const ChartDefinition& definition, const QPalette& look, QSize size)
+QImage ChartPicture::Render(const ChartData& data, const ChartDefinition& definition, const QPalette& look, QSize size,
+    ChartBuilder::BarDrawing barDrawing)
 {
     if (size.isEmpty() || size.width() > kMaxSide || size.height() > kMaxSide)
         return {};
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(look.color(QPalette::Base));
-    Stage stage(data, definition, look, size);
+    Stage stage(data, definition, look, size, barDrawing);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     stage.Draw(painter, size);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "control/chart/ChartBuilder.h"
 #include "control/chart/ChartData.h"
 #include "control/chart/ChartDefinition.h"
 
@@ -23,8 +24,10 @@ public:
     static bool Write(const ChartData& data, const ChartDefinition& definition, const QPalette& look,
         const std::string& path, const std::string& format, QSize size, std::string& error);
 
-    //! The chart drawn into an image of SIZE pixels (a null image for an empty or too large size).
-    static QImage Render(const ChartData& data, const ChartDefinition& definition, const QPalette& look, QSize size);
+    //! The chart drawn into an image of SIZE pixels (a null image for an empty or too large
+    //! size). BARDRAWING chooses how many bars are drawn (the default picks by their number).
+    static QImage Render(const ChartData& data, const ChartDefinition& definition, const QPalette& look, QSize size,
+        ChartBuilder::BarDrawing barDrawing = ChartBuilder::BarDrawing::Automatic);
 
     //! The largest side of an exported picture, in pixels.
     static constexpr int kMaxSide = 16384;

@@ -28,7 +28,12 @@
 
 namespace chart {
 
-ChartWidget::ChartWidget(QWidget* parent) : QWidget(parent)
+ChartWidget::ChartWidget(QWidget* parent) : ChartWidget(nullptr, parent)
+{
+}
+
+ChartWidget::ChartWidget(std::shared_ptr<ChartModel> model, QWidget* parent)
+    : QWidget(parent), m_model(model ? std::move(model) : std::make_shared<ChartModel>())
 {
     m_chart = new QChart;
     m_view = new QChartView(m_chart, this);
@@ -54,6 +59,10 @@ ChartWidget::ChartWidget(QWidget* parent) : QWidget(parent)
     connect(m_toolbox, &ChartPropertyToolbox::edited, this,
         [this](const ChartDefinition& definition) { SetDefinition(definition); });
     connect(m_toolbox, &ChartPropertyToolbox::closeRequested, this, [this]() { SetDisplayPropertyToolbox(false); });
+    // A model that outlived an earlier window brings its toolbar and toolbox back.
+    m_toolbar->setVisible(m_model->displayToolbar);
+    if (m_model->displayPropertyToolbox)
+        SetDisplayPropertyToolbox(true);
     Rebuild();
 }
 
@@ -65,7 +74,7 @@ void ChartWidget::SetData(ChartData data)
 void ChartWidget::ShowData(ChartData data)
 {
     m_sourceData = std::move(data);
-    m_data = m_definition.sort == ChartSort::None ? m_sourceData : m_sourceData.Sorted(m_definition.sort);
+    m_data = m_model->definition.sort == ChartSort::None ? m_sourceData : m_sourceData.Sorted(m_model->definition.sort);
     Rebuild();
     emit dataChanged();
 }
@@ -86,7 +95,7 @@ void ChartWidget::SetDataSource(pivot::PivotSession* session)
         return;
     }
     connect(session, &pivot::PivotSession::layoutChanged, this, [this]() {
-        if (m_followDataSource)
+        if (m_model->followDataSource)
             FollowDataSource();
     });
     FollowDataSource();
@@ -104,8 +113,8 @@ bool ChartWidget::SetOption(int dispatchId, bool on)
         m_lastError = "the chart has no option " + std::to_string(dispatchId);
         return false;
     }
-    const bool resumed = on && !m_followDataSource;
-    m_followDataSource = on;
+    const bool resumed = on && !m_model->followDataSource;
+    m_model->followDataSource = on;
     // Following again starts from the view the source shows now.
     if (resumed)
         FollowDataSource();
@@ -114,7 +123,7 @@ bool ChartWidget::SetOption(int dispatchId, bool on)
 
 bool ChartWidget::Option(int dispatchId) const
 {
-    return dispatchId == kFollowDataSource && m_followDataSource;
+    return dispatchId == kFollowDataSource && m_model->followDataSource;
 }
 
 bool ChartWidget::ExecuteCommand(ChartCommand command)
@@ -125,7 +134,7 @@ bool ChartWidget::ExecuteCommand(ChartCommand command)
         return true;
     case ChartCommand::SortAscending:
     case ChartCommand::SortDescending: {
-        ChartDefinition definition = m_definition;
+        ChartDefinition definition = m_model->definition;
         definition.sort = command == ChartCommand::SortAscending ? ChartSort::Ascending : ChartSort::Descending;
         SetDefinition(std::move(definition));
         return true;
@@ -139,16 +148,17 @@ bool ChartWidget::ExecuteCommand(ChartCommand command)
 
 void ChartWidget::SetDefinition(ChartDefinition definition)
 {
-    const bool resort = definition.sort != m_definition.sort;
-    m_definition = std::move(definition);
+    const bool resort = definition.sort != m_model->definition.sort;
+    m_model->definition = std::move(definition);
     if (resort)
-        m_data = m_definition.sort == ChartSort::None ? m_sourceData : m_sourceData.Sorted(m_definition.sort);
+        m_data = m_model->definition.sort == ChartSort::None ? m_sourceData
+                                                             : m_sourceData.Sorted(m_model->definition.sort);
     Rebuild();
 }
 
 std::string ChartWidget::DefinitionText() const
 {
-    return ChartXml::Write(m_definition);
+    return ChartXml::Write(m_model->definition);
 }
 
 bool ChartWidget::PutDefinitionText(const std::string& text)
@@ -165,7 +175,7 @@ bool ChartWidget::PutDefinitionText(const std::string& text)
 
 int ChartWidget::ChartTypeNumber() const
 {
-    return ChartTypeTable::Number(m_definition.type);
+    return ChartTypeTable::Number(m_model->definition.type);
 }
 
 bool ChartWidget::SetChartTypeNumber(int number)
@@ -176,24 +186,24 @@ bool ChartWidget::SetChartTypeNumber(int number)
             + std::to_string(ChartTypeTable::Count() - 1) + ")";
         return false;
     }
-    m_definition.type = *type;
+    m_model->definition.type = *type;
     Rebuild();
     return true;
 }
 
 void ChartWidget::SetHasLegend(bool on)
 {
-    m_definition.hasLegend = on;
+    m_model->definition.hasLegend = on;
     m_chart->legend()->setVisible(on);
     SyncControls();
 }
 
 void ChartWidget::SetAxisFont(ChartAxisFont::Axis axis, const std::string& family, double pointSize)
 {
-    auto found = std::find_if(m_definition.axisFonts.begin(), m_definition.axisFonts.end(),
+    auto found = std::find_if(m_model->definition.axisFonts.begin(), m_model->definition.axisFonts.end(),
         [axis](const ChartAxisFont& font) { return font.axis == axis; });
-    if (found == m_definition.axisFonts.end())
-        found = m_definition.axisFonts.insert(m_definition.axisFonts.end(), ChartAxisFont {axis, {}, 0});
+    if (found == m_model->definition.axisFonts.end())
+        found = m_model->definition.axisFonts.insert(m_model->definition.axisFonts.end(), ChartAxisFont {axis, {}, 0});
     found->name = family;
     found->size = pointSize > 0 ? pointSize : 0;
     Rebuild();
@@ -202,14 +212,14 @@ void ChartWidget::SetAxisFont(ChartAxisFont::Axis axis, const std::string& famil
 void ChartWidget::SetFont(const std::string& family, double pointSize)
 {
     if (!family.empty())
-        m_definition.defaultFont = family;
-    m_definition.fontSize = pointSize > 0 ? pointSize : 0;
+        m_model->definition.defaultFont = family;
+    m_model->definition.fontSize = pointSize > 0 ? pointSize : 0;
     Rebuild();
 }
 
 std::vector<ChartAxisFont::Axis> ChartWidget::Axes() const
 {
-    if (ChartTypeTable::IsPie(m_definition.type))
+    if (ChartTypeTable::IsPie(m_model->definition.type))
         return {};
     return {ChartAxisFont::Axis::Category, ChartAxisFont::Axis::Value};
 }
@@ -217,7 +227,7 @@ std::vector<ChartAxisFont::Axis> ChartWidget::Axes() const
 bool ChartWidget::ExportPicture(const std::string& path, const std::string& format, QSize size)
 {
     std::string error;
-    if (!ChartPicture::Write(m_data, m_definition, palette(), path, format, size, error)) {
+    if (!ChartPicture::Write(m_data, m_model->definition, palette(), path, format, size, error)) {
         m_lastError = error;
         qWarning().noquote() << QString::fromStdString(error);
         return false;
@@ -238,6 +248,7 @@ void ChartWidget::Refresh()
 
 void ChartWidget::SetDisplayToolbar(bool on)
 {
+    m_model->displayToolbar = on;
     m_toolbar->setVisible(on);
 }
 
@@ -248,8 +259,9 @@ bool ChartWidget::DisplayToolbar() const
 
 void ChartWidget::SetDisplayPropertyToolbox(bool on)
 {
+    m_model->displayPropertyToolbox = on;
     if (on)
-        m_toolbox->Show(m_definition);
+        m_toolbox->Show(m_model->definition);
     m_toolbox->setVisible(on);
 }
 
@@ -297,14 +309,14 @@ void ChartWidget::SyncControls()
 {
     if (m_typeCombo) {
         const QSignalBlocker block(m_typeCombo);
-        m_typeCombo->setCurrentIndex(m_typeCombo->findData(ChartTypeTable::Number(m_definition.type)));
+        m_typeCombo->setCurrentIndex(m_typeCombo->findData(ChartTypeTable::Number(m_model->definition.type)));
     }
     if (m_legendAction) {
         const QSignalBlocker block(m_legendAction);
-        m_legendAction->setChecked(m_definition.hasLegend);
+        m_legendAction->setChecked(m_model->definition.hasLegend);
     }
     if (m_toolbox && !m_toolbox->isHidden())
-        m_toolbox->Show(m_definition);
+        m_toolbox->Show(m_model->definition);
 }
 
 void ChartWidget::changeEvent(QEvent* event)
@@ -325,16 +337,22 @@ void ChartWidget::Rebuild()
             QToolTip::showText(QCursor::pos(), m_tooltip, m_view);
     };
     const auto onClick = [this](int series, int category, bool) {
-        if (m_enableEvents)
+        if (m_model->enableEvents)
             emit selectionChanged(series, category);
     };
-    ChartBuilder::Fill(*m_chart, m_data, m_definition, palette(), onHover, onClick);
+    ChartBuilder::Fill(*m_chart, m_data, m_model->definition, palette(), onHover, onClick, m_model->barDrawing);
     // Upright bars have straight edges that need no smoothing, and a large view draws
     // thousands of them; lines, areas and pies keep it.
-    const int number = ChartTypeTable::Number(m_definition.type);
+    const int number = ChartTypeTable::Number(m_model->definition.type);
     m_view->setRenderHint(QPainter::Antialiasing, number > ChartTypeTable::Number(ChartType::BarStacked100));
     FitCategoryCaptions();
     SyncControls();
+}
+
+void ChartWidget::SetBarDrawing(ChartBuilder::BarDrawing drawing)
+{
+    m_model->barDrawing = drawing;
+    Rebuild();
 }
 
 void ChartWidget::resizeEvent(QResizeEvent* event)

@@ -1,12 +1,15 @@
 #pragma once
 
+#include "control/chart/ChartBuilder.h"
 #include "control/chart/ChartCommand.h"
 #include "control/chart/ChartData.h"
 #include "control/chart/ChartDefinition.h"
+#include "control/chart/ChartModel.h"
 
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,7 +29,9 @@ class ChartPropertyToolbox;
 
 //! The chart component: draws the data of a pivot view (SetData, called on every view
 //! change of the pivot) with the look kept in its definition. The widget and its chart
-//! object stay for its whole life; a data or definition change refills the chart.
+//! object stay for its whole life; a data or definition change refills the chart. The look
+//! and the switches live in a ChartModel, which may outlive the widget (a host destroying
+//! the window): a widget built on the same model shows the chart as it was.
 //!
 //! Failures (a refused chart type, a damaged definition text, a failed export) change
 //! nothing and leave a readable LastError().
@@ -35,6 +40,12 @@ class ChartWidget : public QWidget {
 
 public:
     explicit ChartWidget(QWidget* parent = nullptr);
+    //! A chart showing MODEL's look and switches and keeping its changes there (a new model
+    //! when MODEL is null).
+    explicit ChartWidget(std::shared_ptr<ChartModel> model, QWidget* parent = nullptr);
+
+    //! The model this chart keeps its look and switches in.
+    const std::shared_ptr<ChartModel>& Model() const { return m_model; }
 
     //! Shows DATA (the new state of the bound pivot view). With a data source bound, DATA
     //! shows until the source's next view change.
@@ -60,7 +71,7 @@ public:
     //! and changes nothing.
     bool ExecuteCommand(ChartCommand command);
 
-    const ChartDefinition& Definition() const { return m_definition; }
+    const ChartDefinition& Definition() const { return m_model->definition; }
     void SetDefinition(ChartDefinition definition);
     //! The definition text (see ChartXml).
     std::string DefinitionText() const;
@@ -77,7 +88,7 @@ public:
     //! The legend command: shows the legend.
     void ShowLegend() { SetHasLegend(true); }
     void SetHasLegend(bool on);
-    bool HasLegend() const { return m_definition.hasLegend; }
+    bool HasLegend() const { return m_model->definition.hasLegend; }
 
     //! Sets the label font of AXIS (family and point size; empty or 0 keeps the default's).
     void SetAxisFont(ChartAxisFont::Axis axis, const std::string& family, double pointSize);
@@ -103,8 +114,13 @@ public:
     bool DisplayPropertyToolbox() const;
 
     //! Whether the chart raises its events (selectionChanged); on for a new chart.
-    void SetEnableEvents(bool on) { m_enableEvents = on; }
-    bool EnableEvents() const { return m_enableEvents; }
+    void SetEnableEvents(bool on) { m_model->enableEvents = on; }
+    bool EnableEvents() const { return m_model->enableEvents; }
+
+    //! How bars are drawn (ChartBuilder::BarDrawing; Automatic for a new chart): all in one
+    //! pass when there are many, else one Qt Charts item each. The look is the same.
+    void SetBarDrawing(ChartBuilder::BarDrawing drawing);
+    ChartBuilder::BarDrawing BarDrawing() const { return m_model->barDrawing; }
 
     const std::string& LastError() const { return m_lastError; }
     //! The tooltip last shown on hover (empty after leaving a point).
@@ -139,17 +155,15 @@ private:
     //! The bound session; the guard turns null when it goes away.
     pivot::PivotSession* m_source = nullptr;
     QPointer<QObject> m_sourceGuard;
-    bool m_followDataSource = true;
     QToolBar* m_toolbar = nullptr;
     QComboBox* m_typeCombo = nullptr;
     QAction* m_legendAction = nullptr;
     ChartPropertyToolbox* m_toolbox = nullptr;
-    ChartDefinition m_definition;
+    std::shared_ptr<ChartModel> m_model;
     QChartView* m_view = nullptr;
     QChart* m_chart = nullptr;
     std::string m_lastError;
     QString m_tooltip;
-    bool m_enableEvents = true;
 };
 
 } // namespace chart

@@ -98,7 +98,9 @@ bool Vantorel::EnsureWindow()
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
         return false;
     if (!m_chart) {
-        m_chart = new chart::ChartWidget();
+        if (!m_chartModel)
+            m_chartModel = std::make_shared<chart::ChartModel>();
+        m_chart = new chart::ChartWidget(m_chartModel);
         m_chart->setVisible(false);
         QObject::connect(m_chart.data(), &chart::ChartWidget::selectionChanged, m_pivot.get(),
             [this](int, int) { RaiseSelectionChange(); });
@@ -129,7 +131,8 @@ bool Vantorel::EnsureWindow()
     // A new chart follows the pivot table the old one drew.
     if (m_chartSource)
         BindChart(m_chartSource);
-    // A window the host destroys takes the chart with it; the next ControlWindow makes both anew.
+    // A window the host destroys takes the chart widget with it; the next ControlWindow makes
+    // both anew, the chart on the kept model.
     QObject::connect(m_window.data(), &QObject::destroyed, m_pivot.get(), [this] {
         m_chartVisible = false;
         m_pivot->SetVisible(true);

@@ -280,6 +280,43 @@ private slots:
         QVERIFY(second.Chart()->legend()->isVisible());
     }
 
+    void aWidgetOnAKeptModelShowsTheChartAsItWas()
+    {
+        std::shared_ptr<chart::ChartModel> model;
+        std::string text;
+        {
+            ChartWidget first;
+            model = first.Model();
+            first.SetData(Sample());
+            QVERIFY(first.SetChartTypeNumber(static_cast<int>(chart::ChartType::Doughnut)));
+            first.ShowLegend();
+            first.SetFont("DejaVu Sans", 12);
+            first.SetAxisFont(chart::ChartAxisFont::Axis::Category, "DejaVu Serif", 9);
+            chart::ChartDefinition look = first.Definition();
+            look.palette[30] = "#abcdef";
+            first.SetDefinition(look);
+            QVERIFY(first.SetOption(ChartWidget::kFollowDataSource, false));
+            first.SetEnableEvents(false);
+            first.SetDisplayToolbar(true);
+            text = first.DefinitionText();
+        }
+        ChartWidget second(model);
+        QCOMPARE(second.DefinitionText(), text);
+        QCOMPARE(second.ChartTypeNumber(), static_cast<int>(chart::ChartType::Doughnut));
+        QVERIFY(second.Chart()->legend()->isVisible());
+        QCOMPARE(second.Chart()->legend()->font().pointSizeF(), 12.0);
+        QVERIFY(!second.Option(ChartWidget::kFollowDataSource));
+        QVERIFY(!second.EnableEvents());
+        QVERIFY(second.DisplayToolbar());
+        auto* type = second.findChild<QComboBox*>(QStringLiteral("chartTypeCombo"));
+        QVERIFY(type);
+        QCOMPARE(type->currentIndex(), static_cast<int>(chart::ChartType::Doughnut)); // the toolbar agrees
+        // A widget without a model of its own starts as a new chart.
+        ChartWidget fresh;
+        QCOMPARE(fresh.DefinitionText(), chart::ChartXml::DefaultText());
+        QVERIFY(fresh.Model() != model);
+    }
+
     void damagedDefinitionKeepsTheChart()
     {
         ChartWidget widget;

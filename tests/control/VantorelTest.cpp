@@ -28,9 +28,11 @@
 #include "platform/dispatch/ComRuntime.h"
 
 #include <QApplication>
+#include <QChart>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QLabel>
+#include <QLegend>
 #include <QMenu>
 #include <QPalette>
 #include <QPrinter>
@@ -249,6 +251,32 @@ private slots:
         QVERIFY(control->PivotTable().ExistingGrid());
         control->ClickButton(QStringLiteral("Chart"));
         QVERIFY(control->ChartVisible());
+    }
+
+    void chartLookSurvivesADestroyedWindow()
+    {
+        auto control = NewControl();
+        auto host = std::make_unique<QWidget>();
+        control->ControlWindow(host.get());
+        control->ClickButton(QStringLiteral("Chart"));
+        chart::ChartWidget& old = control->ChartView();
+        QVERIFY(old.SetChartTypeNumber(int(chart::ChartType::BarStacked)));
+        old.SetHasLegend(false);
+        old.SetAxisFont(chart::ChartAxisFont::Axis::Value, "DejaVu Serif", 13);
+        chart::ChartDefinition look = old.Definition();
+        look.palette[24] = "#123456";
+        old.SetDefinition(look);
+        const std::string text = old.DefinitionText();
+        host.reset();
+        QWidget other;
+        control->ControlWindow(&other);
+        chart::ChartWidget& renewed = control->ChartView();
+        QCOMPARE(renewed.DefinitionText(), text);
+        QCOMPARE(renewed.ChartTypeNumber(), int(chart::ChartType::BarStacked));
+        QVERIFY(!renewed.Chart()->legend()->isVisible());
+        // Showing the chart again starts from the kept type, not from the first one.
+        control->ClickButton(QStringLiteral("Chart"));
+        QCOMPARE(control->ChartTypeCounter(), int(chart::ChartType::BarStacked));
     }
 
     void stringMembersStoreAndWriteBack_data()
