@@ -115,6 +115,15 @@ PivotAxisLayout::PivotAxisLayout(const olap::CellSet::Axis& axis)
             ancestors[i * slotCount + k] = stack;
             stack.push_back(static_cast<int>(i));
         }
+        // A member repeated on neighbouring positions (crossed with an inner hierarchy) is one
+        // header: when its last line has descendants after it, every line of it nests them.
+        for (std::size_t i = count; i-- > 1;) {
+            bool same = axis.positions[i][k].uniqueName == axis.positions[i - 1][k].uniqueName;
+            for (std::size_t b = 0; b < k && same; ++b)
+                same = axis.positions[i][b].uniqueName == axis.positions[i - 1][b].uniqueName;
+            if (same && nests[i * slotCount + k])
+                nests[(i - 1) * slotCount + k] = 1;
+        }
     }
 
     std::vector<std::vector<Entry>> entries(count);
