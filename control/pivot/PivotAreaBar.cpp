@@ -88,10 +88,20 @@ void PivotAreaBar::Rebuild()
             Chip chip;
             chip.field = {PivotFieldDrag::Kind::FieldSet, fieldSet.uniqueName, fieldSet.caption, m_area};
             chip.text = QString::fromStdString(fieldSet.caption.empty() ? fieldSet.uniqueName : fieldSet.caption);
-            chip.filtered = (fieldSet.filter.IsActive() && !fieldSet.filter.members.empty()) || fieldSet.top.IsActive();
+            chip.filtered = (fieldSet.filter.IsActive() && !fieldSet.filter.members.empty()) || fieldSet.top.IsActive()
+                || fieldSet.condition.IsActive();
             if (fieldSet.sort.IsActive())
                 chip.sort = fieldSet.sort.direction == SortDirection::Ascending ? 1 : -1;
             m_chips.push_back(std::move(chip));
+        }
+        // The Σ Values chip shows where two or more totals lie among the field sets.
+        if (m_area != AxisKind::Filter && definition.totalsAxis == m_area && definition.IncludedTotals().size() > 1) {
+            Chip chip;
+            chip.field = {PivotFieldDrag::Kind::Values, PivotFieldDrag::kValuesName, {}, m_area};
+            chip.text = QStringLiteral("\u03a3 ") + tr("Values");
+            const auto count = static_cast<int>(m_chips.size());
+            const int at = definition.totalsPosition < 0 ? count : std::min(definition.totalsPosition, count);
+            m_chips.insert(m_chips.begin() + at, std::move(chip));
         }
     }
     LayoutChips();
@@ -205,7 +215,15 @@ bool PivotAreaBar::DropAt(const PivotFieldDrag& drag, const QPoint& point)
     DragLeave();
     if (!PivotDragController::Accepts(m_area, drag))
         return false;
-    return m_drag->Place(drag, m_area, InsertIndexAt(point));
+    // Positions count field sets only: the Σ Values chip before the slot does not count.
+    int index = InsertIndexAt(point);
+    for (int i = 0; i < index && i < static_cast<int>(m_chips.size()); ++i) {
+        if (m_chips[static_cast<std::size_t>(i)].field.kind == PivotFieldDrag::Kind::Values) {
+            --index;
+            break;
+        }
+    }
+    return m_drag->Place(drag, m_area, index);
 }
 
 void PivotAreaBar::paintEvent(QPaintEvent*)

@@ -20,6 +20,11 @@ std::string FilterText(const PivotFieldSet& fieldSet)
         text += std::string(fieldSet.top.mode == PivotTopFilter::Mode::Top ? "top " : "bottom ")
             + std::to_string(fieldSet.top.count) + " by " + fieldSet.top.byTotal;
     }
+    if (fieldSet.condition.IsActive()) {
+        if (!text.empty())
+            text += "; ";
+        text += PivotMdxBuilder::ConditionText(fieldSet.condition);
+    }
     return text;
 }
 
@@ -61,6 +66,17 @@ std::string PivotCellExplanation::Explain(
             text += "  formula: " + total->expression + "\n";
         if (!total->numberFormat.empty())
             text += "  format: " + total->numberFormat + "\n";
+    }
+    if (definition.IsRawQuery()) {
+        // A given statement: its slicer as the result reports it, and the statement itself.
+        std::string slicer;
+        for (const auto& position : layout.Result().slicer.positions) {
+            for (const auto& member : position)
+                slicer += "  " + member.uniqueName + "\n";
+        }
+        text += "Slicer:" + (slicer.empty() ? std::string(" none\n") : "\n" + slicer);
+        text += "Statement:\n  " + definition.commandText + "\n";
+        return text;
     }
     std::string slicer;
     for (const PivotFieldSet& fieldSet : definition.filterAxis) {

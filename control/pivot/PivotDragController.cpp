@@ -59,6 +59,8 @@ void PivotDragController::AddTarget(PivotDropTarget* target)
 
 bool PivotDragController::Accepts(AxisKind area, const PivotFieldDrag& drag)
 {
+    if (drag.kind == PivotFieldDrag::Kind::Values)
+        return area == AxisKind::Row || area == AxisKind::Column;
     return (area == AxisKind::Data) == drag.IsMeasure();
 }
 
@@ -173,6 +175,9 @@ bool PivotDragController::Place(const PivotFieldDrag& drag, AxisKind area, int p
     case PivotFieldDrag::Kind::FieldSet:
         changed = PivotLayoutEdit::MoveFieldSet(definition, drag.uniqueName, area, position);
         break;
+    case PivotFieldDrag::Kind::Values:
+        changed = PivotLayoutEdit::MoveTotals(definition, area, position);
+        break;
     case PivotFieldDrag::Kind::Hierarchy:
         if (const auto* hierarchy = m_fields.FindHierarchy(drag.uniqueName))
             changed = PivotLayoutEdit::PlaceFieldSet(definition, *hierarchy, area, position);
@@ -224,6 +229,8 @@ bool PivotDragController::Add(const PivotFieldDrag& drag)
         m_session->SetDefinition(std::move(definition));
         return true;
     }
+    case PivotFieldDrag::Kind::Values:
+        break;
     }
     return false;
 }
@@ -249,6 +256,9 @@ bool PivotDragController::Remove(const PivotFieldDrag& drag)
             if (!changed && fieldSet && fieldSet->FieldIndex(drag.uniqueName) >= 0)
                 changed = PivotLayoutEdit::RemoveFieldSet(definition, hierarchy->uniqueName);
         }
+        break;
+    case PivotFieldDrag::Kind::Values:
+        // The totals always lie on the rows or the columns; dropped outside, they stay.
         break;
     }
     if (!changed)

@@ -9,9 +9,18 @@ namespace pivot {
 
 //! What is being dragged between the field list, the area bars and the grid: a cube field
 //! from the field list (a hierarchy, one of its levels, a measure), or a chip already on an
-//! area (a field set or a shown total).
+//! area (a field set, a shown total, or the Σ Values chip).
 struct PivotFieldDrag {
-    enum class Kind { Hierarchy, Level, Measure, FieldSet, Total };
+    enum class Kind {
+        Hierarchy,
+        Level,
+        Measure,
+        FieldSet,
+        Total,
+        Values //!< the "Σ Values" chip: where the totals lie among the row or column field sets
+    };
+    //! The name the Σ Values chip carries (no unique name looks like it).
+    static constexpr const char* kValuesName = "#Values";
 
     Kind kind = Kind::Hierarchy;
     //! The hierarchy's, level's, measure's or field set's unique name, or the total's name.

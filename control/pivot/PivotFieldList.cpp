@@ -166,6 +166,8 @@ void PivotFieldList::SyncWithDefinition()
             used = fieldSet && fieldSet->FieldIndex(name) >= 0;
             break;
         }
+        case PivotFieldDrag::Kind::Values:
+            break;
         }
         item->setCheckState(0, used ? Qt::Checked : Qt::Unchecked);
         QFont font = item->font(0);

@@ -18,6 +18,7 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <optional>
 
 namespace pivot {
 
@@ -69,6 +70,7 @@ void PivotGrid::OnLayoutChanged()
 {
     MeasureColumns();
     const PivotLayout& layout = Layout();
+    m_colors = PivotCellColors(m_session->ShownDefinition(), layout);
     const bool hadCell = m_currentRow >= 0;
     // The current cell keeps its place where the new layout still has it (an expand keeps
     // the member under the cursor); a first layout starts on the first value.
@@ -615,6 +617,32 @@ void PivotGrid::PaintCell(QPainter& painter, const PivotGridCell& cell, const QR
     if (selection.isValid() && selection.intersects(area))
         background = Mix(background, pal.color(QPalette::Highlight), 0.3);
     painter.fillRect(rect, background);
+    // Colour rules: a scale fills the cell, a data bar runs from its axis; the selection tint
+    // stays visible over both.
+    std::optional<QColor> ink;
+    if (!header && !m_colors.IsEmpty()) {
+        const PivotLayout& layout = Layout();
+        const PivotCellColors::Style style = m_colors.StyleAt(
+            layout, cell.anchorRow - layout.HeaderRows(), cell.anchorColumn - layout.HeaderColumns());
+        const bool selected = selection.isValid() && selection.intersects(area);
+        if (style.fill) {
+            QColor fill = QColor::fromRgb(static_cast<QRgb>(*style.fill));
+            if (selected)
+                fill = Mix(fill, pal.color(QPalette::Highlight), 0.3);
+            painter.fillRect(rect, fill);
+            // Dark text on a light fill and the other way round, whatever the palette.
+            ink = fill.lightnessF() > 0.55 ? QColor(Qt::black) : QColor(Qt::white);
+        }
+        if (style.barFrom) {
+            QRect bar = rect.adjusted(2, 3, -2, -3);
+            const int width = bar.width();
+            bar.setLeft(rect.left() + 2 + static_cast<int>(width * *style.barFrom));
+            bar.setWidth(std::max(1, static_cast<int>(width * (style.barTo - *style.barFrom))));
+            QColor color = QColor::fromRgb(static_cast<QRgb>(style.barColor));
+            color.setAlpha(selected ? 140 : 190);
+            painter.fillRect(bar, color);
+        }
+    }
 
     // Grid lines on the right and bottom edges; a rule above a grand total line.
     painter.setPen(pal.color(QPalette::Midlight).darker(115));
@@ -659,7 +687,8 @@ void PivotGrid::PaintCell(QPainter& painter, const PivotGridCell& cell, const QR
             CornerFieldSet(cell.anchorRow, cell.anchorColumn, &axis, &index);
             const PivotFieldSet* fieldSet = ShownFieldSet(axis, index);
             const bool filtered = fieldSet
-                && ((fieldSet->filter.IsActive() && !fieldSet->filter.members.empty()) || fieldSet->top.IsActive());
+                && ((fieldSet->filter.IsActive() && !fieldSet->filter.members.empty()) || fieldSet->top.IsActive()
+                    || fieldSet->condition.IsActive());
             const QPointF c = QRectF(button).center();
             QPolygonF shape;
             if (filtered)
@@ -686,6 +715,9 @@ void PivotGrid::PaintCell(QPainter& painter, const PivotGridCell& cell, const QR
     painter.setPen(pal.color(header ? QPalette::ButtonText : QPalette::Text));
     if (style && !style->textColor.empty())
         painter.setPen(PivotCellStyle::Color(style->textColor));
+    // A colour rule's fill asks for a text colour that stays readable on it.
+    if (ink)
+        painter.setPen(*ink);
     const QString text = QString::fromStdString(cell.text);
     const Qt::Alignment align = (header ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter;
     painter.drawText(textRect, align, painter.fontMetrics().elidedText(text, Qt::ElideRight, textRect.width()));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "control/pivot/model/AxisKind.h"
+#include "control/pivot/model/PivotCellColors.h"
 #include "control/pivot/model/PivotGridCell.h"
 
 #include <QAbstractScrollArea>
@@ -120,6 +121,8 @@ private:
     const PivotFieldSet* ShownFieldSet(AxisKind axis, int fieldSetIndex) const;
 
     PivotSession* m_session;
+    //! The colour rules measured over the layout on show.
+    PivotCellColors m_colors;
     std::vector<int> m_columnX {0};
     int m_rowHeight = 20;
     int m_currentRow = -1;

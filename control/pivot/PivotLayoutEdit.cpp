@@ -188,4 +188,17 @@ bool PivotLayoutEdit::SetLevelExpanded(PivotDefinition& definition, const std::s
     return !(before == *set);
 }
 
+bool PivotLayoutEdit::MoveTotals(PivotDefinition& definition, AxisKind axis, int position)
+{
+    if (axis != AxisKind::Row && axis != AxisKind::Column)
+        return false;
+    const int count = static_cast<int>(definition.Axis(axis).size());
+    const int place = position < 0 || position >= count ? -1 : position;
+    if (definition.totalsAxis == axis && definition.totalsPosition == place)
+        return false;
+    definition.totalsAxis = axis;
+    definition.totalsPosition = place;
+    return true;
+}
+
 } // namespace pivot

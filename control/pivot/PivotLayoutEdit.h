@@ -38,6 +38,10 @@ public:
     //! stays defined but hidden, so its formula is not lost.
     static bool RemoveTotal(PivotDefinition& definition, const std::string& name);
 
+    //! Puts the totals (the Σ Values chip) on AXIS (Row or Column) at POSITION among its
+    //! field sets (-1 or past the end: innermost).
+    static bool MoveTotals(PivotDefinition& definition, AxisKind axis, int position);
+
     //! Shows or hides level LEVEL of field set FIELDSET. Hiding the last level shown fails:
     //! remove the field set instead.
     static bool SetFieldIncluded(

@@ -5,11 +5,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStandardItemModel>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -20,7 +22,9 @@ PivotMemberFilterPopup::PivotMemberFilterPopup(
     : QDialog(parent), m_model(new PivotMemberCheckModel(topLevel, filter, this)), m_search(new QLineEdit(this)),
       m_selectAll(new QCheckBox(tr("(Select all)"), this)), m_tree(new QTreeView(this)), m_note(new QLabel(this)),
       m_topRow(new QWidget(this)), m_topMode(new QComboBox(m_topRow)), m_topCount(new QSpinBox(m_topRow)),
-      m_topBy(new QComboBox(m_topRow)),
+      m_topBy(new QComboBox(m_topRow)), m_conditionKind(new QComboBox(this)), m_conditionText(new QLineEdit(this)),
+      m_conditionBy(new QComboBox(this)), m_conditionValue(new QDoubleSpinBox(this)),
+      m_conditionAnd(new QLabel(tr("and"), this)), m_conditionValue2(new QDoubleSpinBox(this)),
       m_buttons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this))
 {
     setObjectName(QStringLiteral("memberFilterPopup"));
@@ -58,14 +62,47 @@ PivotMemberFilterPopup::PivotMemberFilterPopup(
     };
     connect(m_topMode, &QComboBox::currentIndexChanged, this, enableTop);
     enableTop();
+    using Kind = PivotConditionFilter::Kind;
+    m_conditionKind->setObjectName(QStringLiteral("conditionKindCombo"));
+    const std::pair<Kind, QString> kinds[]
+        = {{Kind::None, tr("No label or value filter")}, {Kind::CaptionBeginsWith, tr("Caption begins with")},
+            {Kind::CaptionNotBeginsWith, tr("Caption does not begin with")},
+            {Kind::CaptionContains, tr("Caption contains")}, {Kind::CaptionNotContains, tr("Caption does not contain")},
+            {Kind::CaptionEquals, tr("Caption equals")}, {Kind::CaptionNotEquals, tr("Caption does not equal")},
+            {Kind::ValueGreater, tr("Total greater than")}, {Kind::ValueLess, tr("Total less than")},
+            {Kind::ValueBetween, tr("Total between")}, {Kind::ValueNotBetween, tr("Total not between")}};
+    for (const auto& [kind, text] : kinds)
+        m_conditionKind->addItem(text, static_cast<int>(kind));
+    m_conditionText->setObjectName(QStringLiteral("conditionTextEdit"));
+    m_conditionText->setPlaceholderText(tr("Text (case aside)"));
+    m_conditionBy->setObjectName(QStringLiteral("conditionByCombo"));
+    for (QDoubleSpinBox* spin : {m_conditionValue, m_conditionValue2}) {
+        spin->setRange(-1e15, 1e15);
+        spin->setDecimals(4);
+        spin->setGroupSeparatorShown(true);
+    }
+    m_conditionValue->setObjectName(QStringLiteral("conditionValueSpin"));
+    m_conditionValue2->setObjectName(QStringLiteral("conditionValue2Spin"));
+    auto* valueRow = new QHBoxLayout;
+    valueRow->setContentsMargins(0, 0, 0, 0);
+    valueRow->addWidget(m_conditionBy, 1);
+    valueRow->addWidget(m_conditionValue);
+    valueRow->addWidget(m_conditionAnd);
+    valueRow->addWidget(m_conditionValue2);
+    connect(m_conditionKind, &QComboBox::currentIndexChanged, this, &PivotMemberFilterPopup::SyncCondition);
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_search);
     layout->addWidget(m_selectAll);
     layout->addWidget(m_tree, 1);
     layout->addWidget(m_note);
     layout->addWidget(m_topRow);
+    layout->addWidget(m_conditionKind);
+    layout->addWidget(m_conditionText);
+    layout->addLayout(valueRow);
     layout->addWidget(m_buttons);
-    resize(300, 380);
+    resize(320, 440);
+    SyncCondition();
 
     connect(m_search, &QLineEdit::textChanged, this, [this](const QString& text) {
         m_model->SetSearch(text);
@@ -114,6 +151,60 @@ PivotTopFilter PivotMemberFilterPopup::TopFilter() const
     if (top.mode == PivotTopFilter::Mode::None)
         return {};
     return top;
+}
+
+void PivotMemberFilterPopup::SetConditionChoices(
+    const PivotConditionFilter& condition, const std::vector<std::pair<std::string, QString>>& totals)
+{
+    m_conditionBy->clear();
+    for (const auto& [name, caption] : totals)
+        m_conditionBy->addItem(caption, QString::fromStdString(name));
+    // Value filters need a total to read.
+    for (int i = 0; i < m_conditionKind->count(); ++i) {
+        const auto kind = static_cast<PivotConditionFilter::Kind>(m_conditionKind->itemData(i).toInt());
+        const PivotConditionFilter probe {kind, {}, {}, 0, 0};
+        if (probe.IsValue())
+            qobject_cast<QStandardItemModel*>(m_conditionKind->model())->item(i)->setEnabled(!totals.empty());
+    }
+    const int by = m_conditionBy->findData(QString::fromStdString(condition.byTotal));
+    const bool active = condition.IsLabel() || (condition.IsActive() && by >= 0);
+    m_conditionKind->setCurrentIndex(
+        m_conditionKind->findData(static_cast<int>(active ? condition.kind : PivotConditionFilter::Kind::None)));
+    m_conditionText->setText(QString::fromStdString(condition.text));
+    if (by >= 0)
+        m_conditionBy->setCurrentIndex(by);
+    m_conditionValue->setValue(condition.value);
+    m_conditionValue2->setValue(condition.value2);
+    SyncCondition();
+}
+
+PivotConditionFilter PivotMemberFilterPopup::Condition() const
+{
+    PivotConditionFilter condition;
+    condition.kind = static_cast<PivotConditionFilter::Kind>(m_conditionKind->currentData().toInt());
+    if (condition.IsLabel()) {
+        condition.text = m_conditionText->text().toStdString();
+    } else if (condition.IsValue()) {
+        condition.byTotal = m_conditionBy->currentData().toString().toStdString();
+        condition.value = m_conditionValue->value();
+        if (condition.kind == PivotConditionFilter::Kind::ValueBetween
+            || condition.kind == PivotConditionFilter::Kind::ValueNotBetween)
+            condition.value2 = m_conditionValue2->value();
+    }
+    return condition.IsActive() ? condition : PivotConditionFilter {};
+}
+
+void PivotMemberFilterPopup::SyncCondition()
+{
+    PivotConditionFilter condition;
+    condition.kind = static_cast<PivotConditionFilter::Kind>(m_conditionKind->currentData().toInt());
+    const bool between = condition.kind == PivotConditionFilter::Kind::ValueBetween
+        || condition.kind == PivotConditionFilter::Kind::ValueNotBetween;
+    m_conditionText->setVisible(condition.IsLabel());
+    m_conditionBy->setVisible(condition.IsValue());
+    m_conditionValue->setVisible(condition.IsValue());
+    m_conditionAnd->setVisible(between);
+    m_conditionValue2->setVisible(between);
 }
 
 void PivotMemberFilterPopup::Sync()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "control/pivot/model/PivotConditionFilter.h"
 #include "control/pivot/model/PivotMemberFilter.h"
 #include "control/pivot/model/PivotTopFilter.h"
 
@@ -10,6 +11,7 @@
 #include <vector>
 
 class QCheckBox;
+class QDoubleSpinBox;
 class QComboBox;
 class QSpinBox;
 class QDialogButtonBox;
@@ -30,7 +32,9 @@ class PivotMemberCheckModel;
 //! are in, and OK / Cancel. The tree is virtual, so a large level opens at once; a search
 //! lists at most a thousand hits and says when there are more. OK is refused while no
 //! member is in, since the view would show nothing. Below the list, the field set can keep
-//! only its top or bottom N members by a total.
+//! only its top or bottom N members by a total, and a label filter (caption begins with,
+//! contains, equals, or not) or a value filter (a total greater than, less than, between or
+//! not between bounds).
 class PivotMemberFilterPopup : public QDialog {
     Q_OBJECT
 public:
@@ -45,6 +49,17 @@ public:
     void SetTopChoices(const PivotTopFilter& top, const std::vector<std::pair<std::string, QString>>& totals);
     //! The top or bottom N filter chosen (mode None for "all items").
     PivotTopFilter TopFilter() const;
+    //! Offers label filters, and value filters by one of TOTALS (name, caption), set as
+    //! CONDITION says.
+    void SetConditionChoices(
+        const PivotConditionFilter& condition, const std::vector<std::pair<std::string, QString>>& totals);
+    //! The label or value filter chosen (kind None for none).
+    PivotConditionFilter Condition() const;
+    QComboBox* ConditionKind() const { return m_conditionKind; }
+    QLineEdit* ConditionText() const { return m_conditionText; }
+    QComboBox* ConditionBy() const { return m_conditionBy; }
+    QDoubleSpinBox* ConditionValue() const { return m_conditionValue; }
+    QDoubleSpinBox* ConditionValue2() const { return m_conditionValue2; }
     QComboBox* TopMode() const { return m_topMode; }
     QSpinBox* TopCount() const { return m_topCount; }
     QComboBox* TopBy() const { return m_topBy; }
@@ -57,6 +72,7 @@ public:
 
 private:
     void Sync();
+    void SyncCondition();
 
     PivotMemberCheckModel* m_model;
     QLineEdit* m_search;
@@ -67,6 +83,12 @@ private:
     QComboBox* m_topMode;
     QSpinBox* m_topCount;
     QComboBox* m_topBy;
+    QComboBox* m_conditionKind;
+    QLineEdit* m_conditionText;
+    QComboBox* m_conditionBy;
+    QDoubleSpinBox* m_conditionValue;
+    QLabel* m_conditionAnd;
+    QDoubleSpinBox* m_conditionValue2;
     QDialogButtonBox* m_buttons;
 };
 

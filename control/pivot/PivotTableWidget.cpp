@@ -2,6 +2,7 @@
 
 #include "control/pivot/PivotAreaBar.h"
 #include "control/pivot/PivotCellExplanation.h"
+#include "control/pivot/PivotColorRuleMenu.h"
 #include "control/pivot/PivotContextMenu.h"
 #include "control/pivot/PivotDragController.h"
 #include "control/pivot/PivotFieldList.h"
@@ -168,22 +169,26 @@ PivotMemberFilterPopup* PivotTableWidget::OpenFilter(const QString& name, const 
     for (const PivotTotal* total : m_session->Definition().IncludedTotals())
         totals.emplace_back(total->name, QString::fromStdString(total->caption.empty() ? total->name : total->caption));
     popup->SetTopChoices(fieldSet->top, totals);
+    popup->SetConditionChoices(fieldSet->condition, totals);
     if (!anchor.isNull())
         popup->move(anchor.bottomLeft() + QPoint(0, 2));
     const std::string fieldSetName = fieldSet->uniqueName;
     connect(popup, &QDialog::accepted, this, [this, popup, fieldSetName] {
         const PivotMemberFilter filter = popup->Filter();
         const PivotTopFilter top = popup->TopFilter();
+        const PivotConditionFilter condition = popup->Condition();
         Edit([&](PivotDefinition& d) {
             PivotFieldSet* set = d.FindFieldSet(fieldSetName);
             if (!set)
                 return false;
             set->filter = filter;
             set->top = top;
+            set->condition = condition;
             d.isNotFiltered = true;
             for (const auto* axis : {&d.rowAxis, &d.columnAxis, &d.filterAxis}) {
                 for (const PivotFieldSet& f : *axis)
-                    d.isNotFiltered = d.isNotFiltered && !f.filter.IsActive() && !f.top.IsActive();
+                    d.isNotFiltered
+                        = d.isNotFiltered && !f.filter.IsActive() && !f.top.IsActive() && !f.condition.IsActive();
             }
             return true;
         });
@@ -251,8 +256,9 @@ QMenu* PivotTableWidget::FieldSetMenu(const QString& name, const std::string& le
             return false;
         set->filter = {};
         set->top = {};
+        set->condition = {};
         return true;
-    })->setEnabled(fieldSet->filter.IsActive() || fieldSet->top.IsActive());
+    })->setEnabled(fieldSet->filter.IsActive() || fieldSet->top.IsActive() || fieldSet->condition.IsActive());
     if (axis != AxisKind::Filter) {
         menu->addSeparator();
         QAction* subtotals = add(menu, tr("Subtotals"), "subtotalsAction", [fieldSetName](PivotDefinition& d) {
@@ -345,6 +351,9 @@ QMenu* PivotTableWidget::TotalMenu(const QString& name, QWidget* parent)
         }
     }
     menu->addSeparator();
+    PivotColorRuleMenu::Add(menu, m_session->Definition(), totalName,
+        [this](const std::function<bool(PivotDefinition&)>& change) { Edit(change); });
+    menu->addSeparator();
     add(tr("Remove"), "removeAction", [=](PivotDefinition& d) { return PivotLayoutEdit::RemoveTotal(d, totalName); });
     return menu;
 }
@@ -353,12 +362,38 @@ void PivotTableWidget::ShowBarMenu(AxisKind area, const QString& name, const QPo
 {
     if (name.isEmpty())
         return;
-    QMenu* menu = area == AxisKind::Data ? TotalMenu(name) : FieldSetMenu(name);
+    QMenu* menu = area == AxisKind::Data                     ? TotalMenu(name)
+        : name == QLatin1String(PivotFieldDrag::kValuesName) ? ValuesMenu()
+                                                             : FieldSetMenu(name);
     menu = m_contextMenu->Prepare(menu, {-1, -1, area, name.toStdString()}, this);
     if (!menu)
         return;
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(globalPosition);
+}
+
+QMenu* PivotTableWidget::ValuesMenu(QWidget* parent)
+{
+    const PivotDefinition& definition = m_session->Definition();
+    auto* menu = new QMenu(parent ? parent : this);
+    menu->setObjectName(QStringLiteral("valuesMenu"));
+    auto add = [&](const QString& text, const char* objectName, AxisKind axis, int position, bool enabled) {
+        QAction* action = menu->addAction(text);
+        action->setObjectName(QString::fromLatin1(objectName));
+        action->setEnabled(enabled);
+        connect(action, &QAction::triggered, this, [this, axis, position] {
+            Edit([=](PivotDefinition& d) { return PivotLayoutEdit::MoveTotals(d, axis, position); });
+        });
+    };
+    const AxisKind other = definition.totalsAxis == AxisKind::Row ? AxisKind::Column : AxisKind::Row;
+    add(other == AxisKind::Row ? tr("Move Values to Rows") : tr("Move Values to Columns"), "moveValuesAcrossAction",
+        other, -1, true);
+    const int count = static_cast<int>(definition.Axis(definition.totalsAxis).size());
+    const int at = definition.totalsPosition < 0 ? count : std::min(definition.totalsPosition, count);
+    add(tr("Move Values outward"), "moveValuesOutAction", definition.totalsAxis, at - 1, at > 0);
+    add(tr("Move Values inward"), "moveValuesInAction", definition.totalsAxis, at + 1 >= count ? -1 : at + 1,
+        at < count);
+    return menu;
 }
 
 void PivotTableWidget::ShowHeaderMenu(const QPoint& viewportPosition)

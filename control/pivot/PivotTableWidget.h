@@ -96,6 +96,8 @@ public:
     QMenu* FieldSetMenu(const QString& name, const std::string& level = {}, QWidget* parent = nullptr);
     //! The menu of shown total NAME: move, remove, and sort the rows or columns by it.
     QMenu* TotalMenu(const QString& name, QWidget* parent = nullptr);
+    //! The menu of the Σ Values chip: move the totals to the other axis, outward or inward.
+    QMenu* ValuesMenu(QWidget* parent = nullptr);
 
     //! Called with the menu of value cell (ROW, COLUMN) before it shows; the handler may add,
     //! change or remove entries (the control adds its drill-through entry here).

@@ -5,6 +5,9 @@
 #include "control/pivot/PivotSession.h"
 #include "control/pivot/PivotTableWidget.h"
 #include "control/pivot/PivotToolbar.h"
+#include "control/pivot/model/MdxNames.h"
+#include "control/pivot/model/MdxStatement.h"
+#include "control/pivot/model/PivotMdxReader.h"
 #include "control/pivot/model/PivotXml.h"
 #include "control/vantorel/ReportFiles.h"
 
@@ -20,6 +23,8 @@
 #include <QFont>
 
 #include <exception>
+#include <optional>
+#include <vector>
 
 namespace vantorel {
 
@@ -237,8 +242,56 @@ void PivotComponent::SetCommandText(const QString& text)
         SetXmlData(text);
         return;
     }
-    m_lastError
-        = QStringLiteral("The MDX statement is kept as the command text; the pivot table shows its definition.");
+    const std::string mdx = text.trimmed().toStdString();
+    pivot::PivotDefinition definition;
+    definition.display = Definition().display;
+    definition.connectionString = Definition().connectionString;
+    definition.dataMember = Definition().dataMember;
+    std::string cube;
+    try {
+        cube = pivot::MdxNames::LastSegment(pivot::MdxStatement::Parse(mdx).cube);
+    } catch (const std::exception& error) {
+        // The engine has the last word on what it answers; its message says what is wrong.
+        qDebug("pivot: the command text is not a statement the view can read back: %s", error.what());
+    }
+    std::optional<pivot::PivotDefinition> view;
+    if (!cube.empty()) {
+        view = pivot::PivotMdxReader::Read(
+            mdx, pivot::PivotMdxReader::LookupIn(CubeFieldSets(cube)), definition.connectionString);
+        definition.dataMember = cube;
+    }
+    if (view) {
+        view->display = definition.display;
+        definition = std::move(*view);
+    } else {
+        definition.commandText = mdx;
+    }
+    UseDefinition(std::move(definition));
+}
+
+std::vector<pivot::PivotFieldSet> PivotComponent::CubeFieldSets(const std::string& cube)
+{
+    olap::SchemaRowset hierarchies;
+    olap::SchemaRowset levels;
+    try {
+        if (m_fromRecordset) {
+            if (m_session->IsWorking() || !m_connection)
+                return {};
+            hierarchies = m_connection->Discover(olap::SchemaRowsetKind::Hierarchies, cube);
+            levels = m_connection->Discover(olap::SchemaRowsetKind::Levels, cube);
+        } else {
+            if (Definition().connectionString.empty())
+                return {};
+            if (!m_schemaConnection)
+                m_schemaConnection = olap::Connection::Connect(Definition().connectionString);
+            hierarchies = m_schemaConnection->Discover(olap::SchemaRowsetKind::Hierarchies, cube);
+            levels = m_schemaConnection->Discover(olap::SchemaRowsetKind::Levels, cube);
+        }
+    } catch (const std::exception& error) {
+        Fail(QStringLiteral("The fields of the cube cannot be read: %1").arg(QString::fromUtf8(error.what())));
+        return {};
+    }
+    return pivot::PivotMdxReader::CubeFieldSets(hierarchies, levels);
 }
 
 void PivotComponent::Connect(const std::string& connectionString)
@@ -254,12 +307,13 @@ void PivotComponent::Connect(const std::string& connectionString)
 
 void PivotComponent::UseDefinition(pivot::PivotDefinition definition)
 {
-    const bool queryable = !definition.dataMember.empty()
-        && (!definition.rowAxis.empty() || !definition.columnAxis.empty() || !definition.totals.empty());
+    const bool queryable = definition.IsRawQuery()
+        || (!definition.dataMember.empty()
+            && (!definition.rowAxis.empty() || !definition.columnAxis.empty() || !definition.totals.empty()));
     m_session->SetExecutor({});
     // A cube without fields yet gets its runner too: the table's field list builds the view
     // through the session.
-    if (!definition.dataMember.empty()) {
+    if (!definition.dataMember.empty() || definition.IsRawQuery()) {
         Connect(definition.connectionString);
         if (m_connection) {
             std::shared_ptr<olap::Connection> connection = m_connection;

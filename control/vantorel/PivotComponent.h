@@ -81,8 +81,10 @@ public:
     bool SetRecordset(const olap::recordset::Recordset& rs);
     //! Whether the rows come from a recordset rather than the connection string.
     bool HasRecordset() const { return m_fromRecordset; }
-    //! An MDX statement or a definition text to show. A definition text is put as XMLData; an
-    //! MDX statement is kept as the command text (the grid shows definitions).
+    //! An MDX statement or a definition text to show. A definition text is put as XMLData. An
+    //! MDX statement of the shape the pivot writes becomes an editable view of its cube;
+    //! any other statement is shown as its result (axes and cells, read-only) until a field
+    //! is placed.
     void SetCommandText(const QString& text);
     const QString& CommandText() const { return m_commandText; }
 
@@ -161,6 +163,9 @@ private:
     //! Opens CONNECTIONSTRING unless a connection is open already.
     void Connect(const std::string& connectionString);
     void UseDefinition(pivot::PivotDefinition definition);
+    //! The hierarchies of cube CUBE with their levels (All levels left out), for reading an
+    //! MDX statement back into a view; empty when the source cannot be read.
+    std::vector<pivot::PivotFieldSet> CubeFieldSets(const std::string& cube);
 
     std::unique_ptr<pivot::PivotSession> m_session;
     QPointer<pivot::PivotTableWidget> m_table;

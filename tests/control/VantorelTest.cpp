@@ -17,6 +17,7 @@
 #include "control/pivot/PivotSession.h"
 #include "control/pivot/PivotTableWidget.h"
 #include "control/pivot/PivotToolbar.h"
+#include "control/pivot/model/PivotMdxBuilder.h"
 #include "control/pivot/model/PivotXml.h"
 #include "control/vantorel/PivotComponent.h"
 #include "control/vantorel/ReportFiles.h"
@@ -875,6 +876,83 @@ private slots:
         // The chart view has no field list beside it.
         control->ClickButton(QStringLiteral("Chart"));
         QVERIFY(!list->isVisible());
+    }
+
+    // SetMDX: a statement of the pivot's own shape opens as an editable view; any other
+    // statement shows its axes and cells read-only, survives XMLData, and the first field
+    // placed turns it into a view of its own.
+    void setMdxShowsTheStatement()
+    {
+        auto control = NewControl();
+        QWidget host;
+        host.resize(600, 400);
+        control->ControlWindow(&host)->setGeometry(host.rect());
+        host.show();
+        const QString connection
+            = QStringLiteral("Provider=MSOLAP.2;Data Source=%1").arg(m_cubes.filePath(QStringLiteral("Sales.cub")));
+        control->OpenCube(connection, QStringLiteral("Sales"), 1);
+        vantorel::PivotComponent& pivot = control->PivotTable();
+
+        pivot::PivotDefinition view;
+        view.dataMember = "Sales";
+        pivot::PivotFieldSet product;
+        product.uniqueName = "[Product]";
+        product.fields = {{"[Product].[Category]", "", true, false}};
+        product.expandedMembers = {"[Product].[Drink]"};
+        product.sort = {pivot::SortDirection::Descending, "[Measures].[Unit Sales]"};
+        view.rowAxis.push_back(product);
+        view.totals.push_back({"[Measures].[Unit Sales]", "", "", "", true});
+        const std::string pivotMdx = pivot::PivotMdxBuilder::Build(view);
+        control->SetMDX(QString::fromStdString(pivotMdx));
+        QVERIFY(WaitForView(*control));
+        QVERIFY(!pivot.Definition().IsRawQuery());
+        const pivot::PivotFieldSet* read = pivot.Definition().FindFieldSet("[Product]");
+        QVERIFY(read);
+        // Every level of the hierarchy, so the user can drill on.
+        QCOMPARE(read->fields.size(), std::size_t(3));
+        QCOMPARE(read->expandedMembers, product.expandedMembers);
+        QVERIFY(read->sort == product.sort);
+        QCOMPARE(pivot::PivotMdxBuilder::Build(pivot.Definition()), pivotMdx);
+        QCOMPARE(pivot.ConnectionString(), connection);
+        QCOMPARE(pivot.CommandText(), QString::fromStdString(pivotMdx));
+
+        const QString raw = QStringLiteral("SELECT NON EMPTY CrossJoin([Customer].[Gender].Members, "
+                                           "{[Measures].[Unit Sales], [Measures].[Store Cost]}) ON COLUMNS, "
+                                           "[Time].[Year].Members ON ROWS FROM [Sales]");
+        control->SetMDX(raw);
+        QVERIFY(WaitForView(*control));
+        QVERIFY(pivot.Definition().IsRawQuery());
+        const pivot::PivotLayout& layout = pivot.Session().Layout();
+        QVERIFY(layout.IsRawQuery());
+        QCOMPARE(layout.HeaderRows(), 2);
+        QCOMPARE(layout.ValueColumns(), 4);
+        QCOMPARE(QString::fromStdString(layout.Cell(0, 1).text), QStringLiteral("F"));
+        QCOMPARE(layout.Cell(0, 1).columnSpan, 2);
+        QVERIFY(layout.Cell(2, 1).value.has_value());
+
+        // The statement is part of the definition text, so a saved report shows it again.
+        const QString xml = control->XMLData();
+        QVERIFY(xml.contains(QStringLiteral("<x:CommandText>")));
+        control->SetXMLData(QString());
+        QVERIFY(WaitForView(*control));
+        QVERIFY(!pivot.Definition().IsRawQuery());
+        control->SetXMLData(xml);
+        QVERIFY(WaitForView(*control));
+        QVERIFY(pivot.Session().Layout().IsRawQuery());
+        QCOMPARE(pivot.Session().Layout().ValueColumns(), 4);
+
+        // A statement the engine refuses keeps the view and says why.
+        control->SetMDX(QStringLiteral("SELECT [Nowhere].Members ON COLUMNS FROM [Sales]"));
+        QVERIFY(QTest::qWaitFor([&] { return !pivot.Session().IsWorking(); }, 20000));
+        QVERIFY(!pivot.Session().LastError().isEmpty());
+        QVERIFY(pivot.Session().Layout().IsRawQuery());
+        QCOMPARE(pivot.Session().Layout().ValueColumns(), 4);
+
+        // Placing a field starts a view of its own.
+        QVERIFY(pivot.AddField(QStringLiteral("[Measures].[Unit Sales]"), true));
+        QVERIFY(WaitForView(*control));
+        QVERIFY(!pivot.Definition().IsRawQuery());
+        QVERIFY(!pivot.Session().Layout().IsRawQuery());
     }
 
     // "Show fieldlist" shows the table's field list; DisplayFieldList off hides it again.

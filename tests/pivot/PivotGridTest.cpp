@@ -63,6 +63,9 @@ private slots:
     void failedQueryKeepsView();
     void reportRendersPng();
     void headersStayFrozenWhenScrolled();
+    void rawQueryShownReadOnly();
+    void colorRulesPaintValueCells();
+    void filteredViewShot();
 
 private:
     void WaitForLayout();
@@ -427,6 +430,131 @@ void PivotGridTest::headersStayFrozenWhenScrolled()
 
     if (const QByteArray shot = qgetenv("PIVOT_GRID_SHOT"); !shot.isEmpty())
         m_grid->grab().save(QString::fromLocal8Bit(shot));
+}
+
+namespace {
+
+//! Saves a picture of WIDGET as NAME in $PIVOT_SHOT_DIR when that is set.
+void Shot(QWidget* widget, const char* name)
+{
+    if (const QByteArray dir = qgetenv("PIVOT_SHOT_DIR"); !dir.isEmpty())
+        widget->grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QLatin1String(name));
+}
+
+} // namespace
+
+void PivotGridTest::rawQueryShownReadOnly()
+{
+    // A statement of no pivot shape: two hierarchies crossed on rows, a member with its
+    // children, NON EMPTY, two measures across.
+    pivot::PivotDefinition raw;
+    raw.connectionString = m_view.connectionString;
+    raw.commandText = "SELECT {[Measures].[Unit Sales], [Measures].[Store Sales]} ON COLUMNS, NON EMPTY "
+                      "CrossJoin({[Product].[Drink], [Product].[Drink].Children, [Product].[Food]}, "
+                      "[Customer].[Gender].Members) ON ROWS FROM [Sales]";
+    m_session->SetDefinition(raw);
+    WaitForLayout();
+    const pivot::PivotLayout& layout = m_session->Layout();
+    QVERIFY(layout.IsRawQuery());
+    // Category, Subcategory and Gender bands; a header row for the measures.
+    QCOMPARE(layout.HeaderColumns(), 3);
+    QCOMPARE(layout.HeaderRows(), 1);
+    QCOMPARE(QString::fromStdString(layout.Cell(0, 3).text), QStringLiteral("Unit Sales"));
+    // Drink spans its own two lines (F, M) and its children's.
+    const pivot::PivotGridCell drink = layout.Cell(1, 0);
+    QCOMPARE(QString::fromStdString(drink.text), QStringLiteral("Drink"));
+    QVERIFY(drink.rowSpan > 2);
+    QCOMPARE(QString::fromStdString(layout.Cell(1, 2).text), QStringLiteral("F"));
+    QVERIFY(layout.Cell(1, 3).value.has_value());
+    // Nothing can be expanded, and a double click on a header asks nothing.
+    for (int r = layout.HeaderRows(); r < layout.RowCount(); ++r) {
+        for (int c = 0; c < layout.HeaderColumns(); ++c)
+            QVERIFY(m_grid->GlyphRect(r, c).isEmpty());
+    }
+    m_grid->resize(560, 420);
+    QTest::mouseDClick(m_grid->viewport(), Qt::LeftButton, {}, CellCenter(1, 0));
+    QVERIFY(!m_session->IsWorking());
+    Shot(m_grid.get(), "raw-mdx.png");
+}
+
+void PivotGridTest::colorRulesPaintValueCells()
+{
+    auto view = m_view;
+    view.rowAxis.front().fields[0].isExpanded = true;
+    pivot::PivotColorRule scale;
+    scale.total = "[Measures].[Unit Sales]";
+    view.SetColorRule(scale);
+    m_session->SetDefinition(view);
+    WaitForLayout();
+    m_grid->resize(560, 360);
+    const pivot::PivotLayout& layout = m_session->Layout();
+    // The lowest and highest value cells that are not totals.
+    QPoint low;
+    QPoint high;
+    double lowValue = 1e300;
+    double highValue = -1e300;
+    for (int r = layout.HeaderRows(); r < layout.RowCount(); ++r) {
+        for (int c = layout.HeaderColumns(); c < layout.ColumnCount(); ++c) {
+            const pivot::PivotGridCell cell = layout.Cell(r, c);
+            if (!cell.value || cell.isTotal || cell.isGrandTotal)
+                continue;
+            if (*cell.value < lowValue) {
+                lowValue = *cell.value;
+                low = {c, r};
+            }
+            if (*cell.value > highValue) {
+                highValue = *cell.value;
+                high = {c, r};
+            }
+        }
+    }
+    QVERIFY(highValue > lowValue);
+    m_grid->ClearSelection();
+    const QImage image = m_grid->viewport()->grab().toImage();
+    auto colourAt = [&](const QPoint& cell) {
+        const QRect rect = m_grid->CellRect(cell.y(), cell.x());
+        return image.pixelColor(rect.left() + 3, rect.top() + 3);
+    };
+    QCOMPARE(colourAt(low), QColor(0xF8, 0x69, 0x6B));
+    QCOMPARE(colourAt(high), QColor(0x63, 0xBE, 0x7B));
+    // A grand total cell keeps its own tint.
+    const QRect grand = m_grid->CellRect(layout.RowCount() - 1, layout.ColumnCount() - 1);
+    const QColor grandColour = image.pixelColor(grand.left() + 3, grand.top() + 3);
+    QVERIFY(grandColour != QColor(0x63, 0xBE, 0x7B) && grandColour != QColor(0xF8, 0x69, 0x6B));
+    Shot(m_grid.get(), "colour-scale.png");
+
+    // A data bar: the highest value's bar reaches across its cell, the lowest one's is short.
+    scale.kind = pivot::PivotColorRule::Kind::DataBar;
+    view.SetColorRule(scale);
+    m_session->SetDefinition(view);
+    WaitForLayout();
+    m_grid->ClearSelection();
+    const QImage bars = m_grid->viewport()->grab().toImage();
+    const QRect highRect = m_grid->CellRect(high.y(), high.x());
+    const QColor base = m_grid->palette().color(QPalette::Base);
+    QVERIFY(bars.pixelColor(highRect.right() - 4, highRect.center().y()) != base);
+    const QRect lowRect = m_grid->CellRect(low.y(), low.x());
+    QCOMPARE(bars.pixelColor(lowRect.right() - 4, lowRect.top() + 1), base);
+    Shot(m_grid.get(), "data-bar.png");
+}
+
+void PivotGridTest::filteredViewShot()
+{
+    // Categories whose caption does not begin with "d", expanded, with years across.
+    auto view = m_view;
+    view.rowAxis.front().fields[0].isExpanded = true;
+    view.rowAxis.front().condition = {pivot::PivotConditionFilter::Kind::CaptionNotBeginsWith, "d", "", 0, 0};
+    m_session->SetDefinition(view);
+    WaitForLayout();
+    const pivot::PivotLayout& layout = m_session->Layout();
+    bool food = false;
+    for (int r = layout.HeaderRows(); r < layout.RowCount(); ++r) {
+        QVERIFY(layout.Cell(r, 0).text != "Drink");
+        food = food || layout.Cell(r, 0).text == "Food";
+    }
+    QVERIFY(food);
+    m_grid->resize(560, 420);
+    Shot(m_grid.get(), "label-filter.png");
 }
 
 QTEST_MAIN(PivotGridTest)

@@ -13,6 +13,7 @@
 #include "control/pivot/PivotMemberCheckModel.h"
 #include "control/pivot/PivotMemberFilterPopup.h"
 #include "control/pivot/PivotSession.h"
+#include "control/pivot/model/PivotMdxBuilder.h"
 #include "control/pivot/model/PivotXml.h"
 
 #include "olap/access/Connection.h"
@@ -24,6 +25,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -100,6 +102,9 @@ private slots:
     void sortKeptOnDrill();
     void explainsACell();
     void gridFieldButtonOpensFilter();
+    void labelAndValueFiltersFromThePopup();
+    void colorRulesFromTheValueMenu();
+    void valuesChipMovesTheTotals();
 
 private:
     void WaitForLayout();
@@ -863,6 +868,161 @@ void PivotTableWidgetTest::gridFieldButtonOpensFilter()
         grid->viewport(), Qt::LeftButton, {}, grid->FieldButtonRect(0, layout.HeaderColumns() - 1).center());
     QVERIFY(m_table->FilterPopup() && m_table->FilterPopup()->windowTitle() == QStringLiteral("Filter Time"));
     m_table->FilterPopup()->reject();
+}
+
+void PivotTableWidgetTest::labelAndValueFiltersFromThePopup()
+{
+    m_session->SetDefinition(m_view);
+    WaitForLayout();
+    using Kind = pivot::PivotConditionFilter::Kind;
+    auto open = [&] {
+        pivot::PivotMemberFilterPopup* popup = m_table->OpenFilter(QStringLiteral("[Product]"));
+        if (popup)
+            (void)QTest::qWaitForWindowExposed(popup);
+        return popup;
+    };
+    auto choose = [](pivot::PivotMemberFilterPopup* popup, Kind kind) {
+        popup->ConditionKind()->setCurrentIndex(popup->ConditionKind()->findData(static_cast<int>(kind)));
+    };
+
+    // A label filter: the text box shows, the value boxes do not; typed text, OK.
+    pivot::PivotMemberFilterPopup* popup = open();
+    QVERIFY(popup);
+    QVERIFY(popup->ConditionKind()->isVisible());
+    QVERIFY(!popup->ConditionText()->isVisible());
+    choose(popup, Kind::CaptionNotContains);
+    QVERIFY(popup->ConditionText()->isVisible());
+    QVERIFY(!popup->ConditionValue()->isVisible());
+    QTest::keyClicks(popup->ConditionText(), QStringLiteral("OO"));
+    QTest::mouseClick(popup->Buttons()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+    WaitForLayout();
+    const auto* product = m_session->ShownDefinition().FindFieldSet("[Product]");
+    QVERIFY(product->condition.kind == Kind::CaptionNotContains);
+    QCOMPARE(product->condition.text, std::string("OO"));
+    QVERIFY(m_table->AreaBar(AxisKind::Row)->FindChip("[Product]")->filtered);
+    QVERIFY(!m_session->ShownDefinition().isNotFiltered);
+    for (int r = m_session->Layout().HeaderRows(); r < m_session->Layout().RowCount(); ++r)
+        QVERIFY(m_session->Layout().Cell(r, 0).text != "Food");
+
+    // A value filter between two bounds (given high first), reopened as set.
+    popup = open();
+    QVERIFY(popup->Condition() == product->condition);
+    choose(popup, Kind::ValueBetween);
+    QVERIFY(!popup->ConditionText()->isVisible());
+    QVERIFY(popup->ConditionBy()->isVisible() && popup->ConditionValue2()->isVisible());
+    popup->ConditionValue()->setValue(100000);
+    popup->ConditionValue2()->setValue(200);
+    QTest::mouseClick(popup->Buttons()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+    WaitForLayout();
+    product = m_session->ShownDefinition().FindFieldSet("[Product]");
+    QVERIFY(product->condition.kind == Kind::ValueBetween);
+    QCOMPARE(product->condition.byTotal, std::string("[Measures].[Unit Sales]"));
+    // Every category shown lies within the bounds on the grand total column.
+    const auto& layout = m_session->Layout();
+    const int grandColumn = layout.ColumnCount() - 1;
+    int shown = 0;
+    for (int r = layout.HeaderRows(); r < layout.RowCount(); ++r) {
+        const auto cell = layout.Cell(r, grandColumn);
+        // Category lines only: a collapsed category spans the inner band, an expanded one
+        // has its total there; the children of Drink are not filtered themselves.
+        const auto inner = layout.Cell(r, layout.HeaderColumns() - 1);
+        const bool category
+            = inner.anchorColumn == 0 || (inner.header && inner.header->kind == pivot::PivotHeaderCell::Kind::Subtotal);
+        if (layout.Cell(r, 0).isGrandTotal || !cell.value || !category)
+            continue;
+        QVERIFY2(*cell.value >= 200 && *cell.value <= 100000, cell.text.c_str());
+        ++shown;
+    }
+    QVERIFY(shown > 0);
+
+    // "Clear filter" takes the condition off too.
+    QMenu* menu = m_table->FieldSetMenu(QStringLiteral("[Product]"));
+    menu->findChild<QAction*>(QStringLiteral("clearFilterAction"))->trigger();
+    delete menu;
+    WaitForLayout();
+    QVERIFY(!m_session->ShownDefinition().FindFieldSet("[Product]")->condition.IsActive());
+}
+
+void PivotTableWidgetTest::colorRulesFromTheValueMenu()
+{
+    m_session->SetDefinition(m_view);
+    WaitForLayout();
+    auto trigger = [&](const char* objectName) {
+        QMenu* menu = m_table->TotalMenu(QStringLiteral("[Measures].[Unit Sales]"));
+        QVERIFY(menu);
+        QAction* action = menu->findChild<QAction*>(QString::fromLatin1(objectName));
+        QVERIFY2(action && action->isEnabled(), objectName);
+        action->trigger();
+        delete menu;
+        WaitForLayout();
+    };
+    trigger("colorScale3Action");
+    const pivot::PivotColorRule* rule = m_session->ShownDefinition().FindColorRule("[Measures].[Unit Sales]");
+    QVERIFY(rule && rule->kind == pivot::PivotColorRule::Kind::ColorScale3 && !rule->includeTotals);
+    trigger("colorRuleTotalsAction");
+    trigger("dataBarAction");
+    rule = m_session->ShownDefinition().FindColorRule("[Measures].[Unit Sales]");
+    // A change of kind keeps the totals switch.
+    QVERIFY(rule && rule->kind == pivot::PivotColorRule::Kind::DataBar && rule->includeTotals);
+    // The rule is in the definition text and comes back from it.
+    const std::string text = pivot::PivotXml::Write(m_session->ShownDefinition());
+    QVERIFY(text.find("<x:Kind>DataBar</x:Kind>") != std::string::npos);
+    QVERIFY(pivot::PivotXml::Read(text) == m_session->ShownDefinition());
+    trigger("clearColorRuleAction");
+    QVERIFY(m_session->ShownDefinition().colorRules.empty());
+}
+
+void PivotTableWidgetTest::valuesChipMovesTheTotals()
+{
+    // One total: no Σ chip. Two: the chip sits after Time on the columns.
+    m_session->SetDefinition(m_view);
+    WaitForLayout();
+    PivotAreaBar* rows = m_table->AreaBar(AxisKind::Row);
+    PivotAreaBar* columns = m_table->AreaBar(AxisKind::Column);
+    QVERIFY(!columns->FindChip(pivot::PivotFieldDrag::kValuesName));
+    auto view = m_view;
+    view.totals.push_back({"[Measures].[Store Sales]", "Sales", "", "", true});
+    m_session->SetDefinition(view);
+    WaitForLayout();
+    const auto* values = columns->FindChip(pivot::PivotFieldDrag::kValuesName);
+    QVERIFY(values);
+    QVERIFY(columns->Chips().back().field.kind == pivot::PivotFieldDrag::Kind::Values);
+
+    // Dragged in front of Product on the rows: the totals become the outer row block.
+    const QRect product = rows->FindChip("[Product]")->rect;
+    Drag(columns, values->rect.center(), rows, QPoint(product.left() + 2, product.center().y()));
+    WaitForLayout();
+    QVERIFY(m_session->ShownDefinition().totalsAxis == AxisKind::Row);
+    QCOMPARE(m_session->ShownDefinition().totalsPosition, 0);
+    QVERIFY(!columns->FindChip(pivot::PivotFieldDrag::kValuesName));
+    QVERIFY(rows->Chips().front().field.kind == pivot::PivotFieldDrag::Kind::Values);
+    const auto& layout = m_session->Layout();
+    QCOMPARE(layout.Rows().BandCaption(0), std::string("Totals"));
+    QCOMPARE(QString::fromStdString(layout.Cell(layout.HeaderRows(), 0).text), QStringLiteral("Units"));
+    // Dropped outside every area, the chip stays where it is.
+    Drag(rows, rows->Chips().front().rect.center(), TreeViewport(), QPoint(20, 20));
+    QVERIFY(!m_session->IsWorking());
+    QVERIFY(m_session->Definition().totalsAxis == AxisKind::Row);
+
+    // Its menu moves it inward, then back to the columns.
+    auto trigger = [&](const char* objectName) {
+        QMenu* menu = m_table->ValuesMenu();
+        QAction* action = menu->findChild<QAction*>(QString::fromLatin1(objectName));
+        QVERIFY2(action && action->isEnabled(), objectName);
+        action->trigger();
+        delete menu;
+        WaitForLayout();
+    };
+    QMenu* menu = m_table->ValuesMenu();
+    QVERIFY(!menu->findChild<QAction*>(QStringLiteral("moveValuesOutAction"))->isEnabled());
+    delete menu;
+    trigger("moveValuesInAction");
+    QCOMPARE(m_session->ShownDefinition().totalsPosition, -1);
+    trigger("moveValuesAcrossAction");
+    QVERIFY(m_session->ShownDefinition().totalsAxis == AxisKind::Column);
+    QVERIFY(columns->FindChip(pivot::PivotFieldDrag::kValuesName));
+    QVERIFY(pivot::PivotMdxBuilder::Build(m_session->ShownDefinition()).find("CrossJoin(Hierarchize([Time]")
+        != std::string::npos);
 }
 
 QTEST_MAIN(PivotTableWidgetTest)

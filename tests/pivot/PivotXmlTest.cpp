@@ -48,11 +48,13 @@ PivotDefinition FullDefinition()
     time.uniqueName = "[Time]";
     time.fields = {{"[Time].[Year]", "Year", true, false}};
     time.sort = {pivot::SortDirection::Ascending, ""};
+    time.condition = {pivot::PivotConditionFilter::Kind::ValueNotBetween, "", "Margin", 0.1, -2.5e-7};
     d.columnAxis.push_back(time);
     pivot::PivotFieldSet store;
     store.uniqueName = "[Store]";
     store.fields = {{"[Store].[Country]", "", true, false}};
     store.filter = {pivot::PivotMemberFilter::Mode::Include, {"[Store].[Germany]", "[Store].[France]"}};
+    store.condition = {pivot::PivotConditionFilter::Kind::CaptionNotContains, "<&'x'>", "", 0, 0};
     d.filterAxis.push_back(store);
     d.totals = {{"[Measures].[Unit Sales]", "Units", "", "#,##0", true},
         {"Margin", "", "[Measures].[Store Sales] - [Measures].[Store Cost]", "0.0%", false}};
@@ -93,6 +95,41 @@ TEST(PivotXml, EveryPartOfTheViewSurvivesARoundTrip)
     EXPECT_EQ(PivotXml::Write(PivotXml::Read(text)), text);
     // The markers other code searches the stored text for stay readable.
     EXPECT_NE(text.find("Data Source=/srv/cubes/Sales.cub;Initial Catalog"), std::string::npos);
+}
+
+TEST(PivotXml, EveryLabelAndValueFilterKindSurvivesARoundTrip)
+{
+    using Kind = pivot::PivotConditionFilter::Kind;
+    const pivot::PivotConditionFilter conditions[] = {
+        {Kind::CaptionBeginsWith, "Dr", "", 0, 0},
+        {Kind::CaptionNotBeginsWith, "", "", 0, 0},
+        {Kind::CaptionContains, "in", "", 0, 0},
+        {Kind::CaptionNotContains, "x y", "", 0, 0},
+        {Kind::CaptionEquals, "Food", "", 0, 0},
+        {Kind::CaptionNotEquals, "Food", "", 0, 0},
+        {Kind::ValueGreater, "", "[Measures].[Unit Sales]", 1e300, 0},
+        {Kind::ValueLess, "", "Margin", -0.1, 0},
+        {Kind::ValueBetween, "", "[Measures].[Unit Sales]", 5, 1.0 / 3},
+        {Kind::ValueNotBetween, "", "[Measures].[Unit Sales]", -1, 1},
+    };
+    for (const auto& condition : conditions) {
+        PivotDefinition d;
+        pivot::PivotFieldSet fieldSet;
+        fieldSet.uniqueName = "[Product]";
+        fieldSet.fields = {{"[Product].[Category]", "", true, false}};
+        fieldSet.condition = condition;
+        d.rowAxis.push_back(fieldSet);
+        const std::string text = PivotXml::Write(d);
+        SCOPED_TRACE(text);
+        EXPECT_EQ(PivotXml::Read(text), d);
+    }
+    // A view of a given statement keeps it; a view with fields of its own does not.
+    PivotDefinition raw;
+    raw.commandText = "SELECT [Measures].[Unit Sales] ON 0 FROM [Sales]";
+    EXPECT_EQ(PivotXml::Read(PivotXml::Write(raw)), raw);
+    PivotDefinition edited = FullDefinition();
+    edited.commandText = raw.commandText;
+    EXPECT_EQ(PivotXml::Write(edited), PivotXml::Write(FullDefinition()));
 }
 
 TEST(PivotXml, ElementsOfALaterVersionAreKept)
@@ -188,7 +225,30 @@ INSTANTIATE_TEST_SUITE_P(Cases, PivotXmlErrors,
             "<xml " NS "><x:PivotTable><x:PivotView><x:FieldSet><x:Name>[A]</x:Name>"
             "<x:Orientation>Row</x:Orientation><x:TopBottom>Middle</x:TopBottom>"
             "</x:FieldSet></x:PivotView></x:PivotTable></xml>",
-            "pivot definition, line 1, column 149: top filter 'Middle' is not Top or Bottom"}),
+            "pivot definition, line 1, column 149: top filter 'Middle' is not Top or Bottom"},
+        BadDefinition {"value filter by no total",
+            "<xml " NS "><x:PivotTable><x:PivotView><x:FieldSet><x:Name>[A]</x:Name>"
+            "<x:Orientation>Row</x:Orientation><x:ValueFilter>LessThan</x:ValueFilter>"
+            "</x:FieldSet></x:PivotView></x:PivotTable></xml>",
+            "pivot definition, line 1, column 83: field set [A] has a value filter without x:ValueFilterBy"},
+        BadDefinition {"label filter kind given as a value filter",
+            "<xml " NS "><x:PivotTable><x:PivotView><x:FieldSet><x:Name>[A]</x:Name>"
+            "<x:Orientation>Row</x:Orientation><x:ValueFilter>Contains</x:ValueFilter>"
+            "</x:FieldSet></x:PivotView></x:PivotTable></xml>",
+            "pivot definition, line 1, column 149: value filter 'Contains' is not GreaterThan, LessThan, Between or "
+            "NotBetween"},
+        BadDefinition {"value filter bound not a number",
+            "<xml " NS "><x:PivotTable><x:PivotView><x:FieldSet><x:Name>[A]</x:Name>"
+            "<x:Orientation>Row</x:Orientation><x:ValueFilter>LessThan</x:ValueFilter>"
+            "<x:ValueFilterBy>[M].[X]</x:ValueFilterBy><x:ValueFilterValue>nan</x:ValueFilterValue>"
+            "</x:FieldSet></x:PivotView></x:PivotTable></xml>",
+            "pivot definition, line 1, column 230: 'nan' in x:ValueFilterValue is not a number"},
+        BadDefinition {"two label or value filters",
+            "<xml " NS "><x:PivotTable><x:PivotView><x:FieldSet><x:Name>[A]</x:Name>"
+            "<x:Orientation>Row</x:Orientation><x:LabelFilter>Equals</x:LabelFilter>"
+            "<x:ValueFilter>LessThan</x:ValueFilter>"
+            "</x:FieldSet></x:PivotView></x:PivotTable></xml>",
+            "pivot definition, line 1, column 186: field set [A] has a second label or value filter"}),
     [](const testing::TestParamInfo<BadDefinition>& info) {
         std::string name;
         for (const char* c = info.param.name; *c; ++c)

@@ -25,6 +25,12 @@ public:
     PivotAxisLayout(
         const olap::CellSet::Axis& axis, const std::vector<PivotAxisBlock>& blocks, const PivotDefinition& definition);
 
+    //! Lays out AXIS as the statement that asked for it arranged it (a view of a given MDX
+    //! text): one band per level depth of each hierarchy, a member's shown descendants right
+    //! after it nest under it, and nothing can be expanded. Throws PivotError when the
+    //! positions do not all hold the same number of members.
+    explicit PivotAxisLayout(const olap::CellSet::Axis& axis);
+
     //! Number of header bands (columns of row headers, rows of column headers).
     int BandCount() const { return m_bandCount; }
     //! Number of visible positions.

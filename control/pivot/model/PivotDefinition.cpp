@@ -1,5 +1,7 @@
 #include "control/pivot/model/PivotDefinition.h"
 
+#include <algorithm>
+
 namespace pivot {
 
 std::vector<PivotFieldSet>& PivotDefinition::Axis(AxisKind axis)
@@ -54,6 +56,36 @@ std::vector<const PivotTotal*> PivotDefinition::IncludedTotals() const
             result.push_back(&total);
     }
     return result;
+}
+
+bool PivotDefinition::IsRawQuery() const
+{
+    return !commandText.empty() && rowAxis.empty() && columnAxis.empty() && filterAxis.empty() && totals.empty();
+}
+
+const PivotColorRule* PivotDefinition::FindColorRule(const std::string& name) const
+{
+    for (const PivotColorRule& rule : colorRules) {
+        if (rule.total == name)
+            return &rule;
+    }
+    return nullptr;
+}
+
+void PivotDefinition::SetColorRule(const PivotColorRule& rule)
+{
+    for (PivotColorRule& existing : colorRules) {
+        if (existing.total == rule.total) {
+            existing = rule;
+            return;
+        }
+    }
+    colorRules.push_back(rule);
+}
+
+bool PivotDefinition::ClearColorRule(const std::string& name)
+{
+    return std::erase_if(colorRules, [&](const PivotColorRule& rule) { return rule.total == name; }) > 0;
 }
 
 } // namespace pivot

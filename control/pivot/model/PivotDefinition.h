@@ -1,6 +1,7 @@
 #pragma once
 
 #include "control/pivot/model/AxisKind.h"
+#include "control/pivot/model/PivotColorRule.h"
 #include "control/pivot/model/PivotDisplayOptions.h"
 #include "control/pivot/model/PivotFieldSet.h"
 #include "control/pivot/model/PivotTotal.h"
@@ -26,12 +27,17 @@ struct PivotDefinition {
     std::vector<PivotFieldSet> filterAxis;
     //! The totals of the data area, in display order.
     std::vector<PivotTotal> totals;
+    //! Colour scales and data bars on the totals' value cells, at most one per total.
+    std::vector<PivotColorRule> colorRules;
     //! Which axis the totals (the data field) lie on, Row or Column, and their place among
     //! that axis' field sets (-1: innermost).
     AxisKind totalsAxis = AxisKind::Column;
     int totalsPosition = -1;
 
     std::string titleCaption;
+    //! An MDX statement the view shows as it is (its axes and cells, read-only) while no
+    //! field set or total is placed; the first field placed makes the view a pivot of its own.
+    std::string commandText;
     //! Hide rows and columns whose cells are all empty.
     bool nonEmpty = true;
     bool rowGrandTotals = true;
@@ -54,6 +60,14 @@ struct PivotDefinition {
     const PivotTotal* FindTotal(const std::string& name) const;
     //! The totals shown in the data area.
     std::vector<const PivotTotal*> IncludedTotals() const;
+    //! The colour rule of total NAME, or null.
+    const PivotColorRule* FindColorRule(const std::string& name) const;
+    //! Sets the colour rule of RULE.total, replacing the one it had.
+    void SetColorRule(const PivotColorRule& rule);
+    //! Takes the colour rule off total NAME. False when it had none.
+    bool ClearColorRule(const std::string& name);
+    //! Whether the view shows the result of COMMANDTEXT rather than a query of its own.
+    bool IsRawQuery() const;
 
     bool operator==(const PivotDefinition&) const = default;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "control/pivot/model/PivotConditionFilter.h"
 #include "control/pivot/model/PivotField.h"
 #include "control/pivot/model/PivotMemberFilter.h"
 #include "control/pivot/model/PivotSort.h"
@@ -28,6 +29,9 @@ struct PivotFieldSet {
     PivotSort sort;
     //! Keeps only the top or bottom N members of the first shown field.
     PivotTopFilter top;
+    //! Keeps only the members of the first shown field whose caption or total meets a
+    //! condition (label and value filters).
+    PivotConditionFilter condition;
     //! Whether each member of this field set gets a total row (column) over the field sets
     //! inside it and over its own children.
     bool subtotals = true;

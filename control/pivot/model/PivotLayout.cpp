@@ -10,6 +10,23 @@ namespace pivot {
 PivotLayout::PivotLayout(const PivotDefinition& definition, olap::CellSet result)
     : m_hasTotals(!definition.IncludedTotals().empty()), m_title(definition.titleCaption)
 {
+    if (definition.IsRawQuery()) {
+        if (result.axes.size() > 2)
+            throw PivotError("the query result has " + std::to_string(result.axes.size())
+                + " axes; the grid shows at most two (columns and rows)");
+        m_raw = true;
+        m_hasTotals = true;
+        if (!result.axes.empty()) {
+            m_columnAxis = 0;
+            m_columns = PivotAxisLayout(result.axes[0]);
+        }
+        if (result.axes.size() > 1) {
+            m_rowAxis = 1;
+            m_rows = PivotAxisLayout(result.axes[1]);
+        }
+        m_result = std::move(result);
+        return;
+    }
     const auto columnBlocks = PivotMdxBuilder::Blocks(definition, AxisKind::Column);
     const auto rowBlocks = PivotMdxBuilder::Blocks(definition, AxisKind::Row);
     const std::size_t expected = (columnBlocks.empty() ? 0 : 1) + (rowBlocks.empty() ? 0 : 1);
@@ -102,6 +119,14 @@ std::vector<olap::CellSet::Member> PivotLayout::ValueTuple(int valueRow, int val
     return tuple;
 }
 
+std::string PivotLayout::TotalAt(int valueRow, int valueColumn) const
+{
+    std::string total = m_rowAxis >= 0 ? m_rows.TotalAt(valueRow) : std::string();
+    if (total.empty() && m_columnAxis >= 0)
+        total = m_columns.TotalAt(valueColumn);
+    return total;
+}
+
 PivotGridCell PivotLayout::ValueCell(int row, int column) const
 {
     PivotGridCell cell;
@@ -124,11 +149,9 @@ PivotGridCell PivotLayout::ValueCell(int row, int column) const
         return cell;
     const olap::CellSet::Cell& source = m_result.cells[ordinal];
     cell.value = source.value;
-    cell.text = source.formatted;
+    cell.text = source.formatted.empty() && source.text ? *source.text : source.formatted;
     if (source.value && !m_formats.empty()) {
-        std::string total = m_rowAxis >= 0 ? m_rows.TotalAt(row) : std::string();
-        if (total.empty() && m_columnAxis >= 0)
-            total = m_columns.TotalAt(column);
+        const std::string total = TotalAt(row, column);
         for (const auto& [name, format] : m_formats) {
             if (name == total)
                 cell.text = olap::ValueFormatter::Format(*source.value, format);

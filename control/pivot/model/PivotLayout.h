@@ -7,6 +7,7 @@
 #include "olap/query/CellSet.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -27,7 +28,9 @@ public:
     //! An empty layout (no rows, no columns).
     PivotLayout() = default;
     //! Lays out RESULT, the answer to PivotMdxBuilder::Build(DEFINITION). Throws PivotError
-    //! when the result's axes do not match the definition.
+    //! when the result's axes do not match the definition. For a view of a given statement
+    //! (DEFINITION.IsRawQuery()) the result is laid out as it came: axis 0 across, axis 1
+    //! down, a result of more than two axes is refused.
     PivotLayout(const PivotDefinition& definition, olap::CellSet result);
 
     int RowCount() const { return HeaderRows() + ValueRows(); }
@@ -52,10 +55,17 @@ public:
     //! none. This is what turns a cell into an MDX tuple (drill-through, cell explanations).
     std::vector<olap::CellSet::Member> ValueTuple(int valueRow, int valueColumn) const;
 
+    //! The data-area total (its unique name) value (VALUEROW, VALUECOLUMN) shows, empty for
+    //! a view of a given statement.
+    std::string TotalAt(int valueRow, int valueColumn) const;
+
     const PivotAxisLayout& Rows() const { return m_rows; }
     const PivotAxisLayout& Columns() const { return m_columns; }
     const olap::CellSet& Result() const { return m_result; }
     const std::string& Title() const { return m_title; }
+    //! Whether the layout shows a given statement's result (headers cannot be expanded or
+    //! edited; they belong to no field set).
+    bool IsRawQuery() const { return m_raw; }
 
 private:
     PivotGridCell ValueCell(int row, int column) const;
@@ -67,6 +77,7 @@ private:
     int m_rowAxis = -1;
     int m_columnAxis = -1;
     bool m_hasTotals = false;
+    bool m_raw = false;
     std::string m_title;
     //! Format overrides of stored measures, by unique name.
     std::vector<std::pair<std::string, std::string>> m_formats;

@@ -4,6 +4,8 @@
 #include "control/pivot/model/PivotError.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 
 namespace pivot {
 
@@ -69,13 +71,121 @@ std::string TopMembers(
         + TotalKey(fieldSet.top.byTotal, otherTotals) + ")";
 }
 
-//! The total members of every field set on the rows and columns but SELF.
-std::vector<std::string> OtherTotals(const PivotDefinition& definition, const PivotFieldSet* self)
+//! VALUE as an MDX number in its shortest exact form.
+std::string Number(double value)
+{
+    if (!std::isfinite(value))
+        throw PivotError("a value filter's bound is not a finite number");
+    // Fixed notation: the shortest digits that read back as VALUE, with no exponent.
+    char buffer[400];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    if (error != std::errc())
+        throw PivotError("a value filter's bound cannot be written");
+    return std::string(buffer, end);
+}
+
+std::string AsciiLower(std::string text)
+{
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text;
+}
+
+//! SET cut to the members meeting FIELDSET's label or value filter, or SET as it is.
+std::string ConditionMembers(
+    const PivotFieldSet& fieldSet, const std::string& set, const std::vector<std::string>& otherTotals)
+{
+    const PivotConditionFilter& condition = fieldSet.condition;
+    if (!condition.IsActive())
+        return set;
+    using Kind = PivotConditionFilter::Kind;
+    const std::string caption = "LCase(" + CheckName(fieldSet.uniqueName, "field set") + ".CurrentMember.Caption)";
+    // A double-quoted string, so the test can sit inside a single-quoted member formula.
+    std::string text = "\"";
+    for (char c : AsciiLower(condition.text)) {
+        text += c;
+        if (c == '"')
+            text += '"';
+    }
+    text += '"';
+    std::string test;
+    if (condition.IsLabel()) {
+        switch (condition.kind) {
+        case Kind::CaptionBeginsWith:
+        case Kind::CaptionNotBeginsWith:
+            test = "InStr(" + caption + ", " + text + ") = 1";
+            break;
+        case Kind::CaptionContains:
+        case Kind::CaptionNotContains:
+            test = "InStr(" + caption + ", " + text + ") > 0";
+            break;
+        default:
+            test = caption + " = " + text;
+            break;
+        }
+        if (condition.kind == Kind::CaptionNotBeginsWith || condition.kind == Kind::CaptionNotContains
+            || condition.kind == Kind::CaptionNotEquals)
+            test = "NOT (" + test + ")";
+    } else {
+        const std::string key = TotalKey(condition.byTotal, otherTotals);
+        const double low = std::min(condition.value, condition.value2);
+        const double high = std::max(condition.value, condition.value2);
+        switch (condition.kind) {
+        case Kind::ValueGreater:
+            test = key + " > " + Number(condition.value);
+            break;
+        case Kind::ValueLess:
+            test = key + " < " + Number(condition.value);
+            break;
+        case Kind::ValueBetween:
+            test = key + " >= " + Number(low) + " AND " + key + " <= " + Number(high);
+            break;
+        default:
+            test = key + " < " + Number(low) + " OR " + key + " > " + Number(high);
+            break;
+        }
+    }
+    return "Filter(" + set + ", " + test + ")";
+}
+
+//! The members of FIELDSET's first shown field that its label, value and top filters keep.
+std::string BaseMembers(const PivotFieldSet& fieldSet, const std::vector<std::string>& otherTotals)
+{
+    const auto included = fieldSet.IncludedFields();
+    const std::string members = CheckName(included.front()->uniqueName, "field") + ".Members";
+    return TopMembers(fieldSet, ConditionMembers(fieldSet, members, otherTotals), otherTotals);
+}
+
+//! Whether the members FIELDSET keeps depend on values (a top or a value filter), so its total
+//! member reads the other field sets' totals.
+bool KeepsByValue(const PivotFieldSet& fieldSet)
+{
+    return fieldSet.top.IsActive() || (fieldSet.condition.IsValue() && fieldSet.condition.IsActive());
+}
+
+//! The member aggregating every member of FIELDSET's first shown field, unfiltered.
+std::string AllMemberName(const PivotFieldSet& fieldSet)
+{
+    return CheckName(fieldSet.uniqueName, "field set") + "." + MdxNames::Quote("Pivot All");
+}
+
+//! The total members of every field set on the rows and columns but SELF. FORFILTER: for the
+//! test of a top or value filter, which goes into SELF's total member: a field set that keeps
+//! members by value as well is read on all its members (AllMemberName) instead, since its
+//! total reads SELF's and the two totals would depend on each other.
+std::vector<std::string> OtherTotals(
+    const PivotDefinition& definition, const PivotFieldSet* self, bool forFilter = false)
 {
     std::vector<std::string> totals;
     for (const auto* axis : {&definition.rowAxis, &definition.columnAxis}) {
         for (const PivotFieldSet& fieldSet : *axis) {
-            if (&fieldSet != self && !fieldSet.IncludedFields().empty())
+            if (&fieldSet == self || fieldSet.IncludedFields().empty())
+                continue;
+            if (forFilter && KeepsByValue(fieldSet))
+                totals.push_back(AllMemberName(fieldSet));
+            else
                 totals.push_back(PivotMdxBuilder::TotalMemberName(fieldSet.uniqueName));
         }
     }
@@ -92,8 +202,10 @@ struct Block {
 
 //! FIELDSET's members, drilled, filtered, hierarchized and sorted. A sort by a total reads
 //! the total in OTHERTOTALS (the total members of every other field set on the rows and
-//! columns), so it orders by the grand total line, not by the first member of another axis.
-std::string FieldSetMembers(const PivotFieldSet& fieldSet, const std::vector<std::string>& otherTotals)
+//! columns), so it orders by the grand total line, not by the first member of another axis;
+//! top and value filters read it in FILTERTOTALS (OtherTotals for a filter).
+std::string FieldSetMembers(const PivotFieldSet& fieldSet, const std::vector<std::string>& otherTotals,
+    const std::vector<std::string>& filterTotals)
 {
     const std::string& name = CheckName(fieldSet.uniqueName, "field set");
     const auto included = fieldSet.IncludedFields();
@@ -101,7 +213,7 @@ std::string FieldSetMembers(const PivotFieldSet& fieldSet, const std::vector<std
         throw PivotError("field set " + name + " has no field that is shown");
     const PivotField* first = included.front();
     const PivotField* last = included.back();
-    const std::string base = TopMembers(fieldSet, CheckName(first->uniqueName, "field") + ".Members", otherTotals);
+    const std::string base = BaseMembers(fieldSet, filterTotals);
 
     // Members to drill: the expanded ones, every member of a fully expanded field, and every
     // member of a field that is not shown but lies between two shown ones (drilled through).
@@ -189,7 +301,8 @@ std::vector<Block> AxisBlocks(const PivotDefinition& definition, AxisKind axis)
             block.total = block.members;
             block.isData = true;
         } else {
-            block.members = FieldSetMembers(*info.fieldSet, OtherTotals(definition, info.fieldSet));
+            block.members = FieldSetMembers(
+                *info.fieldSet, OtherTotals(definition, info.fieldSet), OtherTotals(definition, info.fieldSet, true));
             block.total = "{" + PivotMdxBuilder::TotalMemberName(info.fieldSet->uniqueName) + "}";
             block.subtotals = info.fieldSet->subtotals;
         }
@@ -236,6 +349,42 @@ std::string Axis(const PivotDefinition& definition, const std::vector<Block>& bl
 
 } // namespace
 
+std::string PivotMdxBuilder::ConditionText(const PivotConditionFilter& condition)
+{
+    using Kind = PivotConditionFilter::Kind;
+    auto number = [](double v) {
+        std::string text = std::isfinite(v) ? Number(v) : "?";
+        return text;
+    };
+    switch (condition.kind) {
+    case Kind::None:
+        return {};
+    case Kind::CaptionBeginsWith:
+        return "caption begins with '" + condition.text + "'";
+    case Kind::CaptionNotBeginsWith:
+        return "caption does not begin with '" + condition.text + "'";
+    case Kind::CaptionContains:
+        return "caption contains '" + condition.text + "'";
+    case Kind::CaptionNotContains:
+        return "caption does not contain '" + condition.text + "'";
+    case Kind::CaptionEquals:
+        return "caption equals '" + condition.text + "'";
+    case Kind::CaptionNotEquals:
+        return "caption does not equal '" + condition.text + "'";
+    case Kind::ValueGreater:
+        return condition.byTotal + " greater than " + number(condition.value);
+    case Kind::ValueLess:
+        return condition.byTotal + " less than " + number(condition.value);
+    case Kind::ValueBetween:
+        return condition.byTotal + " between " + number(std::min(condition.value, condition.value2)) + " and "
+            + number(std::max(condition.value, condition.value2));
+    case Kind::ValueNotBetween:
+        return condition.byTotal + " not between " + number(std::min(condition.value, condition.value2)) + " and "
+            + number(std::max(condition.value, condition.value2));
+    }
+    return {};
+}
+
 std::string PivotMdxBuilder::TotalMemberName(const std::string& hierarchyUniqueName)
 {
     return hierarchyUniqueName + "." + MdxNames::Quote(kTotalMemberName);
@@ -265,6 +414,8 @@ bool PivotMdxBuilder::RowsOnFirstAxis(const PivotDefinition& definition)
 
 std::string PivotMdxBuilder::Build(const PivotDefinition& definition)
 {
+    if (definition.IsRawQuery())
+        return definition.commandText;
     if (definition.dataMember.empty())
         throw PivotError("the view names no cube (data member)");
 
@@ -291,10 +442,19 @@ std::string PivotMdxBuilder::Build(const PivotDefinition& definition)
             // totals of the other field sets); with a member filter as well, the member
             // filter's members make the total.
             if (kept.empty())
-                kept = TopMembers(fieldSet, CheckName(included.front()->uniqueName, "field") + ".Members",
-                    OtherTotals(definition, &fieldSet));
-            with.push_back("MEMBER " + TotalMemberName(CheckName(fieldSet.uniqueName, "field set")) + " AS 'Aggregate("
-                + kept + ")'");
+                kept = BaseMembers(fieldSet, OtherTotals(definition, &fieldSet, true));
+            // The unfiltered total another field set's top or value filter reads.
+            bool readByOthers = false;
+            for (const auto* others : {&definition.rowAxis, &definition.columnAxis, &definition.filterAxis}) {
+                for (const PivotFieldSet& other : *others)
+                    readByOthers = readByOthers || (&other != &fieldSet && KeepsByValue(other));
+            }
+            if (readByOthers && KeepsByValue(fieldSet))
+                with.push_back("MEMBER " + AllMemberName(fieldSet) + " AS "
+                    + QuoteString("Aggregate(" + CheckName(included.front()->uniqueName, "field") + ".Members)"));
+            // Quoted as a string: a name or a label filter's text with a quote in it stays inside.
+            with.push_back("MEMBER " + TotalMemberName(CheckName(fieldSet.uniqueName, "field set")) + " AS "
+                + QuoteString("Aggregate(" + kept + ")"));
         }
     }
 
@@ -322,9 +482,9 @@ std::string PivotMdxBuilder::Build(const PivotDefinition& definition)
     std::vector<std::string> slicer;
     for (const PivotFieldSet& fieldSet : definition.filterAxis) {
         std::string set = KeptMembers(fieldSet);
-        if (set.empty() && fieldSet.top.IsActive() && !fieldSet.IncludedFields().empty())
-            set = TopMembers(fieldSet, CheckName(fieldSet.IncludedFields().front()->uniqueName, "field") + ".Members",
-                OtherTotals(definition, &fieldSet));
+        if (set.empty() && (fieldSet.top.IsActive() || fieldSet.condition.IsActive())
+            && !fieldSet.IncludedFields().empty())
+            set = BaseMembers(fieldSet, OtherTotals(definition, &fieldSet, true));
         if (!set.empty())
             slicer.push_back(std::move(set));
     }

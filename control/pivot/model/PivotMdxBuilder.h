@@ -32,12 +32,17 @@ class PivotMdxBuilder {
 public:
     static constexpr const char* kTotalMemberName = "Pivot Total";
 
-    //! The MDX statement for DEFINITION. Throws PivotError when there is no cube, when a name
+    //! The MDX statement for DEFINITION (its command text as it is for a view of a given
+    //! statement, PivotDefinition::IsRawQuery). Throws PivotError when there is no cube, when a name
     //! in the definition is not a well-formed unique name, or when a calculated total has no
     //! name. A field set with no included field shows nothing and is left out.
     static std::string Build(const PivotDefinition& definition);
     //! The unique name of the total member of hierarchy HIERARCHYUNIQUENAME.
     static std::string TotalMemberName(const std::string& hierarchyUniqueName);
+
+    //! CONDITION in words, e.g. "caption contains 'oo'" or "[Measures].[Unit Sales] between 1
+    //! and 5" (cell explanations, tooltips).
+    static std::string ConditionText(const PivotConditionFilter& condition);
 
     //! The blocks of the view's AXIS (Row or Column) in tuple order: its field sets, with the
     //! totals inserted at their place when they lie on that axis. Field sets without an

@@ -8,11 +8,45 @@
 #include <pugixml.hpp>
 
 #include <charconv>
+#include <cmath>
 #include <sstream>
+#include <utility>
 
 namespace pivot {
 
 namespace {
+
+using ConditionKind = PivotConditionFilter::Kind;
+
+//! The text forms of the label (x:LabelFilter) and value (x:ValueFilter) filter kinds.
+constexpr std::pair<ConditionKind, const char*> kConditionNames[] = {
+    {ConditionKind::CaptionBeginsWith, "BeginsWith"},
+    {ConditionKind::CaptionNotBeginsWith, "NotBeginsWith"},
+    {ConditionKind::CaptionContains, "Contains"},
+    {ConditionKind::CaptionNotContains, "NotContains"},
+    {ConditionKind::CaptionEquals, "Equals"},
+    {ConditionKind::CaptionNotEquals, "NotEquals"},
+    {ConditionKind::ValueGreater, "GreaterThan"},
+    {ConditionKind::ValueLess, "LessThan"},
+    {ConditionKind::ValueBetween, "Between"},
+    {ConditionKind::ValueNotBetween, "NotBetween"},
+};
+
+std::string ConditionName(ConditionKind kind)
+{
+    for (const auto& [k, name] : kConditionNames) {
+        if (k == kind)
+            return name;
+    }
+    return {};
+}
+
+std::string FormatDouble(double value)
+{
+    char buffer[32];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return error == std::errc() ? std::string(buffer, end) : std::string("0");
+}
 
 class Reader {
 public:
@@ -42,6 +76,30 @@ public:
         if (text.empty() || error != std::errc() || end != text.data() + text.size())
             Fail(node, "'" + text + "' in " + std::string(node.name()) + " is not a whole number");
         return value;
+    }
+
+    double Real(const pugi::xml_node& node) const
+    {
+        const std::string text = Text(node);
+        double value = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+            Fail(node, "'" + text + "' in " + std::string(node.name()) + " is not a number");
+        return value;
+    }
+
+    ConditionKind Condition(const pugi::xml_node& node, bool label) const
+    {
+        const std::string text = Text(node);
+        for (const auto& [kind, name] : kConditionNames) {
+            const bool isLabel = kind <= ConditionKind::CaptionNotEquals;
+            if (text == name && isLabel == label)
+                return kind;
+        }
+        Fail(node,
+            (label ? "label filter '" : "value filter '") + text
+                + (label ? "' is not BeginsWith, Contains, Equals or one of their Not forms"
+                         : "' is not GreaterThan, LessThan, Between or NotBetween"));
     }
 
     std::string UniqueName(const pugi::xml_node& node) const
@@ -144,6 +202,18 @@ public:
                 fieldSet.top.byTotal = Text(child);
             } else if (PivotTextStyle::IsElement(local)) {
                 ReadStyle(child, local, fieldSet.style);
+            } else if (local == "LabelFilter" || local == "ValueFilter") {
+                if (fieldSet.condition.kind != ConditionKind::None)
+                    Fail(child, "field set " + fieldSet.uniqueName + " has a second label or value filter");
+                fieldSet.condition.kind = Condition(child, local == "LabelFilter");
+            } else if (local == "LabelFilterText") {
+                fieldSet.condition.text = Text(child);
+            } else if (local == "ValueFilterBy") {
+                fieldSet.condition.byTotal = Text(child);
+            } else if (local == "ValueFilterValue") {
+                fieldSet.condition.value = Real(child);
+            } else if (local == "ValueFilterValue2") {
+                fieldSet.condition.value2 = Real(child);
             }
         }
         if (!named)
@@ -152,6 +222,8 @@ public:
             Fail(node, "field set " + fieldSet.uniqueName + " has no x:Orientation");
         if (fieldSet.top.mode != PivotTopFilter::Mode::None && fieldSet.top.byTotal.empty())
             Fail(node, "field set " + fieldSet.uniqueName + " has a top or bottom filter without x:TopBottomBy");
+        if (fieldSet.condition.IsValue() && fieldSet.condition.byTotal.empty())
+            Fail(node, "field set " + fieldSet.uniqueName + " has a value filter without x:ValueFilterBy");
         if (filterMode)
             fieldSet.filter.mode = *filterMode;
         else if (!fieldSet.filter.members.empty())
@@ -187,6 +259,42 @@ public:
         return total;
     }
 
+    PivotColorRule ReadColorRule(const pugi::xml_node& node) const
+    {
+        PivotColorRule rule;
+        for (pugi::xml_node child : node.children()) {
+            const std::string local = Local(child);
+            std::string* color = local == "LowColor" ? &rule.lowColor
+                : local == "MidColor"                ? &rule.midColor
+                : local == "HighColor"               ? &rule.highColor
+                : local == "BarColor"                ? &rule.barColor
+                                                     : nullptr;
+            if (local == "Total") {
+                rule.total = Text(child);
+            } else if (local == "Kind") {
+                const std::string text = Text(child);
+                if (text == "ColorScale2")
+                    rule.kind = PivotColorRule::Kind::ColorScale2;
+                else if (text == "ColorScale3")
+                    rule.kind = PivotColorRule::Kind::ColorScale3;
+                else if (text == "DataBar")
+                    rule.kind = PivotColorRule::Kind::DataBar;
+                else
+                    Fail(child, "colour rule kind '" + text + "' is not ColorScale2, ColorScale3 or DataBar");
+            } else if (color) {
+                *color = Text(child);
+                if (!PivotColorRule::ParseColor(*color))
+                    Fail(
+                        child, "'" + *color + "' in " + std::string(child.name()) + " is not a colour such as #63BE7B");
+            } else if (local == "IncludeTotals") {
+                rule.includeTotals = true;
+            }
+        }
+        if (rule.total.empty())
+            Fail(node, "a colour rule names no x:Total");
+        return rule;
+    }
+
     void ReadView(const pugi::xml_node& view, PivotDefinition& definition) const
     {
         definition.isNotFiltered = false;
@@ -196,6 +304,8 @@ public:
                 definition.isNotFiltered = true;
             } else if (local == "Title") {
                 definition.titleCaption = Text(child);
+            } else if (local == "CommandText") {
+                definition.commandText = Text(child);
             } else if (local == "ShowEmptyMembers") {
                 definition.nonEmpty = false;
             } else if (local == "NoRowGrandTotals") {
@@ -225,6 +335,11 @@ public:
                 if (definition.FindTotal(total.name))
                     Fail(child, "total " + total.name + " is defined twice");
                 definition.totals.push_back(std::move(total));
+            } else if (local == "ColorRule") {
+                PivotColorRule rule = ReadColorRule(child);
+                if (definition.FindColorRule(rule.total))
+                    Fail(child, "total " + rule.total + " has a second colour rule");
+                definition.colorRules.push_back(std::move(rule));
             } else if (child.type() == pugi::node_element) {
                 definition.unknownViewElements.push_back(Keep(child));
             }
@@ -364,6 +479,17 @@ void WriteFieldSet(pugi::xml_node view, const PivotFieldSet& fieldSet, AxisKind 
         AddText(node, "x:TopBottomBy", fieldSet.top.byTotal);
     }
     WriteStyle(node, fieldSet.style);
+    const PivotConditionFilter& condition = fieldSet.condition;
+    if (condition.IsLabel()) {
+        AddText(node, "x:LabelFilter", ConditionName(condition.kind));
+        AddText(node, "x:LabelFilterText", condition.text);
+    } else if (condition.IsActive()) {
+        AddText(node, "x:ValueFilter", ConditionName(condition.kind));
+        AddText(node, "x:ValueFilterBy", condition.byTotal);
+        AddText(node, "x:ValueFilterValue", FormatDouble(condition.value));
+        if (condition.kind == ConditionKind::ValueBetween || condition.kind == ConditionKind::ValueNotBetween)
+            AddText(node, "x:ValueFilterValue2", FormatDouble(condition.value2));
+    }
 }
 
 } // namespace
@@ -433,6 +559,8 @@ std::string PivotXml::Write(const PivotDefinition& definition)
     AddFlag(view, "x:IsNotFiltered", definition.isNotFiltered);
     if (!definition.titleCaption.empty())
         AddText(view, "x:Title", definition.titleCaption);
+    if (definition.IsRawQuery())
+        AddText(view, "x:CommandText", definition.commandText);
     AddFlag(view, "x:ShowEmptyMembers", !definition.nonEmpty);
     AddFlag(view, "x:NoRowGrandTotals", !definition.rowGrandTotals);
     AddFlag(view, "x:NoColumnGrandTotals", !definition.columnGrandTotals);
@@ -455,6 +583,19 @@ std::string PivotXml::Write(const PivotDefinition& definition)
             AddText(node, "x:NumberFormat", total.numberFormat);
         AddFlag(node, "x:NotIncluded", !total.isIncluded);
         WriteStyle(node, total.style);
+    }
+    for (const PivotColorRule& rule : definition.colorRules) {
+        pugi::xml_node node = view.append_child("x:ColorRule");
+        AddText(node, "x:Total", rule.total);
+        AddText(node, "x:Kind",
+            rule.kind == PivotColorRule::Kind::ColorScale2       ? "ColorScale2"
+                : rule.kind == PivotColorRule::Kind::ColorScale3 ? "ColorScale3"
+                                                                 : "DataBar");
+        AddText(node, "x:LowColor", rule.lowColor);
+        AddText(node, "x:MidColor", rule.midColor);
+        AddText(node, "x:HighColor", rule.highColor);
+        AddText(node, "x:BarColor", rule.barColor);
+        AddFlag(node, "x:IncludeTotals", rule.includeTotals);
     }
     AddKept(view, definition.unknownViewElements);
 
