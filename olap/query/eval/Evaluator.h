@@ -281,8 +281,6 @@ private:
     Value FnProperties(const CallSite& call);
     Value FnIIf(const CallSite& call);
     Value FnCoalesceEmpty(const CallSite& call);
-    Value FnInStr(const CallSite& call);
-    Value FnCaseText(const CallSite& call);
     // sets (SetFunctions.cpp)
     Value FnCrossJoin(const CallSite& call);
     Value FnNonEmpty(const CallSite& call);

@@ -93,50 +93,6 @@ Value Evaluator::FnCoalesceEmpty(const CallSite& call)
     return {};
 }
 
-namespace {
-
-//! A scalar as text: a number in its plain form, an empty cell as "".
-std::string TextOf(const Value& v)
-{
-    return v.kind == VK::String ? v.text : v.kind == VK::Empty ? std::string() : FormatNumber(v.number);
-}
-
-} // namespace
-
-Value Evaluator::FnInStr(const CallSite& call)
-{
-    // InStr([start,] text, part): the 1-based place of PART in TEXT from START, 0 when absent.
-    std::size_t start = 1;
-    std::size_t first = 0;
-    if (call.args.size() == 3) {
-        const Value from = Scalar(Eval(*call.args[0]), *call.args[0]);
-        if (from.kind != VK::Number || !(from.number >= 1) || from.number > 1e9)
-            Fail(call.args[0]->position, "InStr starts at a position of 1 or more", "InStr");
-        start = static_cast<std::size_t>(from.number);
-        first = 1;
-    }
-    const std::string text = TextOf(Scalar(Eval(*call.args[first]), *call.args[first]));
-    const std::string part = TextOf(Scalar(Eval(*call.args[first + 1]), *call.args[first + 1]));
-    if (start > text.size() + 1)
-        return Value::Num(0);
-    const std::size_t found = text.find(part, start - 1);
-    return Value::Num(found == std::string::npos ? 0 : static_cast<double>(found + 1));
-}
-
-Value Evaluator::FnCaseText(const CallSite& call)
-{
-    // LCase / UCase: letters of the ASCII range change case; other bytes (UTF-8) stay.
-    std::string text = TextOf(Scalar(Eval(*call.args[0]), *call.args[0]));
-    const bool upper = call.name == "ucase";
-    for (char& c : text) {
-        if (upper && c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-        else if (!upper && c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return Value::Str(std::move(text));
-}
-
 std::vector<FunctionEntry> ValueFunctions()
 {
     return {
@@ -151,9 +107,6 @@ std::vector<FunctionEntry> ValueFunctions()
         {"properties", 2, 2, &Evaluator::FnProperties},
         {"iif", 3, 3, &Evaluator::FnIIf},
         {"coalesceempty", 1, 1000, &Evaluator::FnCoalesceEmpty},
-        {"instr", 2, 3, &Evaluator::FnInStr},
-        {"lcase", 1, 1, &Evaluator::FnCaseText},
-        {"ucase", 1, 1, &Evaluator::FnCaseText},
     };
 }
 
