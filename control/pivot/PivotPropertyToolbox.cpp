@@ -173,7 +173,7 @@ PivotPropertyToolbox::PivotPropertyToolbox(PivotSession* session, PivotTableWidg
     fontRow->addWidget(m_italic);
     fontRow->addWidget(m_textColour);
     fontRow->addWidget(m_fillColour);
-    form->addRow(tr("&Size:"), fontRow);
+    form->addRow(tr("Size:"), fontRow);
     layout->addLayout(form);
 
     auto* viewHeading = new QLabel(tr("View"), this);

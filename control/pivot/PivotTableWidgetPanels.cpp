@@ -94,6 +94,9 @@ void PivotTableWidget::SetPanelVisible(Panel panel, bool visible)
         break;
     case Panel::FieldList:
         SetFieldListVisible(visible);
+        // The field list's sizing leaves nothing for a toolbox shown beside it.
+        if (!m_toolbox->isHidden())
+            MakeRoom(m_toolbox, 230);
         break;
     case Panel::PropertyToolbox:
         if (visible == !m_toolbox->isHidden())
