@@ -3,8 +3,8 @@
 #include "olap/model/Aggregator.h"
 #include "olap/model/CalculatedDefinition.h"
 #include "olap/model/Dimension.h"
-#include "olap/model/LevelType.h"
 #include "olap/model/FactTable.h"
+#include "olap/model/LevelType.h"
 
 #include <cstdint>
 #include <memory>
