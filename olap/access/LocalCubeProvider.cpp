@@ -1,12 +1,12 @@
 #include "olap/access/LocalCubeProvider.h"
 
-#include "olap/model/ResultCache.h"
 #include "olap/model/Cube.h"
 #include "olap/model/Dimension.h"
 #include "olap/model/Hierarchy.h"
 #include "olap/model/Level.h"
 #include "olap/model/Measure.h"
 #include "olap/model/Member.h"
+#include "olap/model/ResultCache.h"
 #include "olap/query/MdxEvaluator.h"
 #include "olap/storage/CubeFile.h"
 #include "olap/util/MessageText.h"

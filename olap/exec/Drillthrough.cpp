@@ -2,11 +2,11 @@
 
 #include "olap/model/Cube.h"
 #include "olap/model/Dimension.h"
+#include "olap/model/FactTable.h"
 #include "olap/model/Hierarchy.h"
 #include "olap/model/Level.h"
 #include "olap/model/Measure.h"
 #include "olap/model/Member.h"
-#include "olap/model/FactTable.h"
 #include "olap/util/NameUtil.h"
 #include "olap/util/OlapError.h"
 
