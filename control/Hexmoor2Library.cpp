@@ -2,11 +2,13 @@
 #include "control/Hexmoor2Export.h"
 #include "control/Vantorel.h"
 #include "control/query/mdxUtil.h"
+#include "olap/util/HeapTuning.h"
 #include "platform/dispatch/ComRuntime.h"
 
 #include <QString>
 
 #include <dlfcn.h>
+#include <mutex>
 
 namespace {
 
@@ -25,8 +27,13 @@ extern "C" HEXMOOR2_EXPORT platform::IDispatchObject* LumetraCreateObject(const 
     if (!classId)
         return nullptr;
     const QString id = QString::fromUtf8(classId);
-    if (id.compare(QLatin1String(Vantorel::kClassId), Qt::CaseInsensitive) == 0)
+    if (id.compare(QLatin1String(Vantorel::kClassId), Qt::CaseInsensitive) == 0) {
+        // The process that shows an analysis control runs a query for every user action:
+        // keep the heap between them.
+        static std::once_flag heapTuned;
+        std::call_once(heapTuned, [] { olap::TuneHeapForQueries(); });
         return new Vantorel();
+    }
     if (id.compare(QLatin1String(mdxUtil::kClassId), Qt::CaseInsensitive) == 0)
         return new mdxUtil();
     return nullptr;

@@ -29,13 +29,13 @@ QMenu* PivotColorRuleMenu::Add(
                                                                        : QMenu::tr("Data bar");
         add(
             text, objectName,
-            [totalName, kind](PivotDefinition& d) {
+            [totalName, newKind = kind](PivotDefinition& d) {
                 // A change of kind keeps the rule's colours and its totals switch.
                 PivotColorRule rule;
                 if (const PivotColorRule* old = d.FindColorRule(totalName))
                     rule = *old;
                 rule.total = totalName;
-                rule.kind = kind;
+                rule.kind = newKind;
                 d.SetColorRule(rule);
                 return true;
             },

@@ -85,9 +85,13 @@ void Evaluator::AddMemberProperties(
                 w.hierarchy = h;
             else if (const Dimension* d = m_cube.FindDimension(p->segments.front().name); d && p->segments.size() == 2)
                 w.hierarchy = &d->DefaultHierarchy();
-            else
-                FailName(
-                    p->position, "unknown dimension, hierarchy or level '" + ownerName + "' in " + written, ownerName);
+            else {
+                std::string message = "unknown dimension, hierarchy or level '";
+                message += ownerName;
+                message += "' in ";
+                message += written;
+                FailName(p->position, message, ownerName);
+            }
         }
         axis.properties.push_back(written);
         wanted.push_back(std::move(w));
