@@ -147,9 +147,11 @@ void Vantorel::OnRun()
 
 void Vantorel::OnProperties()
 {
-    if (m_chartVisible)
+    if (m_chartVisible) {
         m_chartDisplayPropertyToolbox = true;
-    else
+        if (m_chart)
+            m_chart->SetDisplayPropertyToolbox(true);
+    } else
         m_pivot->displayPropertyToolbox = true;
     m_pivot->ApplyDisplay();
 }
@@ -165,8 +167,11 @@ void Vantorel::OnFieldList()
 
 void Vantorel::OnToolbar()
 {
-    if (m_chartVisible)
+    if (m_chartVisible) {
         m_chartDisplayToolbar = !m_chartDisplayToolbar;
+        if (m_chart)
+            m_chart->SetDisplayToolbar(m_chartDisplayToolbar);
+    }
     if (m_pivot->Visible())
         m_pivot->displayToolbar = !m_pivot->displayToolbar;
     m_pivot->ApplyDisplay();

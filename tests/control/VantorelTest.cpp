@@ -620,10 +620,13 @@ private slots:
         control->ClickButton(QStringLiteral("Chart"));
         control->ClickButton(QStringLiteral("Toolbar"));
         QVERIFY(control->ChartDisplayToolbar());
+        // The chart on show gets the switch, not only the control's setting.
+        QVERIFY(control->ChartView().DisplayToolbar());
         QVERIFY(control->PivotTable().displayToolbar);
         control->ClickButton(QStringLiteral("Properties"));
         control->ClickButton(QStringLiteral("FieldList"));
         QVERIFY(control->ChartDisplayPropertyToolbox() && control->ChartDisplayFieldList());
+        QVERIFY(control->ChartView().DisplayPropertyToolbox());
         QVERIFY(!control->PivotTable().displayPropertyToolbox);
         control->ClickButton(QStringLiteral("GridMe"));
         QVERIFY(!control->ChartVisible() && control->PivotVisible());
