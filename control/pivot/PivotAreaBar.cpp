@@ -249,7 +249,11 @@ void PivotAreaBar::paintEvent(QPaintEvent*)
         const QRect hintRect = m_orientation == Qt::Horizontal
             ? QRect(titleRect.right() + kPadding, kMargin, width() - titleRect.right() - 2 * kPadding, chipHeight)
             : QRect(kPadding, titleRect.bottom() + kMargin, width() - 2 * kPadding, height() - titleRect.bottom());
-        painter.setPen(pal.color(QPalette::PlaceholderText));
+        // The hint is the bar's own text, softened: readable on a light and on a dark ground
+        // (a look's placeholder grey nearly vanishes on a dark bar).
+        QColor hint = pal.color(QPalette::WindowText);
+        hint.setAlphaF(0.7F);
+        painter.setPen(hint);
         painter.drawText(hintRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
             m_orientation == Qt::Horizontal ? metrics.elidedText(Hint(), Qt::ElideRight, hintRect.width()) : Hint());
     }
