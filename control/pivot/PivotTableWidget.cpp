@@ -10,6 +10,7 @@
 #include "control/pivot/PivotGridDropTarget.h"
 #include "control/pivot/PivotLayoutEdit.h"
 #include "control/pivot/PivotMemberFilterPopup.h"
+#include "control/pivot/PivotSelectionTarget.h"
 #include "control/pivot/PivotSession.h"
 #include "control/pivot/model/PivotLayout.h"
 
@@ -406,17 +407,7 @@ void PivotTableWidget::ShowHeaderMenu(const QPoint& viewportPosition)
     const PivotGridCell cell = layout.Cell(row, column);
     const PivotDefinition& shown = m_session->ShownDefinition();
     QMenu* menu = nullptr;
-    auto fieldSetAt = [&](AxisKind axis, int index) -> const PivotFieldSet* {
-        // The layout counts field sets that show a field; the definition lists them all.
-        int seen = 0;
-        for (const PivotFieldSet& f : shown.Axis(axis)) {
-            if (f.IncludedFields().empty())
-                continue;
-            if (seen++ == index)
-                return &f;
-        }
-        return nullptr;
-    };
+    auto fieldSetAt = [&](AxisKind axis, int index) { return PivotSelectionTarget::ShownFieldSet(shown, axis, index); };
     if (cell.kind == PivotGridCell::Kind::Value) {
         std::string total = layout.Columns().TotalAt(column - layout.HeaderColumns());
         if (total.empty())

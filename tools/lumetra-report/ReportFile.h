@@ -11,15 +11,4 @@ namespace lumetra_report {
 //! wrong with it).
 std::string DefinitionText(std::string_view fileText);
 
-//! The query of a report over a relational source: the SQL text and the connection string
-//! that follow the definition, one per line.
-struct SqlLines {
-    std::string sql;
-    std::string connection;
-};
-
-//! The SQL lines after the closing "</xml>" of FILETEXT; false, and nothing set, when the
-//! file has no closing tag or either line is missing (a report over a cube).
-bool ReadSqlLines(std::string_view fileText, SqlLines& lines);
-
 } // namespace lumetra_report

@@ -11,6 +11,8 @@
 #include "control/pivot/model/PivotTextWriter.h"
 #include "control/pivot/model/PivotXlsxWriter.h"
 #include "control/pivot/model/PivotXml.h"
+#include "control/vantorel/ReportFiles.h"
+#include "control/vantorel/WindowsAnsi.h"
 #include "olap/EngineVersion.h"
 #include "olap/access/Connection.h"
 #include "olap/access/LocalCubeProvider.h"
@@ -179,13 +181,14 @@ std::unique_ptr<olap::Connection> OpenSource(
     const Options& options, const std::string& text, const pivot::PivotDefinition& definition)
 {
     olap::providers::SetDefaultProviderDriverLookup(platform::RegistryProviderDriver);
-    lumetra_report::SqlLines sql;
-    if (lumetra_report::ReadSqlLines(text, sql)) {
+    QString sql;
+    QString sqlConnection;
+    if (vantorel::ReportFiles::SplitSqlLines(vantorel::WindowsAnsi::Decode(text), &sql, &sqlConnection)) {
         try {
             olap::Connection source;
             source.SetCursorLocation(static_cast<int>(olap::CursorLocation::Client));
-            source.Open(sql.connection);
-            const olap::recordset::Recordset rows = source.Execute(sql.sql);
+            source.Open(sqlConnection.toStdString());
+            const olap::recordset::Recordset rows = source.Execute(sql.toStdString());
             source.Close();
             const std::string cubeName = definition.dataMember.empty() ? "Query" : definition.dataMember;
             return std::make_unique<olap::Connection>(

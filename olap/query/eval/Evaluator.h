@@ -202,6 +202,9 @@ private:
     static std::string TupleKey(const Tuple& t);
 
     static TupleSet DistinctOf(const TupleSet& set);
+    // The stored members at each position of S's tuples, each once, in the order they first
+    // come (null members left out). False when S is not the crossjoin of those member sets.
+    static bool CrossjoinFactors(const TupleSet& s, std::vector<std::vector<const Member*>>& factors);
 
     void CheckSameShape(const TupleSet& a, const TupleSet& b, const Expr& where) const;
 

@@ -192,6 +192,22 @@ void Evaluator::DefineFormulas(const mdx::SelectStatement& select)
     }
 }
 
+bool Evaluator::CrossjoinFactors(const TupleSet& s, std::vector<std::vector<const Member*>>& factors)
+{
+    factors.assign(s.empty() ? 0 : s[0].size(), {});
+    std::vector<std::unordered_set<const Member*>> seen(factors.size());
+    for (const Tuple& t : s) {
+        for (std::size_t i = 0; i < t.size() && i < factors.size(); ++i) {
+            if (t[i].m && seen[i].insert(t[i].m).second)
+                factors[i].push_back(t[i].m);
+        }
+    }
+    std::size_t product = 1;
+    for (const auto& list : factors)
+        product *= list.size();
+    return product == DistinctOf(s).size();
+}
+
 // A WHERE set of a drill-through: the crossjoin of one member set per hierarchy, which
 // gives the rows under any member of each set. Hierarchies with one member go into TUPLE;
 // the others become FILTER sets (none where the set holds the All member) and are marked
@@ -200,24 +216,18 @@ void Evaluator::DefineFormulas(const mdx::SelectStatement& select)
 void Evaluator::SlicerSets(const mdx::SelectStatement& select, const TupleSet& s, Tuple& tuple,
     std::vector<MemberSet>& filter, std::set<const Hierarchy*>& used)
 {
-    std::vector<std::vector<const Member*>> perHierarchy(s[0].size());
-    std::vector<std::unordered_set<const Member*>> seen(s[0].size());
     for (const Tuple& t : s) {
-        for (std::size_t i = 0; i < t.size(); ++i) {
-            if (t[i].IsNull())
+        for (const auto& element : t) {
+            if (element.IsNull())
                 continue;
-            if (t[i].c || t[i].m->MeasureIndex() >= 0)
+            if (element.c || element.m->MeasureIndex() >= 0)
                 Fail(select.slicer->position,
-                    "a DRILLTHROUGH WHERE set may not hold measures or calculated members: " + t[i].UniqueName(),
-                    t[i].UniqueName());
-            if (seen[i].insert(t[i].m).second)
-                perHierarchy[i].push_back(t[i].m);
+                    "a DRILLTHROUGH WHERE set may not hold measures or calculated members: " + element.UniqueName(),
+                    element.UniqueName());
         }
     }
-    std::size_t product = 1;
-    for (const auto& list : perHierarchy)
-        product *= list.size();
-    if (product != DistinctOf(s).size())
+    std::vector<std::vector<const Member*>> perHierarchy;
+    if (!CrossjoinFactors(s, perHierarchy))
         Fail(select.slicer->position,
             "DRILLTHROUGH needs one cell: the WHERE clause must be a tuple or a crossjoin of member sets",
             TextOf(*select.slicer));
@@ -483,24 +493,18 @@ void Evaluator::ApplySlicer(const mdx::SelectStatement& select, CellSet& cs)
         for (const MemberRef& r : s[0])
             m_context[static_cast<std::size_t>(IndexOf(r.Hier()))] = Slot {r, nullptr};
     } else if (s.size() > 1) {
-        std::vector<std::vector<const Member*>> perHierarchy(s[0].size());
-        std::vector<std::unordered_set<const Member*>> seen(s[0].size());
         for (const Tuple& t : s) {
-            for (std::size_t i = 0; i < t.size(); ++i) {
-                if (t[i].c || t[i].m->MeasureIndex() >= 0)
+            for (const auto& element : t) {
+                if (element.c || element.m->MeasureIndex() >= 0)
                     Fail(select.slicer->position,
-                        "a WHERE set may not hold measures or calculated members: " + t[i].UniqueName(),
-                        t[i].UniqueName());
-                if (seen[i].insert(t[i].m).second)
-                    perHierarchy[i].push_back(t[i].m);
+                        "a WHERE set may not hold measures or calculated members: " + element.UniqueName(),
+                        element.UniqueName());
             }
         }
-        std::size_t product = 1;
-        for (const auto& list : perHierarchy)
-            product *= list.size();
+        std::vector<std::vector<const Member*>> perHierarchy;
         // A set that is not a crossjoin restricts the rows to those under any of its
         // tuples; each hierarchy of it keeps all its members of the set.
-        if (product != DistinctOf(s).size()) {
+        if (!CrossjoinFactors(s, perHierarchy)) {
             for (const Tuple& t : s) {
                 std::vector<const Member*> members;
                 for (const MemberRef& r : t) {

@@ -7,8 +7,6 @@
 #include "olap/model/Member.h"
 #include "olap/util/NameUtil.h"
 
-#include <unordered_set>
-
 // A sub-select in FROM, `SELECT ... FROM (SELECT {members} ON 0 FROM [Cube])`, restricts the
 // cube the outer query sees: on every hierarchy its axes (and its WHERE) name, only the rows
 // under the named members count, so the totals above them add up the kept members only
@@ -57,21 +55,15 @@ void Evaluator::RestrictTo(const TupleSet& s, const Expr& where)
     if (s.empty()) {
         Fail(where.position, "a sub-select axis must hold at least one member: " + TextOf(where), TextOf(where));
     }
-    std::vector<std::vector<const Member*>> perHierarchy(s[0].size());
-    std::vector<std::unordered_set<const Member*>> seen(s[0].size());
     for (const Tuple& t : s) {
-        for (std::size_t i = 0; i < t.size(); ++i) {
-            if (t[i].c)
-                Fail(where.position, "a sub-select may not hold calculated members: " + t[i].UniqueName(),
-                    t[i].UniqueName());
-            if (seen[i].insert(t[i].m).second)
-                perHierarchy[i].push_back(t[i].m);
+        for (const auto& element : t) {
+            if (element.c)
+                Fail(where.position, "a sub-select may not hold calculated members: " + element.UniqueName(),
+                    element.UniqueName());
         }
     }
-    std::size_t product = 1;
-    for (const auto& list : perHierarchy)
-        product *= list.size();
-    if (product != DistinctOf(s).size())
+    std::vector<std::vector<const Member*>> perHierarchy;
+    if (!CrossjoinFactors(s, perHierarchy))
         Fail(where.position, "a sub-select axis must be a crossjoin of member sets: " + TextOf(where), TextOf(where));
     for (const std::vector<const Member*>& members : perHierarchy) {
         const Hierarchy& h = members.front()->GetHierarchy();
