@@ -19,6 +19,23 @@ const PivotFieldSet* PivotSelectionTarget::ShownFieldSet(const PivotDefinition& 
     return nullptr;
 }
 
+const PivotFieldSet* PivotSelectionTarget::CornerFieldSet(
+    const PivotDefinition& shown, const PivotLayout& layout, int row, int column, AxisKind* axis)
+{
+    // The corner's last row holds the row field captions; the rows above it, over the row
+    // headers, the column field captions.
+    const bool rows = row == layout.HeaderRows() - 1 && column < layout.HeaderColumns();
+    int index = -1;
+    if (rows && layout.Rows().PositionCount() > 0)
+        index = layout.Rows().CellAt(column, 0).fieldSetIndex;
+    else if (!rows && row < layout.Columns().BandCount() && layout.Columns().PositionCount() > 0)
+        index = layout.Columns().CellAt(row, 0).fieldSetIndex;
+    const AxisKind found = rows ? AxisKind::Row : AxisKind::Column;
+    if (axis)
+        *axis = found;
+    return ShownFieldSet(shown, found, index);
+}
+
 PivotSelectionTarget PivotSelectionTarget::At(
     const PivotDefinition& shown, const PivotLayout& layout, int row, int column)
 {
@@ -72,16 +89,12 @@ PivotSelectionTarget PivotSelectionTarget::At(
         return target;
     }
     case PivotGridCell::Kind::Corner: {
-        // The corner's last row holds the row field captions; the rows above it, over the
-        // row headers, the column field captions.
-        const bool rows = row == layout.HeaderRows() - 1 && column < layout.HeaderColumns();
-        int index = -1;
-        if (rows && layout.Rows().PositionCount() > 0)
-            index = layout.Rows().CellAt(column, 0).fieldSetIndex;
-        else if (!rows && row < layout.Columns().BandCount() && layout.Columns().PositionCount() > 0)
-            index = layout.Columns().CellAt(row, 0).fieldSetIndex;
-        if (setFieldSet(rows ? AxisKind::Row : AxisKind::Column, index))
+        AxisKind axis = AxisKind::Row;
+        if (const PivotFieldSet* fieldSet = CornerFieldSet(shown, layout, row, column, &axis)) {
+            target.axis = axis;
+            target.fieldSet = fieldSet->uniqueName;
             target.kind = Kind::FieldSet;
+        }
         return target;
     }
     }

@@ -38,6 +38,11 @@ struct PivotSelectionTarget {
     //! The field set behind header index FIELDSETINDEX of AXIS (the layout counts field
     //! sets that show a field), or null.
     static const PivotFieldSet* ShownFieldSet(const PivotDefinition& shown, AxisKind axis, int fieldSetIndex);
+    //! The field set whose caption corner cell (ROW, COLUMN) of LAYOUT shows, or null: the
+    //! corner's last row holds the row field captions, the rows above it the column ones.
+    //! AXIS, when given, receives the field set's axis.
+    static const PivotFieldSet* CornerFieldSet(
+        const PivotDefinition& shown, const PivotLayout& layout, int row, int column, AxisKind* axis = nullptr);
 };
 
 } // namespace pivot

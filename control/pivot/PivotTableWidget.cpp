@@ -407,7 +407,6 @@ void PivotTableWidget::ShowHeaderMenu(const QPoint& viewportPosition)
     const PivotGridCell cell = layout.Cell(row, column);
     const PivotDefinition& shown = m_session->ShownDefinition();
     QMenu* menu = nullptr;
-    auto fieldSetAt = [&](AxisKind axis, int index) { return PivotSelectionTarget::ShownFieldSet(shown, axis, index); };
     if (cell.kind == PivotGridCell::Kind::Value) {
         std::string total = layout.Columns().TotalAt(column - layout.HeaderColumns());
         if (total.empty())
@@ -434,7 +433,7 @@ void PivotTableWidget::ShowHeaderMenu(const QPoint& viewportPosition)
             m_cellMenuHook(*menu, row, column);
     } else if (cell.header && cell.header->fieldSetIndex >= 0) {
         const AxisKind axis = cell.kind == PivotGridCell::Kind::RowHeader ? AxisKind::Row : AxisKind::Column;
-        if (const PivotFieldSet* f = fieldSetAt(axis, cell.header->fieldSetIndex)) {
+        if (const PivotFieldSet* f = PivotSelectionTarget::ShownFieldSet(shown, axis, cell.header->fieldSetIndex)) {
             std::string level;
             if (m_cube && cell.header->kind == PivotHeaderCell::Kind::Member) {
                 if (const auto* member = m_cube->FindMember(cell.header->uniqueName))
@@ -445,13 +444,7 @@ void PivotTableWidget::ShowHeaderMenu(const QPoint& viewportPosition)
     } else if (cell.header && cell.header->kind == PivotHeaderCell::Kind::Total) {
         menu = TotalMenu(QString::fromStdString(cell.header->uniqueName));
     } else if (cell.kind == PivotGridCell::Kind::Corner) {
-        const bool rows = row == layout.HeaderRows() - 1 && column < layout.HeaderColumns();
-        int index = -1;
-        if (rows && layout.Rows().PositionCount() > 0)
-            index = layout.Rows().CellAt(column, 0).fieldSetIndex;
-        else if (!rows && row < layout.Columns().BandCount() && layout.Columns().PositionCount() > 0)
-            index = layout.Columns().CellAt(row, 0).fieldSetIndex;
-        if (const PivotFieldSet* f = index < 0 ? nullptr : fieldSetAt(rows ? AxisKind::Row : AxisKind::Column, index))
+        if (const PivotFieldSet* f = PivotSelectionTarget::CornerFieldSet(shown, layout, row, column))
             menu = FieldSetMenu(QString::fromStdString(f->uniqueName));
     }
     if (!menu || menu->isEmpty()) {
