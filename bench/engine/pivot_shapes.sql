@@ -21,3 +21,6 @@ SELECT t.the_year, t.quarter, t.month_name, p.category, p.subcategory, p.product
 FROM sales s JOIN time_dim t USING (time_id) JOIN product p USING (product_id) JOIN store st USING (store_id)
   JOIN customer c USING (customer_id)
 WHERE t.the_year = 2024 AND t.quarter = 'Q1' LIMIT 5000;
+-- name: store_product_month
+SELECT s.store_id, s.product_id, t.the_year, t.month_of_year, SUM(s.unit_sales)
+FROM sales s JOIN time_dim t USING (time_id) GROUP BY 1, 2, 3, 4;

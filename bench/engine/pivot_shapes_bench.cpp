@@ -14,6 +14,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -54,18 +55,22 @@ const char* const kRollup
 const char* const kDistinctCustomers
     = "SELECT {[Measures].[Customer Count]} ON 0, [Product].[Category].Members ON 1 FROM [Sales]";
 const char* const kDrillthrough = "DRILLTHROUGH MAXROWS 5000 SELECT FROM [Sales] WHERE ([Time].[2024].[Q1])";
+// A NON EMPTY crossjoin of three levels whose product (~100,000 tuples) is mostly empty.
+const char* const kStoreProductMonth
+    = "SELECT NON EMPTY {[Measures].[Unit Sales]} ON 0, NON EMPTY CrossJoin([Store].[Store].Members,"
+      " [Product].[Product].Members, [Time].[Month].Members) ON 1 FROM [Sales]";
 
-void RunMdx(benchmark::State& state, const char* mdx, bool warm)
+void RunMdx(benchmark::State& state, const char* mdx, bool warm, const olap::QueryOptions& options = {})
 {
     olap::Cube& cube = PivotCube();
     std::size_t cells = 0;
     cube.Cache().Clear();
     if (warm)
-        olap::MdxEvaluator::Execute(cube, mdx);
+        olap::MdxEvaluator::Execute(cube, mdx, options);
     for (auto _ : state) {
         if (!warm)
             cube.Cache().Clear();
-        olap::QueryResult result = olap::MdxEvaluator::Execute(cube, mdx);
+        olap::QueryResult result = olap::MdxEvaluator::Execute(cube, mdx, options);
         cells = result.kind == olap::QueryResult::Kind::Drillthrough ? result.drillthrough.rows.size()
                                                                      : result.cellSet.cells.size();
         benchmark::DoNotOptimize(result);
@@ -93,6 +98,19 @@ void BM_drillthrough(benchmark::State& state)
 {
     RunMdx(state, kDrillthrough, false);
 }
+void BM_store_product_month(benchmark::State& state)
+{
+    olap::QueryOptions sparse;
+    sparse.sparseCrossjoinTuples = 0;
+    RunMdx(state, kStoreProductMonth, false, sparse);
+}
+//! The same with the full product built and tested cell by cell.
+void BM_store_product_month_full(benchmark::State& state)
+{
+    olap::QueryOptions full;
+    full.sparseCrossjoinTuples = UINT64_MAX;
+    RunMdx(state, kStoreProductMonth, false, full);
+}
 void BM_month_product_warm(benchmark::State& state)
 {
     RunMdx(state, kMonthProduct, true);
@@ -109,6 +127,16 @@ BENCHMARK(BM_month_product)->Unit(benchmark::kMillisecond)->UseRealTime()->Measu
 BENCHMARK(BM_rollup)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->Repetitions(7);
 BENCHMARK(BM_distinct_customers)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->Repetitions(7);
 BENCHMARK(BM_drillthrough)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->Repetitions(7);
+BENCHMARK(BM_store_product_month)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime()
+    ->Repetitions(7);
+BENCHMARK(BM_store_product_month_full)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime()
+    ->Repetitions(7);
 BENCHMARK(BM_quarter_category_warm)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_month_product_warm)->Unit(benchmark::kMicrosecond)->UseRealTime();
 

@@ -17,6 +17,10 @@ struct QueryOptions {
     std::uint64_t memoryBudget = kDefaultMemoryBudget;
     //! Checked while the query runs; nullptr: the query cannot be cancelled.
     const CancellationToken* cancel = nullptr;
+    //! A NON EMPTY crossjoin of stored members whose full product has at least this many
+    //! tuples (and no fewer than the fact rows / 32) is built from the combinations the fact
+    //! rows hold; a smaller product is built in full, which costs less than the extra scan.
+    std::uint64_t sparseCrossjoinTuples = 65536;
 };
 
 } // namespace olap

@@ -373,6 +373,14 @@ private:
         const std::vector<TupleSet>& sets, const std::vector<bool>& filled) const;
     bool StoredGrid(
         const std::vector<TupleSet>& sets, std::vector<double>& values, std::vector<const std::string*>& formats);
+    // NON EMPTY over a crossjoin (NonEmptyAxes.cpp): the axes' sets, where a NON EMPTY
+    // crossjoin of stored members keeps only the tuples with fact rows instead of the full
+    // product.
+    std::vector<TupleSet> AxisSets(const std::vector<const mdx::AxisSpec*>& axes);
+    static bool CrossjoinParts(const Expr& e, std::vector<const Expr*>& parts);
+    bool GridIsStored(const std::vector<TupleSet>& sets, const std::vector<std::vector<TupleSet>>& factors,
+        const std::vector<bool>& candidate) const;
+    std::optional<TupleSet> FilledCrossjoin(const std::vector<TupleSet>& factors, const std::vector<bool>& onAxes);
 
     const Cube& m_cube;
     const QueryOptions m_options;

@@ -352,10 +352,9 @@ QueryResult Evaluator::Run(const mdx::Statement& statement)
                 "axis " + axisName(axes[i]->ordinal) + " is used without axis " + axisName(static_cast<int>(i)),
                 axisName(axes[i]->ordinal));
     }
-    std::vector<TupleSet> sets(axes.size());
+    std::vector<TupleSet> sets = AxisSets(axes);
     std::set<const Hierarchy*> onAxes;
     for (std::size_t a = 0; a < axes.size(); ++a) {
-        WithPrefetch([&] { sets[a] = SetOf(*axes[a]->set); }, true);
         CellSet::Axis axis;
         axis.ordinal = static_cast<int>(a);
         if (!sets[a].empty()) {
