@@ -14,6 +14,11 @@ void TuneHeapForQueries()
     constexpr int kTrimThreshold = 256 * 1024 * 1024;
     mallopt(M_MMAP_THRESHOLD, kMmapThreshold);
     mallopt(M_TRIM_THRESHOLD, kTrimThreshold);
+    // The heap also grows, and shrinks back, in steps of 64 MiB more than asked for: without
+    // this a warm pivot of 7,000 positions cost 6 times its CPU time (page faults of memory
+    // handed back and taken again) whenever it followed a query with a two-thread scan.
+    constexpr int kTopPad = 64 * 1024 * 1024;
+    mallopt(M_TOP_PAD, kTopPad);
 #endif
 }
 
