@@ -11,8 +11,8 @@
 
 using pivot::PivotDefinition;
 using pivot::PivotMdxBuilder;
-using pivot::PivotXml;
 using pivot::PivotShowAs;
+using pivot::PivotXml;
 using Mode = pivot::PivotShowAs::Mode;
 
 namespace {
@@ -170,7 +170,7 @@ TEST(PivotShowAs, SortsAndFiltersReadTheShownValues)
     ASSERT_NE(variant, nullptr);
     EXPECT_FALSE(variant->isIncluded);
     EXPECT_EQ(variant->expression,
-        "IIf(Aggregate([Product].[Category].Members, [Measures].[Unit Sales]) = 0, NULL, [Measures].[Unit Sales] / "
+        "IIf(Aggregate([Product].[Category].Members, [Measures].[Unit Sales]) = 0, NULL, ([Measures].[Unit Sales]) / "
         "Aggregate([Product].[Category].Members, [Measures].[Unit Sales]))");
     // Only the shown totals are on the axis; the calculated total's own formula is not.
     EXPECT_EQ(expanded.IncludedTotals().size(), 2u);

@@ -61,7 +61,7 @@ public:
             return Divide(m_base, Parent(columns, columns.size()));
         case Mode::Index:
             // The value weighed against what its row and column shares predict.
-            return Divide("(" + m_base + ") * (" + Read(all) + ")", "(" + Read(columns) + ") * (" + Read(rows) + ")");
+            return Divide(m_base + " * " + Read(all), "(" + Read(columns) + " * " + Read(rows) + ")");
         default:
             break;
         }
@@ -104,7 +104,7 @@ private:
     //! NUMERATOR / DENOMINATOR, empty where the denominator is empty or zero.
     static std::string Divide(const std::string& numerator, const std::string& denominator)
     {
-        return "IIf(" + denominator + " = 0, NULL, " + numerator + " / " + denominator + ")";
+        return "IIf(" + denominator + " = 0, NULL, (" + numerator + ") / " + denominator + ")";
     }
 
     //! The base value read on the total members of FIELDSETS. The filtered field set's total
@@ -222,8 +222,12 @@ PivotDefinition PivotShowAsMdx::Expand(const PivotDefinition& definition)
         }
         if (const std::string problem = total.showAs.Problem(); !problem.empty())
             throw PivotError("total " + total.name + ": " + problem);
-        const PivotTotal* clash = definition.FindTotal(total.UniqueName());
-        if (clash && clash != &total)
+        const bool clash
+            = std::any_of(definition.totals.begin(), definition.totals.end(), [&](const PivotTotal& other) {
+                  return &other != &total
+                      && (other.UniqueName() == total.UniqueName() || other.BaseUniqueName() == total.UniqueName());
+              });
+        if (clash)
             throw PivotError("total " + total.name + " is shown as '" + total.DisplayName()
                 + "', which another total is already named");
         if (total.IsCalculated()) {
