@@ -1000,8 +1000,7 @@ void PivotTableWidgetTest::showValuesAsFromTheValueMenu()
         delete menu;
     };
 
-    // A share: the header says what is shown, the grand total row is 100% and the sort by the
-    // total now orders by the shares.
+    // A share: the grand total row is 100%, and the caption the user gave the total stays.
     trigger(Mode::PercentOfColumnTotal);
     WaitForLayout();
     QCOMPARE(m_session->ShownDefinition().totals[0].showAs.mode, Mode::PercentOfColumnTotal);
@@ -1011,7 +1010,7 @@ void PivotTableWidgetTest::showValuesAsFromTheValueMenu()
     QCOMPARE(layout.Cell(last, first).text, std::string("100.00%"));
     bool captioned = false;
     for (int r = 0; r < layout.HeaderRows(); ++r)
-        captioned = captioned || layout.Cell(r, first).text == "Unit Sales (% of column total)";
+        captioned = captioned || layout.Cell(r, first).text == "Units";
     QVERIFY(captioned);
     const QString why = m_table->Explanation(last - 1, first);
     QVERIFY2(why.contains(QStringLiteral("shown as: % of column total")), qPrintable(why));

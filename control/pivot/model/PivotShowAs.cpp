@@ -85,6 +85,7 @@ bool PivotShowAs::IsPercent(Mode mode)
 std::vector<PivotShowAs::Mode> PivotShowAs::Modes()
 {
     std::vector<Mode> modes;
+    modes.reserve(kModes.size());
     for (const ModeInfo& info : kModes)
         modes.push_back(info.mode);
     return modes;
