@@ -158,22 +158,29 @@ TEST(PivotShowAs, SortsAndFiltersReadTheShownValues)
     d.totals[0].showAs = Make(Mode::PercentOfColumnTotal);
     d.rowAxis[0].sort = {pivot::SortDirection::Descending, "[Measures].[Unit Sales]"};
     d.columnAxis[0].top = {pivot::PivotTopFilter::Mode::Top, 2, "[Measures].[Unit Sales]"};
-    d.rowAxis[0].condition
-        = {pivot::PivotConditionFilter::Kind::ValueGreater, "", "[Measures].[Unit Sales (% of column total)]", 0.2, 0};
-    const PivotDefinition expanded = pivot::PivotShowAsMdx::Expand(d);
+    PivotDefinition expanded = pivot::PivotShowAsMdx::Expand(d);
     EXPECT_EQ(expanded.rowAxis[0].sort.byTotal, "[Measures].[Unit Sales (% of column total)]");
     // The years' shares of a column's total do not depend on which years are kept.
     EXPECT_EQ(expanded.columnAxis[0].top.byTotal, "[Measures].[Unit Sales (% of column total)]");
-    // The categories' shares do: the filter reads shares of all categories.
+    // Only the shown totals are on the axis; the calculated total's own formula is not.
+    EXPECT_EQ(expanded.IncludedTotals().size(), 2u);
+
+    // The categories' shares do: a filter on them reads shares of all categories, and so does
+    // the years' filter now, since the categories' total depends on the categories' filter.
+    d.rowAxis[0].condition
+        = {pivot::PivotConditionFilter::Kind::ValueGreater, "", "[Measures].[Unit Sales (% of column total)]", 0.2, 0};
+    expanded = pivot::PivotShowAsMdx::Expand(d);
     EXPECT_EQ(expanded.rowAxis[0].condition.byTotal, "[Measures].[Unit Sales (% of column total), filter of Product]");
+    EXPECT_EQ(expanded.columnAxis[0].top.byTotal, "[Measures].[Unit Sales (% of column total), filter of Time]");
     const pivot::PivotTotal* variant = expanded.FindTotal(expanded.rowAxis[0].condition.byTotal);
     ASSERT_NE(variant, nullptr);
     EXPECT_FALSE(variant->isIncluded);
     EXPECT_EQ(variant->expression,
         "IIf(Aggregate([Product].[Category].Members, [Measures].[Unit Sales]) = 0, NULL, ([Measures].[Unit Sales]) / "
         "Aggregate([Product].[Category].Members, [Measures].[Unit Sales]))");
-    // Only the shown totals are on the axis; the calculated total's own formula is not.
-    EXPECT_EQ(expanded.IncludedTotals().size(), 2u);
+    for (const auto& total : expanded.totals)
+        EXPECT_EQ(total.expression.find("[Product].[Pivot Total]") != std::string::npos && !total.isIncluded, false)
+            << total.name << " reads the total its own filter makes";
 }
 
 TEST(PivotShowAs, AShownNameAnotherTotalHasIsRefused)

@@ -107,15 +107,25 @@ private:
         return "IIf(" + denominator + " = 0, NULL, (" + numerator + ") / " + denominator + ")";
     }
 
-    //! The base value read on the total members of FIELDSETS. The filtered field set's total
-    //! is taken over all its first shown field's members.
+    //! Whether FIELDSET's total is taken over all its members: in a filter's formula, the
+    //! filtered field set's and that of every field set keeping members by value (their total
+    //! members depend on their filters, which may read this formula).
+    bool OverAll(const PivotFieldSet* fieldSet) const
+    {
+        if (!m_filtered)
+            return false;
+        return fieldSet == m_filtered || fieldSet->top.IsActive()
+            || (fieldSet->condition.IsValue() && fieldSet->condition.IsActive());
+    }
+
+    //! The base value read on the total members of FIELDSETS (and on EXTRA).
     std::string Read(const std::vector<const PivotFieldSet*>& fieldSets, const std::string& extra = {}) const
     {
         std::vector<std::string> members;
-        bool overFiltered = false;
+        std::vector<const PivotFieldSet*> overAll;
         for (const PivotFieldSet* fieldSet : fieldSets) {
-            if (fieldSet == m_filtered)
-                overFiltered = true;
+            if (OverAll(fieldSet))
+                overAll.push_back(fieldSet);
             else
                 members.push_back(PivotMdxBuilder::TotalMemberName(Checked(fieldSet->uniqueName, "field set")));
         }
@@ -126,8 +136,8 @@ private:
             tuple += ", " + member;
         if (!members.empty())
             tuple = "(" + tuple + ")";
-        if (overFiltered)
-            tuple = "Aggregate(" + Checked(m_filtered->IncludedFields().front()->uniqueName, "field") + ".Members, "
+        for (const PivotFieldSet* fieldSet : overAll)
+            tuple = "Aggregate(" + Checked(fieldSet->IncludedFields().front()->uniqueName, "field") + ".Members, "
                 + tuple + ")";
         return tuple;
     }

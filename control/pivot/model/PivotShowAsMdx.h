@@ -28,7 +28,8 @@ public:
     static PivotDefinition Expand(const PivotDefinition& definition);
     //! The MDX value expression of TOTAL's shown values in DEFINITION; "" when the total
     //! shows its own values. FILTERED: the field set whose top or value filter reads the
-    //! formula; its total is taken over all its members.
+    //! formula; its total, and that of every field set keeping members by value, is taken over
+    //! all their members.
     static std::string Formula(
         const PivotDefinition& definition, const PivotTotal& total, const PivotFieldSet* filtered = nullptr);
     //! The number format of TOTAL's shown values: the total's own, else a percentage for the
