@@ -1,6 +1,7 @@
 #include "control/pivot/PivotCellExplanation.h"
 
 #include "control/pivot/model/PivotMdxBuilder.h"
+#include "control/pivot/model/PivotShowAsMdx.h"
 
 namespace pivot {
 
@@ -64,8 +65,12 @@ std::string PivotCellExplanation::Explain(
         text += "Total: " + (total->caption.empty() ? total->name : total->caption + " (" + total->name + ")") + "\n";
         if (total->IsCalculated())
             text += "  formula: " + total->expression + "\n";
-        if (!total->numberFormat.empty())
-            text += "  format: " + total->numberFormat + "\n";
+        if (total->showAs.IsActive()) {
+            text += "  shown as: " + total->showAs.Description() + "\n";
+            text += "  shown-as formula: " + PivotShowAsMdx::Formula(definition, *total) + "\n";
+        }
+        if (const std::string format = PivotShowAsMdx::NumberFormat(*total); !format.empty())
+            text += "  format: " + format + "\n";
     }
     if (definition.IsRawQuery()) {
         // A given statement: its slicer as the result reports it, and the statement itself.

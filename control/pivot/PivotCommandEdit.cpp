@@ -109,7 +109,9 @@ std::string PivotCommandEdit::CreateCalculatedTotal(
     PivotTotal total = *from;
     total.name = nameOf(number);
     total.caption = total.name;
-    total.expression = from->UniqueName();
+    // The own values with the show-as setting copied above: the same numbers, standing on their own
+    // when FROM later shows something else.
+    total.expression = from->BaseUniqueName();
     total.isIncluded = true;
     definition.totals.push_back(std::move(total));
     return definition.totals.back().name;

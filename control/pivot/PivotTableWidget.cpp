@@ -12,6 +12,7 @@
 #include "control/pivot/PivotMemberFilterPopup.h"
 #include "control/pivot/PivotSelectionTarget.h"
 #include "control/pivot/PivotSession.h"
+#include "control/pivot/PivotShowAsMenu.h"
 #include "control/pivot/model/PivotLayout.h"
 
 #include "olap/adomd/CubeDef.h"
@@ -354,6 +355,14 @@ QMenu* PivotTableWidget::TotalMenu(const QString& name, QWidget* parent)
     menu->addSeparator();
     PivotColorRuleMenu::Add(menu, m_session->Definition(), totalName,
         [this](const std::function<bool(PivotDefinition&)>& change) { Edit(change); });
+    PivotShowAsMenu::Add(
+        menu, m_session->Definition(), totalName,
+        [this](const std::function<bool(PivotDefinition&)>& change) { Edit(change); },
+        [session = m_session](const std::string& fieldSet) {
+            return session->HasLayout() ? PivotShowAsMenu::ShownMembers(session->Layout(), fieldSet)
+                                        : std::vector<PivotShowAsDialog::Choice>();
+        },
+        this);
     menu->addSeparator();
     add(tr("Remove"), "removeAction", [=](PivotDefinition& d) { return PivotLayoutEdit::RemoveTotal(d, totalName); });
     return menu;

@@ -6,6 +6,7 @@
 // drops are checked as data.
 #include "control/pivot/PivotTableWidget.h"
 #include "control/pivot/PivotAreaBar.h"
+#include "control/pivot/PivotContextMenu.h"
 #include "control/pivot/PivotDragController.h"
 #include "control/pivot/PivotFieldList.h"
 #include "control/pivot/PivotGrid.h"
@@ -13,6 +14,7 @@
 #include "control/pivot/PivotMemberCheckModel.h"
 #include "control/pivot/PivotMemberFilterPopup.h"
 #include "control/pivot/PivotSession.h"
+#include "control/pivot/PivotShowAsMenu.h"
 #include "control/pivot/model/PivotMdxBuilder.h"
 #include "control/pivot/model/PivotXml.h"
 
@@ -21,6 +23,7 @@
 #include "olap/sample/SalesSample.h"
 
 #include <QAbstractItemModelTester>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -104,6 +107,7 @@ private slots:
     void gridFieldButtonOpensFilter();
     void labelAndValueFiltersFromThePopup();
     void colorRulesFromTheValueMenu();
+    void showValuesAsFromTheValueMenu();
     void valuesChipMovesTheTotals();
 
 private:
@@ -970,6 +974,102 @@ void PivotTableWidgetTest::colorRulesFromTheValueMenu()
     QVERIFY(pivot::PivotXml::Read(text) == m_session->ShownDefinition());
     trigger("clearColorRuleAction");
     QVERIFY(m_session->ShownDefinition().colorRules.empty());
+}
+
+void PivotTableWidgetTest::showValuesAsFromTheValueMenu()
+{
+    using Mode = pivot::PivotShowAs::Mode;
+    m_session->SetDefinition(m_view);
+    WaitForLayout();
+    const QString total = QStringLiteral("[Measures].[Unit Sales]");
+    // The submenu reaches the before-context-menu handler with the rest of the menu.
+    {
+        QMenu* menu = m_table->TotalMenu(total);
+        const auto entries = pivot::PivotContextMenu::ToEntries(*menu);
+        delete menu;
+        bool found = false;
+        for (const auto& entry : entries)
+            found = found || (!entry.isEmpty() && entry.toArray()[0].toString() == QStringLiteral("Show Values As"));
+        QVERIFY(found);
+    }
+    auto trigger = [&](Mode mode) {
+        QMenu* menu = m_table->TotalMenu(total);
+        QAction* action = menu->findChild<QAction*>(pivot::PivotShowAsMenu::ActionName(mode));
+        QVERIFY(action && action->isEnabled());
+        action->trigger();
+        delete menu;
+    };
+
+    // A share: the grand total row is 100%, and the caption the user gave the total stays.
+    trigger(Mode::PercentOfColumnTotal);
+    WaitForLayout();
+    QCOMPARE(m_session->ShownDefinition().totals[0].showAs.mode, Mode::PercentOfColumnTotal);
+    const pivot::PivotLayout& layout = m_session->Layout();
+    const int last = layout.RowCount() - 1;
+    const int first = layout.HeaderColumns();
+    QCOMPARE(layout.Cell(last, first).text, std::string("100.00%"));
+    bool captioned = false;
+    for (int r = 0; r < layout.HeaderRows(); ++r)
+        captioned = captioned || layout.Cell(r, first).text == "Units";
+    QVERIFY(captioned);
+    const QString why = m_table->Explanation(last - 1, first);
+    QVERIFY2(why.contains(QStringLiteral("shown as: % of column total")), qPrintable(why));
+    QVERIFY2(why.contains(QStringLiteral("format: 0.00%")), qPrintable(why));
+
+    // A difference asks for its base field and item first; Cancel changes nothing.
+    auto dialog = [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == QStringLiteral("showAsDialog") && w->isVisible())
+                return qobject_cast<QDialog*>(w);
+        }
+        return static_cast<QDialog*>(nullptr);
+    };
+    trigger(Mode::DifferenceFrom);
+    QDialog* asked = dialog();
+    QVERIFY(asked);
+    asked->reject();
+    QTest::qWait(50);
+    QCOMPARE(m_session->Definition().totals[0].showAs.mode, Mode::PercentOfColumnTotal);
+
+    trigger(Mode::DifferenceFrom);
+    asked = dialog();
+    QVERIFY(asked);
+    auto* field = asked->findChild<QComboBox*>(QStringLiteral("baseFieldCombo"));
+    auto* item = asked->findChild<QComboBox*>(QStringLiteral("baseItemCombo"));
+    QVERIFY(field && item);
+    field->setCurrentIndex(field->findData(QStringLiteral("[Time]")));
+    // The years the grid shows are offered after (previous) and (next).
+    const int year = item->findData(QStringLiteral("[Time].[2022]"));
+    QVERIFY(year >= 2);
+    item->setCurrentIndex(year);
+    if (const QByteArray dir = qgetenv("PIVOT_SCREENSHOT_DIR"); !dir.isEmpty())
+        asked->grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/show-values-as-dialog.png"));
+    asked->accept();
+    WaitForLayout();
+    const pivot::PivotShowAs& shown = m_session->ShownDefinition().totals[0].showAs;
+    QCOMPARE(shown.mode, Mode::DifferenceFrom);
+    QCOMPARE(shown.baseFieldSet, std::string("[Time]"));
+    QCOMPARE(shown.baseMember, std::string("[Time].[2022]"));
+    // The definition text keeps the choice.
+    const std::string text = pivot::PivotXml::Write(m_session->ShownDefinition());
+    QVERIFY(text.find("<x:ShowAsBaseItem>[Time].[2022]</x:ShowAsBaseItem>") != std::string::npos);
+
+    if (const QByteArray dir = qgetenv("PIVOT_SCREENSHOT_DIR"); !dir.isEmpty()) {
+        QMenu* menu = m_table->TotalMenu(total);
+        QMenu* sub = menu->findChild<QMenu*>(QStringLiteral("showValuesAsMenu"));
+        menu->popup(m_table->mapToGlobal(QPoint(100, 100)));
+        sub->popup(m_table->mapToGlobal(QPoint(300, 100)));
+        QTest::qWait(100);
+        menu->grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/value-menu.png"));
+        sub->grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/show-values-as-menu.png"));
+        m_table->grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/difference-grid.png"));
+        delete menu;
+    }
+
+    // Back to the values as they are.
+    trigger(Mode::Normal);
+    WaitForLayout();
+    QVERIFY(!m_session->ShownDefinition().totals[0].showAs.IsActive());
 }
 
 void PivotTableWidgetTest::valuesChipMovesTheTotals()

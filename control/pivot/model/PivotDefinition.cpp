@@ -42,7 +42,7 @@ const PivotFieldSet* PivotDefinition::FindFieldSet(const std::string& name) cons
 const PivotTotal* PivotDefinition::FindTotal(const std::string& name) const
 {
     for (const PivotTotal& total : totals) {
-        if (total.name == name || total.UniqueName() == name)
+        if (total.name == name || total.UniqueName() == name || total.BaseUniqueName() == name)
             return &total;
     }
     return nullptr;

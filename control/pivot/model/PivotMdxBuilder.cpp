@@ -2,6 +2,7 @@
 
 #include "control/pivot/model/MdxNames.h"
 #include "control/pivot/model/PivotError.h"
+#include "control/pivot/model/PivotShowAsMdx.h"
 
 #include <algorithm>
 #include <charconv>
@@ -416,6 +417,9 @@ std::string PivotMdxBuilder::Build(const PivotDefinition& definition)
 {
     if (definition.IsRawQuery())
         return definition.commandText;
+    // Totals shown as shares, differences or ranks become calculated totals of their own.
+    if (PivotShowAsMdx::Any(definition))
+        return Build(PivotShowAsMdx::Expand(definition));
     if (definition.dataMember.empty())
         throw PivotError("the view names no cube (data member)");
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "control/pivot/model/PivotShowAs.h"
 #include "control/pivot/model/PivotTextStyle.h"
 
 #include <string>
@@ -22,10 +23,18 @@ struct PivotTotal {
     bool isIncluded = true;
     //! The look of the total's values and caption.
     PivotTextStyle style {};
+    //! How the values are shown (as they are, as a share of a total, a running total ...).
+    PivotShowAs showAs {};
 
     bool IsCalculated() const { return !expression.empty(); }
-    //! The unique name the MDX uses for this total.
+    //! The unique name the MDX uses for this total: the measure shown in the grid, which is a
+    //! calculated measure named by DisplayName when the values are shown as something else.
     std::string UniqueName() const;
+    //! The unique name of the total's own values, before any show-as calculation.
+    std::string BaseUniqueName() const;
+    //! The name of the shown measure: the total's name ("Unit Sales" for a stored measure),
+    //! followed by what the show-as setting makes of it ("Unit Sales (% of row total)").
+    std::string DisplayName() const;
     bool operator==(const PivotTotal&) const = default;
 };
 

@@ -250,10 +250,15 @@ public:
                 total.isIncluded = false;
             } else if (PivotTextStyle::IsElement(local)) {
                 ReadStyle(child, local, total.style);
+            } else if (PivotShowAs::IsElement(local)) {
+                if (const std::string why = total.showAs.Read(local, Text(child)); !why.empty())
+                    Fail(child, why);
             }
         }
         if (total.name.empty())
             Fail(node, "a total has no x:Name");
+        if (const std::string why = total.showAs.Problem(); !why.empty())
+            Fail(node, "total " + total.name + ": " + why);
         if (!total.IsCalculated() && !MdxNames::IsUniqueName(total.name))
             Fail(nameNode, "'" + total.name + "' is neither a measure's unique name nor a calculated total");
         return total;
@@ -583,6 +588,8 @@ std::string PivotXml::Write(const PivotDefinition& definition)
             AddText(node, "x:NumberFormat", total.numberFormat);
         AddFlag(node, "x:NotIncluded", !total.isIncluded);
         WriteStyle(node, total.style);
+        for (const auto& [local, text] : total.showAs.Elements())
+            AddText(node, ("x:" + local).c_str(), text);
     }
     for (const PivotColorRule& rule : definition.colorRules) {
         pugi::xml_node node = view.append_child("x:ColorRule");
