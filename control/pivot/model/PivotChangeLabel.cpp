@@ -75,6 +75,7 @@ std::string MovedItem(const std::vector<std::string>& before, const std::vector<
 std::vector<std::string> Names(const std::vector<PivotFieldSet>& fieldSets)
 {
     std::vector<std::string> names;
+    names.reserve(fieldSets.size());
     for (const PivotFieldSet& f : fieldSets)
         names.push_back(f.uniqueName);
     return names;
