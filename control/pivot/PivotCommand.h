@@ -27,6 +27,9 @@ enum class PivotCommand : int {
     MoveToRows = 12018,
     MoveToColumns = 12019,
     MoveToFilters = 12020,
+    //! Undo and redo of the last layout step.
+    Undo = 12040,
+    Redo = 12041,
     ShowDetails = 12095,
 };
 

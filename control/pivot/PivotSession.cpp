@@ -1,5 +1,6 @@
 #include "control/pivot/PivotSession.h"
 
+#include "control/pivot/model/PivotChangeLabel.h"
 #include "control/pivot/model/PivotMdxBuilder.h"
 
 #include <QDebug>
@@ -47,11 +48,62 @@ void PivotSession::StopRunning()
     m_token.reset();
 }
 
-void PivotSession::SetDefinition(PivotDefinition definition)
+void PivotSession::Replace(PivotDefinition definition, bool record)
 {
+    if (record)
+        m_history.Record(PivotChangeLabel::Describe(m_definition, definition), definition);
     m_definition = std::move(definition);
     emit definitionChanged();
-    Refresh();
+    emit historyChanged();
+}
+
+PivotSession::GuardAnswer PivotSession::Ask(const PivotDefinition& definition) const
+{
+    if (!m_guard || (m_hasLayout && definition == m_shown))
+        return GuardAnswer::Continue;
+    return m_guard(definition);
+}
+
+void PivotSession::SetDefinition(PivotDefinition definition)
+{
+    if (definition == m_definition) {
+        // The same layout again: a refresh, not a step.
+        if (!m_deferred)
+            Refresh();
+        return;
+    }
+    if (m_deferred) {
+        Replace(std::move(definition), true);
+        return;
+    }
+    switch (Ask(definition)) {
+    case GuardAnswer::Cancel:
+        // The change is dropped: the areas show the definition they had.
+        emit definitionChanged();
+        return;
+    case GuardAnswer::AddFilter:
+        // The areas take the change; the grid waits for a filter (or Update).
+        Replace(std::move(definition), true);
+        return;
+    case GuardAnswer::Continue:
+        break;
+    }
+    Replace(std::move(definition), true);
+    Query(m_definition);
+}
+
+void PivotSession::PutDefinition(PivotDefinition definition)
+{
+    if (!(definition == m_definition))
+        Replace(std::move(definition), true);
+    Query(m_definition);
+}
+
+void PivotSession::OpenDefinition(PivotDefinition definition)
+{
+    m_history.Reset(definition);
+    Replace(std::move(definition), false);
+    Query(m_definition);
 }
 
 void PivotSession::ShowLayout(PivotDefinition definition, PivotLayout layout)
@@ -62,6 +114,7 @@ void PivotSession::ShowLayout(PivotDefinition definition, PivotLayout layout)
         std::lock_guard lock(m_mutex);
         m_pending.reset();
     }
+    m_history.Record(PivotChangeLabel::Describe(m_definition, definition), definition);
     m_definition = definition;
     m_shown = std::move(definition);
     m_layout = std::make_shared<const PivotLayout>(std::move(layout));
@@ -69,10 +122,79 @@ void PivotSession::ShowLayout(PivotDefinition definition, PivotLayout layout)
     m_lastError.clear();
     SetWorking(false);
     emit definitionChanged();
+    emit historyChanged();
     emit layoutChanged();
 }
 
+bool PivotSession::Undo()
+{
+    const PivotDefinition* definition = m_history.Undo();
+    if (!definition)
+        return false;
+    ApplyFromHistory(*definition);
+    return true;
+}
+
+bool PivotSession::Redo()
+{
+    const PivotDefinition* definition = m_history.Redo();
+    if (!definition)
+        return false;
+    ApplyFromHistory(*definition);
+    return true;
+}
+
+void PivotSession::ApplyFromHistory(const PivotDefinition& definition)
+{
+    // A step undone or redone was asked about when it was made: no second question.
+    Replace(definition, false);
+    if (!m_deferred)
+        Query(m_definition);
+}
+
+void PivotSession::ClearHistory()
+{
+    m_history.Reset(m_definition);
+    emit historyChanged();
+}
+
+void PivotSession::SetHistoryLimit(int limit)
+{
+    m_history.SetLimit(limit);
+    emit historyChanged();
+}
+
+void PivotSession::SetDeferred(bool deferred)
+{
+    if (m_deferred == deferred)
+        return;
+    m_deferred = deferred;
+    emit deferredChanged(deferred);
+    // Switched off, what waited is applied, as with Update.
+    if (!deferred && IsPending())
+        Update();
+}
+
+bool PivotSession::IsPending() const
+{
+    return !m_working && (!m_hasLayout || !(m_definition == m_shown)) && !(m_definition == PivotDefinition());
+}
+
+bool PivotSession::Update()
+{
+    if (Ask(m_definition) != GuardAnswer::Continue)
+        return false;
+    Query(m_definition);
+    return true;
+}
+
 void PivotSession::Refresh()
+{
+    // While deferred, a refresh fetches the data of the layout on show, not what waits.
+    Query(m_deferred && m_hasLayout ? m_shown : m_definition);
+}
+
+void PivotSession::Query(const PivotDefinition& definition)
 {
     if (!m_executor) {
         m_lastError = tr("The view has no data source.");
@@ -84,7 +206,7 @@ void PivotSession::Refresh()
     m_token = std::make_shared<olap::CancellationToken>();
     {
         std::lock_guard lock(m_mutex);
-        m_pending.emplace(Request {generation, m_definition, m_executor, m_token});
+        m_pending.emplace(Request {generation, definition, m_executor, m_token});
     }
     StartWorker();
     m_wake.notify_all();
@@ -135,8 +257,7 @@ void PivotSession::Deliver(
     if (!outcome->layout) {
         qWarning() << "pivot: query failed:" << outcome->error;
         m_lastError = outcome->error;
-        m_definition = m_shown;
-        emit definitionChanged();
+        RevertToShown();
         emit failed(m_lastError);
         return;
     }
@@ -151,12 +272,12 @@ bool PivotSession::SetMemberExpanded(AxisKind axis, int fieldSetIndex, const std
 {
     if (axis != AxisKind::Row && axis != AxisKind::Column)
         return false;
-    auto& fieldSets = m_definition.Axis(axis);
+    PivotDefinition definition = m_definition;
+    auto& fieldSets = definition.Axis(axis);
     if (fieldSetIndex < 0 || fieldSetIndex >= static_cast<int>(fieldSets.size()) || uniqueName.empty())
         return false;
     fieldSets[static_cast<std::size_t>(fieldSetIndex)].SetExpanded(uniqueName, expanded);
-    emit definitionChanged();
-    Refresh();
+    SetDefinition(std::move(definition));
     return true;
 }
 
@@ -170,11 +291,21 @@ bool PivotSession::Cancel()
         std::lock_guard lock(m_mutex);
         m_pending.reset();
     }
-    m_definition = m_shown;
     SetWorking(false);
-    emit definitionChanged();
+    RevertToShown();
     emit cancelled();
     return true;
+}
+
+void PivotSession::RevertToShown()
+{
+    // While deferred the areas keep what the user laid out: the grid's note says it waits.
+    if (m_deferred || m_definition == m_shown)
+        return;
+    m_history.Rewind(m_shown, PivotChangeLabel::Describe(m_definition, m_shown));
+    m_definition = m_shown;
+    emit definitionChanged();
+    emit historyChanged();
 }
 
 void PivotSession::SetWorking(bool working)

@@ -3,6 +3,7 @@
 #include "control/pivot/model/AxisKind.h"
 #include "control/pivot/model/PivotDefinition.h"
 #include "control/pivot/model/PivotLayout.h"
+#include "control/pivot/model/PivotUndoStack.h"
 
 #include "olap/query/CancellationToken.h"
 #include "olap/query/QueryResult.h"
@@ -30,6 +31,12 @@ namespace pivot {
 //! the engine (or the remote server's request) stops early. Cancel drops the running query the
 //! same way and restores the definition of the layout on show, so the grid always matches the
 //! definition.
+//!
+//! Every change of the definition passes through here, so the layout history lives here too:
+//! each change is one labelled step (PivotUndoStack, labels by PivotChangeLabel), a refresh of
+//! the same definition is none. The user's edits (SetDefinition, SetMemberExpanded) follow the
+//! defer switch (the areas change, the query waits for Update) and the guard (asked before a
+//! changed layout is queried); the host's puts do neither.
 class PivotSession : public QObject {
     Q_OBJECT
 public:
@@ -54,25 +61,66 @@ public:
     //! The definition being edited; the layout on show belongs to ShownDefinition().
     const PivotDefinition& Definition() const { return m_definition; }
     const PivotDefinition& ShownDefinition() const { return m_shown; }
-    //! Replaces the definition and re-queries.
+    //! The user's edit: replaces the definition as one undo step and re-queries, unless the
+    //! defer switch is on (the query waits for Update) or the guard says otherwise. The same
+    //! definition again only re-queries.
     void SetDefinition(PivotDefinition definition);
+    //! The host's edit of the view (a script adding a field): one undo step, queried at once
+    //! whatever the defer switch, without asking the guard.
+    void PutDefinition(PivotDefinition definition);
+    //! A new view from the host (a definition text, a statement, another cube or connection):
+    //! queried at once and the history starts over, since the steps before belong to another
+    //! view and perhaps to another source.
+    void OpenDefinition(PivotDefinition definition);
     //! Shows LAYOUT, laid out from DEFINITION, without querying (a caller that already has the
-    //! answer, e.g. a synchronous report run). Drops a running query.
+    //! answer, e.g. a synchronous report run, or a change of look only). Drops a running query.
+    //! A changed definition is one undo step.
     void ShowLayout(PivotDefinition definition, PivotLayout layout);
+
+    //! The layout history. Undo and Redo put the definition of the step before (after) in
+    //! place and re-query (or wait, while deferred); false when there is no such step.
+    const PivotUndoStack& History() const { return m_history; }
+    bool Undo();
+    bool Redo();
+    //! Forgets every step; the current definition is where the history starts.
+    void ClearHistory();
+    //! The most steps kept (100 unless set).
+    void SetHistoryLimit(int limit);
+
+    //! While deferred, the user's edits change the definition (and so the areas) but do not
+    //! query; Update runs one query for them. Switching it off runs what waits.
+    void SetDeferred(bool deferred);
+    bool IsDeferred() const { return m_deferred; }
+    //! Whether the definition being edited differs from the one on show and no query for it
+    //! runs: the grid does not show the areas' layout yet.
+    bool IsPending() const;
+    //! Queries the definition being edited (asking the guard when its layout is not the one
+    //! on show). False when the guard declined.
+    bool Update();
+
+    //! What the guard answers about a layout before it is queried: run it, keep it in the
+    //! areas without querying so a filter can be added first, or drop the change.
+    enum class GuardAnswer { Continue, AddFilter, Cancel };
+    //! Asked on the session's thread before a user's changed layout is queried.
+    using Guard = std::function<GuardAnswer(const PivotDefinition& definition)>;
+    void SetGuard(Guard guard) { m_guard = std::move(guard); }
 
     //! Whether a layout came (false until the first answer or ShowLayout).
     bool HasLayout() const { return m_hasLayout; }
     const PivotLayout& Layout() const { return *m_layout; }
     std::shared_ptr<const PivotLayout> SharedLayout() const { return m_layout; }
 
-    //! Runs the current definition's query. Without an executor, or when the MDX cannot be
-    //! built, reports failed() and keeps the layout on show.
+    //! Runs the current definition's query (while deferred, that of the layout on show: a
+    //! refresh fetches new data, it does not apply a waiting layout). Without an executor, or
+    //! when the MDX cannot be built, reports failed() and keeps the layout on show.
     void Refresh();
     //! Expands or collapses the member UNIQUENAME of field set FIELDSETINDEX on AXIS (Row or
     //! Column) and re-queries. Returns false (and changes nothing) when there is no such
     //! field set.
     bool SetMemberExpanded(AxisKind axis, int fieldSetIndex, const std::string& uniqueName, bool expanded);
-    //! Drops the running query and goes back to the definition on show. False when idle.
+    //! Drops the running query and goes back to the definition on show (and the history to its
+    //! step), so the areas match the grid again; while deferred the areas keep what waits.
+    //! False when idle.
     bool Cancel();
 
     bool IsWorking() const { return m_working; }
@@ -91,6 +139,10 @@ signals:
     void failed(const QString& message);
     //! Cancel() stopped a running query; the layout on show is unchanged.
     void cancelled();
+    //! The history changed (a step recorded, undone, redone or dropped).
+    void historyChanged();
+    //! The defer switch changed.
+    void deferredChanged(bool deferred);
 
 private:
     struct Request {
@@ -103,6 +155,16 @@ private:
         std::optional<PivotLayout> layout;
         QString error;
     };
+    //! Queues a query of DEFINITION on the worker.
+    void Query(const PivotDefinition& definition);
+    //! Makes DEFINITION the one being edited, recorded as one step when RECORD.
+    void Replace(PivotDefinition definition, bool record);
+    //! Goes back to the definition on show after a cancelled or failed query.
+    void RevertToShown();
+    //! Asks the guard about DEFINITION (Continue without a guard or for the layout on show).
+    GuardAnswer Ask(const PivotDefinition& definition) const;
+    //! Applies DEFINITION from the history and re-queries unless deferred.
+    void ApplyFromHistory(const PivotDefinition& definition);
     void StartWorker();
     void Deliver(unsigned generation, const PivotDefinition& definition, const std::shared_ptr<Outcome>& outcome);
     void SetWorking(bool working);
@@ -117,6 +179,9 @@ private:
     //! The token of the query the worker runs or will run next; tripped when it goes stale.
     std::shared_ptr<olap::CancellationToken> m_token;
     QString m_lastError;
+    PivotUndoStack m_history;
+    Guard m_guard;
+    bool m_deferred = false;
     bool m_working = false;
     bool m_hasLayout = false;
 

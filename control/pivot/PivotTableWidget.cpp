@@ -2,21 +2,26 @@
 
 #include "control/pivot/PivotAreaBar.h"
 #include "control/pivot/PivotCellExplanation.h"
+#include "control/pivot/PivotCellGuard.h"
 #include "control/pivot/PivotColorRuleMenu.h"
 #include "control/pivot/PivotContextMenu.h"
+#include "control/pivot/PivotDeferBox.h"
 #include "control/pivot/PivotDragController.h"
 #include "control/pivot/PivotFieldList.h"
 #include "control/pivot/PivotGrid.h"
 #include "control/pivot/PivotGridDropTarget.h"
 #include "control/pivot/PivotLayoutEdit.h"
 #include "control/pivot/PivotMemberFilterPopup.h"
+#include "control/pivot/PivotPendingNote.h"
 #include "control/pivot/PivotSelectionTarget.h"
 #include "control/pivot/PivotSession.h"
 #include "control/pivot/PivotShowAsMenu.h"
+#include "control/pivot/PivotUndoKeys.h"
 #include "control/pivot/model/PivotLayout.h"
 
 #include "olap/adomd/CubeDef.h"
 
+#include <QAbstractItemView>
 #include <QContextMenuEvent>
 #include <QDebug>
 #include <QGridLayout>
@@ -86,6 +91,19 @@ PivotTableWidget::PivotTableWidget(PivotSession* session, QWidget* parent)
     splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 0);
     BuildPanels(splitter);
+    // Layout history, deferred updates and the too-many-cells question.
+    m_guard = new PivotCellGuard(this);
+    m_deferBox = new PivotDeferBox(session, m_fieldList);
+    if (m_fieldList->layout())
+        m_fieldList->layout()->addWidget(m_deferBox);
+    m_pendingNote = new PivotPendingNote(session, table);
+    grid->addWidget(m_pendingNote, 3, 1);
+    m_undoKeys = new PivotUndoKeys(session, this);
+    m_undoKeys->Watch(m_grid);
+    for (PivotAreaBar* b : m_bars)
+        m_undoKeys->Watch(b);
+    for (QAbstractItemView* view : m_fieldList->findChildren<QAbstractItemView*>())
+        m_undoKeys->Watch(view);
 }
 
 PivotTableWidget::~PivotTableWidget()
@@ -114,6 +132,7 @@ bool PivotTableWidget::SetCube(std::shared_ptr<const olap::adomd::CubeDef> cube)
         }
     }
     SetCubeFields(std::move(fields));
+    m_guard->SetCube(m_cube);
     return m_lastError.isEmpty();
 }
 

@@ -24,7 +24,9 @@ class CubeDef;
 namespace pivot {
 
 class PivotAreaBar;
+class PivotCellGuard;
 class PivotContextMenu;
+class PivotDeferBox;
 struct PivotDefinition;
 class PivotDragController;
 class PivotFieldList;
@@ -32,7 +34,9 @@ class PivotGrid;
 class PivotGridDropTarget;
 class PivotPropertyToolbox;
 class PivotToolbar;
+class PivotPendingNote;
 class PivotSession;
+class PivotUndoKeys;
 
 //! The pivot table as the user works with it: the area bars (filters and columns above the
 //! grid, values beside the columns, rows on the left), the painted grid, and the field list
@@ -73,6 +77,12 @@ public:
     PivotToolbar* Toolbar() const { return m_toolbar; }
     PivotPropertyToolbox* PropertyToolbox() const { return m_toolbox; }
     QLabel* TitleBar() const { return m_titleBar; }
+    //! The question before a layout with too many cells (its threshold, a test's answers).
+    PivotCellGuard* CellGuard() const { return m_guard; }
+    //! "Defer layout update" and Update, at the bottom of the field list.
+    PivotDeferBox* DeferBox() const { return m_deferBox; }
+    //! The note under the grid while the areas hold a layout the grid does not show.
+    PivotPendingNote* PendingNote() const { return m_pendingNote; }
 
     //! What the grid's current cell stands for (none without a current cell).
     PivotSelectionTarget SelectionTarget() const;
@@ -154,6 +164,10 @@ private:
     PivotPropertyToolbox* m_toolbox = nullptr;
     QLabel* m_titleBar = nullptr;
     QSplitter* m_splitter = nullptr;
+    PivotCellGuard* m_guard = nullptr;
+    PivotDeferBox* m_deferBox = nullptr;
+    PivotPendingNote* m_pendingNote = nullptr;
+    PivotUndoKeys* m_undoKeys = nullptr;
 };
 
 } // namespace pivot

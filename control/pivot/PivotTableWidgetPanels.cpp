@@ -267,6 +267,10 @@ bool PivotTableWidget::ExecuteCommand(PivotCommand command)
     }
     case PivotCommand::Cancel:
         return m_session->Cancel();
+    case PivotCommand::Undo:
+        return m_session->Undo();
+    case PivotCommand::Redo:
+        return m_session->Redo();
     case PivotCommand::ExplainCell:
         if (target.kind != PivotSelectionTarget::Kind::Value)
             return false;

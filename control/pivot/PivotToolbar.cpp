@@ -22,7 +22,9 @@ struct Button {
 };
 
 constexpr Button kButtons[] = {
-    {PivotCommand::SortAscending, "pivotSortAscendingAction", "Sort Ascending", false, false},
+    {PivotCommand::Undo, "pivotUndoAction", "Undo", false, false},
+    {PivotCommand::Redo, "pivotRedoAction", "Redo", false, false},
+    {PivotCommand::SortAscending, "pivotSortAscendingAction", "Sort Ascending", false, true},
     {PivotCommand::SortDescending, "pivotSortDescendingAction", "Sort Descending", false, false},
     {PivotCommand::Filter, "pivotFilterAction", "Filter", false, false},
     {PivotCommand::Subtotals, "pivotSubtotalsAction", "Subtotals", true, true},
@@ -88,9 +90,37 @@ void Box(QPainter& p, bool plus)
         p.drawLine(QPointF(8, 5), QPointF(8, 11));
 }
 
+//! A curved arrow pointing left (undo) or right (redo).
+void TurnArrow(QPainter& p, bool back)
+{
+    p.save();
+    if (!back) {
+        p.translate(16, 0);
+        p.scale(-1, 1);
+    }
+    QPainterPath path;
+    path.moveTo(13.5, 13);
+    path.cubicTo(14.5, 6.5, 9, 4, 4.5, 6.5);
+    p.setPen(QPen(kBlue, 1.8, Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(path);
+    QPolygonF head;
+    head << QPointF(1, 7.5) << QPointF(6.5, 2.5) << QPointF(7, 10);
+    p.setPen(Qt::NoPen);
+    p.setBrush(kBlue);
+    p.drawPolygon(head);
+    p.restore();
+}
+
 void Paint(QPainter& p, PivotCommand command)
 {
     switch (command) {
+    case PivotCommand::Undo:
+        TurnArrow(p, true);
+        break;
+    case PivotCommand::Redo:
+        TurnArrow(p, false);
+        break;
     case PivotCommand::SortAscending:
         Bars(p, true);
         break;
@@ -227,6 +257,7 @@ PivotToolbar::PivotToolbar(PivotTableWidget* table) : QToolBar(table), m_table(t
     connect(session, &PivotSession::workingChanged, this, &PivotToolbar::UpdateState);
     connect(session, &PivotSession::definitionChanged, this, &PivotToolbar::UpdateState);
     connect(session, &PivotSession::layoutChanged, this, &PivotToolbar::UpdateState);
+    connect(session, &PivotSession::historyChanged, this, &PivotToolbar::UpdateState);
 }
 
 QAction* PivotToolbar::Action(PivotCommand command) const
@@ -262,6 +293,16 @@ void PivotToolbar::UpdateState()
     set(PivotCommand::Export, session->HasLayout());
     set(PivotCommand::FieldList, true, m_table->PanelVisible(PivotTableWidget::Panel::FieldList));
     set(PivotCommand::PropertyToolbox, true, m_table->PanelVisible(PivotTableWidget::Panel::PropertyToolbox));
+    // The tooltips name the step: "Undo Move Product to Columns (Ctrl+Z)".
+    const PivotUndoStack& history = session->History();
+    set(PivotCommand::Undo, history.CanUndo());
+    set(PivotCommand::Redo, history.CanRedo());
+    if (QAction* undo = Action(PivotCommand::Undo))
+        undo->setToolTip(history.CanUndo() ? tr("Undo %1 (Ctrl+Z)").arg(QString::fromStdString(history.UndoLabel()))
+                                           : tr("Undo (Ctrl+Z)"));
+    if (QAction* redo = Action(PivotCommand::Redo))
+        redo->setToolTip(history.CanRedo() ? tr("Redo %1 (Ctrl+Y)").arg(QString::fromStdString(history.RedoLabel()))
+                                           : tr("Redo (Ctrl+Y)"));
 }
 
 QIcon PivotToolbar::Icon(PivotCommand command)

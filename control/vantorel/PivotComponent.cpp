@@ -182,7 +182,7 @@ bool PivotComponent::SetXmlData(const QString& text)
         m_detailConnection.reset();
         m_fromRecordset = false;
     }
-    UseDefinition(std::move(definition));
+    UseDefinition(std::move(definition), true);
     return true;
 }
 
@@ -199,7 +199,7 @@ void PivotComponent::SetConnectionString(const QString& connectionString)
     m_schemaConnection.reset();
     m_detailConnection.reset();
     m_fromRecordset = false;
-    UseDefinition(std::move(definition));
+    UseDefinition(std::move(definition), true);
 }
 
 QString PivotComponent::DataMember() const
@@ -211,7 +211,7 @@ void PivotComponent::SetDataMember(const QString& dataMember)
 {
     pivot::PivotDefinition definition = Definition();
     definition.dataMember = dataMember.toStdString();
-    UseDefinition(std::move(definition));
+    UseDefinition(std::move(definition), true);
 }
 
 bool PivotComponent::SetRecordset(const olap::recordset::Recordset& rs)
@@ -231,7 +231,7 @@ bool PivotComponent::SetRecordset(const olap::recordset::Recordset& rs)
     m_tableSource.clear();
     pivot::PivotDefinition definition;
     definition.dataMember = kRecordsetCube;
-    UseDefinition(std::move(definition));
+    UseDefinition(std::move(definition), true);
     return true;
 }
 
@@ -266,7 +266,7 @@ void PivotComponent::SetCommandText(const QString& text)
     } else {
         definition.commandText = mdx;
     }
-    UseDefinition(std::move(definition));
+    UseDefinition(std::move(definition), true);
 }
 
 std::vector<pivot::PivotFieldSet> PivotComponent::CubeFieldSets(const std::string& cube)
@@ -305,7 +305,7 @@ void PivotComponent::Connect(const std::string& connectionString)
     }
 }
 
-void PivotComponent::UseDefinition(pivot::PivotDefinition definition)
+void PivotComponent::UseDefinition(pivot::PivotDefinition definition, bool newView)
 {
     const bool queryable = definition.IsRawQuery()
         || (!definition.dataMember.empty()
@@ -329,10 +329,16 @@ void PivotComponent::UseDefinition(pivot::PivotDefinition definition)
         }
     }
     if (queryable && m_connection) {
-        m_session->SetDefinition(std::move(definition));
+        // The host's changes run at once, whatever the user's defer switch and cell guard.
+        if (newView)
+            m_session->OpenDefinition(std::move(definition));
+        else
+            m_session->PutDefinition(std::move(definition));
     } else {
         // Nothing to ask yet (a new table, or no connection): show the empty view of it.
         m_session->ShowLayout(std::move(definition), pivot::PivotLayout());
+        if (newView)
+            m_session->ClearHistory();
     }
     UpdateTableCube();
 }

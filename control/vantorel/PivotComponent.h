@@ -162,7 +162,9 @@ private:
     void OnPanelToggled(pivot::PivotTableWidget::Panel panel, bool visible);
     //! Opens CONNECTIONSTRING unless a connection is open already.
     void Connect(const std::string& connectionString);
-    void UseDefinition(pivot::PivotDefinition definition);
+    //! A NEWVIEW (definition text, statement, cube, connection, rows) starts the layout
+    //! history over; other changes of the host are steps the user can undo.
+    void UseDefinition(pivot::PivotDefinition definition, bool newView = false);
     //! The hierarchies of cube CUBE with their levels (All levels left out), for reading an
     //! MDX statement back into a view; empty when the source cannot be read.
     std::vector<pivot::PivotFieldSet> CubeFieldSets(const std::string& cube);

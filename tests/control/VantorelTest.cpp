@@ -676,6 +676,28 @@ private slots:
         QCOMPARE(control->PivotTable().Definition(), opened);
     }
 
+    void openedReportStartsTheLayoutHistory()
+    {
+        auto control = NewControl();
+        control->OppnaRapport(m_cubes.filePath(QStringLiteral("SalesByRegion.xml")));
+        QVERIFY(WaitForView(*control));
+        pivot::PivotSession& session = control->PivotTable().Session();
+        QVERIFY(!session.History().CanUndo());
+        // The control's sort is a step the user can undo.
+        control->ClickButton(QStringLiteral("SortDesc"));
+        QVERIFY(WaitForView(*control));
+        QVERIFY(session.ShownDefinition().rowAxis.front().sort.IsActive());
+        QVERIFY(session.Undo());
+        QVERIFY(WaitForView(*control));
+        QVERIFY(!session.ShownDefinition().rowAxis.front().sort.IsActive());
+        QVERIFY(session.History().CanRedo());
+        // A definition put over the view: the steps of the view before are gone.
+        control->SetXMLData(control->XMLData());
+        QVERIFY(!session.History().CanUndo());
+        QVERIFY(!session.History().CanRedo());
+        QVERIFY(WaitForView(*control));
+    }
+
     void applyFontDefaultsAndFormatsTotals()
     {
         auto control = NewControl();
