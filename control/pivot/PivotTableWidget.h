@@ -74,8 +74,12 @@ public:
     PivotPropertyToolbox* PropertyToolbox() const { return m_toolbox; }
     QLabel* TitleBar() const { return m_titleBar; }
 
-    //! What the grid's current cell stands for (none without a current cell).
+    //! What the commands act on: the chip the user selected last in an area bar, until a
+    //! grid cell is clicked or the grid takes focus; else what the grid's current cell stands
+    //! for (none without a current cell).
     PivotSelectionTarget SelectionTarget() const;
+    //! The target of the selected chip, or none when the grid's cell is the target.
+    PivotSelectionTarget ChipTarget() const;
     //! Runs COMMAND of the command list on the selection, as the toolbar does: sorts, filter,
     //! subtotals and grand totals, expand and collapse (the selected member, else the whole
     //! level of the selected field set), refresh, export, field list, property toolbox, a new
@@ -154,6 +158,12 @@ private:
     PivotPropertyToolbox* m_toolbox = nullptr;
     QLabel* m_titleBar = nullptr;
     QSplitter* m_splitter = nullptr;
+    //! The chip selected last (empty name: none); see SelectionTarget.
+    AxisKind m_chipArea = AxisKind::Row;
+    std::string m_chipName;
+    //! Makes the area bars' selected chips the commands' target.
+    void FollowChips();
+    void SetChipTarget(AxisKind area, const std::string& name);
 };
 
 } // namespace pivot
