@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -31,7 +32,9 @@ PivotAreaBar::PivotAreaBar(
     setObjectName(QString::fromLatin1(names[static_cast<int>(area)]));
     setBackgroundRole(QPalette::Window);
     setAutoFillBackground(true);
-    setFocusPolicy(Qt::NoFocus);
+    // Chips take focus (a click or Tab), so fields can be sorted, filtered and moved from the
+    // keyboard: arrows pick a chip, Alt+Down opens its filter, the menu key its menu.
+    setFocusPolicy(Qt::StrongFocus);
     setSizePolicy(orientation == Qt::Horizontal
             ? QSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed)
             : QSizePolicy(
@@ -104,9 +107,27 @@ void PivotAreaBar::Rebuild()
             m_chips.insert(m_chips.begin() + at, std::move(chip));
         }
     }
+    m_current = -1;
+    for (std::size_t i = 0; i < m_chips.size() && !m_currentName.empty(); ++i) {
+        if (m_chips[i].field.uniqueName == m_currentName)
+            m_current = static_cast<int>(i);
+    }
+    if (m_current < 0)
+        m_currentName.clear();
     LayoutChips();
     updateGeometry();
     update();
+}
+
+void PivotAreaBar::SetCurrentIndex(int index)
+{
+    if (index < -1 || index >= static_cast<int>(m_chips.size()))
+        return;
+    m_current = index;
+    m_currentName = index < 0 ? std::string() : m_chips[static_cast<std::size_t>(index)].field.uniqueName;
+    update();
+    if (index >= 0)
+        emit chipSelected(m_area, QString::fromStdString(m_currentName));
 }
 
 void PivotAreaBar::LayoutChips()
@@ -263,6 +284,13 @@ void PivotAreaBar::paintEvent(QPaintEvent*)
         painter.setPen(pal.color(QPalette::Mid));
         painter.setBrush(pal.color(QPalette::Button));
         painter.drawRoundedRect(QRectF(chip.rect).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
+        if (&chip - m_chips.data() == m_current) {
+            // The selected chip: a frame in the highlight colour, firm while the bar has focus.
+            QPen frame(pal.color(QPalette::Highlight), hasFocus() ? 2 : 1, hasFocus() ? Qt::SolidLine : Qt::DotLine);
+            painter.setPen(frame);
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRoundedRect(QRectF(chip.rect).adjusted(1.5, 1.5, -1.5, -1.5), 3, 3);
+        }
         QRect textRect = chip.rect.adjusted(kPadding, 0, -kPadding, 0);
         if (!chip.button.isNull())
             textRect.setRight(chip.button.left() - 1);
@@ -334,6 +362,8 @@ void PivotAreaBar::mousePressEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton)
         return;
     m_pressed = ChipAt(event->position().toPoint());
+    if (m_pressed >= 0)
+        SetCurrentIndex(m_pressed);
     m_pressedButton = m_pressed >= 0
         && m_chips[static_cast<std::size_t>(m_pressed)]
                .button.adjusted(-1, -1, 1, 1)
@@ -372,10 +402,54 @@ void PivotAreaBar::mouseReleaseEvent(QMouseEvent* event)
 
 void PivotAreaBar::contextMenuEvent(QContextMenuEvent* event)
 {
-    const int index = ChipAt(event->pos());
+    // The menu key and Shift+F10 open the menu of the selected chip, below it.
+    const bool keyboard = event->reason() == QContextMenuEvent::Keyboard && m_current >= 0;
+    const int index = keyboard ? m_current : ChipAt(event->pos());
     const QString name
         = index < 0 ? QString() : QString::fromStdString(m_chips[static_cast<std::size_t>(index)].field.uniqueName);
-    emit menuRequested(m_area, name, event->globalPos());
+    if (index >= 0 && !keyboard)
+        SetCurrentIndex(index);
+    const QPoint at
+        = keyboard ? mapToGlobal(m_chips[static_cast<std::size_t>(index)].rect.bottomLeft()) : event->globalPos();
+    emit menuRequested(m_area, name, at);
+}
+
+void PivotAreaBar::keyPressEvent(QKeyEvent* event)
+{
+    const int count = static_cast<int>(m_chips.size());
+    const bool previous = event->key() == Qt::Key_Left || event->key() == Qt::Key_Up;
+    const bool next
+        = event->key() == Qt::Key_Right || (event->key() == Qt::Key_Down && !(event->modifiers() & Qt::AltModifier));
+    if (count > 0 && (previous || next)) {
+        const int from = m_current < 0 ? (previous ? count : -1) : m_current;
+        SetCurrentIndex(std::clamp(from + (previous ? -1 : 1), 0, count - 1));
+        return;
+    }
+    if (event->key() == Qt::Key_Down && (event->modifiers() & Qt::AltModifier) && m_current >= 0) {
+        const Chip& chip = m_chips[static_cast<std::size_t>(m_current)];
+        if (!chip.button.isNull())
+            emit filterRequested(QString::fromStdString(chip.field.uniqueName),
+                QRect(mapToGlobal(chip.button.topLeft()), chip.button.size()));
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void PivotAreaBar::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    // Tabbing in picks the first chip, so the commands have a target at once.
+    if (m_current < 0 && !m_chips.empty() && event->reason() != Qt::MouseFocusReason)
+        SetCurrentIndex(0);
+    else if (m_current >= 0)
+        emit chipSelected(m_area, QString::fromStdString(m_currentName));
+    update();
+}
+
+void PivotAreaBar::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 } // namespace pivot

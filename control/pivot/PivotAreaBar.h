@@ -45,6 +45,11 @@ public:
     const Chip* FindChip(const std::string& name) const;
     //! The hint shown while the area is empty.
     QString Hint() const;
+    //! The chip the user selected (a click, or the arrow keys while the bar has focus), -1 for
+    //! none. It stays on its field set or total while the bar is rebuilt.
+    int CurrentIndex() const { return m_current; }
+    //! Selects chip INDEX (-1: none) and reports it with chipSelected.
+    void SetCurrentIndex(int index);
     //! Where a drop would land now (-1: no drop shown).
     int DropIndex() const { return m_dropIndex; }
 
@@ -59,6 +64,9 @@ public:
 signals:
     //! The filter button of field set NAME was clicked; BUTTON is its global rectangle.
     void filterRequested(const QString& name, const QRect& button);
+    //! The chip of field set or total NAME was selected (it becomes the target of the
+    //! table's commands until a grid cell is selected).
+    void chipSelected(AxisKind area, const QString& name);
     //! A context menu was asked for on the chip of NAME (empty: on the bar) at GLOBALPOSITION.
     void menuRequested(AxisKind area, const QString& name, const QPoint& globalPosition);
 
@@ -69,6 +77,9 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void Rebuild();
@@ -83,6 +94,9 @@ private:
     PivotDragController* m_drag;
     std::vector<Chip> m_chips;
     int m_dropIndex = -1;
+    int m_current = -1;
+    //! The field set or total of the current chip, to find it again after a rebuild.
+    std::string m_currentName;
     int m_pressed = -1;
     bool m_pressedButton = false;
     QPoint m_pressPosition;

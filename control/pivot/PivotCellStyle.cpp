@@ -4,6 +4,10 @@
 #include "control/pivot/model/PivotDefinition.h"
 #include "control/pivot/model/PivotLayout.h"
 
+#include <QObject>
+
+#include <cmath>
+
 namespace pivot {
 
 const PivotTextStyle* PivotCellStyle::For(
@@ -45,6 +49,26 @@ QFont PivotCellStyle::Font(const QFont& base, const PivotTextStyle& style)
     if (style.italic)
         font.setItalic(true);
     return font;
+}
+
+bool PivotCellStyle::IsError(const PivotGridCell& cell)
+{
+    if (cell.kind != PivotGridCell::Kind::Value)
+        return false;
+    if (cell.value)
+        return !std::isfinite(*cell.value);
+    return cell.text.starts_with('#');
+}
+
+QString PivotCellStyle::ErrorText(const PivotGridCell& cell)
+{
+    if (!IsError(cell))
+        return {};
+    if (!cell.value)
+        return QString::fromStdString(cell.text);
+    if (std::isnan(*cell.value))
+        return QObject::tr("the value is not a number (an undefined result such as 0/0)");
+    return QObject::tr("the value is infinite (a division by zero)");
 }
 
 QColor PivotCellStyle::Color(const std::string& text)

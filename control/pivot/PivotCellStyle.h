@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QString>
 
 namespace pivot {
 
@@ -21,6 +22,12 @@ public:
         const PivotDefinition& shown, const PivotLayout& layout, const PivotGridCell& cell);
     //! BASE with the style's font name, size, bold and italic put on it.
     static QFont Font(const QFont& base, const PivotTextStyle& style);
+    //! Whether value CELL is one the source could not compute: a number that is not finite
+    //! (a division by zero) or a text value such as "#N/A" or "#Error: ...". Such cells are
+    //! drawn apart from empty cells (blank) and zeros, and say why in their tooltip.
+    static bool IsError(const PivotGridCell& cell);
+    //! Why CELL is an error ("" for a cell that is none).
+    static QString ErrorText(const PivotGridCell& cell);
     //! The colour "#RRGGBB", or an invalid colour for an empty text.
     static QColor Color(const std::string& text);
 };

@@ -18,6 +18,7 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <map>
 #include <optional>
 
 namespace pivot {
@@ -47,7 +48,10 @@ PivotGrid::PivotGrid(PivotSession* session, QWidget* parent) : QAbstractScrollAr
 {
     setObjectName(QStringLiteral("pivotGrid"));
     setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(tr("Pivot table"));
     viewport()->setBackgroundRole(QPalette::Base);
+    // Hover over a column header's edge shows the resize pointer.
+    viewport()->setMouseTracking(true);
     m_workingDelay.setSingleShot(true);
     m_workingDelay.setInterval(kWorkingDelayMs);
     connect(&m_workingDelay, &QTimer::timeout, this, [this] {
@@ -82,6 +86,7 @@ void PivotGrid::OnLayoutChanged()
         m_currentRow = m_currentColumn = m_anchorRow = m_anchorColumn = -1;
     UpdateScrollBars();
     viewport()->update();
+    UpdateAccessibleDescription();
     emit selectionChanged();
 }
 
@@ -100,10 +105,37 @@ void PivotGrid::OnWorkingChanged(bool working)
 void PivotGrid::MeasureColumns()
 {
     const PivotLayout& layout = Layout();
+    const PivotDefinition& shown = m_session->ShownDefinition();
     QFont bold = font();
     bold.setBold(true);
     const QFontMetrics metrics(bold);
     m_rowHeight = metrics.height() + 2 * kPadding;
+    // The fonts the user gave totals and field sets: cells in them are measured in them, and
+    // the line height makes room for the tallest.
+    std::vector<const PivotTextStyle*> styles;
+    for (const PivotTotal& total : shown.totals) {
+        if (!total.style.IsDefault())
+            styles.push_back(&total.style);
+    }
+    for (const auto* axis : {&shown.rowAxis, &shown.columnAxis}) {
+        for (const PivotFieldSet& fieldSet : *axis) {
+            if (!fieldSet.style.IsDefault())
+                styles.push_back(&fieldSet.style);
+        }
+    }
+    std::map<std::pair<const PivotTextStyle*, bool>, QFontMetrics> styledMetrics;
+    auto metricsOf = [&](const PivotTextStyle* style, bool strong) -> const QFontMetrics& {
+        auto found = styledMetrics.find({style, strong});
+        if (found == styledMetrics.end()) {
+            QFont f = font();
+            f.setBold(strong);
+            found = styledMetrics.emplace(std::make_pair(style, strong), QFontMetrics(PivotCellStyle::Font(f, *style)))
+                        .first;
+        }
+        return found->second;
+    };
+    for (const PivotTextStyle* style : styles)
+        m_rowHeight = std::max(m_rowHeight, metricsOf(style, true).height() + 2 * kPadding);
     const int columns = layout.ColumnCount();
     std::vector<int> widths(static_cast<std::size_t>(columns), kMinColumnWidth);
     const int rows = std::min(layout.RowCount(), layout.HeaderRows() + kMeasuredRows);
@@ -113,9 +145,12 @@ void PivotGrid::MeasureColumns()
             // Merged captions stretch over their span and do not widen one column.
             if (cell.columnSpan != 1 || cell.text.empty())
                 continue;
+            const PivotTextStyle* style = styles.empty() ? nullptr : PivotCellStyle::For(shown, layout, cell);
+            const bool strong = cell.isTotal || cell.isGrandTotal || cell.kind == PivotGridCell::Kind::Corner;
+            const QFontMetrics& cellMetrics = style ? metricsOf(style, strong) : metrics;
             // +2: the grid line and rounding of the advance.
-            int width = metrics.horizontalAdvance(QString::fromStdString(cell.text)) + 2 * kPadding + 2;
-            if (cell.header && cell.header->hasChildren)
+            int width = cellMetrics.horizontalAdvance(QString::fromStdString(cell.text)) + 2 * kPadding + 2;
+            if (m_expandIndicators && cell.header && cell.header->hasChildren)
                 width += kGlyphSize + kPadding;
             if (cell.kind == PivotGridCell::Kind::RowHeader && cell.header)
                 width += kPadding;
@@ -125,6 +160,7 @@ void PivotGrid::MeasureColumns()
             w = std::max(w, std::min(width, kMaxColumnWidth));
         }
     }
+    ApplyManualWidths(widths);
     m_columnX.assign(1, 0);
     for (int w : widths)
         m_columnX.push_back(m_columnX.back() + w);
@@ -225,6 +261,8 @@ bool PivotGrid::CellAt(const QPoint& point, int* row, int* column) const
 
 QRect PivotGrid::GlyphRect(int row, int column) const
 {
+    if (!m_expandIndicators)
+        return {};
     const PivotGridCell cell = Layout().Cell(row, column);
     if (!cell.header || cell.header->kind != PivotHeaderCell::Kind::Member || !cell.header->hasChildren)
         return {};
@@ -262,6 +300,7 @@ void PivotGrid::SetCurrentCell(int row, int column, bool extend)
     }
     EnsureVisible(row, column);
     viewport()->update();
+    UpdateAccessibleDescription();
     if (Selection() != before)
         emit selectionChanged();
 }
@@ -355,13 +394,19 @@ QString PivotGrid::ToolTip(int row, int column) const
             path << QString::fromStdString(member.caption);
     }
     QString text = path.join(QStringLiteral(" / "));
-    if (!cell.value)
-        return text + QStringLiteral("\n") + tr("(empty)");
-    text += QStringLiteral("\n") + QString::fromStdString(cell.text);
-    const QString raw = QString::number(*cell.value, 'g', 15);
-    if (raw != QString::fromStdString(cell.text))
-        text += QStringLiteral(" (") + raw + QStringLiteral(")");
-    return text;
+    if (PivotCellStyle::IsError(cell))
+        text += QStringLiteral("\n") + tr("Error: %1").arg(PivotCellStyle::ErrorText(cell));
+    else if (!cell.value && cell.text.empty())
+        text += QStringLiteral("\n") + tr("(empty)");
+    else if (!cell.value)
+        text += QStringLiteral("\n") + QString::fromStdString(cell.text);
+    if (cell.value && !PivotCellStyle::IsError(cell)) {
+        text += QStringLiteral("\n") + QString::fromStdString(cell.text);
+        const QString raw = QString::number(*cell.value, 'g', 15);
+        if (raw != QString::fromStdString(cell.text))
+            text += QStringLiteral(" (") + raw + QStringLiteral(")");
+    }
+    return text + ValueContext(row, column);
 }
 
 bool PivotGrid::viewportEvent(QEvent* event)
@@ -383,6 +428,14 @@ void PivotGrid::mousePressEvent(QMouseEvent* event)
 {
     int row = 0;
     int column = 0;
+    // A press on a column header's edge starts resizing that column.
+    if (const int edge = event->button() == Qt::LeftButton ? ColumnEdgeAt(event->position().toPoint()) : -1;
+        edge >= 0) {
+        m_resizeColumn = edge;
+        m_resizeStartX = event->position().toPoint().x();
+        m_resizeStartWidth = ColumnWidth(edge);
+        return;
+    }
     if (event->button() != Qt::LeftButton || !CellAt(event->position().toPoint(), &row, &column)) {
         QAbstractScrollArea::mousePressEvent(event);
         return;
@@ -405,11 +458,19 @@ void PivotGrid::mousePressEvent(QMouseEvent* event)
 void PivotGrid::mouseReleaseEvent(QMouseEvent* event)
 {
     // Presses act at once; the release ends the click here rather than going to the parent.
+    m_resizeColumn = -1;
     event->accept();
 }
 
 void PivotGrid::mouseDoubleClickEvent(QMouseEvent* event)
 {
+    // A double click on a column header's edge fits the column to its contents again.
+    if (const int edge = event->button() == Qt::LeftButton ? ColumnEdgeAt(event->position().toPoint()) : -1;
+        edge >= 0) {
+        m_resizeColumn = -1;
+        SetColumnWidth(edge, 0);
+        return;
+    }
     int row = 0;
     int column = 0;
     if (event->button() == Qt::LeftButton && CellAt(event->position().toPoint(), &row, &column)
@@ -661,7 +722,8 @@ void PivotGrid::PaintCell(QPainter& painter, const PivotGridCell& cell, const QR
     QRect textRect = (header ? visible : rect).adjusted(kPadding, 0, -kPadding, 0);
     if (header)
         textRect.setHeight(std::min(textRect.height(), m_rowHeight));
-    if (cell.header && cell.header->kind == PivotHeaderCell::Kind::Member && cell.header->hasChildren) {
+    if (m_expandIndicators && cell.header && cell.header->kind == PivotHeaderCell::Kind::Member
+        && cell.header->hasChildren) {
         const QRect glyph(
             visible.left() + kPadding, visible.top() + (m_rowHeight - kGlyphSize) / 2, kGlyphSize, kGlyphSize);
         QPolygon triangle;
@@ -705,12 +767,24 @@ void PivotGrid::PaintCell(QPainter& painter, const PivotGridCell& cell, const QR
             textRect.setRight(button.left() - 1);
         }
     }
+    // A value the source could not compute is marked by a corner triangle and set in italics,
+    // so it reads apart from an empty cell (blank) and a zero.
+    const bool error = !header && PivotCellStyle::IsError(cell);
+    if (error) {
+        QPolygon corner;
+        corner << rect.topLeft() << QPoint(rect.left() + 6, rect.top()) << QPoint(rect.left(), rect.top() + 6);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(pal.color(QPalette::Highlight));
+        painter.drawPolygon(corner);
+    }
     if (cell.text.empty())
         return;
     QFont f = font();
     f.setBold(cell.isTotal || cell.isGrandTotal || cell.kind == PivotGridCell::Kind::Corner);
     if (style)
         f = PivotCellStyle::Font(f, *style);
+    if (error)
+        f.setItalic(true);
     painter.setFont(f);
     painter.setPen(pal.color(header ? QPalette::ButtonText : QPalette::Text));
     if (style && !style->textColor.empty())

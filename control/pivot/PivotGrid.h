@@ -9,6 +9,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <map>
 #include <vector>
 
 class QMimeData;
@@ -65,6 +66,29 @@ public:
     //! The filter button on the caption of a field set's first field in the corner (viewport
     //! coordinates), or an empty rect.
     QRect FieldButtonRect(int row, int column) const;
+    //! Shows or hides the expand/collapse glyphs (members still toggle with a double click,
+    //! Enter, Space, + and -). Shown by default.
+    void SetExpandIndicatorsShown(bool shown);
+    bool ExpandIndicatorsShown() const { return m_expandIndicators; }
+    //! What a screen reader says for grid cell (ROW, COLUMN): a value's row, column and total
+    //! captions with its text ("Juice; 2023; Units: 35"), a member's caption, level and state
+    //! ("Drink, Category, expanded"), a field caption. The grid's accessible description
+    //! follows the current cell.
+    QString AccessibleText(int row, int column) const;
+    //! The key a column's width is kept under: the member path of a value column (the unique
+    //! names of its headers), the band of a row header column. Stable across refreshes,
+    //! sorting and filtering, unlike the column's index.
+    QString ColumnKey(int column) const;
+    //! Sets column COLUMN to WIDTH pixels and keeps it for that column's key (what dragging the
+    //! edge of a column header does); a WIDTH of 0 forgets the kept width and fits the column
+    //! to its contents again (a double click on the edge).
+    void SetColumnWidth(int column, int width);
+    int ColumnWidthAt(int column) const { return ColumnWidth(column); }
+    //! The column whose right edge is under viewport point POINT in the header rows, or -1.
+    int ColumnEdgeAt(const QPoint& point) const;
+    //! Whether the view on show takes fields dropped on it: not a view of a given statement,
+    //! which is shown read-only.
+    bool AcceptsDrops() const;
     //! Whether the "working" state is drawn (the session has worked for a while).
     bool ShowsWorking() const { return m_showWorking; }
 
@@ -91,6 +115,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void changeEvent(QEvent* event) override;
@@ -132,6 +157,19 @@ private:
     bool m_showWorking = false;
     QTimer m_workingDelay;
     QRect m_dropIndicator;
+    bool m_expandIndicators = true;
+    //! Widths the user gave columns, by ColumnKey.
+    std::map<QString, int> m_manualWidths;
+    //! The column whose edge is being dragged (-1: none) and where the drag started.
+    int m_resizeColumn = -1;
+    int m_resizeStartX = 0;
+    int m_resizeStartWidth = 0;
+    //! Puts the kept manual widths on WIDTHS (one per column of the layout on show).
+    void ApplyManualWidths(std::vector<int>& widths) const;
+    void UpdateAccessibleDescription();
+    //! The lines a value's tooltip adds after its value: its row path, its column path and the
+    //! filters in force (each line begins with a newline; empty parts are left out).
+    QString ValueContext(int row, int column) const;
 };
 
 } // namespace pivot

@@ -73,6 +73,23 @@ const PivotFieldSet* PivotGrid::ShownFieldSet(AxisKind axis, int fieldSetIndex) 
     return nullptr;
 }
 
+bool PivotGrid::AcceptsDrops() const
+{
+    return !m_session->HasLayout() || !m_session->ShownDefinition().IsRawQuery();
+}
+
+void PivotGrid::SetExpandIndicatorsShown(bool shown)
+{
+    if (shown == m_expandIndicators)
+        return;
+    m_expandIndicators = shown;
+    if (m_session->HasLayout()) {
+        MeasureColumns();
+        UpdateScrollBars();
+    }
+    viewport()->update();
+}
+
 void PivotGrid::SetDropIndicator(const QRect& rect)
 {
     if (rect == m_dropIndicator)
@@ -83,7 +100,8 @@ void PivotGrid::SetDropIndicator(const QRect& rect)
 
 QRect PivotGrid::EmptyAreaRect(AxisKind area) const
 {
-    if (!m_session->HasLayout())
+    // A view of a given statement is read-only: nothing to drop on it.
+    if (!m_session->HasLayout() || !AcceptsDrops())
         return {};
     const PivotDefinition& shown = m_session->ShownDefinition();
     // Rows and columns count their field sets only: the totals' own headers are no field.

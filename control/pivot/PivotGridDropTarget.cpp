@@ -22,6 +22,9 @@ bool PivotGridDropTarget::Resolve(
     const PivotFieldDrag& drag, const QPoint& point, AxisKind* area, int* position, QRect* mark) const
 {
     const QRect view = m_grid->viewport()->rect();
+    // The result of a given statement is shown read-only; fields go to the area bars instead.
+    if (!m_grid->AcceptsDrops())
+        return false;
     if (drag.IsMeasure()) {
         *area = AxisKind::Data;
         *position = -1;

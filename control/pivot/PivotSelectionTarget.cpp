@@ -3,6 +3,8 @@
 #include "control/pivot/model/PivotDefinition.h"
 #include "control/pivot/model/PivotLayout.h"
 
+#include <algorithm>
+
 namespace pivot {
 
 const PivotFieldSet* PivotSelectionTarget::ShownFieldSet(const PivotDefinition& shown, AxisKind axis, int fieldSetIndex)
@@ -34,6 +36,28 @@ const PivotFieldSet* PivotSelectionTarget::CornerFieldSet(
     if (axis)
         *axis = found;
     return ShownFieldSet(shown, found, index);
+}
+
+PivotSelectionTarget PivotSelectionTarget::ForChip(
+    const PivotDefinition& definition, AxisKind area, const std::string& name)
+{
+    PivotSelectionTarget target;
+    if (area == AxisKind::Data) {
+        const PivotTotal* total = definition.FindTotal(name);
+        if (total && total->isIncluded) {
+            target.kind = Kind::Total;
+            target.axis = definition.totalsAxis;
+            target.total = total->name;
+        }
+        return target;
+    }
+    const auto& fieldSets = definition.Axis(area);
+    if (std::any_of(fieldSets.begin(), fieldSets.end(), [&](const PivotFieldSet& f) { return f.uniqueName == name; })) {
+        target.kind = Kind::FieldSet;
+        target.axis = area;
+        target.fieldSet = name;
+    }
+    return target;
 }
 
 PivotSelectionTarget PivotSelectionTarget::At(

@@ -35,6 +35,11 @@ struct PivotSelectionTarget {
     //! The target of grid cell (ROW, COLUMN) of LAYOUT, laid out from SHOWN. Out-of-range
     //! cells, gaps and grand totals without a field set are no target.
     static PivotSelectionTarget At(const PivotDefinition& shown, const PivotLayout& layout, int row, int column);
+    //! The target of the chip of field set or total NAME in AREA's bar, resolved in DEFINITION
+    //! (the definition being edited, which the bars show): a field set's chip is that field
+    //! set (on AREA), a total's chip that total (on the axis the totals lie on). The Σ Values
+    //! chip and names DEFINITION does not hold are no target.
+    static PivotSelectionTarget ForChip(const PivotDefinition& definition, AxisKind area, const std::string& name);
     //! The field set behind header index FIELDSETINDEX of AXIS (the layout counts field
     //! sets that show a field), or null.
     static const PivotFieldSet* ShownFieldSet(const PivotDefinition& shown, AxisKind axis, int fieldSetIndex);

@@ -508,6 +508,10 @@ void PivotTableWidget::ShowExplanation(int row, int column)
 
 bool PivotTableWidget::eventFilter(QObject* watched, QEvent* event)
 {
+    // A click in the grid or the grid taking focus makes its cell the target again.
+    if ((watched == m_grid->viewport() && event->type() == QEvent::MouseButtonPress)
+        || (watched == m_grid && event->type() == QEvent::FocusIn))
+        SetChipTarget(AxisKind::Row, {});
     if (watched == m_grid->viewport() && event->type() == QEvent::ContextMenu) {
         ShowHeaderMenu(static_cast<QContextMenuEvent*>(event)->pos());
         return true;

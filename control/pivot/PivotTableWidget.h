@@ -84,8 +84,12 @@ public:
     //! The note under the grid while the areas hold a layout the grid does not show.
     PivotPendingNote* PendingNote() const { return m_pendingNote; }
 
-    //! What the grid's current cell stands for (none without a current cell).
+    //! What the commands act on: the chip the user selected last in an area bar, until a
+    //! grid cell is clicked or the grid takes focus; else what the grid's current cell stands
+    //! for (none without a current cell).
     PivotSelectionTarget SelectionTarget() const;
+    //! The target of the selected chip, or none when the grid's cell is the target.
+    PivotSelectionTarget ChipTarget() const;
     //! Runs COMMAND of the command list on the selection, as the toolbar does: sorts, filter,
     //! subtotals and grand totals, expand and collapse (the selected member, else the whole
     //! level of the selected field set), refresh, export, field list, property toolbox, a new
@@ -168,6 +172,12 @@ private:
     PivotDeferBox* m_deferBox = nullptr;
     PivotPendingNote* m_pendingNote = nullptr;
     PivotUndoKeys* m_undoKeys = nullptr;
+    //! The chip selected last (empty name: none); see SelectionTarget.
+    AxisKind m_chipArea = AxisKind::Row;
+    std::string m_chipName;
+    //! Makes the area bars' selected chips the commands' target.
+    void FollowChips();
+    void SetChipTarget(AxisKind area, const std::string& name);
 };
 
 } // namespace pivot

@@ -58,6 +58,7 @@ void PivotTableWidget::BuildPanels(QSplitter* splitter)
     connect(m_session, &PivotSession::definitionChanged, this, &PivotTableWidget::UpdateTitle);
     connect(m_grid, &PivotGrid::selectionChanged, m_toolbar, &PivotToolbar::UpdateState);
     connect(m_grid, &PivotGrid::selectionChanged, m_toolbox, &PivotPropertyToolbox::FollowSelection);
+    FollowChips();
     UpdateTitle();
     m_toolbar->UpdateState();
 }
@@ -137,6 +138,8 @@ bool PivotTableWidget::PanelVisible(Panel panel) const
 
 PivotSelectionTarget PivotTableWidget::SelectionTarget() const
 {
+    if (const PivotSelectionTarget chip = ChipTarget(); !chip.IsNone())
+        return chip;
     if (!m_session->HasLayout() || m_grid->CurrentRow() < 0)
         return {};
     return PivotSelectionTarget::At(
@@ -175,7 +178,12 @@ bool PivotTableWidget::ExecuteCommand(PivotCommand command)
         if (fieldSetName.empty())
             return false;
         QRect anchor;
-        if (m_grid->CurrentRow() >= 0) {
+        const PivotAreaBar* bar = target.kind == PivotSelectionTarget::Kind::FieldSet ? AreaBar(target.axis) : nullptr;
+        const PivotAreaBar::Chip* chip
+            = bar && ChipTarget().kind != PivotSelectionTarget::Kind::None ? bar->FindChip(fieldSetName) : nullptr;
+        if (chip) {
+            anchor = QRect(bar->mapToGlobal(chip->rect.topLeft()), chip->rect.size());
+        } else if (m_grid->CurrentRow() >= 0) {
             const QRect cell = m_grid->CellRect(m_grid->CurrentRow(), m_grid->CurrentColumn());
             anchor = QRect(m_grid->viewport()->mapToGlobal(cell.topLeft()), cell.size());
         }

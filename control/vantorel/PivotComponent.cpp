@@ -58,6 +58,7 @@ pivot::PivotTableWidget* PivotComponent::Table(QWidget* parent)
         m_table->setObjectName(QStringLiteral("OlapPT"));
         m_table->SetFieldListVisible(displayFieldList);
         m_table->SetDetailsAllowed(allowDetails);
+    m_table->Grid()->SetExpandIndicatorsShown(displayExpandIndicator);
         m_table->setVisible(m_visible);
         m_tableSource.clear();
         connect(m_table->Grid(), &pivot::PivotGrid::selectionChanged, this, &PivotComponent::selectionChanged);
@@ -537,6 +538,7 @@ void PivotComponent::ApplyDisplay()
         return;
     using Panel = pivot::PivotTableWidget::Panel;
     m_table->SetDetailsAllowed(allowDetails);
+    m_table->Grid()->SetExpandIndicatorsShown(displayExpandIndicator);
     if (displayFieldList)
         UpdateTableCube();
     m_table->SetPanelVisible(Panel::FieldList, displayFieldList);

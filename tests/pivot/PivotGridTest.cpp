@@ -229,9 +229,9 @@ void PivotGridTest::copyKeepsMergedHeaders()
     QVERIFY(QApplication::clipboard()->mimeData()->html().contains(QStringLiteral("<b>1,370</b>")));
 
     // Tooltips: a value names the members behind it, a header its unique name.
-    QCOMPARE(m_grid->ToolTip(kDrinkRow + 2, 3), QStringLiteral("Juice / 2023 / Units\n35"));
-    QCOMPARE(m_grid->ToolTip(m_session->Layout().RowCount() - 1, m_session->Layout().ColumnCount() - 1),
-        QStringLiteral("Total / Total / Units\n1,370 (1370)"));
+    QVERIFY(m_grid->ToolTip(kDrinkRow + 2, 3).startsWith(QStringLiteral("Juice / 2023 / Units\n35\n")));
+    QVERIFY(m_grid->ToolTip(m_session->Layout().RowCount() - 1, m_session->Layout().ColumnCount() - 1)
+                .startsWith(QStringLiteral("Total / Total / Units\n1,370 (1370)\n")));
     QCOMPARE(m_grid->ToolTip(kDrinkRow + 2, 1), QStringLiteral("Juice\n[Product].[Drink].[Juice]"));
 }
 

@@ -166,29 +166,88 @@ TEST_F(PivotMdxReaderTest, WhiteSpaceCommentsAndKeywordCaseDoNotMatter)
     EXPECT_TRUE(back->rowGrandTotals);
 }
 
-TEST(MdxStatementTest, ParserEdges)
+TEST_F(PivotMdxReaderTest, HandWrittenVariantsOfThePivotsShapeAreEditableOnlyWhenTheyAskTheSame)
+{
+    // A calculated total, a sorted field set and a slicer, as the pivot writes them.
+    const std::string base = "WITH MEMBER [Measures].[Margin] AS '[Measures].[Store Sales] - [Measures].[Store Cost]', "
+                             "FORMAT_STRING = '#,##0.00' "
+                             "MEMBER [Product].[Pivot Total] AS 'Aggregate([Product].[Category].Members)' "
+                             "SELECT NON EMPTY {[Measures].[Unit Sales], [Measures].[Margin]} ON COLUMNS, "
+                             "NON EMPTY {Order(Hierarchize([Product].[Category].Members), [Measures].[Unit Sales], "
+                             "DESC), {[Product].[Pivot Total]}} ON ROWS FROM [Sales] WHERE {[Time].[1997]}";
+    struct Case {
+        std::string mdx;
+        bool editable;
+    };
+    auto replaced = [&](const std::string& from, const std::string& to) {
+        std::string text = base;
+        text.replace(text.find(from), from.size(), to);
+        return text;
+    };
+    const Case cases[] = {
+        {base, true},
+        // Keywords, functions, properties and flags in any case; comments and line breaks.
+        {replaced("Order(Hierarchize", "order(HIERARCHIZE"), true},
+        {replaced("[Category].Members), [Measures]", "[Category].members), [Measures]"), true},
+        {replaced("DESC)", "desc /* down */)"), true},
+        {replaced("SELECT NON EMPTY", "-- rows by sales\nselect non empty"), true},
+        // A formula written without quotes asks the same as the quoted one.
+        {replaced("'[Measures].[Store Sales] - [Measures].[Store Cost]'",
+             "[Measures].[Store Sales] - [Measures].[Store Cost]"),
+            true},
+        {replaced("ON ROWS FROM [Sales] WHERE {[Time].[1997]}", "ON ROWS FROM [Sales] WHERE {[Time].[1997]};"), true},
+        // Anything the pivot would write differently stays a read-only result.
+        {replaced("[Product].[Category].Members), [Measures]", "[Product].[category].Members), [Measures]"), false},
+        {replaced("FORMAT_STRING = '#,##0.00'", "SOLVE_ORDER = 2"), false},
+        {replaced("DESC)", "BDESC)"), false},
+        {replaced("NON EMPTY {Order", "{Order"), false},
+        {replaced("FROM [Sales]", "FROM (SELECT {[Time].[1997]} ON 0 FROM [Sales])"), false},
+        {replaced("WHERE {[Time].[1997]}", "WHERE {[Time].[1997]} CELL PROPERTIES VALUE"), false},
+        {replaced("ON ROWS", "DIMENSION PROPERTIES [Product].[Category].[Key] ON ROWS"), false},
+        {replaced("{[Product].[Pivot Total]}} ON ROWS", "{[Product].[Pivot Total]}, [Product].[Drink]} ON ROWS"),
+            false},
+        {replaced("SELECT", "SELECT {[Measures].[Unit Sales]} ON 2,"), false},
+        {"DRILLTHROUGH " + base.substr(base.find("SELECT")), false},
+        {replaced("[Sales] WHERE", "[Sales WHERE"), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mdx);
+        const auto back = Read(c.mdx);
+        ASSERT_EQ(back.has_value(), c.editable);
+        if (!back)
+            continue;
+        EXPECT_TRUE(MdxStatement::SameText(PivotMdxBuilder::Build(*back), c.mdx));
+        ASSERT_EQ(back->totals.size(), 2u);
+        EXPECT_EQ(back->totals[1].name, "Margin");
+        EXPECT_EQ(back->totals[1].numberFormat, "#,##0.00");
+        EXPECT_EQ(back->totals[1].expression, "[Measures].[Store Sales] - [Measures].[Store Cost]");
+        ASSERT_EQ(back->rowAxis.size(), 1u);
+        EXPECT_EQ(back->rowAxis[0].sort.direction, pivot::SortDirection::Descending);
+        ASSERT_EQ(back->filterAxis.size(), 1u);
+        EXPECT_EQ(back->filterAxis[0].filter.members, std::vector<std::string> {"[Time].[1997]"});
+    }
+}
+
+TEST(MdxStatementTest, ErrorsNameTheirPlaceAndOnlySelectsAreRead)
 {
     struct Case {
         const char* text;
         const char* error; //!< part of the message, or null when it parses
+        const char* cube;
     };
     const Case cases[] = {
-        {"SELECT [Product].[Category].Members ON 0 FROM [Sales]", nullptr},
-        {"SELECT {([A].[B], [C].[D])} ON AXIS(0) FROM [Sales] WHERE [X].&[1997]", nullptr},
-        {"SELECT Filter([P].[C].Members, [Measures].[U] > 10 AND NOT [P].CurrentMember.Name = 'x') ON 0 FROM [S]",
-            nullptr},
-        {"SELECT [Product].[Category ON 0 FROM Sales", "not closed"},
-        {"SELECT 'abc ON 0 FROM [Sales]", "not closed"},
-        {"SELECT /* open ON 0 FROM [Sales]", "not closed"},
-        {"SELECT [A] ON 0 FROM [Sales] extra", "after the statement"},
-        {"SELECT [A] ON 0", "expected FROM"},
-        {"SELECT [A] ON 0 FROM [Sales] ` ", "has no place"},
-        {"WITH SELECT [A] ON 0 FROM [S]", "names no MEMBER"},
+        {"SELECT [Product].[Category].Members ON 0 FROM [Sales]", nullptr, "[Sales]"},
+        {"SELECT {([A].[B], [C].[D])} ON AXIS(0) FROM [Sales]]x] WHERE [X].&[1997]", nullptr, "[Sales]]x]"},
+        {"SELECT FROM (SELECT [A] ON 0 FROM [Sales])", nullptr, ""},
+        {"SELECT [Product].[Category ON 0 FROM Sales", "line 1, column 18", nullptr},
+        {"SELECT [A] ON 0\nFROM [Sales] extra", "line 2, column 14", nullptr},
+        {"DRILLTHROUGH SELECT [A] ON 0 FROM [Sales]", "not a SELECT", nullptr},
+        {"WITH SELECT [A] ON 0 FROM [S]", "expected MEMBER or SET", nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         if (!c.error) {
-            EXPECT_NO_THROW(MdxStatement::Parse(c.text));
+            EXPECT_EQ(MdxStatement::Parse(c.text).cube, c.cube);
             continue;
         }
         try {
@@ -203,12 +262,44 @@ TEST(MdxStatementTest, ParserEdges)
     EXPECT_THROW(MdxStatement::Parse(deep), pivot::PivotError);
 }
 
-TEST(MdxStatementTest, SameTextComparesTokens)
+TEST(MdxStatementTest, QuotedDefinitionsKeepTheirText)
 {
-    EXPECT_TRUE(MdxStatement::SameText("select [A] on 0 from [S]", "SELECT\n  [A]  ON 0\nFROM [S] -- x"));
-    EXPECT_FALSE(MdxStatement::SameText("SELECT [a] ON 0 FROM [S]", "SELECT [A] ON 0 FROM [S]"));
-    EXPECT_FALSE(MdxStatement::SameText("SELECT 'a' ON 0 FROM [S]", "SELECT 'A' ON 0 FROM [S]"));
-    EXPECT_FALSE(MdxStatement::SameText("SELECT [A] ON 0 FROM [S]", "SELECT [A] ON 0 FROM [S] WHERE [B]"));
+    const MdxStatement statement = MdxStatement::Parse("WITH MEMBER [Measures].[A] AS '1 +  2 -- x\n', "
+                                                       "FORMAT_STRING = 'as' MEMBER [Measures].[B] AS 3 * 4 "
+                                                       "MEMBER [Measures].[C] AS 'IIf([M] = ''y'', 1, 2)' "
+                                                       "SELECT {[Measures].[A]} ON 0 FROM [S]");
+    EXPECT_EQ(statement.QuotedDefinition(0), "1 +  2 -- x\n");
+    EXPECT_EQ(statement.QuotedDefinition(1), "");
+    EXPECT_EQ(statement.QuotedDefinition(2), "IIf([M] = 'y', 1, 2)");
+    EXPECT_EQ(statement.QuotedDefinition(3), "");
+}
+
+TEST(MdxStatementTest, SameTextComparesTrees)
+{
+    struct Case {
+        const char* a;
+        const char* b;
+        bool same;
+    };
+    const Case cases[] = {
+        {"select [A] on 0 from [S]", "SELECT\n  [A]  ON COLUMNS\nFROM [S] -- x", true},
+        {"SELECT Hierarchize([A].Members) ON 0 FROM [S]", "SELECT hierarchize([A].members) ON 0 FROM [S]", true},
+        {"WITH MEMBER [M].[X] AS '1+2' SELECT FROM [S]", "WITH MEMBER [M].[X] AS 1 + 2 SELECT FROM [S]", true},
+        {"SELECT Order([A].Members, [B], ASC) ON 0 FROM [S]", "SELECT Order([A].Members, [B], asc) ON 0 FROM [S]",
+            true},
+        {"SELECT [a] ON 0 FROM [S]", "SELECT [A] ON 0 FROM [S]", false},
+        {"SELECT Filter([A].Members, [A].CurrentMember.Name = 'a') ON 0 FROM [S]",
+            "SELECT Filter([A].Members, [A].CurrentMember.Name = 'A') ON 0 FROM [S]", false},
+        {"SELECT [A] ON 0 FROM [S]", "SELECT [A] ON 0 FROM [S] WHERE [B]", false},
+        {"SELECT [A] ON 0 FROM [S]", "SELECT [A] ON 1 FROM [S]", false},
+        {"SELECT [A] ON 0 FROM [S]", "SELECT NON EMPTY [A] ON 0 FROM [S]", false},
+        {"SELECT [A] ON 0 FROM [S]", "SELECT [A] ON 0 FROM", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.a) + " | " + c.b);
+        EXPECT_EQ(MdxStatement::SameText(c.a, c.b), c.same);
+        EXPECT_EQ(MdxStatement::SameText(c.b, c.a), c.same);
+    }
 }
 
 } // namespace

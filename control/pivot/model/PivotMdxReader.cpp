@@ -6,13 +6,20 @@
 #include "control/pivot/model/PivotMdxBuilder.h"
 
 #include "olap/access/SchemaRowset.h"
+#include "olap/mdx/MdxPrinter.h"
+#include "olap/mdx/Statement.h"
 
 #include <algorithm>
+#include <cctype>
 #include <exception>
 
 namespace pivot {
 
 namespace {
+
+using olap::mdx::BinaryOperator;
+using olap::mdx::Expr;
+using olap::mdx::ExprKind;
 
 // Tries of subtotal and grand-total switches are 2^n; views with more field sets than this
 // on the rows and columns together are not read back.
@@ -26,31 +33,81 @@ struct NotPivotShape { };
     throw NotPivotShape {};
 }
 
-bool IsTotalMember(const MdxExpr& e)
+bool EqualNoCase(std::string_view a, std::string_view b)
 {
-    return e.IsName() && e.text.size() > 14 && e.text.ends_with(".[Pivot Total]");
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+        return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+    });
+}
+
+std::size_t Count(const Expr& e)
+{
+    return e.operands.size();
+}
+
+const Expr& Arg(const Expr& e, std::size_t i)
+{
+    return *e.operands[i];
+}
+
+bool IsName(const Expr& e)
+{
+    return e.kind == ExprKind::Identifier;
+}
+
+std::string Name(const Expr& e)
+{
+    return MdxStatement::NameText(e);
+}
+
+bool IsCall(const Expr& e, std::string_view function)
+{
+    return e.kind == ExprKind::Call && EqualNoCase(e.name, function);
+}
+
+bool IsSet(const Expr& e)
+{
+    return e.kind == ExprKind::Set;
+}
+
+//! OBJECT.PROPERTY (no parentheses), such as [P].[Category].Members.
+bool IsProperty(const Expr& e, std::string_view property)
+{
+    return e.kind == ExprKind::Property && e.object && e.segments.size() == 1
+        && EqualNoCase(e.segments.front().name, property);
+}
+
+bool IsBinary(const Expr& e, BinaryOperator op)
+{
+    return e.kind == ExprKind::Binary && e.binaryOperator == op && Count(e) == 2;
+}
+
+bool IsTotalMember(const Expr& e)
+{
+    return IsName(e) && e.segments.size() >= 2 && e.segments.back().quoting == olap::mdx::SegmentQuoting::Bracketed
+        && e.segments.back().name == PivotMdxBuilder::kTotalMemberName;
 }
 
 //! A set of plain names: the totals block of an axis ({[Measures].[A], [Measures].[B]}).
-bool IsNameSet(const MdxExpr& e)
+bool IsNameSet(const Expr& e)
 {
-    return e.kind == MdxExpr::Kind::Set && !e.args.empty()
-        && std::all_of(e.args.begin(), e.args.end(), [](const MdxExpr& a) { return a.IsName(); });
+    return IsSet(e) && Count(e) > 0
+        && std::all_of(e.operands.begin(), e.operands.end(), [](const olap::mdx::ExprPtr& a) { return IsName(*a); });
 }
 
 //! The totals of the blocks inside a member: {[H].[Pivot Total]}, a totals block, or a
 //! CrossJoin of those with at least one field set total.
-bool IsTotalsExpr(const MdxExpr& e)
+bool IsTotalsExpr(const Expr& e)
 {
-    if (e.kind == MdxExpr::Kind::Set)
-        return e.args.size() == 1 && IsTotalMember(e.args.front());
-    if (!e.IsCall("CrossJoin"))
+    if (IsSet(e))
+        return Count(e) == 1 && IsTotalMember(Arg(e, 0));
+    if (!IsCall(e, "CrossJoin"))
         return false;
     bool fieldSetTotal = false;
-    for (const MdxExpr& a : e.args) {
-        if (IsTotalsExpr(a))
+    for (const auto& a : e.operands) {
+        if (IsTotalsExpr(*a))
             fieldSetTotal = true;
-        else if (!IsNameSet(a))
+        else if (!IsNameSet(*a))
             return false;
     }
     return fieldSetTotal;
@@ -58,50 +115,32 @@ bool IsTotalsExpr(const MdxExpr& e)
 
 //! The member sets of an axis in tuple order (the crossed blocks), with the subtotal and
 //! grand total wrappers taken off.
-void CollectBlocks(const MdxExpr& e, std::vector<const MdxExpr*>& blocks, int depth = 0)
+void CollectBlocks(const Expr& e, std::vector<const Expr*>& blocks, int depth = 0)
 {
     if (depth > 64)
         Reject();
-    if (e.IsCall("CrossJoin") && e.args.size() == 2) {
-        blocks.push_back(&e.args[0]);
-        CollectBlocks(e.args[1], blocks, depth + 1);
+    if (IsCall(e, "CrossJoin") && Count(e) == 2) {
+        blocks.push_back(&Arg(e, 0));
+        CollectBlocks(Arg(e, 1), blocks, depth + 1);
         return;
     }
-    if (e.kind == MdxExpr::Kind::Set && e.args.size() == 2 && !IsNameSet(e)) {
-        if (IsTotalsExpr(e.args[0]) && !IsTotalsExpr(e.args[1]))
-            return CollectBlocks(e.args[1], blocks, depth + 1);
-        if (IsTotalsExpr(e.args[1]) && !IsTotalsExpr(e.args[0]))
-            return CollectBlocks(e.args[0], blocks, depth + 1);
+    if (IsSet(e) && Count(e) == 2 && !IsNameSet(e)) {
+        if (IsTotalsExpr(Arg(e, 0)) && !IsTotalsExpr(Arg(e, 1)))
+            return CollectBlocks(Arg(e, 1), blocks, depth + 1);
+        if (IsTotalsExpr(Arg(e, 1)) && !IsTotalsExpr(Arg(e, 0)))
+            return CollectBlocks(Arg(e, 0), blocks, depth + 1);
         Reject();
     }
     blocks.push_back(&e);
 }
 
-std::vector<std::string> Segments(const std::string& name)
+//! The first N segments of compound name E as text ("[A].[B]").
+std::string Prefix(const Expr& e, std::size_t n)
 {
-    std::vector<std::string> segments;
-    std::string current;
-    bool inside = false;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        const char c = name[i];
-        if (c == '[' && !inside) {
-            inside = true;
-        } else if (c == ']' && inside) {
-            if (i + 1 < name.size() && name[i + 1] == ']') {
-                current += "]]";
-                ++i;
-                continue;
-            }
-            inside = false;
-        } else if (c == '.' && !inside) {
-            segments.push_back(std::move(current));
-            current.clear();
-            continue;
-        }
-        current += c;
-    }
-    segments.push_back(std::move(current));
-    return segments;
+    Expr prefix;
+    prefix.kind = ExprKind::Identifier;
+    prefix.segments.assign(e.segments.begin(), e.segments.begin() + static_cast<std::ptrdiff_t>(n));
+    return Name(prefix);
 }
 
 //! Index of level LEVEL among FIELDSET's fields, shown or not, or -1.
@@ -117,7 +156,7 @@ int LevelIndex(const PivotFieldSet& fieldSet, const std::string& level)
 class Reader {
 public:
     Reader(const MdxStatement& statement, const PivotMdxReader::FieldSetLookup& lookup)
-        : m_statement(statement), m_lookup(lookup)
+        : m_statement(statement), m_select(statement.Select()), m_lookup(lookup)
     {
     }
 
@@ -125,26 +164,28 @@ public:
     PivotDefinition Candidate()
     {
         PivotDefinition definition;
-        if (m_statement.cube.empty() || m_statement.axes.empty() || m_statement.axes.size() > 2)
+        if (!m_select.cube || m_select.subselect || m_select.axes.empty() || m_select.axes.size() > 2
+            || !m_select.cellProperties.empty())
             Reject();
         definition.dataMember = MdxNames::LastSegment(m_statement.cube);
         ReadWith(definition);
 
-        definition.nonEmpty = m_statement.axes.front().nonEmpty;
-        for (std::size_t a = 0; a < m_statement.axes.size(); ++a) {
-            const MdxStatement::Axis& axis = m_statement.axes[a];
-            if (axis.ordinal != static_cast<int>(a) || axis.nonEmpty != definition.nonEmpty)
+        definition.nonEmpty = m_select.axes.front().nonEmpty;
+        for (std::size_t a = 0; a < m_select.axes.size(); ++a) {
+            const olap::mdx::AxisSpec& axis = m_select.axes[a];
+            if (axis.ordinal != static_cast<int>(a) || axis.nonEmpty != definition.nonEmpty
+                || !axis.dimensionProperties.empty())
                 Reject();
         }
-        std::vector<const MdxExpr*> first;
-        CollectBlocks(m_statement.axes[0].set, first);
-        std::vector<const MdxExpr*> second;
-        if (m_statement.axes.size() == 2)
-            CollectBlocks(m_statement.axes[1].set, second);
+        std::vector<const Expr*> first;
+        CollectBlocks(*m_select.axes[0].set, first);
+        std::vector<const Expr*> second;
+        if (m_select.axes.size() == 2)
+            CollectBlocks(*m_select.axes[1].set, second);
         // A query of one axis: the rows went to the first axis (the view had no columns),
         // unless that axis holds only the totals.
         const bool onlyTotals = first.size() == 1 && IsNameSet(*first.front());
-        if (m_statement.axes.size() == 1 && !onlyTotals)
+        if (m_select.axes.size() == 1 && !onlyTotals)
             ReadAxis(first, AxisKind::Row, definition);
         else
             ReadAxis(first, AxisKind::Column, definition);
@@ -163,14 +204,10 @@ private:
 
     //! The field set holding member MEMBER: the longest proper prefix of its name that names
     //! a hierarchy.
-    PivotFieldSet FieldSetOfMember(const std::string& member) const
+    PivotFieldSet FieldSetOfMember(const Expr& member) const
     {
-        const std::vector<std::string> segments = Segments(member);
-        for (std::size_t n = segments.size() - 1; n >= 1; --n) {
-            std::string prefix;
-            for (std::size_t i = 0; i < n; ++i)
-                prefix += (i > 0 ? "." : "") + segments[i];
-            if (auto fieldSet = Lookup(prefix))
+        for (std::size_t n = member.segments.size() - 1; n >= 1; --n) {
+            if (auto fieldSet = Lookup(Prefix(member, n)))
                 return *fieldSet;
         }
         Reject();
@@ -178,22 +215,33 @@ private:
 
     void ReadWith(PivotDefinition& definition)
     {
-        for (const MdxStatement::Member& member : m_statement.with) {
-            if (member.isSet)
+        for (std::size_t i = 0; i < m_select.formulas.size(); ++i) {
+            const olap::mdx::Formula& formula = m_select.formulas[i];
+            if (formula.isSet || !formula.name || !formula.expression)
                 Reject();
-            if (member.name.ends_with(".[Pivot Total]") || member.name.ends_with(".[Pivot All]"))
+            const Expr& name = *formula.name;
+            if (IsName(name) && name.segments.size() >= 2
+                && name.segments.back().quoting == olap::mdx::SegmentQuoting::Bracketed
+                && (name.segments.back().name == PivotMdxBuilder::kTotalMemberName
+                    || name.segments.back().name == "Pivot All"))
                 continue;
-            const std::vector<std::string> segments = Segments(member.name);
-            if (segments.size() != 2 || segments[0] != "[Measures]" || member.expression.kind != MdxExpr::Kind::String)
+            if (name.segments.size() != 2 || name.segments[0].quoting != olap::mdx::SegmentQuoting::Bracketed
+                || name.segments[0].name != "Measures"
+                || name.segments[1].quoting != olap::mdx::SegmentQuoting::Bracketed)
                 Reject();
             PivotTotal total;
-            total.name = MdxNames::LastSegment(member.name);
+            total.name = name.segments[1].name;
             total.caption = total.name;
-            total.expression = member.expression.text;
-            for (const auto& [property, value] : member.properties) {
-                if (property != "FORMAT_STRING" || value.kind != MdxExpr::Kind::String)
+            // The formula as the user wrote it between quotes; an unquoted one as the parser
+            // prints it (the pivot writes it quoted, which asks the same).
+            total.expression = m_statement.QuotedDefinition(i);
+            if (total.expression.empty())
+                total.expression = olap::mdx::ToMdx(*formula.expression);
+            for (const olap::mdx::Formula::Property& property : formula.properties) {
+                if (!EqualNoCase(property.name, "FORMAT_STRING") || !property.value
+                    || property.value->kind != ExprKind::String)
                     Reject();
-                total.numberFormat = value.text;
+                total.numberFormat = property.value->text;
             }
             // Hidden until the totals block shows it.
             total.isIncluded = false;
@@ -213,19 +261,19 @@ private:
     }
 
     //! The total a sort or top filter reads: NAME or (NAME, other totals).
-    std::string TotalKey(const MdxExpr& key, const PivotDefinition& definition) const
+    std::string TotalKey(const Expr& key, const PivotDefinition& definition) const
     {
-        if (key.IsName())
-            return TotalName(key.text, definition);
-        if (key.kind == MdxExpr::Kind::Tuple && !key.args.empty() && key.args.front().IsName())
-            return TotalName(key.args.front().text, definition);
+        if (IsName(key))
+            return TotalName(Name(key), definition);
+        if (key.kind == ExprKind::Tuple && Count(key) > 0 && IsName(Arg(key, 0)))
+            return TotalName(Name(Arg(key, 0)), definition);
         Reject();
     }
 
-    void ReadAxis(const std::vector<const MdxExpr*>& blocks, AxisKind axis, PivotDefinition& definition)
+    void ReadAxis(const std::vector<const Expr*>& blocks, AxisKind axis, PivotDefinition& definition)
     {
         int fieldSets = 0;
-        for (const MdxExpr* block : blocks) {
+        for (const Expr* block : blocks) {
             if (IsNameSet(*block)) {
                 if (m_sawTotals)
                     Reject();
@@ -233,8 +281,8 @@ private:
                 definition.totalsAxis = axis;
                 definition.totalsPosition = block == blocks.back() ? -1 : fieldSets;
                 std::vector<PivotTotal> shown;
-                for (const MdxExpr& name : block->args) {
-                    const std::string totalName = TotalName(name.text, definition);
+                for (const auto& name : block->operands) {
+                    const std::string totalName = TotalName(Name(*name), definition);
                     auto defined = std::find_if(definition.totals.begin(), definition.totals.end(),
                         [&](const PivotTotal& t) { return t.name == totalName; });
                     PivotTotal total;
@@ -261,112 +309,106 @@ private:
     }
 
     //! "[H].[Level].Members" -> "[H].[Level]".
-    static std::string LevelOf(const MdxExpr& e)
+    static std::string LevelOf(const Expr& e)
     {
-        if (!e.EndsWith("Members"))
+        if (!IsProperty(e, "Members") || !IsName(*e.object))
             Reject();
-        return e.Head();
+        return Name(*e.object);
     }
 
-    static std::vector<std::string> NameList(const MdxExpr& e)
+    static std::vector<std::string> NameList(const Expr& e)
     {
         if (!IsNameSet(e))
             Reject();
         std::vector<std::string> names;
-        for (const MdxExpr& a : e.args)
-            names.push_back(a.text);
+        for (const auto& a : e.operands)
+            names.push_back(Name(*a));
         return names;
     }
 
-    static bool IsWord(const MdxExpr& e, std::string_view word)
+    static bool IsWord(const Expr& e, std::string_view word)
     {
-        return e.IsName() && MdxStatement::SameText(e.text, word);
+        return e.IsPlainWord() && EqualNoCase(e.segments.front().name, word);
     }
 
-    static double NumberOf(const MdxExpr& e)
+    static double NumberOf(const Expr& e)
     {
-        if (e.kind == MdxExpr::Kind::Number)
-            return std::stod(e.text);
-        if (e.kind == MdxExpr::Kind::Operator && e.text == "-" && e.args.size() == 1
-            && e.args[0].kind == MdxExpr::Kind::Number)
-            return -std::stod(e.args[0].text);
+        if (e.kind == ExprKind::Number)
+            return e.number;
+        if (e.kind == ExprKind::Unary && e.unaryOperator == olap::mdx::UnaryOperator::Negate && Count(e) == 1
+            && Arg(e, 0).kind == ExprKind::Number)
+            return -Arg(e, 0).number;
         Reject();
     }
 
-    static bool IsOperator(const MdxExpr& e, std::string_view op)
-    {
-        return e.kind == MdxExpr::Kind::Operator && e.args.size() == 2 && MdxStatement::SameText(e.text, op);
-    }
-
     //! LCase(<hierarchy>.CurrentMember.Caption).
-    static bool IsCaption(const MdxExpr& e)
+    static bool IsCaption(const Expr& e)
     {
-        return e.IsCall("LCase") && e.args.size() == 1 && e.args[0].EndsWith("Caption");
+        return IsCall(e, "LCase") && Count(e) == 1 && IsProperty(Arg(e, 0), "Caption");
     }
 
     //! The label or value filter whose test is TEST.
-    PivotConditionFilter ReadCondition(const MdxExpr& test, const PivotDefinition& definition) const
+    PivotConditionFilter ReadCondition(const Expr& test, const PivotDefinition& definition) const
     {
         using Kind = PivotConditionFilter::Kind;
         PivotConditionFilter condition;
-        const MdxExpr* e = &test;
+        const Expr* e = &test;
         bool negated = false;
-        if (e->kind == MdxExpr::Kind::Operator && MdxStatement::SameText(e->text, "NOT") && e->args.size() == 1
-            && e->args[0].kind == MdxExpr::Kind::Tuple && e->args[0].args.size() == 1) {
+        if (e->kind == ExprKind::Unary && e->unaryOperator == olap::mdx::UnaryOperator::Not && Count(*e) == 1) {
             negated = true;
-            e = &e->args[0].args[0];
+            e = &Arg(*e, 0);
         }
-        auto isInStr = [](const MdxExpr& x) {
-            return x.IsCall("InStr") && x.args.size() == 2 && IsCaption(x.args[0])
-                && x.args[1].kind == MdxExpr::Kind::String;
+        auto isInStr = [](const Expr& x) {
+            return IsCall(x, "InStr") && Count(x) == 2 && IsCaption(Arg(x, 0)) && Arg(x, 1).kind == ExprKind::String;
         };
-        if ((IsOperator(*e, "=") || IsOperator(*e, ">")) && isInStr(e->args[0])
-            && e->args[1].kind == MdxExpr::Kind::Number) {
-            const bool begins = e->text == "=" && e->args[1].text == "1";
-            if (!begins && !(e->text == ">" && e->args[1].text == "0"))
+        const bool equal = IsBinary(*e, BinaryOperator::Equal);
+        const bool greater = IsBinary(*e, BinaryOperator::Greater);
+        if ((equal || greater) && isInStr(Arg(*e, 0)) && Arg(*e, 1).kind == ExprKind::Number) {
+            const double bound = Arg(*e, 1).number;
+            const bool begins = equal && bound >= 1 && bound <= 1;
+            if (!begins && !(greater && bound >= 0 && bound <= 0))
                 Reject();
             condition.kind = begins ? (negated ? Kind::CaptionNotBeginsWith : Kind::CaptionBeginsWith)
                                     : (negated ? Kind::CaptionNotContains : Kind::CaptionContains);
-            condition.text = e->args[0].args[1].text;
+            condition.text = Arg(Arg(*e, 0), 1).text;
             return condition;
         }
-        if (IsOperator(*e, "=") && IsCaption(e->args[0]) && e->args[1].kind == MdxExpr::Kind::String) {
+        if (equal && IsCaption(Arg(*e, 0)) && Arg(*e, 1).kind == ExprKind::String) {
             condition.kind = negated ? Kind::CaptionNotEquals : Kind::CaptionEquals;
-            condition.text = e->args[1].text;
+            condition.text = Arg(*e, 1).text;
             return condition;
         }
         if (negated)
             Reject();
-        if (IsOperator(*e, ">") || IsOperator(*e, "<")) {
-            condition.kind = e->text == ">" ? Kind::ValueGreater : Kind::ValueLess;
-            condition.byTotal = TotalKey(e->args[0], definition);
-            condition.value = NumberOf(e->args[1]);
+        if (greater || IsBinary(*e, BinaryOperator::Less)) {
+            condition.kind = greater ? Kind::ValueGreater : Kind::ValueLess;
+            condition.byTotal = TotalKey(Arg(*e, 0), definition);
+            condition.value = NumberOf(Arg(*e, 1));
             return condition;
         }
-        const bool between = IsOperator(*e, "AND");
-        if ((between || IsOperator(*e, "OR")) && e->args[0].kind == MdxExpr::Kind::Operator
-            && e->args[1].kind == MdxExpr::Kind::Operator && e->args[0].args.size() == 2
-            && e->args[1].args.size() == 2) {
+        const bool between = IsBinary(*e, BinaryOperator::And);
+        if ((between || IsBinary(*e, BinaryOperator::Or)) && Arg(*e, 0).kind == ExprKind::Binary
+            && Arg(*e, 1).kind == ExprKind::Binary && Count(Arg(*e, 0)) == 2 && Count(Arg(*e, 1)) == 2) {
             condition.kind = between ? Kind::ValueBetween : Kind::ValueNotBetween;
-            condition.byTotal = TotalKey(e->args[0].args[0], definition);
-            condition.value = NumberOf(e->args[0].args[1]);
-            condition.value2 = NumberOf(e->args[1].args[1]);
+            condition.byTotal = TotalKey(Arg(Arg(*e, 0), 0), definition);
+            condition.value = NumberOf(Arg(Arg(*e, 0), 1));
+            condition.value2 = NumberOf(Arg(Arg(*e, 1), 1));
             return condition;
         }
         Reject();
     }
 
-    void ReadTop(const MdxExpr& e, PivotFieldSet& fieldSet, const PivotDefinition& definition, std::string* level) const
+    void ReadTop(const Expr& e, PivotFieldSet& fieldSet, const PivotDefinition& definition, std::string* level) const
     {
-        const bool top = e.IsCall("TopCount");
-        if ((top || e.IsCall("BottomCount")) && e.args.size() == 3 && e.args[1].kind == MdxExpr::Kind::Number) {
-            ReadFiltered(e.args[0], fieldSet, definition, level);
+        const bool top = IsCall(e, "TopCount");
+        if ((top || IsCall(e, "BottomCount")) && Count(e) == 3 && Arg(e, 1).kind == ExprKind::Number) {
+            ReadFiltered(Arg(e, 0), fieldSet, definition, level);
             fieldSet.top.mode = top ? PivotTopFilter::Mode::Top : PivotTopFilter::Mode::Bottom;
-            const std::string& count = e.args[1].text;
-            if (count.size() > 9 || count.find('.') != std::string::npos)
+            const double count = Arg(e, 1).number;
+            if (!(count >= 0 && count <= 999999999) || count != static_cast<double>(static_cast<int>(count)))
                 Reject();
-            fieldSet.top.count = std::stoi(count);
-            fieldSet.top.byTotal = TotalKey(e.args[2], definition);
+            fieldSet.top.count = static_cast<int>(count);
+            fieldSet.top.byTotal = TotalKey(Arg(e, 2), definition);
             return;
         }
         ReadFiltered(e, fieldSet, definition, level);
@@ -374,65 +416,64 @@ private:
 
     //! A level's members, or those of them a label or value filter keeps.
     void ReadFiltered(
-        const MdxExpr& e, PivotFieldSet& fieldSet, const PivotDefinition& definition, std::string* level) const
+        const Expr& e, PivotFieldSet& fieldSet, const PivotDefinition& definition, std::string* level) const
     {
-        if (e.IsCall("Filter") && e.args.size() == 2) {
-            fieldSet.condition = ReadCondition(e.args[1], definition);
-            *level = LevelOf(e.args[0]);
+        if (IsCall(e, "Filter") && Count(e) == 2) {
+            fieldSet.condition = ReadCondition(Arg(e, 1), definition);
+            *level = LevelOf(Arg(e, 0));
             return;
         }
         *level = LevelOf(e);
     }
 
-    PivotFieldSet ReadFieldSet(const MdxExpr& block, const PivotDefinition& definition) const
+    PivotFieldSet ReadFieldSet(const Expr& block, const PivotDefinition& definition) const
     {
-        const MdxExpr* e = &block;
+        const Expr* e = &block;
         PivotSort sort;
-        const MdxExpr* sortKey = nullptr;
-        if (e->IsCall("Order")) {
-            if (e->args.size() != 3)
+        const Expr* sortKey = nullptr;
+        if (IsCall(*e, "Order")) {
+            if (Count(*e) != 3)
                 Reject();
-            if (IsWord(e->args[2], "ASC"))
+            if (IsWord(Arg(*e, 2), "ASC"))
                 sort.direction = SortDirection::Ascending;
-            else if (IsWord(e->args[2], "DESC"))
+            else if (IsWord(Arg(*e, 2), "DESC"))
                 sort.direction = SortDirection::Descending;
             else
                 Reject();
-            sortKey = &e->args[1];
-            e = &e->args[0];
+            sortKey = &Arg(*e, 1);
+            e = &Arg(*e, 0);
         }
-        if (!e->IsCall("Hierarchize") || e->args.size() != 1)
+        if (!IsCall(*e, "Hierarchize") || Count(*e) != 1)
             Reject();
-        e = &e->args[0];
+        e = &Arg(*e, 0);
 
         PivotMemberFilter filter;
-        if (e->IsCall("Intersect") && e->args.size() == 2 && e->args[1].kind == MdxExpr::Kind::Set
-            && !e->args[1].args.empty()) {
-            const MdxExpr& descendants = e->args[1].args.back();
-            if (!descendants.IsCall("Descendants") || descendants.args.empty())
+        if (IsCall(*e, "Intersect") && Count(*e) == 2 && IsSet(Arg(*e, 1)) && Count(Arg(*e, 1)) > 0) {
+            const Expr& descendants = *Arg(*e, 1).operands.back();
+            if (!IsCall(descendants, "Descendants") || Count(descendants) == 0)
                 Reject();
             filter.mode = PivotMemberFilter::Mode::Include;
-            filter.members = NameList(descendants.args[0]);
-            e = &e->args[0];
-        } else if (e->IsCall("Except") && e->args.size() == 2 && e->args[1].IsCall("Descendants")
-            && !e->args[1].args.empty()) {
+            filter.members = NameList(Arg(descendants, 0));
+            e = &Arg(*e, 0);
+        } else if (IsCall(*e, "Except") && Count(*e) == 2 && IsCall(Arg(*e, 1), "Descendants")
+            && Count(Arg(*e, 1)) > 0) {
             filter.mode = PivotMemberFilter::Mode::Exclude;
-            filter.members = NameList(e->args[1].args[0]);
-            e = &e->args[0];
+            filter.members = NameList(Arg(Arg(*e, 1), 0));
+            e = &Arg(*e, 0);
         }
         std::vector<std::string> hidden;
-        if (e->IsCall("Except") && e->args.size() == 2 && e->args[1].kind == MdxExpr::Kind::Set) {
-            for (const MdxExpr& level : e->args[1].args)
-                hidden.push_back(LevelOf(level));
-            e = &e->args[0];
+        if (IsCall(*e, "Except") && Count(*e) == 2 && IsSet(Arg(*e, 1))) {
+            for (const auto& level : Arg(*e, 1).operands)
+                hidden.push_back(LevelOf(*level));
+            e = &Arg(*e, 0);
         }
-        std::vector<const MdxExpr*> drills;
-        if (e->IsCall("DrilldownMember")) {
-            if (e->args.size() != 3 || e->args[1].kind != MdxExpr::Kind::Set || !IsWord(e->args[2], "RECURSIVE"))
+        std::vector<const Expr*> drills;
+        if (IsCall(*e, "DrilldownMember")) {
+            if (Count(*e) != 3 || !IsSet(Arg(*e, 1)) || !IsWord(Arg(*e, 2), "RECURSIVE"))
                 Reject();
-            for (const MdxExpr& d : e->args[1].args)
-                drills.push_back(&d);
-            e = &e->args[0];
+            for (const auto& d : Arg(*e, 1).operands)
+                drills.push_back(d.get());
+            e = &Arg(*e, 0);
         }
         PivotFieldSet probe;
         std::string firstLevel;
@@ -458,28 +499,29 @@ private:
                 Reject();
             fieldSet.fields[static_cast<std::size_t>(index)].isIncluded = false;
         }
-        for (const MdxExpr* drill : drills) {
-            if (drill->EndsWith("Members")) {
-                const int index = LevelIndex(fieldSet, drill->Head());
+        for (const Expr* drill : drills) {
+            if (IsProperty(*drill, "Members")) {
+                const std::string level = LevelOf(*drill);
+                const int index = LevelIndex(fieldSet, level);
                 if (index < 0)
                     Reject();
                 // A level not shown is drilled through; a shown one is a whole-level drill.
-                if (std::find(hidden.begin(), hidden.end(), drill->Head()) == hidden.end())
+                if (std::find(hidden.begin(), hidden.end(), level) == hidden.end())
                     fieldSet.fields[static_cast<std::size_t>(index)].isExpanded = true;
-            } else if (drill->IsCall("Except") && drill->args.size() == 2) {
-                const int index = LevelIndex(fieldSet, LevelOf(drill->args[0]));
+            } else if (IsCall(*drill, "Except") && Count(*drill) == 2) {
+                const int index = LevelIndex(fieldSet, LevelOf(Arg(*drill, 0)));
                 if (index < 0)
                     Reject();
                 fieldSet.fields[static_cast<std::size_t>(index)].isExpanded = true;
-                fieldSet.collapsedMembers = NameList(drill->args[1]);
-            } else if (drill->IsName()) {
-                fieldSet.expandedMembers.push_back(drill->text);
+                fieldSet.collapsedMembers = NameList(Arg(*drill, 1));
+            } else if (IsName(*drill)) {
+                fieldSet.expandedMembers.push_back(Name(*drill));
             } else {
                 Reject();
             }
         }
         if (sortKey) {
-            sort.byTotal = sortKey->EndsWith("Caption") ? std::string() : TotalKey(*sortKey, definition);
+            sort.byTotal = IsProperty(*sortKey, "Caption") ? std::string() : TotalKey(*sortKey, definition);
             fieldSet.sort = sort;
         }
         return fieldSet;
@@ -487,28 +529,28 @@ private:
 
     void ReadSlicer(PivotDefinition& definition) const
     {
-        const MdxExpr& slicer = m_statement.slicer;
-        if (slicer.kind == MdxExpr::Kind::Empty)
+        if (!m_select.slicer)
             return;
-        std::vector<const MdxExpr*> parts;
-        if (slicer.IsCall("CrossJoin")) {
-            for (const MdxExpr& a : slicer.args)
-                parts.push_back(&a);
+        const Expr& slicer = *m_select.slicer;
+        std::vector<const Expr*> parts;
+        if (IsCall(slicer, "CrossJoin")) {
+            for (const auto& a : slicer.operands)
+                parts.push_back(a.get());
         } else {
             parts.push_back(&slicer);
         }
-        for (const MdxExpr* part : parts) {
+        for (const Expr* part : parts) {
             PivotFieldSet fieldSet;
             if (IsNameSet(*part)) {
-                fieldSet = FieldSetOfMember(part->args.front().text);
+                fieldSet = FieldSetOfMember(Arg(*part, 0));
                 fieldSet.filter = {PivotMemberFilter::Mode::Include, NameList(*part)};
-            } else if (part->IsCall("Except") && part->args.size() == 2 && part->args[0].IsCall("Descendants")
-                && part->args[1].IsCall("Descendants") && !part->args[0].args.empty() && !part->args[1].args.empty()) {
-                auto found = Lookup(LevelOf(part->args[0].args[0]));
+            } else if (IsCall(*part, "Except") && Count(*part) == 2 && IsCall(Arg(*part, 0), "Descendants")
+                && IsCall(Arg(*part, 1), "Descendants") && Count(Arg(*part, 0)) > 0 && Count(Arg(*part, 1)) > 0) {
+                auto found = Lookup(LevelOf(Arg(Arg(*part, 0), 0)));
                 if (!found)
                     Reject();
                 fieldSet = std::move(*found);
-                fieldSet.filter = {PivotMemberFilter::Mode::Exclude, NameList(part->args[1].args[0])};
+                fieldSet.filter = {PivotMemberFilter::Mode::Exclude, NameList(Arg(Arg(*part, 1), 0))};
             } else {
                 PivotFieldSet probe;
                 std::string level;
@@ -532,6 +574,7 @@ private:
     }
 
     const MdxStatement& m_statement;
+    const olap::mdx::SelectStatement& m_select;
     const PivotMdxReader::FieldSetLookup& m_lookup;
     bool m_sawTotals = false;
 };
@@ -568,7 +611,7 @@ std::optional<PivotDefinition> PivotMdxReader::Read(
             candidate.columnGrandTotals = (mask & (std::size_t {1} << fieldSets.size())) == 0;
             candidate.rowGrandTotals = (mask & (std::size_t {1} << (fieldSets.size() + 1))) == 0;
             try {
-                if (MdxStatement::SameText(PivotMdxBuilder::Build(candidate), mdx))
+                if (statement.SameAs(PivotMdxBuilder::Build(candidate)))
                     return candidate;
             } catch (const PivotError&) {
                 return std::nullopt;

@@ -1,0 +1,216 @@
+// The parts of the pivot grid that concern columns and what a cell says about itself: widths
+// the user drags (kept by member path, so they survive a refresh, a sort or a filter), the
+// double click that fits a column again, and the text screen readers get for a cell.
+#include "control/pivot/PivotGrid.h"
+
+#include "control/pivot/PivotCellStyle.h"
+#include "control/pivot/PivotSession.h"
+#include "control/pivot/model/MdxNames.h"
+#include "control/pivot/model/PivotLayout.h"
+
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QStringList>
+
+#include <algorithm>
+
+namespace pivot {
+
+namespace {
+
+//! How near a column's right edge (pixels) the pointer grabs it.
+constexpr int kEdgeGrip = 2;
+constexpr int kNarrowestColumn = 16;
+
+QString HeaderKey(const PivotHeaderCell& header)
+{
+    switch (header.kind) {
+    case PivotHeaderCell::Kind::Member:
+    case PivotHeaderCell::Kind::Total:
+        return QString::fromStdString(header.uniqueName);
+    case PivotHeaderCell::Kind::Subtotal:
+        return QStringLiteral("(subtotal)");
+    case PivotHeaderCell::Kind::GrandTotal:
+        return QStringLiteral("(grand total)");
+    case PivotHeaderCell::Kind::Empty:
+        break;
+    }
+    return {};
+}
+
+//! The captions of the headers at POSITION of AXIS, outermost first.
+QStringList CaptionPath(const PivotAxisLayout& axis, int position)
+{
+    QStringList path;
+    if (position < 0 || position >= axis.PositionCount())
+        return path;
+    for (int band = 0; band < axis.BandCount(); ++band) {
+        const PivotHeaderCell& header = axis.CellAt(band, position);
+        if (header.kind != PivotHeaderCell::Kind::Empty && header.band == band && !header.caption.empty())
+            path << QString::fromStdString(header.caption);
+    }
+    return path;
+}
+
+QString MemberCaption(const std::string& uniqueName)
+{
+    return QString::fromStdString(MdxNames::LastSegment(uniqueName));
+}
+
+} // namespace
+
+QString PivotGrid::ValueContext(int row, int column) const
+{
+    const PivotLayout& layout = Layout();
+    QString text;
+    const QStringList rows = CaptionPath(layout.Rows(), row - layout.HeaderRows());
+    const QStringList columns = CaptionPath(layout.Columns(), column - layout.HeaderColumns());
+    if (!rows.isEmpty())
+        text += QStringLiteral("\n") + tr("Rows: %1").arg(rows.join(QStringLiteral(" / ")));
+    if (!columns.isEmpty())
+        text += QStringLiteral("\n") + tr("Columns: %1").arg(columns.join(QStringLiteral(" / ")));
+    // What the filters keep: a filter field set's members, the others' filters by name.
+    QStringList filters;
+    const PivotDefinition& shown = m_session->ShownDefinition();
+    for (const auto* axis : {&shown.filterAxis, &shown.rowAxis, &shown.columnAxis}) {
+        for (const PivotFieldSet& fieldSet : *axis) {
+            const QString name
+                = QString::fromStdString(fieldSet.caption.empty() ? fieldSet.uniqueName : fieldSet.caption);
+            const bool members = fieldSet.filter.IsActive() && !fieldSet.filter.members.empty();
+            if (members && axis == &shown.filterAxis) {
+                QStringList kept;
+                for (const std::string& member : fieldSet.filter.members)
+                    kept << MemberCaption(member);
+                const bool include = fieldSet.filter.mode == PivotMemberFilter::Mode::Include;
+                filters << name + QStringLiteral(": ") + (include ? QString() : tr("all but "))
+                        + kept.join(QStringLiteral(", "));
+            } else if (members || fieldSet.top.IsActive() || fieldSet.condition.IsActive()) {
+                filters << tr("%1 (filtered)").arg(name);
+            }
+        }
+    }
+    if (!filters.isEmpty())
+        text += QStringLiteral("\n") + tr("Filters: %1").arg(filters.join(QStringLiteral("; ")));
+    return text;
+}
+
+QString PivotGrid::ColumnKey(int column) const
+{
+    if (!m_session->HasLayout() || column < 0 || column >= Layout().ColumnCount())
+        return {};
+    const PivotLayout& layout = Layout();
+    if (column < layout.HeaderColumns()) {
+        return QStringLiteral("rows:%1:%2").arg(column).arg(QString::fromStdString(layout.Rows().BandCaption(column)));
+    }
+    const int position = column - layout.HeaderColumns();
+    const PivotAxisLayout& columns = layout.Columns();
+    if (columns.BandCount() == 0 || position >= columns.PositionCount())
+        return QStringLiteral("values:%1").arg(position);
+    QStringList path;
+    for (int band = 0; band < columns.BandCount(); ++band)
+        path << HeaderKey(columns.CellAt(band, position));
+    return QStringLiteral("columns:") + path.join(QLatin1Char('|'));
+}
+
+void PivotGrid::ApplyManualWidths(std::vector<int>& widths) const
+{
+    if (m_manualWidths.empty())
+        return;
+    for (std::size_t c = 0; c < widths.size(); ++c) {
+        const auto kept = m_manualWidths.find(ColumnKey(static_cast<int>(c)));
+        if (kept != m_manualWidths.end())
+            widths[c] = kept->second;
+    }
+}
+
+void PivotGrid::SetColumnWidth(int column, int width)
+{
+    const QString key = ColumnKey(column);
+    if (key.isEmpty())
+        return;
+    if (width <= 0) {
+        m_manualWidths.erase(key);
+        MeasureColumns();
+    } else {
+        m_manualWidths[key] = std::max(kNarrowestColumn, width);
+        // Only this column moves: the columns after it shift by the difference.
+        const int delta = m_manualWidths[key] - ColumnWidth(column);
+        for (std::size_t i = static_cast<std::size_t>(column) + 1; i < m_columnX.size(); ++i)
+            m_columnX[i] += delta;
+    }
+    UpdateScrollBars();
+    viewport()->update();
+}
+
+int PivotGrid::ColumnEdgeAt(const QPoint& point) const
+{
+    if (!m_session->HasLayout() || Layout().ColumnCount() == 0 || point.y() < 0 || point.y() >= FrozenHeight())
+        return -1;
+    const int fw = FrozenWidth();
+    const int x = point.x() < fw ? point.x() : point.x() + horizontalScrollBar()->value();
+    const int first = point.x() < fw ? 0 : Layout().HeaderColumns();
+    const int last = point.x() < fw ? Layout().HeaderColumns() - 1 : Layout().ColumnCount() - 1;
+    for (int c = std::max(first, ColumnAtX(x) - 1); c <= std::min(last, ColumnAtX(x) + 1); ++c) {
+        if (std::abs(ColumnX(c + 1) - x) <= kEdgeGrip)
+            return c;
+    }
+    return -1;
+}
+
+void PivotGrid::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint point = event->position().toPoint();
+    if (m_resizeColumn >= 0 && (event->buttons() & Qt::LeftButton)) {
+        SetColumnWidth(m_resizeColumn, m_resizeStartWidth + point.x() - m_resizeStartX);
+        return;
+    }
+    // Over a column edge in the headers the pointer says the edge can be dragged.
+    if (ColumnEdgeAt(point) >= 0)
+        viewport()->setCursor(Qt::SplitHCursor);
+    else
+        viewport()->unsetCursor();
+    QAbstractScrollArea::mouseMoveEvent(event);
+}
+
+QString PivotGrid::AccessibleText(int row, int column) const
+{
+    if (!m_session->HasLayout() || row < 0 || column < 0 || row >= Layout().RowCount()
+        || column >= Layout().ColumnCount())
+        return {};
+    const PivotLayout& layout = Layout();
+    const PivotGridCell cell = layout.Cell(row, column);
+    switch (cell.kind) {
+    case PivotGridCell::Kind::Corner:
+        return cell.text.empty() ? QString() : tr("%1, field").arg(QString::fromStdString(cell.text));
+    case PivotGridCell::Kind::RowHeader:
+    case PivotGridCell::Kind::ColumnHeader: {
+        QString text = QString::fromStdString(cell.text);
+        if (!cell.header)
+            return text;
+        const PivotAxisLayout& axis = cell.kind == PivotGridCell::Kind::RowHeader ? layout.Rows() : layout.Columns();
+        if (cell.header->band < axis.BandCount() && !axis.BandCaption(cell.header->band).empty())
+            text += QStringLiteral(", ") + QString::fromStdString(axis.BandCaption(cell.header->band));
+        if (cell.header->hasChildren)
+            text += QStringLiteral(", ") + (cell.header->isExpanded ? tr("expanded") : tr("collapsed"));
+        if (cell.isGrandTotal || cell.isTotal)
+            text += QStringLiteral(", ") + tr("total");
+        return text;
+    }
+    case PivotGridCell::Kind::Value:
+        break;
+    }
+    // The captions on the value's row and column, outermost first, then the value.
+    QStringList path = CaptionPath(layout.Rows(), row - layout.HeaderRows());
+    path << CaptionPath(layout.Columns(), column - layout.HeaderColumns());
+    const QString value = PivotCellStyle::IsError(cell) ? tr("error")
+        : cell.text.empty()                             ? tr("empty")
+                                                        : QString::fromStdString(cell.text);
+    return path.isEmpty() ? value : path.join(QStringLiteral("; ")) + QStringLiteral(": ") + value;
+}
+
+void PivotGrid::UpdateAccessibleDescription()
+{
+    setAccessibleDescription(AccessibleText(m_currentRow, m_currentColumn));
+}
+
+} // namespace pivot
