@@ -38,7 +38,10 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 
@@ -157,8 +160,22 @@ QImage Frame(const pivot::PivotGrid& grid)
     return QImage(grid.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
 }
 
+//! With LUMETRA_BENCH_MDX set, prints the statements the views send (to run them on their own).
+void PrintStatements()
+{
+    static std::once_flag printed;
+    std::call_once(printed, [] {
+        if (!std::getenv("LUMETRA_BENCH_MDX"))
+            return;
+        std::fprintf(stderr, "before drop:\n%s\n\nafter drop:\n%s\n\nlarge view:\n%s\n\n",
+            pivot::PivotMdxBuilder::Build(BeforeDrop()).c_str(), pivot::PivotMdxBuilder::Build(AfterDrop()).c_str(),
+            pivot::PivotMdxBuilder::Build(LargeView()).c_str());
+    });
+}
+
 void BM_DropField(benchmark::State& state)
 {
+    PrintStatements();
     const auto connection = SampleConnection();
     pivot::PivotSession session;
     UseConnection(session, connection);
@@ -234,6 +251,39 @@ void BM_ScrollView(benchmark::State& state)
     state.counters["query_and_layout_s"] = Large().seconds;
 }
 BENCHMARK(BM_ScrollView)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+//! The pivot's own share of showing an answer DEFINITION got: the layout, the grid's column
+//! measuring and the first paint, without the engine (the answer is copied in untimed).
+void ShowAnswer(benchmark::State& state, const pivot::PivotDefinition& definition, const olap::CellSet& answer)
+{
+    pivot::PivotSession session;
+    pivot::PivotGrid grid(&session);
+    grid.resize(kViewWidth, kViewHeight);
+    QImage frame = Frame(grid);
+    for (auto _ : state) {
+        state.PauseTiming();
+        olap::CellSet copy = answer;
+        state.ResumeTiming();
+        session.ShowLayout(definition, pivot::PivotLayout(definition, std::move(copy)));
+        Paint(grid, frame);
+    }
+    state.counters["cells"] = static_cast<double>(answer.cells.size());
+}
+
+void BM_DropFieldPivotShare(benchmark::State& state)
+{
+    const pivot::PivotDefinition definition = AfterDrop();
+    static const olap::CellSet answer
+        = SampleConnection()->ExecuteMdx(pivot::PivotMdxBuilder::Build(definition)).cellSet;
+    ShowAnswer(state, definition, answer);
+}
+BENCHMARK(BM_DropFieldPivotShare)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
+
+void BM_LargeViewPivotShare(benchmark::State& state)
+{
+    ShowAnswer(state, Large().session.ShownDefinition(), Large().session.Layout().Result());
+}
+BENCHMARK(BM_LargeViewPivotShare)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
 
 void BM_OpenDefinition(benchmark::State& state)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "control/pivot/PivotTextWidths.h"
 #include "control/pivot/model/AxisKind.h"
 #include "control/pivot/model/PivotCellColors.h"
 #include "control/pivot/model/PivotGridCell.h"
@@ -9,6 +10,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <memory>
 #include <vector>
 
 class QMimeData;
@@ -114,6 +116,8 @@ private:
     void PaintDropIndicator(QPainter& painter);
     void PaintEmptyAreaHints(QPainter& painter);
     void PaintCell(QPainter& painter, const PivotGridCell& cell, const QRect& rect, const QRect& visible);
+    //! The text widths of FONT on the viewport, kept across frames.
+    PivotTextWidths& TextWidths(const QFont& font);
     bool ToggleAt(int row, int column, int expand);
     void EnsureVisible(int row, int column);
     const PivotLayout& Layout() const;
@@ -132,6 +136,7 @@ private:
     bool m_showWorking = false;
     QTimer m_workingDelay;
     QRect m_dropIndicator;
+    std::vector<std::unique_ptr<PivotTextWidths>> m_textWidths;
 };
 
 } // namespace pivot
