@@ -1,9 +1,12 @@
 // The painted pivot grid on a view of about 1e6 value cells (a synthetic result): showing a
 // new layout (column measuring included) and one scroll step with the repaint it causes.
-// Runs offscreen; set QT_QPA_PLATFORM to draw elsewhere.
+// Runs offscreen; set QT_QPA_PLATFORM to draw elsewhere. The benchmarks on the sample cube
+// are in pivot_grid_cube_bench.cpp; --rows=N picks the cube's size.
 #include "control/pivot/PivotGrid.h"
 #include "control/pivot/PivotSession.h"
 #include "control/pivot/model/PivotLayout.h"
+
+#include "olap/util/HeapTuning.h"
 
 #include <QApplication>
 #include <QImage>
@@ -111,10 +114,25 @@ BENCHMARK(BM_ScrollAndRepaint)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
+    // --rows=N picks the sample cube of N fact rows (the engine benchmarks' LUMETRA_PIVOT_ROWS).
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (!argument.starts_with("--rows="))
+            continue;
+        qputenv("LUMETRA_PIVOT_ROWS", QByteArray::fromStdString(argument.substr(7)));
+        for (int j = i; j + 1 < argc; ++j)
+            argv[j] = argv[j + 1];
+        --argc;
+        --i;
+    }
+    // The program tunes its heap this way at start; the figures are the program's.
+    olap::TuneHeapForQueries();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -3,6 +3,7 @@
 #include "control/pivot/PivotCellStyle.h"
 #include "control/pivot/PivotSelectionText.h"
 #include "control/pivot/PivotSession.h"
+#include "control/pivot/PivotTextWidths.h"
 #include "control/pivot/model/PivotLayout.h"
 
 #include <QApplication>
@@ -109,6 +110,7 @@ void PivotGrid::MeasureColumns()
     QFont bold = font();
     bold.setBold(true);
     const QFontMetrics metrics(bold);
+    PivotTextWidths textWidths(bold);
     m_rowHeight = metrics.height() + 2 * kPadding;
     // The fonts the user gave totals and field sets: cells in them are measured in them, and
     // the line height makes room for the tallest.
@@ -149,7 +151,9 @@ void PivotGrid::MeasureColumns()
             const bool strong = cell.isTotal || cell.isGrandTotal || cell.kind == PivotGridCell::Kind::Corner;
             const QFontMetrics& cellMetrics = style ? metricsOf(style, strong) : metrics;
             // +2: the grid line and rounding of the advance.
-            int width = cellMetrics.horizontalAdvance(QString::fromStdString(cell.text)) + 2 * kPadding + 2;
+            const int textWidth = style ? cellMetrics.horizontalAdvance(QString::fromStdString(cell.text))
+                                        : textWidths.Advance(cell.text);
+            int width = textWidth + 2 * kPadding + 2;
             if (m_expandIndicators && cell.header && cell.header->hasChildren)
                 width += kGlyphSize + kPadding;
             if (cell.kind == PivotGridCell::Kind::RowHeader && cell.header)
@@ -217,6 +221,8 @@ void PivotGrid::changeEvent(QEvent* event)
 {
     QAbstractScrollArea::changeEvent(event);
     // Widths and the line height follow the font (it may change when the widget is polished).
+    if (event->type() == QEvent::FontChange)
+        m_textWidths.clear();
     if (event->type() == QEvent::FontChange && m_session->HasLayout()) {
         MeasureColumns();
         UpdateScrollBars();
@@ -639,6 +645,19 @@ void PivotGrid::paintEvent(QPaintEvent*)
     }
 }
 
+PivotTextWidths& PivotGrid::TextWidths(const QFont& font)
+{
+    for (const auto& widths : m_textWidths) {
+        if (widths->Font() == font)
+            return *widths;
+    }
+    // A grid draws in a handful of fonts (plain, bold, the styles of its totals and fields).
+    if (m_textWidths.size() >= 16)
+        m_textWidths.clear();
+    m_textWidths.push_back(std::make_unique<PivotTextWidths>(font, viewport()));
+    return *m_textWidths.back();
+}
+
 void PivotGrid::PaintPane(
     QPainter& painter, const QRect& pane, int firstRow, int lastRow, int firstColumn, int lastColumn, int dx, int dy)
 {
@@ -794,7 +813,11 @@ void PivotGrid::PaintCell(QPainter& painter, const PivotGridCell& cell, const QR
         painter.setPen(*ink);
     const QString text = QString::fromStdString(cell.text);
     const Qt::Alignment align = (header ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter;
-    painter.drawText(textRect, align, painter.fontMetrics().elidedText(text, Qt::ElideRight, textRect.width()));
+    // Most texts fit their cell: telling so without shaping them saves eliding (a second
+    // shaping) on nearly every cell of a frame.
+    const bool fits = TextWidths(painter.font()).Advance(text) <= textRect.width();
+    painter.drawText(
+        textRect, align, fits ? text : painter.fontMetrics().elidedText(text, Qt::ElideRight, textRect.width()));
 }
 
 } // namespace pivot

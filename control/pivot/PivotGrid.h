@@ -1,5 +1,6 @@
 #pragma once
 
+#include "control/pivot/PivotTextWidths.h"
 #include "control/pivot/model/AxisKind.h"
 #include "control/pivot/model/PivotCellColors.h"
 #include "control/pivot/model/PivotGridCell.h"
@@ -10,6 +11,7 @@
 #include <QTimer>
 
 #include <map>
+#include <memory>
 #include <vector>
 
 class QMimeData;
@@ -139,6 +141,8 @@ private:
     void PaintDropIndicator(QPainter& painter);
     void PaintEmptyAreaHints(QPainter& painter);
     void PaintCell(QPainter& painter, const PivotGridCell& cell, const QRect& rect, const QRect& visible);
+    //! The text widths of FONT on the viewport, kept across frames.
+    PivotTextWidths& TextWidths(const QFont& font);
     bool ToggleAt(int row, int column, int expand);
     void EnsureVisible(int row, int column);
     const PivotLayout& Layout() const;
@@ -170,6 +174,7 @@ private:
     //! The lines a value's tooltip adds after its value: its row path, its column path and the
     //! filters in force (each line begins with a newline; empty parts are left out).
     QString ValueContext(int row, int column) const;
+    std::vector<std::unique_ptr<PivotTextWidths>> m_textWidths;
 };
 
 } // namespace pivot

@@ -64,6 +64,9 @@ public:
     //! second cube of the same rows for a recordset. Null with LastError() set when there is
     //! none.
     std::shared_ptr<olap::Connection> IdleConnection();
+    //! The connection the session's queries run on (null before the first connect). Work on
+    //! it from the UI thread only while the session is idle.
+    std::shared_ptr<olap::Connection> QueryConnection() const { return m_connection; }
     pivot::PivotSession& Session() { return *m_session; }
     const pivot::PivotDefinition& Definition() const;
 
