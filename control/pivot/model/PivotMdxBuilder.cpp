@@ -339,14 +339,40 @@ std::string AxisSet(const std::vector<Block>& blocks, std::size_t k, bool grandT
     return "CrossJoin(" + blocks[k].members + ", " + inner + ")";
 }
 
-std::string Axis(const PivotDefinition& definition, const std::vector<Block>& blocks, bool grandTotal)
+//! The set an axis keeps its non-empty lines against when shown-as totals are on it: the
+//! total members of the field sets on the OTHER axis with the totals' own values JUDGEDBY, so
+//! a line is kept where the values it shows something of are there.
+std::string JudgingSet(const std::vector<Block>& other, const std::vector<std::string>& judgedBy)
+{
+    std::vector<std::string> parts;
+    for (const Block& block : other) {
+        if (!block.isData)
+            parts.push_back(block.total);
+    }
+    parts.push_back("{" + Join(judgedBy, ", ") + "}");
+    return parts.size() == 1 ? parts.front() : "CrossJoin(" + Join(parts, ", ") + ")";
+}
+
+//! The axis of BLOCKS. JUDGEDBY (the own values of the totals, when some are shown as
+//! something else) decides which lines are empty, in place of the shown values: a difference
+//! from the previous member is empty on the first, yet that line has values to show.
+std::string Axis(const PivotDefinition& definition, const std::vector<Block>& blocks, bool grandTotal,
+    const std::vector<Block>& other, const std::vector<std::string>& judgedBy)
 {
     std::string set = AxisSet(blocks, 0, grandTotal);
     const bool hasFieldSet = std::any_of(blocks.begin(), blocks.end(), [](const Block& b) { return !b.isData; });
     if (grandTotal && hasFieldSet && !blocks.front().isData)
         set = "{" + set + ", " + CrossTotals(blocks, 0) + "}";
-    return (definition.nonEmpty ? "NON EMPTY " : "") + set;
+    if (!definition.nonEmpty)
+        return set;
+    if (!judgedBy.empty())
+        return "NonEmpty(" + set + ", " + JudgingSet(other, judgedBy) + ")";
+    return "NON EMPTY " + set;
 }
+
+//! The statement of DEFINITION, whose shown-as totals are expanded already; JUDGEDBY as for
+//! Axis.
+std::string Statement(const PivotDefinition& definition, const std::vector<std::string>& judgedBy);
 
 } // namespace
 
@@ -417,9 +443,20 @@ std::string PivotMdxBuilder::Build(const PivotDefinition& definition)
 {
     if (definition.IsRawQuery())
         return definition.commandText;
-    // Totals shown as shares, differences or ranks become calculated totals of their own.
-    if (PivotShowAsMdx::Any(definition))
-        return Build(PivotShowAsMdx::Expand(definition));
+    if (!PivotShowAsMdx::Any(definition))
+        return Statement(definition, {});
+    // Totals shown as shares, differences or ranks become calculated totals of their own;
+    // empty lines are still those where the totals' own values are empty.
+    std::vector<std::string> judgedBy;
+    for (const PivotTotal* total : definition.IncludedTotals())
+        judgedBy.push_back(total->IsCalculated() ? total->BaseUniqueName() : CheckName(total->name, "total"));
+    return Statement(PivotShowAsMdx::Expand(definition), judgedBy);
+}
+
+namespace {
+
+std::string Statement(const PivotDefinition& definition, const std::vector<std::string>& judgedBy)
+{
     if (definition.dataMember.empty())
         throw PivotError("the view names no cube (data member)");
 
@@ -457,8 +494,8 @@ std::string PivotMdxBuilder::Build(const PivotDefinition& definition)
                 with.push_back("MEMBER " + AllMemberName(fieldSet) + " AS "
                     + QuoteString("Aggregate(" + CheckName(included.front()->uniqueName, "field") + ".Members)"));
             // Quoted as a string: a name or a label filter's text with a quote in it stays inside.
-            with.push_back("MEMBER " + TotalMemberName(CheckName(fieldSet.uniqueName, "field set")) + " AS "
-                + QuoteString("Aggregate(" + kept + ")"));
+            with.push_back("MEMBER " + PivotMdxBuilder::TotalMemberName(CheckName(fieldSet.uniqueName, "field set"))
+                + " AS " + QuoteString("Aggregate(" + kept + ")"));
         }
     }
 
@@ -478,9 +515,9 @@ std::string PivotMdxBuilder::Build(const PivotDefinition& definition)
         mdx = "WITH\n  " + Join(with, "\n  ") + "\n";
     mdx += "SELECT";
     if (!columns.empty())
-        mdx += "\n  " + Axis(definition, columns, columnGrand) + " ON COLUMNS";
+        mdx += "\n  " + Axis(definition, columns, columnGrand, rows, judgedBy) + " ON COLUMNS";
     if (!rows.empty())
-        mdx += ",\n  " + Axis(definition, rows, definition.rowGrandTotals) + " ON ROWS";
+        mdx += ",\n  " + Axis(definition, rows, definition.rowGrandTotals, columns, judgedBy) + " ON ROWS";
     mdx += "\nFROM " + MdxNames::Quote(definition.dataMember);
 
     std::vector<std::string> slicer;
@@ -496,5 +533,7 @@ std::string PivotMdxBuilder::Build(const PivotDefinition& definition)
         mdx += "\nWHERE " + (slicer.size() == 1 ? slicer.front() : "CrossJoin(" + Join(slicer, ", ") + ")");
     return mdx;
 }
+
+} // namespace
 
 } // namespace pivot
