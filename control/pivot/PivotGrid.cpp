@@ -503,6 +503,22 @@ void PivotGrid::keyPressEvent(QKeyEvent* event)
         return;
     }
     const PivotLayout& layout = Layout();
+    // Alt+Down on a field caption or a member opens its field set's filter, as its button does.
+    if (event->key() == Qt::Key_Down && event->modifiers().testFlag(Qt::AltModifier)) {
+        AxisKind axis = AxisKind::Row;
+        int index = -1;
+        const PivotGridCell cell = layout.Cell(m_currentRow, m_currentColumn);
+        if (!CornerFieldSet(m_currentRow, m_currentColumn, &axis, &index) && cell.header
+            && cell.kind != PivotGridCell::Kind::Value && cell.kind != PivotGridCell::Kind::Corner) {
+            axis = cell.kind == PivotGridCell::Kind::RowHeader ? AxisKind::Row : AxisKind::Column;
+            index = cell.header->fieldSetIndex;
+        }
+        if (index >= 0) {
+            const QRect rect = CellRect(m_currentRow, m_currentColumn);
+            emit fieldButtonClicked(axis, index, QRect(viewport()->mapToGlobal(rect.topLeft()), rect.size()));
+        }
+        return;
+    }
     if (event->matches(QKeySequence::SelectAll)) {
         m_anchorRow = 0;
         m_anchorColumn = 0;
@@ -759,6 +775,21 @@ void PivotGrid::PaintCell(QPainter& painter, const PivotGridCell& cell, const QR
         painter.drawPolygon(triangle);
         painter.setRenderHint(QPainter::Antialiasing, false);
         textRect.setLeft(glyph.right() + kPadding);
+    }
+    // A total the other axis is sorted by carries the sort's arrow on its grand total header.
+    if (const int sort = SortArrowAt(cell); sort != 0) {
+        const QRect arrow(textRect.right() - 7, visible.top() + (m_rowHeight - 6) / 2, 7, 6);
+        QPolygon triangle;
+        if (sort > 0)
+            triangle << QPoint(arrow.left(), arrow.bottom()) << QPoint(arrow.right(), arrow.bottom())
+                     << QPoint(arrow.center().x(), arrow.top());
+        else
+            triangle << QPoint(arrow.left(), arrow.top()) << QPoint(arrow.right(), arrow.top())
+                     << QPoint(arrow.center().x(), arrow.bottom());
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(pal.color(QPalette::ButtonText));
+        painter.drawPolygon(triangle);
+        textRect.setRight(arrow.left() - 2);
     }
     if (cell.kind == PivotGridCell::Kind::Corner) {
         const QRect button = FieldButtonRect(cell.anchorRow, cell.anchorColumn);

@@ -88,6 +88,10 @@ public:
     int ColumnWidthAt(int column) const { return ColumnWidth(column); }
     //! The column whose right edge is under viewport point POINT in the header rows, or -1.
     int ColumnEdgeAt(const QPoint& point) const;
+    //! The sort arrow a header shows: 1 ascending, -1 descending, 0 none. A total's header on
+    //! the grand total line (or the only line) of one axis shows it when a field set of the
+    //! other axis is sorted by that total.
+    int SortArrowAt(const PivotGridCell& cell) const;
     //! Whether the view on show takes fields dropped on it: not a view of a given statement,
     //! which is shown read-only.
     bool AcceptsDrops() const;

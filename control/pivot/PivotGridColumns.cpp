@@ -94,6 +94,29 @@ QString PivotGrid::ValueContext(int row, int column) const
     return text;
 }
 
+int PivotGrid::SortArrowAt(const PivotGridCell& cell) const
+{
+    if (!cell.header || cell.header->kind != PivotHeaderCell::Kind::Total
+        || (cell.kind != PivotGridCell::Kind::ColumnHeader && cell.kind != PivotGridCell::Kind::RowHeader))
+        return 0;
+    const PivotDefinition& shown = m_session->ShownDefinition();
+    const bool columns = cell.kind == PivotGridCell::Kind::ColumnHeader;
+    const auto& own = shown.Axis(columns ? AxisKind::Column : AxisKind::Row);
+    // The sort reads the total on the grand total of the field sets beside it.
+    const bool ownFieldSets
+        = std::any_of(own.begin(), own.end(), [](const PivotFieldSet& f) { return !f.IncludedFields().empty(); });
+    if (ownFieldSets && !cell.isGrandTotal)
+        return 0;
+    const PivotTotal* total = shown.FindTotal(cell.header->uniqueName);
+    if (!total)
+        return 0;
+    for (const PivotFieldSet& fieldSet : shown.Axis(columns ? AxisKind::Row : AxisKind::Column)) {
+        if (fieldSet.sort.IsActive() && !fieldSet.sort.byTotal.empty() && fieldSet.sort.byTotal == total->name)
+            return fieldSet.sort.direction == SortDirection::Ascending ? 1 : -1;
+    }
+    return 0;
+}
+
 QString PivotGrid::ColumnKey(int column) const
 {
     if (!m_session->HasLayout() || column < 0 || column >= Layout().ColumnCount())

@@ -48,6 +48,7 @@ PivotDefinition SampleView(const std::string& cube)
     product.fields.push_back({"[Product].[Category]", "Category", true, false});
     product.fields.push_back({"[Product].[Subcategory]", "Subcategory", true, false});
     product.expandedMembers = {"[Product].[Drink]"};
+    product.sort = {pivot::SortDirection::Descending, "[Measures].[Unit Sales]"};
     pivot::PivotFieldSet time;
     time.uniqueName = "[Time]";
     time.caption = "Time";
@@ -166,6 +167,7 @@ void PivotGridLookTest::rawViewTakesNoDropsAndShowsNoHints()
     m_session->SetDefinition(measuresOnly);
     QVERIFY(WaitForLayout());
     QVERIFY(grid->AcceptsDrops());
+    Shot(m_table.get(), "look-measures-only.png");
     const QRect rowsHint = grid->EmptyAreaRect(AxisKind::Row);
     QVERIFY(!rowsHint.isEmpty());
     QVERIFY(target.Resolve(field, rowsHint.center(), &area, &position, &mark));
@@ -178,6 +180,7 @@ void PivotGridLookTest::rawViewTakesNoDropsAndShowsNoHints()
     m_session->SetDefinition(raw);
     QVERIFY(WaitForLayout());
     QVERIFY(!grid->AcceptsDrops());
+    Shot(m_table.get(), "look-raw.png");
     for (AxisKind kind : {AxisKind::Row, AxisKind::Column, AxisKind::Data})
         QVERIFY(grid->EmptyAreaRect(kind).isEmpty());
     for (const QPoint& point : {rowsHint.center(), grid->CellRect(0, 0).center(), QPoint(5, 200), QPoint(600, 5)}) {
@@ -216,6 +219,12 @@ void PivotGridLookTest::expandIndicatorsFollowTheirSwitch()
     };
     const int inkWithGlyph = glyphInk();
     Shot(grid, "look-normal.png");
+    // Products are sorted by Units, descending: the Units header of the grand total column
+    // carries the arrow, the years' Units headers do not.
+    const int lastColumn = layout.ColumnCount() - 1;
+    QCOMPARE(grid->SortArrowAt(layout.Cell(layout.HeaderRows() - 1, lastColumn)), -1);
+    QCOMPARE(grid->SortArrowAt(layout.Cell(layout.HeaderRows() - 1, layout.HeaderColumns())), 0);
+    QCOMPARE(grid->SortArrowAt(layout.Cell(drink, 0)), 0);
 
     grid->SetExpandIndicatorsShown(false);
     for (int r = layout.HeaderRows(); r < layout.RowCount(); ++r)
@@ -422,6 +431,18 @@ void PivotGridLookTest::tooltipsAndScreenReaderTextsCarryTheContext()
     // The grid's description follows the current cell.
     grid->SetCurrentCell(drink, 0);
     QCOMPARE(grid->accessibleDescription(), QStringLiteral("Drink, Category, expanded"));
+    // Alt+Down on a member opens its field set's filter; on a value it does nothing.
+    std::vector<std::pair<AxisKind, int>> buttons;
+    connect(grid, &PivotGrid::fieldButtonClicked, this,
+        [&buttons](AxisKind axis, int index, const QRect&) { buttons.emplace_back(axis, index); });
+    QTest::keyClick(grid, Qt::Key_Down, Qt::AltModifier);
+    QCOMPARE(buttons.size(), std::size_t {1});
+    QVERIFY(buttons.front() == std::make_pair(AxisKind::Row, 0));
+    QCOMPARE(grid->CurrentRow(), drink);
+    grid->SetCurrentCell(child, column);
+    QTest::keyClick(grid, Qt::Key_Down, Qt::AltModifier);
+    QCOMPARE(buttons.size(), std::size_t {1});
+    QCOMPARE(grid->CurrentRow(), child);
 }
 
 void PivotGridLookTest::chipsAreCommandTargets()
