@@ -373,12 +373,16 @@ private:
 
     // Sub-selects in FROM (Subselect.cpp): the rows and members the outer query sees.
     void ApplySubselect(const mdx::SelectStatement& sub);
+    void DefineSubselectFormulas(const mdx::SelectStatement& sub);
+    void ForgetUnrestricted();
     void RestrictTo(const TupleSet& s, const Expr& where);
     // False for a member a sub-select hides (none of its leaves kept).
     bool Visible(const Member& m) const;
 
     // Member and cell properties (Properties.cpp).
     static std::optional<Value> IntrinsicProperty(const MemberRef& m, const std::string& name);
+    static std::optional<Value> UserProperty(const MemberRef& m, const std::string& name, bool typed);
+    bool UserPropertyDefined(const std::string& name, const Hierarchy* h, const Level* level) const;
     void AddMemberProperties(
         const mdx::AxisSpec& spec, const TupleSet& set, const std::vector<std::size_t>& kept, CellSet::Axis& axis);
     void AddCellProperties(const mdx::SelectStatement& select, const std::vector<TupleSet>& sets,

@@ -57,23 +57,35 @@ bool IsOneOf(const std::string& name, std::initializer_list<const char*> names)
 
 } // namespace
 
-// The set functions whose result depends on their arguments only (not on the current
-// members or on cell values).
+// True when the set E names is the same in every context: members, levels, named sets
+// (evaluated once per query) and the set functions of fixed members, whose further arguments
+// are literal numbers, flags or levels. CurrentMember, a hierarchy standing for its current
+// member, or any value (Filter, Order, a count read from a cell) depend on the context.
 bool Evaluator::ContextFree(const Expr& e)
 {
     if (auto it = m_contextFree.find(&e); it != m_contextFree.end())
         return it->second;
+    // A further argument: a number, text, flag word or level, never a cell's value.
+    auto fixedArgument = [this](const Expr& a) {
+        switch (a.kind) {
+        case ExprKind::Number:
+        case ExprKind::String:
+        case ExprKind::EmptyArgument:
+            return true;
+        case ExprKind::Identifier:
+            return (a.IsPlainWord() && !m_cube.FindDimension(a.segments[0].name)
+                       && !m_sets.count(Lower(a.segments[0].name)) && !m_calcByName.count(Lower(IdentifierText(a)))
+                       && !m_cube.FindMeasure(a.segments[0].name))
+                || m_cube.FindLevel(IdentifierText(a)) != nullptr;
+        default:
+            return false;
+        }
+    };
     bool free = false;
     switch (e.kind) {
-    case ExprKind::Number:
-    case ExprKind::String:
-    case ExprKind::Null:
-    case ExprKind::EmptyArgument:
-        free = true;
-        break;
     case ExprKind::Identifier: {
-        // Members, levels and named sets (evaluated once per query) are fixed; a hierarchy or
-        // dimension used as a set stands for its current member.
+        // Members, levels and named sets are fixed; a hierarchy or dimension used as a set
+        // stands for its current member.
         const std::string text = IdentifierText(e);
         if (m_calcByName.count(Lower(text)))
             free = true;
@@ -84,29 +96,42 @@ bool Evaluator::ContextFree(const Expr& e)
             free = m_cube.FindMember(text) || m_cube.FindLevel(text);
         break;
     }
-    case ExprKind::Unary:
-    case ExprKind::Binary:
     case ExprKind::Tuple:
     case ExprKind::Set:
         free = std::all_of(e.operands.begin(), e.operands.end(), [this](const auto& op) { return ContextFree(*op); });
+        break;
+    case ExprKind::Binary:
+        // Ranges, unions, differences and crossjoins of sets.
+        free = (e.binaryOperator == BinaryOperator::Range || e.binaryOperator == BinaryOperator::Add
+                   || e.binaryOperator == BinaryOperator::Subtract || e.binaryOperator == BinaryOperator::Multiply)
+            && ContextFree(*e.operands[0]) && ContextFree(*e.operands[1]);
         break;
     case ExprKind::Call:
     case ExprKind::MethodCall:
     case ExprKind::Property: {
         const std::string name = Lower(e.kind == ExprKind::Property ? e.segments[0].name : e.name);
-        static const std::initializer_list<const char*> kFixed
-            = {"members", "allmembers", "children", "parent", "firstchild", "lastchild", "firstsibling", "lastsibling",
-                "siblings", "prevmember", "nextmember", "lag", "lead", "ancestor", "ascendants", "descendants", "item",
-                "crossjoin", "union", "except", "intersect", "distinct", "hierarchize", "head", "tail", "subset",
-                "extract", "drilldownlevel", "drilldownmember", "addcalculatedmembers", "stripcalculatedmembers"};
+        // Functions of sets in every argument (flags aside).
+        static const std::initializer_list<const char*> kOfSets
+            = {"crossjoin", "union", "except", "intersect", "drilldownmember"};
+        // Functions of one set or member (the object, or the first argument).
+        static const std::initializer_list<const char*> kOfOne = {"members", "allmembers", "children", "parent",
+            "firstchild", "lastchild", "firstsibling", "lastsibling", "siblings", "prevmember", "nextmember", "lag",
+            "lead", "ancestor", "ascendants", "descendants", "item", "distinct", "hierarchize", "head", "tail",
+            "subset", "extract", "drilldownlevel", "addcalculatedmembers", "stripcalculatedmembers"};
         // Of a hierarchy these list or name fixed members whatever its current member is.
         static const std::initializer_list<const char*> kOfHierarchy = {"members", "allmembers", "defaultmember"};
-        if (!IsOneOf(name, kFixed) && !IsOneOf(name, kOfHierarchy))
-            break;
-        free = std::all_of(e.operands.begin(), e.operands.end(), [this](const auto& op) { return ContextFree(*op); });
-        if (free && e.object) {
-            const bool hierarchyObject = e.object->kind == ExprKind::Identifier && IsOneOf(name, kOfHierarchy);
-            free = hierarchyObject || ContextFree(*e.object);
+        std::vector<const Expr*> args;
+        if (e.object)
+            args.push_back(e.object.get());
+        for (const auto& op : e.operands)
+            args.push_back(op.get());
+        if (IsOneOf(name, kOfSets)) {
+            free = std::all_of(
+                args.begin(), args.end(), [&](const Expr* a) { return fixedArgument(*a) || ContextFree(*a); });
+        } else if ((IsOneOf(name, kOfOne) || IsOneOf(name, kOfHierarchy)) && !args.empty()) {
+            const bool hierarchyObject = args[0]->kind == ExprKind::Identifier && IsOneOf(name, kOfHierarchy);
+            free = (hierarchyObject || ContextFree(*args[0]))
+                && std::all_of(args.begin() + 1, args.end(), [&](const Expr* a) { return fixedArgument(*a); });
         }
         break;
     }
