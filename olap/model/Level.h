@@ -1,9 +1,11 @@
 #pragma once
 
+#include "olap/model/LevelProperty.h"
 #include "olap/model/LevelType.h"
 
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace olap {
@@ -31,6 +33,11 @@ public:
     bool NumericKeys() const { return m_numericKeys; }
     //! Members in hierarchical order; Members()[m->Ordinal()] == m.
     std::span<const Member* const> Members() const { return m_members; }
+    //! The member properties the schema defines on the level; Member::PropertyValues() holds
+    //! a member's values in this order.
+    const std::vector<LevelProperty>& Properties() const { return m_properties; }
+    //! Index of the property called NAME (case-insensitive) in Properties(), or -1.
+    int PropertyIndex(std::string_view name) const;
 
 private:
     friend class ModelBuilder;
@@ -44,6 +51,7 @@ private:
     bool m_uniqueMembers = false;
     bool m_numericKeys = false;
     std::vector<const Member*> m_members;
+    std::vector<LevelProperty> m_properties;
 };
 
 } // namespace olap

@@ -45,6 +45,9 @@ public:
     std::uint32_t LeafEnd() const { return m_leafEnd; }
     //! True when OTHER is this member or below it.
     bool IsAncestorOrSelfOf(const Member& other) const;
+    //! Values of the level's member properties (Level::Properties() order; "" for none). Empty
+    //! when the level has no properties.
+    const std::vector<std::string>& PropertyValues() const { return m_properties; }
 
 private:
     friend class ModelBuilder;
@@ -56,6 +59,7 @@ private:
     const Level* m_level = nullptr;
     const Member* m_parent = nullptr;
     std::vector<const Member*> m_children;
+    std::vector<std::string> m_properties;
     std::uint32_t m_ordinal = 0;
     std::uint32_t m_leafBegin = 0;
     std::uint32_t m_leafEnd = 0;

@@ -29,14 +29,35 @@ void ModelBuilder::AddLevel(
     int dim, std::string name, std::string caption, LevelType type, bool uniqueMembers, bool numericKeys)
 {
     m_dimensions.at(static_cast<std::size_t>(dim))
-        .levels.push_back({std::move(name), std::move(caption), type, uniqueMembers, numericKeys, {}});
+        .levels.push_back({std::move(name), std::move(caption), type, uniqueMembers, numericKeys, {}, {}});
+}
+
+void ModelBuilder::AddLevelProperty(int dim, int level, LevelProperty property)
+{
+    m_dimensions.at(static_cast<std::size_t>(dim))
+        .levels.at(static_cast<std::size_t>(level))
+        .properties.push_back(std::move(property));
+}
+
+std::size_t ModelBuilder::LevelPropertyCount(int dim, int level) const
+{
+    return m_dimensions.at(static_cast<std::size_t>(dim)).levels.at(static_cast<std::size_t>(level)).properties.size();
+}
+
+void ModelBuilder::SetMemberProperties(int dim, int level, std::uint32_t ordinal, std::vector<std::string> values)
+{
+    m_dimensions.at(static_cast<std::size_t>(dim))
+        .levels.at(static_cast<std::size_t>(level))
+        .members.at(ordinal)
+        .properties
+        = std::move(values);
 }
 
 std::uint32_t ModelBuilder::AddMember(
     int dim, int level, std::uint32_t parent, std::string key, std::string name, std::string caption)
 {
     auto& members = m_dimensions.at(static_cast<std::size_t>(dim)).levels.at(static_cast<std::size_t>(level)).members;
-    members.push_back({parent, std::move(key), std::move(name), std::move(caption)});
+    members.push_back({parent, std::move(key), std::move(name), std::move(caption), {}});
     return static_cast<std::uint32_t>(members.size() - 1);
 }
 
@@ -100,6 +121,12 @@ void ModelBuilder::BuildHierarchy(Cube& cube, Dimension& dim, const PendingDimen
     for (std::size_t li = 0; li < pending.levels.size(); ++li) {
         const PendingLevel& pl = pending.levels[li];
         Level* level = addLevel(pl.name, pl.caption, pl.type, pl.uniqueMembers, pl.numericKeys);
+        for (const LevelProperty& p : pl.properties) {
+            if (level->PropertyIndex(p.name) >= 0 || p.name.empty())
+                throw OlapError("Level '" + pl.name + "' of dimension '" + spec.name + "': member property '" + p.name
+                    + "' is defined twice or has no name");
+            level->m_properties.push_back(p);
+        }
         std::vector<Member*> current;
         current.reserve(pl.members.size());
         std::uint32_t lastParent = 0;
@@ -111,6 +138,13 @@ void ModelBuilder::BuildHierarchy(Cube& cube, Dimension& dim, const PendingDimen
             m->m_key = pm.key;
             m->m_level = level;
             m->m_ordinal = static_cast<std::uint32_t>(current.size());
+            if (!pl.properties.empty()) {
+                if (pm.properties.size() > pl.properties.size())
+                    throw OlapError("Level '" + pl.name + "' of dimension '" + spec.name + "': member '" + pm.name
+                        + "' has more property values than the level has properties");
+                m->m_properties = pm.properties;
+                m->m_properties.resize(pl.properties.size());
+            }
             Member* parent = nullptr;
             if (li == 0) {
                 parent = h.m_allMember ? previous.front() : nullptr;
@@ -185,7 +219,7 @@ std::unique_ptr<Cube> ModelBuilder::Finish(FactTable facts)
         measures.spec.name = "Measures";
         measures.spec.type = DimensionType::Measures;
         measures.spec.hasAll = false;
-        measures.levels.push_back({"MeasuresLevel", "MeasuresLevel", LevelType::Measures, true, false, {}});
+        measures.levels.push_back({"MeasuresLevel", "MeasuresLevel", LevelType::Measures, true, false, {}, {}});
         for (const PendingMeasure& pm : m_measures) {
             if (pm.name.empty())
                 throw OlapError("Measure without a name");
@@ -193,7 +227,7 @@ std::unique_ptr<Cube> ModelBuilder::Finish(FactTable facts)
                 if (EqualsNoCase(other.name, pm.name))
                     throw OlapError("Measure '" + pm.name + "' is defined twice");
             }
-            measures.levels[0].members.push_back({0, pm.name, pm.name, pm.caption});
+            measures.levels[0].members.push_back({0, pm.name, pm.name, pm.caption, {}});
         }
         auto dim = std::make_unique<Dimension>();
         dim->m_name = "Measures";

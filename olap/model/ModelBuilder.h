@@ -4,6 +4,7 @@
 #include "olap/model/CalculatedDefinition.h"
 #include "olap/model/Dimension.h"
 #include "olap/model/FactTable.h"
+#include "olap/model/LevelProperty.h"
 #include "olap/model/LevelType.h"
 
 #include <cstdint>
@@ -42,12 +43,20 @@ public:
     int AddDimension(const DimensionSpec& spec);
     //! Adds the next level (below the previous one) of dimension DIM.
     void AddLevel(int dim, std::string name, std::string caption, LevelType type, bool uniqueMembers, bool numericKeys);
+    //! Adds a member property to LEVEL (0 = first level below All) of DIM; names are unique
+    //! per level (checked by Finish()).
+    void AddLevelProperty(int dim, int level, LevelProperty property);
+    //! Number of member properties of LEVEL of DIM so far.
+    std::size_t LevelPropertyCount(int dim, int level) const;
     //! Appends a member to level LEVEL (0 = first level below All) of DIM;
     //! PARENT is the ordinal of its parent on the level above (ignored on the
     //! first level). Members of a level must arrive in hierarchical order.
     //! Returns the member's ordinal.
     std::uint32_t AddMember(
         int dim, int level, std::uint32_t parent, std::string key, std::string name, std::string caption);
+    //! Sets the member property values of member ORDINAL of LEVEL of DIM, one per property
+    //! of the level in order (fewer: the rest are "").
+    void SetMemberProperties(int dim, int level, std::uint32_t ordinal, std::vector<std::string> values);
     void AddMeasure(
         std::string name, std::string caption, std::string column, Aggregator aggregator, std::string formatString);
     //! Names the default measure; an unknown name is an error at Finish().
@@ -64,12 +73,14 @@ private:
     struct PendingMember {
         std::uint32_t parent;
         std::string key, name, caption;
+        std::vector<std::string> properties;
     };
     struct PendingLevel {
         std::string name, caption;
         LevelType type;
         bool uniqueMembers, numericKeys;
         std::vector<PendingMember> members;
+        std::vector<LevelProperty> properties;
     };
     struct PendingDimension {
         DimensionSpec spec;

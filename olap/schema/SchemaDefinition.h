@@ -3,6 +3,7 @@
 #include "olap/model/Aggregator.h"
 #include "olap/model/CalculatedDefinition.h"
 #include "olap/model/Dimension.h"
+#include "olap/model/LevelProperty.h"
 #include "olap/model/LevelType.h"
 
 #include <optional>
@@ -18,6 +19,12 @@ struct SchemaTable {
     std::string schema;
 };
 
+//! A member property of a level: `<Property name= column= type=>`.
+struct SchemaProperty {
+    LevelProperty property;
+    std::string column;
+};
+
 struct SchemaLevel {
     std::string name;
     std::string caption;
@@ -28,6 +35,7 @@ struct SchemaLevel {
     std::string type = "String"; //!< String, Numeric, Integer, Boolean, Date, Time, Timestamp
     bool uniqueMembers = false;
     LevelType levelType = LevelType::Regular;
+    std::vector<SchemaProperty> properties;
 
     bool NumericKeys() const { return type == "Numeric" || type == "Integer"; }
 };

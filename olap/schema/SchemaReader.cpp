@@ -42,6 +42,8 @@ private:
     SchemaDimension ReadDimension(const pugi::xml_node& node, bool inCube) const;
     SchemaHierarchy ReadHierarchy(const pugi::xml_node& node, const std::string& dimension) const;
     SchemaLevel ReadLevel(const pugi::xml_node& node) const;
+    SchemaProperty ReadProperty(const pugi::xml_node& node) const;
+    std::string Type(const pugi::xml_node& node) const;
     SchemaCube ReadCube(
         const pugi::xml_node& node, const std::vector<std::pair<SchemaDimension, pugi::xml_node>>& shared) const;
     CalculatedDefinition ReadCalculated(const pugi::xml_node& node, bool isSet) const;
@@ -116,6 +118,34 @@ SchemaTable Reader::ReadTable(const pugi::xml_node& node) const
     return table;
 }
 
+// The `type` attribute of a level or property, spelled as the schema language spells it.
+std::string Reader::Type(const pugi::xml_node& node) const
+{
+    static const char* const kTypes[] = {"String", "Numeric", "Integer", "Boolean", "Date", "Time", "Timestamp"};
+    const std::string type = Attr(node, "type");
+    auto it = std::find_if(std::begin(kTypes), std::end(kTypes), [&](const char* t) { return EqualsNoCase(t, type); });
+    if (it == std::end(kTypes))
+        Fail(node,
+            "attribute 'type' must be String, Numeric, Integer, Boolean, Date, Time or Timestamp, not '" + type + "'");
+    return *it;
+}
+
+SchemaProperty Reader::ReadProperty(const pugi::xml_node& node) const
+{
+    SchemaProperty p;
+    p.property.name = Required(node, "name");
+    p.column = Required(node, "column");
+    if (node.attribute("type"))
+        p.property.type = Type(node);
+    if (node.attribute("formatter"))
+        Fail(node, "attribute 'formatter' (property formatters) is not supported");
+    for (pugi::xml_node child : node.children()) {
+        if (child.type() == pugi::node_element && std::string(child.name()) != "Annotations")
+            Fail(child, "is not supported inside <Property> (use the column attribute)");
+    }
+    return p;
+}
+
 SchemaLevel Reader::ReadLevel(const pugi::xml_node& node) const
 {
     SchemaLevel level;
@@ -125,7 +155,15 @@ SchemaLevel Reader::ReadLevel(const pugi::xml_node& node) const
         if (child.type() != pugi::node_element)
             continue;
         const std::string tag = child.name();
-        if (tag == "Property" || tag == "Annotations")
+        if (tag == "Property") {
+            level.properties.push_back(ReadProperty(child));
+            for (std::size_t i = 0; i + 1 < level.properties.size(); ++i) {
+                if (EqualsNoCase(level.properties[i].property.name, level.properties.back().property.name))
+                    Fail(child, "the level has another property of this name");
+            }
+            continue;
+        }
+        if (tag == "Annotations")
             continue;
         if (tag == "KeyExpression" || tag == "NameExpression" || tag == "CaptionExpression"
             || tag == "OrdinalExpression" || tag == "ParentExpression" || tag == "Closure" || tag == "MemberFormatter")
@@ -136,17 +174,8 @@ SchemaLevel Reader::ReadLevel(const pugi::xml_node& node) const
     level.nameColumn = Attr(node, "nameColumn");
     level.captionColumn = Attr(node, "captionColumn");
     level.ordinalColumn = Attr(node, "ordinalColumn");
-    if (node.attribute("type")) {
-        static const char* const kTypes[] = {"String", "Numeric", "Integer", "Boolean", "Date", "Time", "Timestamp"};
-        const std::string type = Attr(node, "type");
-        auto it
-            = std::find_if(std::begin(kTypes), std::end(kTypes), [&](const char* t) { return EqualsNoCase(t, type); });
-        if (it == std::end(kTypes))
-            Fail(node,
-                "attribute 'type' must be String, Numeric, Integer, Boolean, Date, Time or Timestamp, not '" + type
-                    + "'");
-        level.type = *it;
-    }
+    if (node.attribute("type"))
+        level.type = Type(node);
     level.uniqueMembers = Bool(node, "uniqueMembers", false);
     if (node.attribute("levelType")) {
         const std::string text = Attr(node, "levelType");

@@ -84,6 +84,8 @@ struct Node {
     KeyValue ordinal;
     std::string name;
     std::string caption;
+    //! Member property values, from the row that made the member ("" for NULL).
+    std::vector<std::string> properties;
     std::vector<std::uint32_t> children;
     std::unordered_map<std::string, std::uint32_t> childIndex;
     std::uint32_t finalOrdinal = 0;
@@ -97,15 +99,27 @@ public:
         m_nodes.emplace_back(); // root
     }
 
-    //! Adds the path of the row at STMT (level columns from FIRSTCOLUMN on,
-    //! 4 columns per level: key, name, caption, ordinal); returns the leaf node.
+    //! Columns a row has per hierarchy: per level key, name, caption, ordinal and the
+    //! member properties.
+    static int ColumnCount(const SchemaHierarchy& hierarchy)
+    {
+        int columns = 0;
+        for (const SchemaLevel& level : hierarchy.levels)
+            columns += 4 + static_cast<int>(level.properties.size());
+        return columns;
+    }
+
+    //! Adds the path of the row at STMT (level columns from FIRSTCOLUMN on, per level key,
+    //! name, caption, ordinal, then its properties); returns the leaf node.
     std::uint32_t AddRow(const SqliteStatement& stmt, int firstColumn)
     {
         std::uint32_t current = 0;
+        int c = firstColumn;
         for (std::size_t li = 0; li < m_hierarchy.levels.size(); ++li) {
             const SchemaLevel& level = m_hierarchy.levels[li];
-            const int c = firstColumn + static_cast<int>(li) * 4;
-            KeyValue key = KeyValue::Read(stmt, c, level.NumericKeys());
+            const int levelColumn = c;
+            c += 4 + static_cast<int>(level.properties.size());
+            KeyValue key = KeyValue::Read(stmt, levelColumn, level.NumericKeys());
             std::string identity = key.Identity();
             auto it = m_nodes[current].childIndex.find(identity);
             if (it != m_nodes[current].childIndex.end()) {
@@ -114,10 +128,17 @@ public:
             }
             Node node;
             node.parent = current;
-            node.name = level.nameColumn.empty() ? key.Display() : KeyValue::Read(stmt, c + 1, false).Display();
-            node.caption = level.captionColumn.empty() ? std::string() : KeyValue::Read(stmt, c + 2, false).Display();
+            node.name
+                = level.nameColumn.empty() ? key.Display() : KeyValue::Read(stmt, levelColumn + 1, false).Display();
+            node.caption
+                = level.captionColumn.empty() ? std::string() : KeyValue::Read(stmt, levelColumn + 2, false).Display();
             if (!level.ordinalColumn.empty())
-                node.ordinal = KeyValue::Read(stmt, c + 3, true);
+                node.ordinal = KeyValue::Read(stmt, levelColumn + 3, true);
+            for (std::size_t p = 0; p < level.properties.size(); ++p) {
+                const KeyValue v = KeyValue::Read(
+                    stmt, levelColumn + 4 + static_cast<int>(p), level.properties[p].property.Numeric());
+                node.properties.push_back(v.kind == KeyValue::Kind::Null ? std::string() : v.text);
+            }
             node.key = std::move(key);
             const auto id = static_cast<std::uint32_t>(m_nodes.size());
             m_nodes[current].childIndex.emplace(std::move(identity), id);
@@ -159,6 +180,9 @@ public:
                     const std::uint32_t parentOrdinal = li == 0 ? 0 : m_nodes[parentId].finalOrdinal;
                     node.finalOrdinal = builder.AddMember(
                         dim, static_cast<int>(li), parentOrdinal, node.key.Display(), node.name, node.caption);
+                    if (!node.properties.empty())
+                        builder.SetMemberProperties(
+                            dim, static_cast<int>(li), node.finalOrdinal, std::move(node.properties));
                     next.push_back(child);
                 }
             }
@@ -204,8 +228,11 @@ void RequireColumn(const std::set<std::string>& columns, const std::string& tabl
 std::string LevelColumns(const SchemaLevel& level)
 {
     auto col = [](const std::string& name) { return name.empty() ? std::string("NULL") : QuoteIdentifier(name); };
-    return col(level.column) + ", " + col(level.nameColumn) + ", " + col(level.captionColumn) + ", "
+    std::string columns = col(level.column) + ", " + col(level.nameColumn) + ", " + col(level.captionColumn) + ", "
         + col(level.ordinalColumn);
+    for (const SchemaProperty& p : level.properties)
+        columns += ", " + col(p.column);
+    return columns;
 }
 
 //! Maps primary-key values to leaf nodes: integers directly, others by text.
@@ -378,6 +405,9 @@ std::unique_ptr<Cube> CubeBuilder::Build(const std::string& schemaName, const Sc
                         RequireColumn(columns, table, *column,
                             "Level '" + level.name + "' of dimension '" + dim.name + "'", source.Path());
                 }
+                for (const SchemaProperty& p : level.properties)
+                    RequireColumn(columns, table, p.column,
+                        "Property '" + p.property.name + "' of level '" + level.name + "'", source.Path());
                 select += ", " + LevelColumns(level);
             }
             select += " FROM " + QuoteIdentifier(table);
@@ -400,6 +430,9 @@ std::unique_ptr<Cube> CubeBuilder::Build(const std::string& schemaName, const Sc
                         RequireColumn(factColumns, factTable, *column,
                             "Level '" + level.name + "' of dimension '" + dim.name + "'", source.Path());
                 }
+                for (const SchemaProperty& p : level.properties)
+                    RequireColumn(factColumns, factTable, p.column,
+                        "Property '" + p.property.name + "' of level '" + level.name + "'", source.Path());
                 addSelect(LevelColumns(level));
             }
         }
@@ -435,7 +468,7 @@ std::unique_ptr<Cube> CubeBuilder::Build(const std::string& schemaName, const Sc
                     ++column;
                 } else {
                     node = trees[d]->AddRow(stmt, column);
-                    column += static_cast<int>(dim.hierarchy.levels.size()) * 4;
+                    column += MemberTree::ColumnCount(dim.hierarchy);
                 }
                 nodes[d].push_back(node);
             }
@@ -487,9 +520,13 @@ std::unique_ptr<Cube> CubeBuilder::Build(const std::string& schemaName, const Sc
         spec.allMemberName = dim.hierarchy.allMemberName;
         spec.allMemberCaption = dim.hierarchy.allMemberCaption;
         const int handle = builder.AddDimension(spec);
-        for (const SchemaLevel& level : dim.hierarchy.levels)
+        for (std::size_t li = 0; li < dim.hierarchy.levels.size(); ++li) {
+            const SchemaLevel& level = dim.hierarchy.levels[li];
             builder.AddLevel(
                 handle, level.name, level.caption, level.levelType, level.uniqueMembers, level.NumericKeys());
+            for (const SchemaProperty& p : level.properties)
+                builder.AddLevelProperty(handle, static_cast<int>(li), p.property);
+        }
         trees[d]->Emit(builder, handle);
         KeyColumn keys = MakeKeyColumn(KeyWidthFor(trees[d]->LeafCount()), static_cast<std::size_t>(rowCount));
         std::visit([&](auto& v) { Remap(v, nodes[d], *trees[d]); }, keys);

@@ -17,6 +17,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <optional>
+#include <stdexcept>
 #include <unistd.h>
 
 namespace olap {
@@ -25,7 +26,8 @@ namespace {
 
 constexpr const char* kFormat = "lumetra-cube";
 // Version 2 adds the checksum of the metadata; version 1 files (no such checksum) still read.
-constexpr int kVersion = 2;
+// Version 3 adds the member properties of levels (tables level_properties, member_properties).
+constexpr int kVersion = 3;
 constexpr int kOldestVersion = 1;
 constexpr const char* kChecksumKey = "checksum";
 constexpr std::size_t kSegmentRows = std::size_t(1) << 20;
@@ -66,6 +68,11 @@ constexpr const char* kMeasureQuery = "SELECT measure, name, caption, column_nam
                                       "encoding, scale, distinct_count, has_nulls FROM measures ORDER BY measure";
 constexpr const char* kCalculatedQuery
     = "SELECT kind, name, hierarchy, formula, format_string, caption FROM calculated ORDER BY rowid";
+// Version 3 on.
+constexpr const char* kPropertyQuery
+    = "SELECT dim, level, property, name, type FROM level_properties ORDER BY dim, level, property";
+constexpr const char* kPropertyValueQuery = "SELECT dim, level, ordinal, property, value FROM member_properties"
+                                            " ORDER BY dim, level, ordinal, property";
 
 //! Running checksum of metadata rows: every value with its type, in order, so that a changed,
 //! moved, added or lost value changes it.
@@ -133,8 +140,8 @@ void MetadataChecksum::Add(int tag, const void* data, std::size_t bytes)
 std::string MetadataChecksumOf(SqliteDb& db)
 {
     MetadataChecksum checksum;
-    for (const char* query :
-        {kMetaQuery, kDimensionQuery, kLevelQuery, kMemberQuery, kMeasureQuery, kCalculatedQuery}) {
+    for (const char* query : {kMetaQuery, kDimensionQuery, kLevelQuery, kMemberQuery, kMeasureQuery, kCalculatedQuery,
+             kPropertyQuery, kPropertyValueQuery}) {
         auto stmt = db.Prepare(query);
         while (stmt.Step())
             checksum.AddRow(stmt);
@@ -200,7 +207,9 @@ void WriteContents(const Cube& cube, SqliteDb& db)
         "CREATE TABLE calculated(kind INTEGER, name TEXT, hierarchy TEXT, formula TEXT, format_string TEXT,"
         " caption TEXT);"
         "CREATE TABLE segments(kind TEXT, col INTEGER, seg INTEGER, rows INTEGER, width INTEGER, data BLOB,"
-        " checksum INTEGER);");
+        " checksum INTEGER);"
+        "CREATE TABLE level_properties(dim INTEGER, level INTEGER, property INTEGER, name TEXT, type TEXT);"
+        "CREATE TABLE member_properties(dim INTEGER, level INTEGER, ordinal INTEGER, property INTEGER, value TEXT);");
     {
         auto meta = db.Prepare("INSERT INTO lumetra_cube VALUES (?1, ?2)");
         auto put = [&](const std::string& key, const std::string& value) {
@@ -220,6 +229,8 @@ void WriteContents(const Cube& cube, SqliteDb& db)
     auto dims = db.Prepare("INSERT INTO dimensions VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
     auto levels = db.Prepare("INSERT INTO levels VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)");
     auto members = db.Prepare("INSERT INTO members VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)");
+    auto properties = db.Prepare("INSERT INTO level_properties VALUES (?1, ?2, ?3, ?4, ?5)");
+    auto propertyValues = db.Prepare("INSERT INTO member_properties VALUES (?1, ?2, ?3, ?4, ?5)");
     for (std::size_t d = 0; d < cube.FactHierarchies().size(); ++d) {
         const Hierarchy& h = *cube.FactHierarchies()[d];
         const Dimension& dim = h.GetDimension();
@@ -246,6 +257,15 @@ void WriteContents(const Cube& cube, SqliteDb& db)
             levels.Bind(6, static_cast<std::int64_t>(level->UniqueMembers()));
             levels.Bind(7, static_cast<std::int64_t>(level->NumericKeys()));
             levels.Step();
+            for (std::size_t p = 0; p < level->Properties().size(); ++p) {
+                properties.Reset();
+                properties.Bind(1, static_cast<std::int64_t>(d));
+                properties.Bind(2, static_cast<std::int64_t>(li));
+                properties.Bind(3, static_cast<std::int64_t>(p));
+                properties.Bind(4, level->Properties()[p].name);
+                properties.Bind(5, level->Properties()[p].type);
+                properties.Step();
+            }
             for (const Member* m : level->Members()) {
                 members.Reset();
                 members.Bind(1, static_cast<std::int64_t>(d));
@@ -257,6 +277,17 @@ void WriteContents(const Cube& cube, SqliteDb& db)
                 members.Bind(6, m->Name());
                 members.Bind(7, m->Caption() == m->Name() ? std::string() : m->Caption());
                 members.Step();
+                for (std::size_t p = 0; p < m->PropertyValues().size(); ++p) {
+                    if (m->PropertyValues()[p].empty())
+                        continue;
+                    propertyValues.Reset();
+                    propertyValues.Bind(1, static_cast<std::int64_t>(d));
+                    propertyValues.Bind(2, static_cast<std::int64_t>(li));
+                    propertyValues.Bind(3, static_cast<std::int64_t>(m->Ordinal()));
+                    propertyValues.Bind(4, static_cast<std::int64_t>(p));
+                    propertyValues.Bind(5, m->PropertyValues()[p]);
+                    propertyValues.Step();
+                }
             }
             ++li;
         }
@@ -354,6 +385,8 @@ private:
 
     //! Reads the segments of one column into DEST (ROWS elements of WIDTH bytes).
     void ReadColumn(const std::string& kind, int column, void* dest, std::size_t rows, std::size_t width);
+    //! The member properties of the levels and their members' values (version 3 on).
+    void ReadProperties(ModelBuilder& builder, const std::vector<int>& handles);
     //! Steps STMT and adds the row it reached to the metadata checksum.
     bool Next(SqliteStatement& stmt)
     {
@@ -585,6 +618,8 @@ std::unique_ptr<Cube> FileReader::Read()
             builder.AddCalculated(std::move(calc));
         }
     }
+    if (version >= 3)
+        ReadProperties(builder, handles);
     if (storedChecksum && *storedChecksum != m_checksum.Text())
         Damaged("its description fails its checksum");
     builder.SetDefaultMeasure(meta["default_measure"]);
@@ -593,6 +628,67 @@ std::unique_ptr<Cube> FileReader::Read()
     } catch (const OlapError& e) {
         Damaged(e.what());
     }
+}
+
+void FileReader::ReadProperties(ModelBuilder& builder, const std::vector<int>& handles)
+{
+    // Level and member indexes come from the file: each is checked before it is used.
+    auto levelOf = [&](const SqliteStatement& stmt, int& handle, int& level) {
+        const std::int64_t d = stmt.Int(0);
+        const std::int64_t l = stmt.Int(1);
+        if (d < 0 || static_cast<std::size_t>(d) >= handles.size() || l < 0 || l > 1000)
+            Damaged("a member property belongs to no level");
+        handle = handles[static_cast<std::size_t>(d)];
+        level = static_cast<int>(l);
+        try {
+            (void)builder.MemberCount(handle, level);
+        } catch (const std::out_of_range&) {
+            Damaged("a member property belongs to no level");
+        }
+    };
+    auto stmt = m_db.Prepare(kPropertyQuery);
+    while (Next(stmt)) {
+        int handle = 0;
+        int level = 0;
+        levelOf(stmt, handle, level);
+        if (stmt.Int(2) != static_cast<std::int64_t>(builder.LevelPropertyCount(handle, level)))
+            Damaged("the member properties are not numbered in order");
+        LevelProperty property;
+        property.name = stmt.Text(3);
+        property.type = stmt.Text(4);
+        builder.AddLevelProperty(handle, level, std::move(property));
+    }
+    auto values = m_db.Prepare(kPropertyValueQuery);
+    std::vector<std::string> pending;
+    int pendingHandle = -1;
+    int pendingLevel = -1;
+    std::int64_t pendingOrdinal = -1;
+    auto flush = [&] {
+        if (pendingHandle >= 0)
+            builder.SetMemberProperties(
+                pendingHandle, pendingLevel, static_cast<std::uint32_t>(pendingOrdinal), std::move(pending));
+        pending.clear();
+    };
+    while (Next(values)) {
+        int handle = 0;
+        int level = 0;
+        levelOf(values, handle, level);
+        const std::int64_t ordinal = values.Int(2);
+        const std::int64_t property = values.Int(3);
+        const std::size_t count = builder.LevelPropertyCount(handle, level);
+        if (ordinal < 0 || ordinal >= static_cast<std::int64_t>(builder.MemberCount(handle, level)) || property < 0
+            || property >= static_cast<std::int64_t>(count))
+            Damaged("a member property value belongs to no member");
+        if (handle != pendingHandle || level != pendingLevel || ordinal != pendingOrdinal) {
+            flush();
+            pendingHandle = handle;
+            pendingLevel = level;
+            pendingOrdinal = ordinal;
+        }
+        pending.resize(count);
+        pending[static_cast<std::size_t>(property)] = values.Text(4);
+    }
+    flush();
 }
 
 } // namespace

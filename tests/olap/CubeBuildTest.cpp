@@ -41,6 +41,8 @@ const BuildErrorCase kBuildErrors[] = {
     {"missing dimension table", "DROP TABLE period", {"table 'period'", "dimension 'Time'"}},
     {"missing level column", "ALTER TABLE product RENAME COLUMN category TO kind",
         {"table 'product' has no column 'category'", "Level 'Category'"}},
+    {"missing member property column", "ALTER TABLE product RENAME COLUMN colour TO tint",
+        {"table 'product' has no column 'colour'", "Property 'Colour' of level 'Product'"}},
     {"missing measure column", "ALTER TABLE facts RENAME COLUMN price TO cost", {"'price'", "Measure 'Price Sum'"}},
     {"missing foreign key column", "ALTER TABLE facts RENAME COLUMN time_id TO tid", {"'time_id'", "foreignKey"}},
     {"unmatched foreign key", "INSERT INTO facts VALUES (9, 1, 'Web', 1, 1.0, 1)",

@@ -37,15 +37,21 @@ std::string Answers(const olap::Cube& cube)
     return text;
 }
 
-// Everything of the model a damaged description could change: members, measures, formulas.
-std::string ModelText(const olap::Cube& cube)
+// Everything of the model a damaged description could change: members, measures, formulas
+// (and the member properties, which files of the first format do not have).
+std::string ModelText(const olap::Cube& cube, bool withProperties = true)
 {
     std::string text = cube.Name() + "|" + cube.Caption() + "|" + cube.SchemaName() + "\n";
     for (const olap::Hierarchy* h : cube.FactHierarchies()) {
         for (const olap::Level* level : h->Levels()) {
             text += level->UniqueName() + "\n";
-            for (const olap::Member* m : level->Members())
+            for (const olap::LevelProperty& p : level->Properties())
+                text += withProperties ? "property " + p.name + "|" + p.type + "\n" : "";
+            for (const olap::Member* m : level->Members()) {
                 text += m->UniqueName() + "|" + m->Caption() + "\n";
+                for (const std::string& v : m->PropertyValues())
+                    text += withProperties ? "=" + v + "\n" : "";
+            }
         }
     }
     for (const olap::Measure* m : cube.Measures())
@@ -88,6 +94,19 @@ TEST(CubeFile, RoundTripKeepsModelAndAnswers)
     ASSERT_EQ(read->Calculated().size(), 1u);
     EXPECT_EQ(read->Calculated()[0].formula, "[Measures].[Qty] / [Measures].[Rows]");
     EXPECT_EQ(Answers(*read), Answers(*built));
+    // Member properties: the level's definitions and each member's values ("" for NULL).
+    const olap::Level* products = read->FindLevel("[Product].[Product]");
+    ASSERT_EQ(products->Properties().size(), 2u);
+    EXPECT_EQ(products->Properties()[1].name, "Weight");
+    EXPECT_TRUE(products->Properties()[1].Numeric());
+    EXPECT_EQ(products->PropertyIndex("COLOUR"), 0);
+    EXPECT_EQ(
+        read->FindMember("[Product].[Fruit].[Apple]")->PropertyValues(), (std::vector<std::string> {"Red", "0.2"}));
+    EXPECT_EQ(read->FindMember("[Product].[Snacks].[Nuts [Salted]]]")->PropertyValues(),
+        (std::vector<std::string> {"", "0.125"}));
+    EXPECT_TRUE(read->FindLevel("[Product].[Category]")->Properties().empty());
+    EXPECT_TRUE(read->FindMember("[Product].[Fruit]")->PropertyValues().empty());
+    EXPECT_EQ(ModelText(*read), ModelText(*built));
 }
 
 TEST(CubeFile, ForeignMissingAndDamagedFilesGiveClearErrors)
@@ -158,6 +177,8 @@ TEST(CubeFile, DamagedDescriptionIsAnErrorNeverAnotherAnswer)
         {"formula changed", "] / [", "] * ["},
         {"all member renamed", "All Periods", "All Periodz"},
         {"format string changed", "#,##0.00", "#,##0.0#"},
+        {"member property value changed", "Yellow", "Yellox"},
+        {"member property renamed", "Colour", "Colour2"},
     };
     const std::string damaged = dir.Path("damaged.cub");
     const std::string goodModel = ModelText(*built);
@@ -193,6 +214,9 @@ TEST(CubeFile, DamagedDescriptionIsAnErrorNeverAnotherAnswer)
         {"aggregator", "UPDATE measures SET aggregator = 'max' WHERE name = 'Qty'", "fails its checksum"},
         {"member name", "UPDATE members SET name = 'Cashews' WHERE name = 'Nuts [Salted]'", "fails its checksum"},
         {"calculated formula", "UPDATE calculated SET formula = '1'", "fails its checksum"},
+        {"member property value", "UPDATE member_properties SET value = 'Blue' WHERE value = 'Red'",
+            "fails its checksum"},
+        {"member property of no member", "UPDATE member_properties SET ordinal = 99 WHERE value = 'Red'", "damaged"},
         {"a member more",
             "INSERT INTO members SELECT dim, level, ordinal + 100, parent, key || 'x', name || 'x', "
             "caption FROM members WHERE rowid = (SELECT max(rowid) FROM members)",
@@ -227,7 +251,7 @@ TEST(CubeFile, FilesOfTheFirstFormatStillRead)
                 "'version'");
     }
     auto read = olap::CubeFile::Read(path);
-    EXPECT_EQ(ModelText(*read), ModelText(*built));
+    EXPECT_EQ(ModelText(*read, false), ModelText(*built, false));
     EXPECT_EQ(Answers(*read), Answers(*built));
 }
 

@@ -19,7 +19,7 @@ TEST(SchemaReaderTest, ReadsTheSubset)
 <Schema name="S">
   <Dimension name="Shared"><Hierarchy hasAll="false" primaryKey="id"><Table name="s"/>
     <Level name="Top" column="t" ordinalColumn="o" nameColumn="n" captionColumn="cap" type="Integer"
-           uniqueMembers="true" levelType="TimeYears"><Property name="ignored" column="x"/></Level>
+           uniqueMembers="true" levelType="TimeYears"><Property name="Size" column="x" type="numeric"/><Property name="Owner" column="w"/></Level>
   </Hierarchy></Dimension>
   <Cube name="C" defaultMeasure="M2" caption="The cube">
     <Table name="facts"/>
@@ -45,6 +45,11 @@ TEST(SchemaReaderTest, ReadsTheSubset)
     EXPECT_TRUE(top.NumericKeys());
     EXPECT_TRUE(top.uniqueMembers);
     EXPECT_EQ(top.levelType, olap::LevelType::TimeYears);
+    ASSERT_EQ(top.properties.size(), 2u);
+    EXPECT_EQ(top.properties[0].property.name, "Size");
+    EXPECT_EQ(top.properties[0].column, "x");
+    EXPECT_EQ(top.properties[0].property.type, "Numeric");
+    EXPECT_EQ(top.properties[1].property.type, "String");
     EXPECT_FALSE(cube.dimensions[1].hierarchy.table.has_value());
     EXPECT_EQ(cube.dimensions[1].hierarchy.allMemberName, "Everything");
     EXPECT_EQ(cube.measures[0].aggregator, olap::Aggregator::DistinctCount);
@@ -118,6 +123,23 @@ const ErrorCase kErrorCases[] = {
                  "column='c'/>"
                  "<Level name='L' column='e'/></Hierarchy></Dimension>"),
         {"<Level> 'L'", "already defined"}},
+    {"property without column",
+        CubeWith("<Dimension name='D' foreignKey='k'><Hierarchy primaryKey='id'><Table name='d'/><Level name='L' "
+                 "column='c'><Property name='P'/></Level></Hierarchy></Dimension>"),
+        {"<Property> 'P'", "'column' is missing"}},
+    {"property of an unknown type",
+        CubeWith("<Dimension name='D' foreignKey='k'><Hierarchy primaryKey='id'><Table name='d'/><Level name='L' "
+                 "column='c'><Property name='P' column='p' type='Money'/></Level></Hierarchy></Dimension>"),
+        {"<Property> 'P'", "Money"}},
+    {"property defined twice",
+        CubeWith("<Dimension name='D' foreignKey='k'><Hierarchy primaryKey='id'><Table name='d'/><Level name='L' "
+                 "column='c'><Property name='P' column='p'/><Property name='p' column='q'/></Level></Hierarchy>"
+                 "</Dimension>"),
+        {"<Property> 'p'", "another property of this name"}},
+    {"property formatter",
+        CubeWith("<Dimension name='D' foreignKey='k'><Hierarchy primaryKey='id'><Table name='d'/><Level name='L' "
+                 "column='c'><Property name='P' column='p' formatter='com.x.F'/></Level></Hierarchy></Dimension>"),
+        {"<Property> 'P'", "formatter"}},
     {"unknown shared dimension", CubeWith("<DimensionUsage name='U' source='Nope' foreignKey='k'/>"),
         {"<DimensionUsage> 'U'", "Nope"}},
     {"unknown element", CubeWith("<Measures/>"), {"<Measures>", "unexpected element inside <Cube>", "line 1"}},

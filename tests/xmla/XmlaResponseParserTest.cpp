@@ -104,6 +104,49 @@ TEST(XmlaResponseParser, RecordedCellSetGivesAxesTuplesAndCells)
     EXPECT_EQ(cells.cells[0].formatted, "2,088");
 }
 
+// DIMENSION PROPERTIES PARENT_UNIQUE_NAME, [Product].[Product].[MEMBER_KEY] on a crossjoin
+// of Product and Time, as the peer answers it: each property once per axis, a value per
+// member where its hierarchy lists it, "" elsewhere (as the local engine gives them).
+TEST(XmlaResponseParser, RecordedMemberPropertiesReachEveryMemberOfTheAxis)
+{
+    XmlaResponseParser parser(RecordedResponse("execute_properties.response.xml"), kServer);
+    const olap::CellSet cells = parser.ToCellSet();
+    ASSERT_EQ(cells.axes.size(), 2u);
+    EXPECT_TRUE(cells.axes[0].properties.empty());
+    EXPECT_EQ(cells.axes[1].properties, (std::vector<std::string> {"PARENT_UNIQUE_NAME", "MEMBER_KEY"}));
+    ASSERT_EQ(cells.axes[1].positions.size(), 2u);
+    struct Expected {
+        std::size_t position, member;
+        std::vector<std::string> values;
+    };
+    const Expected expected[] = {
+        {0, 0, {"[Product].[All Products]", "Drink"}},
+        {0, 1, {"[Time].[All Times]", ""}},
+        {1, 0, {"[Product].[Drink]", "Cola"}},
+        {1, 1, {"[Time].[All Times]", ""}},
+    };
+    for (const Expected& e : expected) {
+        const olap::CellSet::Member& m = cells.axes[1].positions[e.position].at(e.member);
+        EXPECT_EQ(m.properties, e.values) << m.uniqueName;
+    }
+    EXPECT_EQ(cells.axes[1].positions[1][0].parentUniqueName, "[Product].[Drink]");
+}
+
+TEST(XmlaResponseParser, EscapedPropertyNamesAreDecoded)
+{
+    const std::string hierarchyInfo = "<HierarchyInfo name=\"[Store]\"><UName name=\"[Store].[MEMBER_UNIQUE_NAME]\"/>"
+                                      "<Store_x0020_Type name=\"[Store].[Store Type]\"/></HierarchyInfo>";
+    const std::string content = "<OlapInfo><AxesInfo><AxisInfo name=\"Axis0\">" + hierarchyInfo
+        + "</AxisInfo></AxesInfo></OlapInfo><Axes><Axis name=\"Axis0\"><Tuples><Tuple>"
+        + "<Member Hierarchy=\"Store\"><UName>[Store].[S1]</UName><Store_x0020_Type>Deluxe</Store_x0020_Type>"
+        + "</Member></Tuple></Tuples></Axis></Axes><CellData/>";
+    XmlaResponseParser parser({200, "text/xml", XmlaEnvelope(content, kMdDataSet)}, kServer);
+    const olap::CellSet cells = parser.ToCellSet();
+    ASSERT_EQ(cells.axes.size(), 1u);
+    EXPECT_EQ(cells.axes[0].properties, std::vector<std::string> {"Store Type"});
+    EXPECT_EQ(cells.axes[0].positions.at(0).at(0).properties, std::vector<std::string> {"Deluxe"});
+}
+
 TEST(XmlaResponseParser, RecordedDrillthroughHasTypedColumnsAndDropsTheRowCount)
 {
     XmlaResponseParser parser(RecordedResponse("execute_drillthrough.response.txt"), kServer);

@@ -138,5 +138,17 @@ PY
   fi
 fi
 
+# Member properties asked for with DIMENSION PROPERTIES come back per member of the axis.
+"$MDX" --connection "$CONNECTION" --format properties --query 'SELECT {[Measures].[Unit Sales]} ON 0,
+  {[Product].[Drink].Children.Item(0)} * {[Time].[2023]} DIMENSION PROPERTIES PARENT_UNIQUE_NAME,
+  [Product].[Product].[MEMBER_KEY] ON 1 FROM [Sales]' >"$TMP/props.txt" 2>"$TMP/props.err"
+lists=$((lists + 1))
+if ! grep -q "PARENT_UNIQUE_NAME=\[Product\].\[Drink\]	MEMBER_KEY=Cola	PARENT_UNIQUE_NAME=\[Time\].\[All Times\]	MEMBER_KEY=$" \
+  "$TMP/props.txt"; then
+  failures=$((failures + 1))
+  echo "DIFFERENT: member properties over XMLA"
+  cat "$TMP/props.txt" "$TMP/props.err"
+fi
+
 echo "$statements statements and $lists lists compared, $failures different"
 [ "$statements" -gt 0 ] && [ "$failures" = 0 ]

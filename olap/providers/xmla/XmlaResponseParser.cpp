@@ -18,6 +18,45 @@ constexpr std::string_view kSoapNamespace = "http://schemas.xmlsoap.org/soap/env
 constexpr std::string_view kXmlaNamespace = "urn:schemas-microsoft-com:xml-analysis";
 constexpr std::size_t kMaxRowsetValues = std::size_t {1} << 23;
 constexpr std::size_t kMaxShownText = 400;
+//! Member properties an axis may list (each member keeps a value of each).
+constexpr std::size_t kMaxProperties = 256;
+
+// An XML element name with the characters XML names cannot hold written back: XMLA writes
+// them as _xHHHH_ ("Store_x0020_Type" is "Store Type").
+std::string DecodedXmlName(std::string_view name)
+{
+    std::string out;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        unsigned code = 0;
+        bool escaped = name[i] == '_' && i + 6 < name.size() && name[i + 1] == 'x' && name[i + 6] == '_';
+        for (std::size_t k = 2; escaped && k < 6; ++k) {
+            const char c = name[i + k];
+            const int digit = c >= '0' && c <= '9' ? c - '0'
+                : c >= 'a' && c <= 'f'             ? c - 'a' + 10
+                : c >= 'A' && c <= 'F'             ? c - 'A' + 10
+                                                   : -1;
+            escaped = digit >= 0;
+            code = code * 16 + static_cast<unsigned>(digit < 0 ? 0 : digit);
+        }
+        if (!escaped) {
+            out += name[i];
+            continue;
+        }
+        // UTF-8 of the code unit (surrogate halves are kept as they come).
+        if (code < 0x80) {
+            out += static_cast<char>(code);
+        } else if (code < 0x800) {
+            out += static_cast<char>(0xC0 | (code >> 6));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | (code >> 12));
+            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        }
+        i += 6;
+    }
+    return out;
+}
 
 std::string_view LocalName(const char* name)
 {
@@ -275,8 +314,11 @@ struct XmlaResponseParser::Impl {
     {
         throw OlapError("The answer of the OLAP server '" + server + "' " + what);
     }
-    CellSet::Member ReadMember(const pugi::xml_node& node) const;
-    std::vector<std::vector<CellSet::Member>> ReadSet(const pugi::xml_node& node) const;
+    //! PROPERTIES: the element names of the axis' member properties (DIMENSION PROPERTIES);
+    //! the member gets one value per name, "" where its element is missing.
+    CellSet::Member ReadMember(const pugi::xml_node& node, const std::vector<std::string>& properties) const;
+    std::vector<std::vector<CellSet::Member>> ReadSet(
+        const pugi::xml_node& node, const std::vector<std::string>& properties) const;
 };
 
 XmlaResponseParser::XmlaResponseParser(const HttpResponse& response, std::string_view server)
@@ -375,9 +417,11 @@ const std::string& XmlaResponseParser::SessionId() const
     return m_impl->sessionId;
 }
 
-CellSet::Member XmlaResponseParser::Impl::ReadMember(const pugi::xml_node& node) const
+CellSet::Member XmlaResponseParser::Impl::ReadMember(
+    const pugi::xml_node& node, const std::vector<std::string>& properties) const
 {
     CellSet::Member member;
+    member.properties.resize(properties.size());
     member.hierarchyUniqueName = HierarchyUniqueName(node.attribute("Hierarchy").value());
     for (pugi::xml_node field = node.first_child(); field; field = field.next_sibling()) {
         const std::string_view name = LocalName(field);
@@ -397,6 +441,8 @@ CellSet::Member XmlaResponseParser::Impl::ReadMember(const pugi::xml_node& node)
             member.name = field.child_value();
         else if (name == "CHILDREN_CARDINALITY")
             member.childCount = ParseInteger<std::size_t>(TrimmedText(field)).value_or(member.childCount);
+        if (const auto p = std::find(properties.begin(), properties.end(), name); p != properties.end())
+            member.properties[static_cast<std::size_t>(p - properties.begin())] = field.child_value();
     }
     if (member.uniqueName.empty())
         Fail("holds a member without a unique name (UName)");
@@ -415,7 +461,8 @@ CellSet::Member XmlaResponseParser::Impl::ReadMember(const pugi::xml_node& node)
 }
 
 // The positions of a Tuples, Members or CrossProduct element.
-std::vector<std::vector<CellSet::Member>> XmlaResponseParser::Impl::ReadSet(const pugi::xml_node& node) const
+std::vector<std::vector<CellSet::Member>> XmlaResponseParser::Impl::ReadSet(
+    const pugi::xml_node& node, const std::vector<std::string>& properties) const
 {
     std::vector<std::vector<CellSet::Member>> positions;
     const std::string_view kind = LocalName(node);
@@ -426,20 +473,20 @@ std::vector<std::vector<CellSet::Member>> XmlaResponseParser::Impl::ReadSet(cons
             std::vector<CellSet::Member>& members = positions.emplace_back();
             for (pugi::xml_node m = tuple.first_child(); m; m = m.next_sibling()) {
                 if (LocalName(m) == "Member")
-                    members.push_back(ReadMember(m));
+                    members.push_back(ReadMember(m, properties));
             }
         }
     } else if (kind == "Members") {
         for (pugi::xml_node m = node.first_child(); m; m = m.next_sibling()) {
             if (LocalName(m) == "Member")
-                positions.push_back({ReadMember(m)});
+                positions.push_back({ReadMember(m, properties)});
         }
     } else if (kind == "CrossProduct") {
         positions.emplace_back();
         for (pugi::xml_node part = node.first_child(); part; part = part.next_sibling()) {
             if (LocalName(part) != "Members" && LocalName(part) != "Tuples")
                 continue;
-            const auto factor = ReadSet(part);
+            const auto factor = ReadSet(part, properties);
             if (!factor.empty() && positions.size() > kMaxCells / factor.size())
                 Fail("holds an axis with more than " + std::to_string(kMaxCells) + " positions");
             std::vector<std::vector<CellSet::Member>> product;
@@ -468,15 +515,33 @@ CellSet XmlaResponseParser::ToCellSet() const
     cellSet.cubeName = TrimmedText(Child(Child(Child(olapInfo, "CubeInfo"), "Cube"), "CubeName"));
 
     std::map<std::string, std::vector<std::string>> hierarchiesByAxis;
+    // The member properties of each axis beyond the ones every member has (DIMENSION
+    // PROPERTIES), by element name, each once: a property asked for without a hierarchy is
+    // listed under each hierarchy of the axis.
+    std::map<std::string, std::vector<std::string>> propertiesByAxis;
     for (pugi::xml_node info = Child(olapInfo, "AxesInfo").first_child(); info; info = info.next_sibling()) {
         if (LocalName(info) != "AxisInfo")
             continue;
         std::vector<std::string>& names = hierarchiesByAxis[info.attribute("name").value()];
+        std::vector<std::string>& properties = propertiesByAxis[info.attribute("name").value()];
         for (pugi::xml_node h = info.first_child(); h; h = h.next_sibling()) {
-            if (LocalName(h) == "HierarchyInfo")
-                names.push_back(HierarchyUniqueName(h.attribute("name").value()));
+            if (LocalName(h) != "HierarchyInfo")
+                continue;
+            names.push_back(HierarchyUniqueName(h.attribute("name").value()));
+            for (pugi::xml_node p = h.first_child(); p; p = p.next_sibling()) {
+                const std::string name(LocalName(p));
+                if (p.type() != pugi::node_element || name == "UName" || name == "Caption" || name == "LName"
+                    || name == "LNum" || name == "DisplayInfo")
+                    continue;
+                if (std::find(properties.begin(), properties.end(), name) == properties.end()) {
+                    if (properties.size() >= kMaxProperties)
+                        d.Fail("lists more than " + std::to_string(kMaxProperties) + " member properties on an axis");
+                    properties.push_back(name);
+                }
+            }
         }
     }
+    static const std::vector<std::string> kNoProperties;
 
     std::map<int, CellSet::Axis> axes;
     for (pugi::xml_node axisNode = axesNode.first_child(); axisNode; axisNode = axisNode.next_sibling()) {
@@ -484,10 +549,14 @@ CellSet XmlaResponseParser::ToCellSet() const
             continue;
         const std::string name = axisNode.attribute("name").value();
         CellSet::Axis axis;
+        const auto listed = propertiesByAxis.find(name);
+        const std::vector<std::string>& properties = listed == propertiesByAxis.end() ? kNoProperties : listed->second;
+        for (const std::string& p : properties)
+            axis.properties.push_back(DecodedXmlName(p));
         for (pugi::xml_node set = axisNode.first_child(); set; set = set.next_sibling()) {
             if (set.type() != pugi::node_element)
                 continue;
-            auto positions = d.ReadSet(set);
+            auto positions = d.ReadSet(set, properties);
             if (axis.positions.size() + positions.size() > kMaxCells)
                 d.Fail("holds an axis with more than " + std::to_string(kMaxCells) + " positions");
             std::move(positions.begin(), positions.end(), std::back_inserter(axis.positions));

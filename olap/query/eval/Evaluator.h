@@ -327,6 +327,30 @@ private:
     // The value of each tuple of SET: EXPR evaluated at it, else its cell.
     std::vector<std::optional<double>> SetValues(const TupleSet& set, const Expr* expr, const Expr& where);
     std::vector<double> PresentValues(const CallSite& call);
+    // Rank over a set (RankFunctions.cpp): the set's tuples are indexed once per set, and the
+    // values of Rank(tuple, set, expr) sorted once per set, expression and context, so a rank
+    // per cell costs a lookup and a binary search.
+    struct RankSet {
+        TupleSet set;
+        //! First 0-based position of each tuple, by its members in any order (RankTupleKey).
+        std::unordered_map<std::string, std::size_t> position;
+        std::vector<std::size_t> distinct; //!< the first positions, in set order
+        std::vector<bool> setsHierarchy; //!< by hierarchy index: every tuple sets a member there
+        bool exact = false; //!< built outside a collecting round (else valid while cellsKnown holds)
+        std::size_t cellsKnown = 0;
+    };
+    struct RankValues {
+        std::vector<Value> byDistinct; //!< the value of each distinct tuple (RankSet::distinct order)
+        std::vector<Value> sorted; //!< the same, largest first; empty when they do not sort
+        bool sortable = false;
+        bool exact = false;
+        std::size_t cellsKnown = 0;
+    };
+    const RankSet& RankSetOf(const CallSite& call);
+    const RankValues& RankValuesOf(const CallSite& call, const RankSet& rs);
+    bool RankEntryValid(bool exact, std::size_t cellsKnown) const;
+    // True when the set E names is the same whatever the context (no CurrentMember, no value).
+    bool ContextFree(const Expr& e);
     // text (StringFunctions.cpp) and texts read as MDX (ParseFunctions.cpp)
     Value FnLeftRight(const CallSite& call);
     Value FnMid(const CallSite& call);
@@ -349,12 +373,16 @@ private:
 
     // Sub-selects in FROM (Subselect.cpp): the rows and members the outer query sees.
     void ApplySubselect(const mdx::SelectStatement& sub);
+    void DefineSubselectFormulas(const mdx::SelectStatement& sub);
+    void ForgetUnrestricted();
     void RestrictTo(const TupleSet& s, const Expr& where);
     // False for a member a sub-select hides (none of its leaves kept).
     bool Visible(const Member& m) const;
 
     // Member and cell properties (Properties.cpp).
     static std::optional<Value> IntrinsicProperty(const MemberRef& m, const std::string& name);
+    static std::optional<Value> UserProperty(const MemberRef& m, const std::string& name, bool typed);
+    bool UserPropertyDefined(const std::string& name, const Hierarchy* h, const Level* level) const;
     void AddMemberProperties(
         const mdx::AxisSpec& spec, const TupleSet& set, const std::vector<std::size_t>& kept, CellSet::Axis& axis);
     void AddCellProperties(const mdx::SelectStatement& select, const std::vector<TupleSet>& sets,
@@ -419,6 +447,11 @@ private:
     //! The calculated members being computed, outermost first.
     std::vector<const CalcMember*> m_computing;
     int m_exprDepth = 0;
+    //! Rank's indexed sets (by set expression, and the tuples when it depends on the context)
+    //! and sorted values (by set, expression and the context outside the set's hierarchies).
+    std::unordered_map<std::string, RankSet> m_rankSets;
+    std::unordered_map<std::string, RankValues> m_rankValues;
+    std::unordered_map<const Expr*, bool> m_contextFree;
 };
 
 } // namespace olap::eval

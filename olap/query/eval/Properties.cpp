@@ -51,6 +51,43 @@ std::optional<Value> Evaluator::IntrinsicProperty(const MemberRef& m, const std:
     return std::nullopt;
 }
 
+// A member property the schema defines on the member's level (NAME in any case): a number on
+// a Numeric or Integer property (as Mondrian answers it; with TYPED too), else its text; an
+// empty numeric value is an empty cell. Nullopt when the level has no such property.
+std::optional<Value> Evaluator::UserProperty(const MemberRef& m, const std::string& name, bool typed)
+{
+    const Member* stored = m.m ? m.m : m.c ? m.c->visualOf : nullptr;
+    if (!stored)
+        return std::nullopt;
+    const Level& level = stored->GetLevel();
+    const int index = level.PropertyIndex(name);
+    if (index < 0)
+        return std::nullopt;
+    const std::string& text = stored->PropertyValues()[static_cast<std::size_t>(index)];
+    if (!typed || !level.Properties()[static_cast<std::size_t>(index)].Numeric())
+        return Value::Str(text);
+    if (text.empty())
+        return Value {};
+    char* end = nullptr;
+    const double number = std::strtod(text.c_str(), &end);
+    return *end == '\0' ? Value::Num(number) : Value::Str(text);
+}
+
+// True when a level of H (any hierarchy when null; only LEVEL when given) defines the member
+// property NAME.
+bool Evaluator::UserPropertyDefined(const std::string& name, const Hierarchy* h, const Level* level) const
+{
+    for (const Hierarchy* candidate : m_hierarchies) {
+        if (h && candidate != h)
+            continue;
+        for (const Level* l : candidate->Levels()) {
+            if ((!level || l == level) && l->PropertyIndex(name) >= 0)
+                return true;
+        }
+    }
+    return false;
+}
+
 // DIMENSION PROPERTIES of AXIS: each name is a property of every member (PARENT_UNIQUE_NAME)
 // or, qualified by a dimension, hierarchy or level, of its members only ([Product].[Category].
 // [MEMBER_CAPTION]); every member of every position gets a value per name.
@@ -72,8 +109,10 @@ void Evaluator::AddMemberProperties(
         static const char* const kNames[] = {"key", "member_key", "name", "member_name", "caption", "member_caption",
             "member_unique_name", "level_number", "level_unique_name", "parent_unique_name", "parent_level",
             "children_cardinality", "member_ordinal", "hierarchy_unique_name", "dimension_unique_name", "member_type"};
-        if (std::find_if(std::begin(kNames), std::end(kNames), [&](const char* n) { return w.name == n; })
-            == std::end(kNames))
+        const bool intrinsic = std::find_if(std::begin(kNames), std::end(kNames), [&](const char* n) {
+            return w.name == n;
+        }) != std::end(kNames);
+        if (!intrinsic && !UserPropertyDefined(w.name, nullptr, nullptr))
             FailName(p->position, "unknown member property '" + written + "'", written);
         if (p->segments.size() > 1) {
             mdx::Expr owner;
@@ -92,6 +131,9 @@ void Evaluator::AddMemberProperties(
                 message += written;
                 FailName(p->position, message, ownerName);
             }
+            if (!intrinsic && !UserPropertyDefined(w.name, w.level ? nullptr : w.hierarchy, w.level))
+                FailName(p->position,
+                    "no level of " + ownerName + " has the member property '" + p->segments.back().name + "'", written);
         }
         axis.properties.push_back(written);
         wanted.push_back(std::move(w));
@@ -104,6 +146,8 @@ void Evaluator::AddMemberProperties(
                 const bool applies
                     = (!w.level || t[k].Lvl() == w.level) && (!w.hierarchy || t[k].Hier() == w.hierarchy);
                 std::optional<Value> v = applies ? IntrinsicProperty(t[k], w.name) : std::nullopt;
+                if (applies && !v)
+                    v = UserProperty(t[k], w.name, false);
                 shown.properties.push_back(!v   ? std::string()
                         : v->kind == VK::String ? v->text
                                                 : FormatNumber(v->number));

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <unordered_set>
 
 namespace olap::eval {
 
@@ -116,37 +115,6 @@ Value Evaluator::FnCorrelation(const CallSite& call)
     return Value::Num(sxy / std::sqrt(sx * sy));
 }
 
-// Rank(tuple, set): the tuple's 1-based position in the set, 0 when it is not in it.
-// Rank(tuple, set, value): 1 + the number of distinct tuples of the set with a larger value;
-// tuples with equal values share a rank and the next rank is skipped. Empty values rank below
-// every number. A tuple not in the set ranks 0.
-Value Evaluator::FnRank(const CallSite& call)
-{
-    Tuple target = ToTuple(Eval(*call.args[0]), *call.args[0]);
-    TupleSet s = SetOf(*call.args[1]);
-    auto same = [&target](const Tuple& t) {
-        if (t.size() != target.size())
-            return false;
-        // The tuple's members may be written in another hierarchy order than the set's.
-        return std::all_of(t.begin(), t.end(),
-            [&](const MemberRef& r) { return std::find(target.begin(), target.end(), r) != target.end(); });
-    };
-    auto it = std::find_if(s.begin(), s.end(), same);
-    if (it == s.end())
-        return Value::Num(0);
-    if (!call.Present(2))
-        return Value::Num(static_cast<double>(it - s.begin() + 1));
-    std::vector<Value> keys = KeysOf(s, call.args[2]);
-    const Value& own = keys[static_cast<std::size_t>(it - s.begin())];
-    std::unordered_set<std::string> counted;
-    double above = 0;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (CompareScalars(keys[i], own) > 0 && counted.insert(TupleKey(s[i])).second)
-            ++above;
-    }
-    return Value::Num(above + 1);
-}
-
 Value Evaluator::FnMath(const CallSite& call)
 {
     std::optional<double> v = NumberOf(*call.args[0]);
@@ -165,15 +133,18 @@ Value Evaluator::FnMath(const CallSite& call)
             Fail(call.e.position, "Sqr of a negative number: " + TextOf(call.e), TextOf(call.e));
         return Value::Num(std::sqrt(*v));
     }
-    // Round(x [, digits]): halves go away from zero, as cell values are rounded by their format
-    // strings (Round(x, 2) and the format "0.00" show the same digits); digits may be negative
-    // (tens, hundreds).
+    // Round(x [, digits]): a half goes up, towards plus infinity (2.5 to 3, -2.5 to -2), which is
+    // what Mondrian answers; digits may be negative (tens, hundreds).
     long long digits = call.Present(1) ? std::clamp(call.Integer(1), -300LL, 300LL) : 0;
     const double scale = std::pow(10.0, static_cast<double>(std::llabs(digits)));
     const double scaled = digits >= 0 ? *v * scale : *v / scale;
     if (!std::isfinite(scaled))
         return Value::Num(*v);
-    const double rounded = std::round(scaled);
+    double rounded = std::floor(scaled);
+    if (scaled - rounded >= 0.5)
+        rounded += 1;
+    // -0.4 rounds to 0, not -0.
+    rounded += 0.0;
     return Value::Num(digits >= 0 ? rounded / scale : rounded * scale);
 }
 

@@ -24,8 +24,7 @@ void Evaluator::ApplySubselect(const mdx::SelectStatement& sub)
         if (!EqualsNoCase(cubeName, m_cube.Name()))
             FailName(sub.cube->position, "unknown cube '" + IdentifierText(*sub.cube) + "'", IdentifierText(*sub.cube));
     }
-    if (!sub.formulas.empty())
-        Fail(sub.formulas.front().position, "a sub-select may not define members or sets (WITH)", "WITH");
+    DefineSubselectFormulas(sub);
     std::vector<std::pair<const mdx::Expr*, bool>> parts;
     for (const mdx::AxisSpec& axis : sub.axes)
         parts.emplace_back(axis.set.get(), axis.nonEmpty);
@@ -45,7 +44,44 @@ void Evaluator::ApplySubselect(const mdx::SelectStatement& sub)
             }
         });
         RestrictTo(s, *expr);
+        ForgetUnrestricted();
     }
+}
+
+// WITH in a sub-select: its members and sets serve the sub-select and the queries around it,
+// like the outer query's own. A name either defines already is an error, not a silent choice.
+void Evaluator::DefineSubselectFormulas(const mdx::SelectStatement& sub)
+{
+    for (const mdx::Formula& f : sub.formulas) {
+        const std::string written = IdentifierText(*f.name);
+        const bool taken
+            = f.isSet ? m_sets.count(Lower(f.name->segments.back().name)) > 0 : m_calcByName.count(Lower(written)) > 0;
+        if (taken)
+            FailName(f.name->position,
+                std::string(f.isSet ? "set " : "member ") + written
+                    + " is defined twice (in a sub-select and around it, or by the cube)",
+                written);
+        if (f.isSet) {
+            NamedSetEntry& entry = m_sets[Lower(f.name->segments.back().name)];
+            entry.expr = f.expression.get();
+            entry.name = written;
+        } else {
+            AddCalcMember(*f.name, *f.expression, &f.properties, {}, {});
+        }
+    }
+}
+
+// Cells and sets computed before a sub-select restricted the cube (by the sub-select's own
+// axes, or named sets and calculated members the outer query defines and the sub-select
+// uses) hold unrestricted values: the outer query computes them again.
+void Evaluator::ForgetUnrestricted()
+{
+    m_cellCache.clear();
+    m_calcCells.clear();
+    m_rankSets.clear();
+    m_rankValues.clear();
+    for (auto& [name, entry] : m_sets)
+        entry.value.reset();
 }
 
 // Restricts the hierarchies of S's tuples to S's members. S must be a crossjoin of member

@@ -75,6 +75,15 @@ Value Evaluator::FnProperties(const CallSite& call)
         return {};
     if (std::optional<Value> v = IntrinsicProperty(m, p))
         return *v;
+    // Properties("Weight"[, TYPED]): a numeric property is a number either way.
+    const std::string flag = call.Word(2);
+    if (!flag.empty() && flag != "typed")
+        Fail(call.args[2]->position, "expected TYPED: " + TextOf(*call.args[2]), TextOf(*call.args[2]));
+    if (std::optional<Value> v = UserProperty(m, p, true))
+        return *v;
+    // A property of another level of the hierarchy: the member has no value of it.
+    if (UserPropertyDefined(p, m.Hier(), nullptr))
+        return {};
     Fail(call.args[1]->position, "unknown member property '" + which.text + "'", which.text);
 }
 
@@ -104,7 +113,7 @@ std::vector<FunctionEntry> ValueFunctions()
         {"key", 1, 1, &Evaluator::FnKey},
         {"value", 1, 1, &Evaluator::FnValue},
         {"membervalue", 1, 1, &Evaluator::FnMemberValue},
-        {"properties", 2, 2, &Evaluator::FnProperties},
+        {"properties", 2, 3, &Evaluator::FnProperties},
         {"iif", 3, 3, &Evaluator::FnIIf},
         {"coalesceempty", 1, 1000, &Evaluator::FnCoalesceEmpty},
     };

@@ -9,8 +9,8 @@
 
 // VisualTotals(set [, pattern]): every member of the set with descendants in the set shows
 // the total of those descendants only (the lowest ones, which do not overlap), not its stored
-// total. Such a member becomes a calculated member that aggregates them, with the member's
-// unique name and, with PATTERN, the caption PATTERN with each '*' replaced by the member's.
+// total; in a set of tuples, per hierarchy. Such a member becomes a calculated member that aggregates them, with the
+// member's unique name and, with PATTERN, the caption PATTERN with each '*' replaced by the member's.
 
 namespace olap::eval {
 
@@ -54,36 +54,45 @@ Value Evaluator::FnVisualTotals(const CallSite& call)
 {
     TupleSet s = SetOf(*call.args[0]);
     const std::string pattern = call.Present(1) ? TextArg(call, 1) : std::string();
-    std::vector<const Member*> stored;
-    for (const Tuple& t : s) {
-        if (t.size() != 1)
-            Fail(call.args[0]->position, "VisualTotals takes a set of members of one hierarchy", TextOf(*call.args[0]));
-        if (t[0].m)
-            stored.push_back(t[0].m);
+    const std::size_t width = s.empty() ? 0 : s[0].size();
+    // Per position of the tuples (one hierarchy each): the stored members of the set there,
+    // each once, and the lowest of them (nothing of the set below).
+    std::vector<std::vector<const Member*>> lowest(width);
+    for (std::size_t i = 0; i < width; ++i) {
+        std::vector<const Member*> stored;
+        for (const Tuple& t : s) {
+            if (t.size() != width || t[i].Hier() != s[0][i].Hier())
+                Fail(
+                    call.args[0]->position, "VisualTotals takes tuples of the same hierarchies", TextOf(*call.args[0]));
+            if (t[i].m && std::find(stored.begin(), stored.end(), t[i].m) == stored.end())
+                stored.push_back(t[i].m);
+        }
+        for (const Member* d : stored) {
+            if (std::none_of(
+                    stored.begin(), stored.end(), [d](const Member* e) { return e != d && d->IsAncestorOrSelfOf(*e); }))
+                lowest[i].push_back(d);
+        }
     }
+    // Each member with lowest members of its position below it shows their total: with
+    // several hierarchies the cell aggregates the crossjoin of each one's parts, so the
+    // totals of a crossjoined set add up what the set shows of every hierarchy.
     TupleSet out;
     out.reserve(s.size());
     for (const Tuple& t : s) {
-        const Member* total = t[0].m;
-        if (!total || t[0].m->GetHierarchy().GetDimension().IsMeasures()) {
-            out.push_back(t);
-            continue;
-        }
-        // The lowest descendants of TOTAL in the set: under it, with nothing of the set below.
-        std::vector<const Member*> parts;
-        for (const Member* d : stored) {
-            if (d == total || !total->IsAncestorOrSelfOf(*d))
+        Tuple shown = t;
+        for (std::size_t i = 0; i < width; ++i) {
+            const Member* total = t[i].m;
+            if (!total || total->GetHierarchy().GetDimension().IsMeasures())
                 continue;
-            const bool lowest = std::none_of(
-                stored.begin(), stored.end(), [d](const Member* e) { return e != d && d->IsAncestorOrSelfOf(*e); });
-            if (lowest && std::find(parts.begin(), parts.end(), d) == parts.end())
-                parts.push_back(d);
+            std::vector<const Member*> parts;
+            for (const Member* d : lowest[i]) {
+                if (d != total && total->IsAncestorOrSelfOf(*d))
+                    parts.push_back(d);
+            }
+            if (!parts.empty())
+                shown[i] = MemberRef {nullptr, VisualTotal(*total, parts, Caption(pattern, total->Caption()))};
         }
-        if (parts.empty()) {
-            out.push_back(t);
-            continue;
-        }
-        out.push_back(Tuple {MemberRef {nullptr, VisualTotal(*total, parts, Caption(pattern, total->Caption()))}});
+        out.push_back(std::move(shown));
     }
     return Value::OfSet(std::move(out));
 }

@@ -1,9 +1,9 @@
 -- Hand-computed answers in OlapCubeTest.cpp rest on these rows.
 CREATE TABLE period(time_id INTEGER, year INTEGER, quarter TEXT);
 INSERT INTO period VALUES (1, 2023, 'Q1'), (2, 2023, 'Q2'), (3, 2024, 'Q1'), (4, 2024, 'Q2');
-CREATE TABLE product(product_id INTEGER, name TEXT, category TEXT);
-INSERT INTO product VALUES (1, 'Apple', 'Fruit'), (2, 'Pear', 'Fruit'), (3, 'Milk', 'Dairy'), (4, 'Cheese', 'Dairy'),
-  (5, 'Nuts [Salted]', 'Snacks');
+CREATE TABLE product(product_id INTEGER, name TEXT, category TEXT, colour TEXT, weight REAL);
+INSERT INTO product VALUES (1, 'Apple', 'Fruit', 'Red', 0.2), (2, 'Pear', 'Fruit', 'Green', 0.18),
+  (3, 'Milk', 'Dairy', 'White', 1), (4, 'Cheese', 'Dairy', 'Yellow', 0.25), (5, 'Nuts [Salted]', 'Snacks', NULL, 0.125);
 CREATE TABLE facts(time_id INTEGER, product_id INTEGER, channel TEXT, qty INTEGER, price REAL, cust INTEGER);
 INSERT INTO facts VALUES
   (1, 1, 'Web', 2, 1.50, 10),
