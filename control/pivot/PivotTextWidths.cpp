@@ -15,6 +15,16 @@ constexpr bool IsNumberCharacter(unsigned code)
         || code == '(' || code == ')' || code == ' ';
 }
 
+unsigned Code(char character)
+{
+    return static_cast<unsigned char>(character);
+}
+
+unsigned Code(char16_t character)
+{
+    return character;
+}
+
 QFontMetrics MetricsOn(const QFont& font, QPaintDevice* device)
 {
     return device ? QFontMetrics(font, device) : QFontMetrics(font);
@@ -36,7 +46,7 @@ template <typename Text> int PivotTextWidths::NumberAdvance(const Text& text)
 {
     qreal sum = 0;
     for (const auto character : text) {
-        const auto code = static_cast<unsigned>(character);
+        const unsigned code = Code(character);
         if (!IsNumberCharacter(code))
             return -1;
         qreal& advance = m_advances[code];
