@@ -270,13 +270,30 @@ void PivotSession::Deliver(
 
 bool PivotSession::SetMemberExpanded(AxisKind axis, int fieldSetIndex, const std::string& uniqueName, bool expanded)
 {
-    if (axis != AxisKind::Row && axis != AxisKind::Column)
+    if ((axis != AxisKind::Row && axis != AxisKind::Column) || uniqueName.empty())
         return false;
     PivotDefinition definition = m_definition;
     auto& fieldSets = definition.Axis(axis);
-    if (fieldSetIndex < 0 || fieldSetIndex >= static_cast<int>(fieldSets.size()) || uniqueName.empty())
+    PivotFieldSet* target = fieldSetIndex >= 0 && fieldSetIndex < static_cast<int>(fieldSets.size())
+        ? &fieldSets[static_cast<std::size_t>(fieldSetIndex)]
+        : nullptr;
+    // The grid's index counts the field sets of the layout on show; while the areas hold
+    // another one (deferred, or a query on its way) the member's hierarchy finds its field set.
+    const auto owns = [&uniqueName](const PivotFieldSet& f) {
+        return uniqueName.size() > f.uniqueName.size() && uniqueName.compare(0, f.uniqueName.size(), f.uniqueName) == 0
+            && uniqueName[f.uniqueName.size()] == '.';
+    };
+    if (!target || !owns(*target)) {
+        for (AxisKind a : {AxisKind::Row, AxisKind::Column}) {
+            for (PivotFieldSet& f : definition.Axis(a)) {
+                if (owns(f))
+                    target = &f;
+            }
+        }
+    }
+    if (!target)
         return false;
-    fieldSets[static_cast<std::size_t>(fieldSetIndex)].SetExpanded(uniqueName, expanded);
+    target->SetExpanded(uniqueName, expanded);
     SetDefinition(std::move(definition));
     return true;
 }

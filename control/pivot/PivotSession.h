@@ -116,7 +116,8 @@ public:
     void Refresh();
     //! Expands or collapses the member UNIQUENAME of field set FIELDSETINDEX on AXIS (Row or
     //! Column) and re-queries. Returns false (and changes nothing) when there is no such
-    //! field set.
+    //! field set. A field set at that place that is not the member's hierarchy (the grid
+    //! counts those on show, the areas may hold another order) gives way to the one that is.
     bool SetMemberExpanded(AxisKind axis, int fieldSetIndex, const std::string& uniqueName, bool expanded);
     //! Drops the running query and goes back to the definition on show (and the history to its
     //! step), so the areas match the grid again; while deferred the areas keep what waits.

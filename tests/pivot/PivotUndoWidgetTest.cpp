@@ -336,6 +336,17 @@ void PivotUndoWidgetTest::deferAndUpdate()
     WaitForLayout();
     QVERIFY(m_session->ShownDefinition() == MovedTime());
     QVERIFY(!m_table->PendingNote()->isVisible());
+
+    // Deferred, Time goes before Product; a glyph of the grid, which still shows Product
+    // first, expands a member of Product, not of the field set now first in the areas.
+    QTest::mouseClick(box->DeferCheck(), Qt::LeftButton);
+    PivotDefinition reordered = MovedTime();
+    std::swap(reordered.rowAxis[0], reordered.rowAxis[1]);
+    m_session->SetDefinition(reordered);
+    QVERIFY(m_session->SetMemberExpanded(AxisKind::Row, 0, "[Product].[Food]", true));
+    QVERIFY(m_session->Definition().FindFieldSet("[Product]")->IsExpanded("[Product].[Food]"));
+    QVERIFY(m_session->Definition().FindFieldSet("[Time]")->expandedMembers.empty());
+    QCOMPARE(QString::fromStdString(m_session->History().UndoLabel()), QStringLiteral("Expand Food"));
 }
 
 void PivotUndoWidgetTest::guardAnswers_data()
