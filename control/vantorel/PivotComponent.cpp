@@ -58,7 +58,7 @@ pivot::PivotTableWidget* PivotComponent::Table(QWidget* parent)
         m_table->setObjectName(QStringLiteral("OlapPT"));
         m_table->SetFieldListVisible(displayFieldList);
         m_table->SetDetailsAllowed(allowDetails);
-    m_table->Grid()->SetExpandIndicatorsShown(displayExpandIndicator);
+        m_table->Grid()->SetExpandIndicatorsShown(displayExpandIndicator);
         m_table->setVisible(m_visible);
         m_tableSource.clear();
         connect(m_table->Grid(), &pivot::PivotGrid::selectionChanged, this, &PivotComponent::selectionChanged);
