@@ -125,6 +125,7 @@ void PivotGrid::MeasureColumns()
                 styles.push_back(&fieldSet.style);
         }
     }
+    ForgetFitsWhenRemeasured(shown, styles);
     std::map<std::pair<const PivotTextStyle*, bool>, QFontMetrics> styledMetrics;
     auto metricsOf = [&](const PivotTextStyle* style, bool strong) -> const QFontMetrics& {
         auto found = styledMetrics.find({style, strong});
@@ -434,6 +435,7 @@ void PivotGrid::mousePressEvent(QMouseEvent* event)
 {
     int row = 0;
     int column = 0;
+    m_pressPoint = event->position().toPoint();
     // A press on a column header's edge starts resizing that column.
     if (const int edge = event->button() == Qt::LeftButton ? ColumnEdgeAt(event->position().toPoint()) : -1;
         edge >= 0) {
@@ -464,6 +466,8 @@ void PivotGrid::mousePressEvent(QMouseEvent* event)
 void PivotGrid::mouseReleaseEvent(QMouseEvent* event)
 {
     // Presses act at once; the release ends the click here rather than going to the parent.
+    if (event->button() == Qt::LeftButton && m_resizeColumn < 0 && event->modifiers() == Qt::NoModifier)
+        ClickTotalHeader(event->position().toPoint());
     m_resizeColumn = -1;
     event->accept();
 }
@@ -494,6 +498,8 @@ void PivotGrid::keyPressEvent(QKeyEvent* event)
             event->ignore();
         return;
     }
+    if (HandleCommandKey(event))
+        return;
     if (event->matches(QKeySequence::Copy)) {
         CopySelection();
         return;

@@ -51,6 +51,9 @@ public:
     //! The selection as clipboard data: "text/html" and tab-separated "text/plain".
     QMimeData* SelectionMimeData() const;
     void CopySelection() const;
+    //! Copies the selection as tab-separated text with its row and column paths: the column
+    //! header lines above it and the row header columns before it (Ctrl+Shift+C).
+    void CopySelectionWithPaths() const;
 
     //! Where grid cell (ROW, COLUMN) is drawn in viewport coordinates (its merged area for a
     //! header), taking the frozen headers into account.
@@ -114,6 +117,13 @@ signals:
     void selectionChanged();
     //! The filter button of a field set's caption was clicked (BUTTON in global coordinates).
     void fieldButtonClicked(AxisKind axis, int fieldSetIndex, const QRect& button);
+    //! Enter on a value cell: the host shows the rows behind it.
+    void detailsRequested(int row, int column);
+    //! F5: fetch the view's data again.
+    void refreshRequested();
+    //! A click on the header of total TOTAL that the view's sort can read (the arrow's
+    //! place): AXIS is the header's axis, so the field sets of the other axis are sorted.
+    void totalHeaderClicked(AxisKind axis, const QString& total);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -174,6 +184,24 @@ private:
     int m_resizeStartWidth = 0;
     //! Puts the kept manual widths on WIDTHS (one per column of the layout on show).
     void ApplyManualWidths(std::vector<int>& widths) const;
+    //! F5, Ctrl+Shift+C, Enter on a value and Ctrl+arrows; false for any other key.
+    bool HandleCommandKey(QKeyEvent* event);
+    //! Where Ctrl+arrow (DR, DC one of -1, 0, 1) goes from the current cell: the next member of
+    //! the same level in a header band, the edge of the block in the values.
+    QPoint JumpTarget(int dr, int dc) const;
+    //! Fitted widths of the columns shown so far, by ColumnKey: a later layout keeps them and
+    //! fits only columns it has not shown before.
+    mutable std::map<QString, int> m_fittedWidths;
+    //! What the kept fits were measured for (the view's source, fonts and glyphs); a change
+    //! of any of these fits every column again.
+    std::string m_fitBasis;
+    void ForgetFitsWhenRemeasured(const PivotDefinition& shown, const std::vector<const PivotTextStyle*>& styles);
+    //! Where the last left press went, so a release there counts as a click.
+    QPoint m_pressPoint {-1, -1};
+    //! Emits totalHeaderClicked when a release at POINT ends a click on a sortable total header.
+    void ClickTotalHeader(const QPoint& point);
+    //! Whether CELL is a total's header the view's sort can read.
+    bool IsSortableTotal(const PivotGridCell& cell) const;
     void UpdateAccessibleDescription();
     //! The lines a value's tooltip adds after its value: its row path, its column path and the
     //! filters in force (each line begins with a newline; empty parts are left out).

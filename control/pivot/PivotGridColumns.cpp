@@ -94,19 +94,43 @@ QString PivotGrid::ValueContext(int row, int column) const
     return text;
 }
 
-int PivotGrid::SortArrowAt(const PivotGridCell& cell) const
+bool PivotGrid::IsSortableTotal(const PivotGridCell& cell) const
 {
     if (!cell.header || cell.header->kind != PivotHeaderCell::Kind::Total
         || (cell.kind != PivotGridCell::Kind::ColumnHeader && cell.kind != PivotGridCell::Kind::RowHeader))
-        return 0;
+        return false;
     const PivotDefinition& shown = m_session->ShownDefinition();
     const bool columns = cell.kind == PivotGridCell::Kind::ColumnHeader;
     const auto& own = shown.Axis(columns ? AxisKind::Column : AxisKind::Row);
     // The sort reads the total on the grand total of the field sets beside it.
     const bool ownFieldSets
         = std::any_of(own.begin(), own.end(), [](const PivotFieldSet& f) { return !f.IncludedFields().empty(); });
-    if (ownFieldSets && !cell.isGrandTotal)
+    return (!ownFieldSets || cell.isGrandTotal) && shown.FindTotal(cell.header->uniqueName);
+}
+
+void PivotGrid::ClickTotalHeader(const QPoint& point)
+{
+    int row = 0;
+    int column = 0;
+    int pressRow = 0;
+    int pressColumn = 0;
+    if (!CellAt(point, &row, &column) || !CellAt(m_pressPoint, &pressRow, &pressColumn))
+        return;
+    const PivotGridCell cell = Layout().Cell(row, column);
+    const PivotGridCell pressed = Layout().Cell(pressRow, pressColumn);
+    if (cell.anchorRow != pressed.anchorRow || cell.anchorColumn != pressed.anchorColumn || !IsSortableTotal(cell)
+        || GlyphRect(row, column).adjusted(-2, -2, 2, 2).contains(point))
+        return;
+    emit totalHeaderClicked(cell.kind == PivotGridCell::Kind::ColumnHeader ? AxisKind::Column : AxisKind::Row,
+        QString::fromStdString(m_session->ShownDefinition().FindTotal(cell.header->uniqueName)->name));
+}
+
+int PivotGrid::SortArrowAt(const PivotGridCell& cell) const
+{
+    if (!IsSortableTotal(cell))
         return 0;
+    const PivotDefinition& shown = m_session->ShownDefinition();
+    const bool columns = cell.kind == PivotGridCell::Kind::ColumnHeader;
     const PivotTotal* total = shown.FindTotal(cell.header->uniqueName);
     if (!total)
         return 0;
@@ -135,12 +159,27 @@ QString PivotGrid::ColumnKey(int column) const
     return QStringLiteral("columns:") + path.join(QLatin1Char('|'));
 }
 
+void PivotGrid::ForgetFitsWhenRemeasured(const PivotDefinition& shown, const std::vector<const PivotTextStyle*>& styles)
+{
+    std::string basis = shown.connectionString + '\n' + shown.dataMember + '\n' + shown.commandText + '\n'
+        + font().toString().toStdString() + (m_expandIndicators ? "+" : "-");
+    for (const PivotTextStyle* style : styles)
+        basis += '\n' + style->fontName + ':' + std::to_string(style->fontSize) + (style->bold ? "b" : "")
+            + (style->italic ? "i" : "");
+    if (basis != m_fitBasis)
+        m_fittedWidths.clear();
+    m_fitBasis = std::move(basis);
+}
+
 void PivotGrid::ApplyManualWidths(std::vector<int>& widths) const
 {
-    if (m_manualWidths.empty())
-        return;
     for (std::size_t c = 0; c < widths.size(); ++c) {
-        const auto kept = m_manualWidths.find(ColumnKey(static_cast<int>(c)));
+        const QString key = ColumnKey(static_cast<int>(c));
+        // A column shown before keeps its width, so a refresh or a filter does not make the
+        // grid jump; a new column is fitted and remembered.
+        const auto fitted = m_fittedWidths.try_emplace(key, widths[c]).first;
+        widths[c] = fitted->second;
+        const auto kept = m_manualWidths.find(key);
         if (kept != m_manualWidths.end())
             widths[c] = kept->second;
     }
@@ -153,6 +192,7 @@ void PivotGrid::SetColumnWidth(int column, int width)
         return;
     if (width <= 0) {
         m_manualWidths.erase(key);
+        m_fittedWidths.erase(key);
         MeasureColumns();
     } else {
         m_manualWidths[key] = std::max(kNarrowestColumn, width);

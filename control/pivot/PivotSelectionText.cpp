@@ -3,6 +3,7 @@
 #include "control/pivot/model/PivotTextWriter.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace pivot {
 
@@ -13,6 +14,37 @@ std::string PivotSelectionText::TabSeparated(const PivotLayout& layout, int top,
         for (int c = left; c <= right; ++c) {
             if (c > left)
                 out += '\t';
+            const PivotGridCell cell = layout.Cell(r, c);
+            std::string text = cell.value ? PivotTextWriter::RawNumber(*cell.value) : cell.text;
+            std::replace_if(
+                text.begin(), text.end(), [](char ch) { return ch == '\t' || ch == '\r' || ch == '\n'; }, ' ');
+            out += text;
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
+std::string PivotSelectionText::TabSeparatedWithPaths(
+    const PivotLayout& layout, int top, int left, int bottom, int right)
+{
+    const auto spans = [](int headers, int first, int last) {
+        std::vector<int> lines;
+        for (int i = 0; i < std::min(headers, first); ++i)
+            lines.push_back(i);
+        for (int i = first; i <= last; ++i)
+            lines.push_back(i);
+        return lines;
+    };
+    const std::vector<int> rows = spans(layout.HeaderRows(), top, bottom);
+    const std::vector<int> columns = spans(layout.HeaderColumns(), left, right);
+    std::string out;
+    for (int r : rows) {
+        bool first = true;
+        for (int c : columns) {
+            if (!first)
+                out += '\t';
+            first = false;
             const PivotGridCell cell = layout.Cell(r, c);
             std::string text = cell.value ? PivotTextWriter::RawNumber(*cell.value) : cell.text;
             std::replace_if(

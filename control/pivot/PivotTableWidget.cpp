@@ -69,6 +69,12 @@ PivotTableWidget::PivotTableWidget(PivotSession* session, QWidget* parent)
     grid->setColumnStretch(1, 1);
     m_grid->viewport()->installEventFilter(this);
     m_grid->installEventFilter(this);
+    // Enter on a value and F5 run what the value's menu and the toolbar run.
+    connect(m_grid, &PivotGrid::detailsRequested, this, [this] { ExecuteCommand(PivotCommand::ShowDetails); });
+    connect(m_grid, &PivotGrid::refreshRequested, this, [this] { ExecuteCommand(PivotCommand::Refresh); });
+    connect(m_grid, &PivotGrid::totalHeaderClicked, this, [this](AxisKind axis, const QString& total) {
+        CycleTotalSort(axis == AxisKind::Column ? AxisKind::Row : AxisKind::Column, total.toStdString());
+    });
     connect(m_grid, &PivotGrid::fieldButtonClicked, this, [this](AxisKind axis, int index, const QRect& button) {
         int seen = 0;
         for (const PivotFieldSet& f : m_session->ShownDefinition().Axis(axis)) {

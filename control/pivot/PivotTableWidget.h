@@ -150,6 +150,9 @@ private:
     PivotAreaBar* m_bars[4] = {};
     //! Applies EDIT to a copy of the definition and re-queries when it changed something.
     bool Edit(const std::function<bool(PivotDefinition&)>& edit);
+    //! Steps the innermost field set of AXIS through sorted by TOTAL ascending, descending and
+    //! unsorted (a click on the total's header).
+    bool CycleTotalSort(AxisKind axis, const std::string& total);
     void ShowHeaderMenu(const QPoint& viewportPosition);
     void ShowBarMenu(AxisKind area, const QString& name, const QPoint& globalPosition);
 
