@@ -176,8 +176,10 @@ void PivotGrid::ApplyManualWidths(std::vector<int>& widths) const
     for (std::size_t c = 0; c < widths.size(); ++c) {
         const QString key = ColumnKey(static_cast<int>(c));
         // A column shown before keeps its width, so a refresh or a filter does not make the
-        // grid jump; a new column is fitted and remembered.
+        // grid jump; it only grows when a new value would not fit (a cut number misleads).
+        // A new column is fitted and remembered.
         const auto fitted = m_fittedWidths.try_emplace(key, widths[c]).first;
+        fitted->second = std::max(fitted->second, widths[c]);
         widths[c] = fitted->second;
         const auto kept = m_manualWidths.find(key);
         if (kept != m_manualWidths.end())
