@@ -171,6 +171,21 @@ struct Slot {
 
 void AppendPointer(std::string& key, const void* p);
 
+//! A cell's key within one query: addresses (and small tagged numbers), one word each.
+using CellKey = std::vector<std::uintptr_t>;
+
+struct CellKeyHash {
+    std::size_t operator()(const CellKey& words) const noexcept
+    {
+        std::uint64_t h = 1469598103934665603ULL;
+        for (std::uintptr_t w : words) {
+            h ^= static_cast<std::uint64_t>(w) >> 3 ^ static_cast<std::uint64_t>(w);
+            h *= 1099511628211ULL;
+        }
+        return static_cast<std::size_t>(h ^ (h >> 29));
+    }
+};
+
 std::string PointerBytes(const void* p);
 
 void PreOrder(const Member* m, std::vector<const Member*>& out);

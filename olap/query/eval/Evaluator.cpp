@@ -103,37 +103,41 @@ void Evaluator::CheckSetSize(double count, std::size_t width, const std::string&
     CheckBudget(count * static_cast<double>(sizeof(Tuple) + 16 + width * sizeof(MemberRef)), what);
 }
 
-std::string Evaluator::StoredKey(const Measure& measure) const
+CellKey Evaluator::StoredKey(const Measure& measure) const
 {
-    std::string key;
-    key.reserve(sizeof(void*) * (m_context.size() + 1) + m_context.size());
-    AppendPointer(key, &measure);
+    CellKey key;
+    key.reserve(m_context.size() + 1);
+    key.push_back(reinterpret_cast<std::uintptr_t>(&measure));
     for (std::size_t i = 1; i < m_context.size(); ++i) {
         const Slot& s = m_context[i];
-        if (s.multi) {
-            key += 'S';
-            AppendPointer(key, s.multi);
-        } else if (s.member.m && !s.member.m->IsAll()) {
-            key += 'M';
-            AppendPointer(key, s.member.m);
-        }
+        // A list's address is tagged apart from a member's (both are aligned).
+        if (s.multi)
+            key.push_back(reinterpret_cast<std::uintptr_t>(s.multi) | 1U);
+        else if (s.member.m && !s.member.m->IsAll())
+            key.push_back(reinterpret_cast<std::uintptr_t>(s.member.m));
     }
     return key;
 }
 
+// What a stored cell's entry counts against the memory budget besides its value.
+static std::size_t StoredKeyBytes(const CellKey& key)
+{
+    return sizeof(void*) + (key.size() - 1) * (sizeof(void*) + 1);
+}
+
 std::optional<double> Evaluator::Stored(const Measure& measure)
 {
-    std::string key = StoredKey(measure);
+    CellKey key = StoredKey(measure);
     if (auto it = m_cellCache.find(key); it != m_cellCache.end())
         return it->second;
     if (m_collecting) {
         m_missed = true;
         if (!m_pending.count(key))
-            m_pending.emplace(key, Pending {&measure, m_context});
+            m_pending.emplace(std::move(key), Pending {&measure, m_context});
         return std::nullopt;
     }
     std::optional<double> v = FetchOne(measure, m_context);
-    Reserve(key.size() + kEntryBytes, "stored cells");
+    Reserve(StoredKeyBytes(key) + kEntryBytes, "stored cells");
     m_cellCache.emplace(std::move(key), v);
     return v;
 }
@@ -155,30 +159,51 @@ std::optional<double> Evaluator::FetchOne(const Measure& measure, const std::vec
     return result->Value(0, 0);
 }
 
+namespace {
+
+// A combination of levels and restricting lists: per hierarchy the member's depth (+1) or the
+// list's address, one word each.
+struct SignatureHash {
+    std::size_t operator()(const std::vector<std::uintptr_t>& words) const noexcept
+    {
+        std::size_t h = 1469598103934665603ULL;
+        for (std::uintptr_t w : words)
+            h = (h ^ w) * 1099511628211ULL;
+        return h;
+    }
+};
+
+} // namespace
+
 void Evaluator::FetchPending()
 {
     struct Group {
         std::vector<int> groupedHierarchies;
         std::vector<std::vector<const Member*>> members;
         std::vector<std::unordered_set<const Member*>> seen;
-        std::vector<const std::string*> keys;
+        std::vector<std::pair<const CellKey*, const Pending*>> cells;
         std::vector<int> measures;
     };
-    std::unordered_map<std::string, Group> groups;
+    std::unordered_map<std::vector<std::uintptr_t>, Group, SignatureHash> groups;
+    std::vector<std::uintptr_t> signature;
+    std::vector<int> grouped;
     for (auto& [key, pending] : m_pending) {
-        std::string signature;
-        std::vector<int> grouped;
+        signature.clear();
+        grouped.clear();
         for (std::size_t i = 1; i < pending.slots.size(); ++i) {
             const Slot& s = pending.slots[i];
             if (s.multi) {
-                signature += 'S' + PointerBytes(s.multi);
+                signature.push_back(reinterpret_cast<std::uintptr_t>(s.multi));
             } else if (s.member.m && !s.member.m->IsAll()) {
-                signature += 'L' + std::to_string(i) + ':' + std::to_string(s.member.m->Depth()) + ';';
+                // Depths are small and lists' addresses are aligned: odd words never meet a list.
+                signature.push_back((static_cast<std::uintptr_t>(s.member.m->Depth()) << 1) | 1U);
                 grouped.push_back(static_cast<int>(i));
+            } else {
+                signature.push_back(0);
             }
         }
         Group& g = groups[signature];
-        if (g.keys.empty()) {
+        if (g.cells.empty()) {
             g.groupedHierarchies = grouped;
             g.members.resize(grouped.size());
             g.seen.resize(grouped.size());
@@ -190,11 +215,12 @@ void Evaluator::FetchPending()
         }
         if (std::find(g.measures.begin(), g.measures.end(), pending.measure->Index()) == g.measures.end())
             g.measures.push_back(pending.measure->Index());
-        g.keys.push_back(&key);
+        g.cells.emplace_back(&key, &pending);
     }
-    for (auto& [signature, g] : groups) {
+    std::vector<const Member*> members;
+    for (auto& [words, g] : groups) {
         CheckCancelled();
-        const Pending& first = m_pending.at(*g.keys.front());
+        const Pending& first = *g.cells.front().second;
         AggregationRequest request;
         for (std::size_t k = 0; k < g.groupedHierarchies.size(); ++k) {
             request.groupings.push_back(
@@ -213,18 +239,18 @@ void Evaluator::FetchPending()
         } catch (const AggregationTooLarge&) {
             result = nullptr; // grid too large for one request: fetch cell by cell
         }
-        for (const std::string* key : g.keys) {
-            const Pending& p = m_pending.at(*key);
+        m_cellCache.reserve(m_cellCache.size() + g.cells.size());
+        for (const auto& [key, p] : g.cells) {
             std::optional<double> v;
             if (result) {
-                std::vector<const Member*> members;
+                members.clear();
                 for (int h : g.groupedHierarchies)
-                    members.push_back(p.slots[static_cast<std::size_t>(h)].member.m);
-                v = result->Value(members, p.measure->Index());
+                    members.push_back(p->slots[static_cast<std::size_t>(h)].member.m);
+                v = result->Value(members, p->measure->Index());
             } else {
-                v = FetchOne(*p.measure, p.slots);
+                v = FetchOne(*p->measure, p->slots);
             }
-            Reserve(key->size() + kEntryBytes, "stored cells");
+            Reserve(StoredKeyBytes(*key) + kEntryBytes, "stored cells");
             m_cellCache[*key] = v;
         }
     }
@@ -256,28 +282,28 @@ Value Evaluator::CurrentCell()
     return Value::OptNum(Stored(*m_cube.Measures()[static_cast<std::size_t>(measure.m->MeasureIndex())]));
 }
 
-std::string Evaluator::ContextKey() const
+CellKey Evaluator::ContextKey() const
 {
-    std::string key;
-    key.reserve(m_context.size() * 3 * sizeof(void*));
+    CellKey key;
+    key.reserve(m_context.size() * 3);
     for (const Slot& s : m_context) {
-        AppendPointer(key, s.member.m);
-        AppendPointer(key, s.member.c);
-        AppendPointer(key, s.multi);
+        key.push_back(reinterpret_cast<std::uintptr_t>(s.member.m));
+        key.push_back(reinterpret_cast<std::uintptr_t>(s.member.c));
+        key.push_back(reinterpret_cast<std::uintptr_t>(s.multi));
     }
     return key;
 }
 
 Value Evaluator::CalcCell(const CalcMember& calc)
 {
-    std::string key = ContextKey();
+    CellKey key = ContextKey();
     if (m_collecting) {
         if (auto it = m_calcCells.find(key); it != m_calcCells.end() && it->second.done)
             return it->second.value;
     }
     auto& memo = m_collecting ? m_provisionalCells : m_calcCells;
     if (!m_collecting)
-        Reserve(key.size() + kEntryBytes, "calculated cells");
+        Reserve(key.size() * sizeof(std::uintptr_t) + kEntryBytes, "calculated cells");
     auto [it, inserted] = memo.try_emplace(key);
     CalcCellEntry& entry = it->second; // stays valid while the map grows
     if (!inserted) {

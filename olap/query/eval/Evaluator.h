@@ -113,7 +113,7 @@ private:
         bool done = false; //!< false while it is being computed
     };
 
-    std::string StoredKey(const Measure& measure) const;
+    CellKey StoredKey(const Measure& measure) const;
 
     std::optional<double> Stored(const Measure& measure);
 
@@ -139,7 +139,7 @@ private:
 
     // The members (and restricting lists) of the whole context: what a calculated cell's
     // value depends on within one query.
-    std::string ContextKey() const;
+    CellKey ContextKey() const;
 
     // Computes the cell of CALC at the current context once per query: later uses read the
     // remembered value, so formulas that use each other several times stay linear. A cell
@@ -311,6 +311,20 @@ private:
     Value FnTopBottomPercentSum(const CallSite& call);
     // aggregates (AggregateFunctions.cpp)
     Value FnAggregate(const CallSite& call);
+
+    //! What Aggregate of a stored measure needs from its set: the set, and when the set is a
+    //! full crossjoin of stored members, per hierarchy its index and its member (one) or
+    //! interned list (several). Kept per call for sets that do not depend on the context.
+    struct AggregateSet {
+        TupleSet set;
+        bool plain = false;
+        std::vector<int> hierarchies;
+        std::vector<Slot> slots;
+        bool analysed = false; //!< plain, hierarchies and slots were worked out
+        bool exact = false; //!< made outside a collecting round
+        std::size_t cellsKnown = 0;
+    };
+    AggregateSet AnalyseAggregateSet(TupleSet set, bool stored);
     // time (TimeFunctions.cpp)
     Value FnPeriodsToDate(const CallSite& call);
     Value FnToDate(const CallSite& call);
@@ -427,7 +441,7 @@ private:
     std::vector<mdx::ExprPtr> m_ownedExprs;
     //! Texts of StrToMember and its kin, parsed (the trees are in m_ownedExprs).
     std::unordered_map<std::string, const Expr*> m_parsedTexts;
-    std::unordered_map<std::string, std::optional<double>> m_cellCache;
+    std::unordered_map<CellKey, std::optional<double>, CellKeyHash> m_cellCache;
     //! Rows under any of these tuples (a WHERE set that is not a crossjoin); applies to
     //! every stored cell of the query.
     std::vector<std::vector<const Member*>> m_tupleSlicer;
@@ -436,14 +450,14 @@ private:
     //! Per hierarchy (by index) the count of kept leaves before each leaf ordinal; empty for
     //! a hierarchy no sub-select restricts (the whole list is empty without sub-selects).
     std::vector<std::vector<std::uint32_t>> m_keptLeaves;
-    std::unordered_map<std::string, Pending> m_pending;
+    std::unordered_map<CellKey, Pending, CellKeyHash> m_pending;
     std::unordered_map<std::string, std::unique_ptr<std::vector<const Member*>>> m_multiLists;
     bool m_collecting = false;
     bool m_missed = false;
     const std::uintptr_t m_stackLimit = StackLimit();
     //! Calculated cells by context (ContextKey): exact ones, and those of a collecting round.
-    std::unordered_map<std::string, CalcCellEntry> m_calcCells;
-    std::unordered_map<std::string, CalcCellEntry> m_provisionalCells;
+    std::unordered_map<CellKey, CalcCellEntry, CellKeyHash> m_calcCells;
+    std::unordered_map<CellKey, CalcCellEntry, CellKeyHash> m_provisionalCells;
     //! The calculated members being computed, outermost first.
     std::vector<const CalcMember*> m_computing;
     int m_exprDepth = 0;
@@ -452,6 +466,7 @@ private:
     std::unordered_map<std::string, RankSet> m_rankSets;
     std::unordered_map<std::string, RankValues> m_rankValues;
     std::unordered_map<const Expr*, bool> m_contextFree;
+    std::unordered_map<const Expr*, std::shared_ptr<const AggregateSet>> m_aggregateSets;
 };
 
 } // namespace olap::eval

@@ -80,6 +80,7 @@ void Evaluator::ForgetUnrestricted()
     m_calcCells.clear();
     m_rankSets.clear();
     m_rankValues.clear();
+    m_aggregateSets.clear();
     for (auto& [name, entry] : m_sets)
         entry.value.reset();
 }
