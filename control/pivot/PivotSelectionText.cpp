@@ -30,6 +30,8 @@ std::string PivotSelectionText::TabSeparatedWithPaths(
 {
     const auto spans = [](int headers, int first, int last) {
         std::vector<int> lines;
+        lines.reserve(static_cast<std::size_t>(std::max(0, std::min(headers, first)))
+            + static_cast<std::size_t>(std::max(0, last - first + 1)));
         for (int i = 0; i < std::min(headers, first); ++i)
             lines.push_back(i);
         for (int i = first; i <= last; ++i)

@@ -33,7 +33,7 @@ std::vector<PivotShowAsDialog::Choice> PivotShowAsMenu::ShownMembers(
 }
 
 QMenu* PivotShowAsMenu::Add(QMenu* menu, const PivotDefinition& definition, const std::string& totalName,
-    EditFunction edit, PivotShowAsDialog::MemberList members, QWidget* dialogParent)
+    const EditFunction& edit, const PivotShowAsDialog::MemberList& members, QWidget* dialogParent)
 {
     QMenu* sub = menu->addMenu(QMenu::tr("Show Values As"));
     sub->setObjectName(QStringLiteral("showValuesAsMenu"));

@@ -23,8 +23,8 @@ public:
 
     //! Adds the submenu for total TOTALNAME of DEFINITION to MENU. MEMBERS lists the base
     //! items a difference can be taken from.
-    static QMenu* Add(QMenu* menu, const PivotDefinition& definition, const std::string& totalName, EditFunction edit,
-        PivotShowAsDialog::MemberList members, QWidget* dialogParent);
+    static QMenu* Add(QMenu* menu, const PivotDefinition& definition, const std::string& totalName,
+        const EditFunction& edit, const PivotShowAsDialog::MemberList& members, QWidget* dialogParent);
 
     //! The members of field set FIELDSET that LAYOUT shows, in the order shown, each once.
     static std::vector<PivotShowAsDialog::Choice> ShownMembers(const PivotLayout& layout, const std::string& fieldSet);

@@ -138,7 +138,7 @@ bool PivotTableWidget::PanelVisible(Panel panel) const
 
 PivotSelectionTarget PivotTableWidget::SelectionTarget() const
 {
-    if (const PivotSelectionTarget chip = ChipTarget(); !chip.IsNone())
+    if (PivotSelectionTarget chip = ChipTarget(); !chip.IsNone())
         return chip;
     if (!m_session->HasLayout() || m_grid->CurrentRow() < 0)
         return {};

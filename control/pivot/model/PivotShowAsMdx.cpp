@@ -137,8 +137,11 @@ private:
         if (!members.empty())
             tuple = "(" + tuple + ")";
         for (const PivotFieldSet* fieldSet : overAll)
-            tuple = "Aggregate(" + Checked(fieldSet->IncludedFields().front()->uniqueName, "field") + ".Members, "
-                + tuple + ")";
+            tuple = std::string("Aggregate(")
+                        .append(Checked(fieldSet->IncludedFields().front()->uniqueName, "field"))
+                        .append(".Members, ")
+                        .append(tuple)
+                        .append(")");
         return tuple;
     }
 
@@ -157,11 +160,22 @@ private:
         for (std::size_t i = 1; i < levels.size(); ++i) {
             const std::string& level = Checked(levels[i]->uniqueName, "field");
             const std::string& above = Checked(levels[i - 1]->uniqueName, "field");
-            parent = "IIf(" + current + ".Level IS " + level + ", "
-                + Read({}, "Ancestor(" + current + ", " + above + ")") + ", " + parent + ")";
+            std::string ancestor = "Ancestor(";
+            ancestor.append(current).append(", ").append(above).append(")");
+            std::string step = "IIf(";
+            step.append(current).append(".Level IS ").append(level).append(", ");
+            step += Read({}, ancestor);
+            step += ", ";
+            step += parent;
+            step += ")";
+            parent = std::move(step);
         }
-        return "IIf(" + current + " IS " + PivotMdxBuilder::TotalMemberName(hierarchy) + ", "
-            + Parent(fieldSets, count - 1) + ", " + parent + ")";
+        std::string choice = "IIf(" + current + " IS " + PivotMdxBuilder::TotalMemberName(hierarchy) + ", ";
+        choice += Parent(fieldSets, count - 1);
+        choice += ", ";
+        choice += parent;
+        choice += ")";
+        return choice;
     }
 
     std::string Running(const std::string& current) const
