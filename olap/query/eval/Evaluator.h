@@ -18,6 +18,7 @@ namespace olap {
 class Cube;
 class Hierarchy;
 class Measure;
+struct AggregationRequest;
 struct MemberSet;
 } // namespace olap
 
@@ -423,6 +424,9 @@ private:
     bool GridIsStored(const std::vector<TupleSet>& sets, const std::vector<std::vector<TupleSet>>& factors,
         const std::vector<bool>& candidate) const;
     std::optional<TupleSet> FilledCrossjoin(const std::vector<TupleSet>& factors, const std::vector<bool>& onAxes);
+    //! Adds to REQUEST the slicer of the current context: every hierarchy not in ONAXES, the
+    //! WHERE clause's tuple set and the sub-select's member sets.
+    void AddContextSlicer(AggregationRequest& request, const std::vector<bool>& onAxes) const;
 
     const Cube& m_cube;
     const QueryOptions m_options;

@@ -151,17 +151,7 @@ std::optional<TupleSet> Evaluator::FilledCrossjoin(
         }
         request.groupings.push_back(std::move(grouping));
     }
-    for (std::size_t i = 1; i < m_context.size(); ++i) {
-        const Slot& s = m_context[i];
-        if (onAxes[i])
-            continue;
-        if (s.multi)
-            request.slicer.push_back(MemberSet {m_hierarchies[i], *s.multi});
-        else if (s.member.m && !s.member.m->IsAll())
-            request.slicer.push_back(MemberSet::Of(*s.member.m));
-    }
-    request.tupleSlicer = m_tupleSlicer;
-    request.slicer.insert(request.slicer.end(), m_subcube.begin(), m_subcube.end());
+    AddContextSlicer(request, onAxes);
     std::optional<std::vector<std::uint32_t>> positions = NonEmptyScan::Positions(m_cube, request);
     if (!positions)
         return std::nullopt;

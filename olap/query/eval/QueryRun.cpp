@@ -630,17 +630,7 @@ bool Evaluator::StoredGrid(
     }
     if (!onAxes[0])
         request.measures.push_back(contextMeasure.m->MeasureIndex());
-    for (std::size_t i = 1; i < m_context.size(); ++i) {
-        const Slot& s = m_context[i];
-        if (onAxes[i])
-            continue;
-        if (s.multi)
-            request.slicer.push_back(MemberSet {m_hierarchies[i], *s.multi});
-        else if (s.member.m && !s.member.m->IsAll())
-            request.slicer.push_back(MemberSet::Of(*s.member.m));
-    }
-    request.tupleSlicer = m_tupleSlicer;
-    request.slicer.insert(request.slicer.end(), m_subcube.begin(), m_subcube.end());
+    AddContextSlicer(request, onAxes);
     std::shared_ptr<const AggregationResult> result;
     try {
         result = AggregationEngine::Aggregate(m_cube, request);
@@ -686,6 +676,23 @@ bool Evaluator::StoredGrid(
         }
     }
     return true;
+}
+
+void Evaluator::AddContextSlicer(AggregationRequest& request, const std::vector<bool>& onAxes) const
+{
+    // Hierarchies not on an axis restrict the scan to their context member (a set where the
+    // WHERE clause gave several), then the tuple slicer and the sub-select's restrictions.
+    for (std::size_t i = 1; i < m_context.size(); ++i) {
+        const Slot& s = m_context[i];
+        if (onAxes[i])
+            continue;
+        if (s.multi)
+            request.slicer.push_back(MemberSet {m_hierarchies[i], *s.multi});
+        else if (s.member.m && !s.member.m->IsAll())
+            request.slicer.push_back(MemberSet::Of(*s.member.m));
+    }
+    request.tupleSlicer = m_tupleSlicer;
+    request.slicer.insert(request.slicer.end(), m_subcube.begin(), m_subcube.end());
 }
 
 } // namespace olap::eval
