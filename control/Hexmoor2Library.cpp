@@ -31,7 +31,10 @@ extern "C" HEXMOOR2_EXPORT platform::IDispatchObject* LumetraCreateObject(const 
         // The process that shows an analysis control runs a query for every user action:
         // keep the heap between them.
         static std::once_flag heapTuned;
-        std::call_once(heapTuned, [] { olap::TuneHeapForQueries(); });
+        std::call_once(heapTuned, [] {
+            if (!olap::TuneHeapForQueries())
+                qInfo("Hexmoor2: the C library refused the heap settings; large queries may run slower");
+        });
         return new Vantorel();
     }
     if (id.compare(QLatin1String(mdxUtil::kClassId), Qt::CaseInsensitive) == 0)

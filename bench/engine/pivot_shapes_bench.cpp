@@ -15,6 +15,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -143,7 +144,11 @@ BENCHMARK(BM_month_product_warm)->Unit(benchmark::kMicrosecond)->UseRealTime();
 int main(int argc, char** argv)
 {
     // The program tunes its heap this way at start; the figures are the program's.
-    olap::TuneHeapForQueries();
+    if (!olap::TuneHeapForQueries()) {
+        std::fprintf(
+            stderr, "pivot_shapes_bench: the heap settings were refused; the figures would not be the program's\n");
+        return 1;
+    }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

@@ -15,6 +15,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -126,7 +127,11 @@ int main(int argc, char** argv)
         --i;
     }
     // The program tunes its heap this way at start; the figures are the program's.
-    olap::TuneHeapForQueries();
+    if (!olap::TuneHeapForQueries()) {
+        std::fprintf(
+            stderr, "pivot_grid_bench: the heap settings were refused; the figures would not be the program's\n");
+        return 1;
+    }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
