@@ -7,6 +7,9 @@
 // benchmark, sales.sqlite for DuckDB.
 #include "olap/exec/ResultCache.h"
 #include "olap/model/Cube.h"
+#include "olap/model/FactTable.h"
+#include "olap/model/Hierarchy.h"
+#include "olap/model/Measure.h"
 #include "olap/query/MdxEvaluator.h"
 #include "olap/sample/SalesSample.h"
 #include "olap/storage/CubeFile.h"
@@ -19,6 +22,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <variant>
+#include <vector>
 
 namespace {
 
@@ -112,6 +117,68 @@ void BM_store_product_month_full(benchmark::State& state)
     full.sparseCrossjoinTuples = UINT64_MAX;
     RunMdx(state, kStoreProductMonth, false, full);
 }
+// The floor a cold query is held to: reading once, on one thread, every column it touches
+// (the key columns of the hierarchies it groups or filters by, and its measures' values).
+void ReadColumns(
+    benchmark::State& state, const std::vector<std::string>& hierarchies, const std::vector<std::string>& measures)
+{
+    const olap::Cube& cube = PivotCube();
+    const olap::FactTable& facts = cube.Facts();
+    std::vector<const olap::KeyColumn*> keys;
+    for (const olap::Hierarchy* h : cube.FactHierarchies()) {
+        for (const std::string& name : hierarchies) {
+            if (h->UniqueName() == name)
+                keys.push_back(&facts.keys[static_cast<std::size_t>(h->FactColumn())]);
+        }
+    }
+    std::vector<const olap::MeasureColumn*> values;
+    for (std::size_t m = 0; m < cube.Measures().size(); ++m) {
+        for (const std::string& name : measures) {
+            if (cube.Measures()[m]->Name() == name)
+                values.push_back(&facts.measures[m]);
+        }
+    }
+    if (keys.size() != hierarchies.size() || values.size() != measures.size()) {
+        state.SkipWithError("a column to read is not in the cube");
+        return;
+    }
+    for (auto _ : state) {
+        std::uint64_t keySum = 0;
+        double valueSum = 0;
+        for (const olap::KeyColumn* k : keys) {
+            std::visit(
+                [&](const auto& column) {
+                    for (auto v : column)
+                        keySum += v;
+                },
+                *k);
+        }
+        for (const olap::MeasureColumn* m : values) {
+            std::visit(
+                [&](const auto& column) {
+                    if constexpr (!std::is_same_v<std::decay_t<decltype(column)>, std::monostate>) {
+                        for (auto v : column)
+                            valueSum += static_cast<double>(v);
+                    }
+                },
+                m->values);
+        }
+        benchmark::DoNotOptimize(keySum);
+        benchmark::DoNotOptimize(valueSum);
+    }
+}
+void BM_read_month_product(benchmark::State& state)
+{
+    ReadColumns(state, {"[Time]", "[Product]"}, {"Unit Sales", "Store Sales", "Store Cost"});
+}
+void BM_read_store_product_month(benchmark::State& state)
+{
+    ReadColumns(state, {"[Store]", "[Product]", "[Time]"}, {"Unit Sales"});
+}
+void BM_read_quarter_category(benchmark::State& state)
+{
+    ReadColumns(state, {"[Time]", "[Product]", "[Store]"}, {"Unit Sales", "Store Sales"});
+}
 void BM_month_product_warm(benchmark::State& state)
 {
     RunMdx(state, kMonthProduct, true);
@@ -138,6 +205,9 @@ BENCHMARK(BM_store_product_month_full)
     ->UseRealTime()
     ->MeasureProcessCPUTime()
     ->Repetitions(7);
+BENCHMARK(BM_read_quarter_category)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(7);
+BENCHMARK(BM_read_month_product)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(7);
+BENCHMARK(BM_read_store_product_month)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(7);
 BENCHMARK(BM_quarter_category_warm)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_month_product_warm)->Unit(benchmark::kMicrosecond)->UseRealTime();
 

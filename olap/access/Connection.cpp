@@ -65,7 +65,7 @@ recordset::CellValue TypedValue(const std::string& text)
     return recordset::CellValue(text);
 }
 
-std::string TupleName(const std::vector<CellSet::Member>& tuple)
+std::string TupleName(const PositionTable::Position& tuple)
 {
     std::string name;
     for (const CellSet::Member& member : tuple) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "olap/query/CellSetMember.h"
+#include "olap/query/PositionTable.h"
+
 #include <cstddef>
 #include <optional>
 #include <span>
@@ -13,27 +16,14 @@ namespace olap {
 //! hierarchy of the axis), the slicer, and the cells. Cell ordinals run with axis 0
 //! fastest: ordinal = c0 + n0 * (c1 + n1 * (c2 + ...)).
 struct CellSet {
-    struct Member {
-        std::string uniqueName;
-        std::string name;
-        std::string caption;
-        std::string levelUniqueName;
-        std::string hierarchyUniqueName;
-        int levelDepth = 0;
-        std::size_t childCount = 0;
-        std::string parentUniqueName; //!< empty for a top member
-        bool calculated = false;
-        //! The values of the axis' DIMENSION PROPERTIES (Axis::properties), in that order; ""
-        //! where a property does not apply to the member.
-        std::vector<std::string> properties;
-    };
+    using Member = CellSetMember;
 
     struct Axis {
         int ordinal = 0;
         //! Unique names of the axis' hierarchies, in tuple order.
         std::vector<std::string> hierarchies;
         //! One tuple per position.
-        std::vector<std::vector<Member>> positions;
+        PositionTable positions;
         //! The DIMENSION PROPERTIES the query asked for on this axis, as written.
         std::vector<std::string> properties;
     };
@@ -46,13 +36,17 @@ struct CellSet {
         //! The value formatted by the format string in effect ("" for an empty cell).
         std::string formatted;
 
-        //! Filled when CELL PROPERTIES asks for them: the format string in effect, and the
-        //! colours the calculated member computing the cell sets (FORE_COLOR, BACK_COLOR).
+        bool IsEmpty() const { return !value && !text; }
+    };
+
+    //! The properties of a cell beyond its value, filled when CELL PROPERTIES asks for them:
+    //! the format string in effect, and the colours the calculated member computing the cell
+    //! sets (FORE_COLOR, BACK_COLOR). Kept apart from Cell so an answer without the clause
+    //! does not carry them for every cell.
+    struct CellFormat {
         std::string formatString;
         std::optional<double> foreColor;
         std::optional<double> backColor;
-
-        bool IsEmpty() const { return !value && !text; }
     };
 
     std::string cubeName;
@@ -60,6 +54,9 @@ struct CellSet {
     //! The slicer: one position holding the WHERE tuple's members (empty without WHERE).
     Axis slicer;
     std::vector<Cell> cells;
+    //! One per cell, in the order of cells, when CELL PROPERTIES asks for FORMAT_STRING,
+    //! FORE_COLOR or BACK_COLOR; empty otherwise.
+    std::vector<CellFormat> cellFormats;
     //! The CELL PROPERTIES the query asked for, in upper case (empty without the clause).
     std::vector<std::string> cellProperties;
 

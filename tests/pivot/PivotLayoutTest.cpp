@@ -193,7 +193,15 @@ TEST(PivotLayout, CrossedFieldSetsNestColumnHeaders)
 TEST(PivotLayout, ResultThatDoesNotMatchTheViewIsRefused)
 {
     CellSet result = ProductResult();
-    result.axes[1].positions[2].push_back(Measure("Units"));
+    // The third row position gets a member more than the others.
+    olap::PositionTable uneven;
+    for (std::size_t i = 0; i < result.axes[1].positions.size(); ++i) {
+        std::vector<CellSet::Member> position = result.axes[1].positions[i].ToVector();
+        if (i == 2)
+            position.push_back(Measure("Units"));
+        uneven.push_back(position);
+    }
+    result.axes[1].positions = std::move(uneven);
     EXPECT_THROW(PivotLayout(ProductByMeasures(true), result), pivot::PivotError);
     result = ProductResult();
     result.axes.pop_back();

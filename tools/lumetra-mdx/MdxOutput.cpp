@@ -9,7 +9,7 @@ namespace {
 
 using olap::CellSet;
 
-std::string Captions(const std::vector<CellSet::Member>& tuple)
+std::string Captions(const olap::PositionTable::Position& tuple)
 {
     std::string text;
     for (const CellSet::Member& m : tuple) {
@@ -116,8 +116,11 @@ std::string RenderCells(const CellSet& cs)
     return out;
 }
 
-std::string CellProperty(const CellSet::Cell& cell, const std::string& name, std::size_t ordinal)
+std::string CellProperty(const CellSet& cs, const std::string& name, std::size_t ordinal)
 {
+    const CellSet::Cell& cell = cs.cells[ordinal];
+    static const CellSet::CellFormat kNone;
+    const CellSet::CellFormat& format = ordinal < cs.cellFormats.size() ? cs.cellFormats[ordinal] : kNone;
     auto colour = [](const std::optional<double>& c) { return c ? olap::FormatNumber(*c) : std::string(); };
     if (name == "VALUE")
         return RawValue(cell);
@@ -126,11 +129,11 @@ std::string CellProperty(const CellSet::Cell& cell, const std::string& name, std
     if (name == "CELL_ORDINAL")
         return std::to_string(ordinal);
     if (name == "FORMAT_STRING")
-        return cell.formatString;
+        return format.formatString;
     if (name == "FORE_COLOR")
-        return colour(cell.foreColor);
+        return colour(format.foreColor);
     if (name == "BACK_COLOR")
-        return colour(cell.backColor);
+        return colour(format.backColor);
     return {};
 }
 
@@ -155,7 +158,7 @@ std::string RenderProperties(const CellSet& cs)
     auto cellLine = [&](const std::string& rowText, const std::string& columnText, std::size_t ordinal) {
         std::string line = rowText + "\t" + columnText;
         for (const std::string& p : cs.cellProperties)
-            line += "\t" + p + "=" + CellProperty(cs.cells[ordinal], p, ordinal);
+            line += "\t" + p + "=" + CellProperty(cs, p, ordinal);
         return line + "\n";
     };
     if (cs.axes.empty()) {

@@ -28,9 +28,9 @@ std::optional<std::vector<olap::CellSet::Member>> MemberCatalog::AxisMembers(con
         olap::QueryResult result = m_run("SELECT " + set + " ON COLUMNS FROM " + m_cube);
         std::vector<olap::CellSet::Member> members;
         if (!result.cellSet.axes.empty()) {
-            for (auto& position : result.cellSet.axes.front().positions) {
+            for (const auto position : result.cellSet.axes.front().positions) {
                 if (!position.empty())
-                    members.push_back(std::move(position.front()));
+                    members.push_back(position.front());
             }
         }
         for (const auto& member : members)

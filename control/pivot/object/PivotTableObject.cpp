@@ -63,7 +63,7 @@ std::shared_ptr<PivotMemberObject> PivotTableObject::AxisMember(AxisKind kind, i
     const auto& positions = result.axes[static_cast<std::size_t>(axis)].positions;
     if (static_cast<std::size_t>(position) >= positions.size())
         return nullptr;
-    const std::vector<olap::CellSet::Member>& tuple = positions[static_cast<std::size_t>(position)];
+    const olap::PositionTable::Position tuple = positions[static_cast<std::size_t>(position)];
     const std::vector<PivotAxisBlock> blocks = PivotMdxBuilder::Blocks(m_definition, kind);
     if (tuple.size() != blocks.size())
         return nullptr;

@@ -559,7 +559,8 @@ CellSet XmlaResponseParser::ToCellSet() const
             auto positions = d.ReadSet(set, properties);
             if (axis.positions.size() + positions.size() > kMaxCells)
                 d.Fail("holds an axis with more than " + std::to_string(kMaxCells) + " positions");
-            std::move(positions.begin(), positions.end(), std::back_inserter(axis.positions));
+            for (const std::vector<CellSet::Member>& position : positions)
+                axis.positions.push_back(position);
         }
         if (const auto info = hierarchiesByAxis.find(name); info != hierarchiesByAxis.end())
             axis.hierarchies = info->second;

@@ -250,6 +250,8 @@ private:
 
     // ---- cell sets ---------------------------------------------------------------
     CellSet::Member Describe(const MemberRef& r) const;
+    //! Adds the positions KEPT of SET to POSITIONS, each distinct member described once.
+    void FillPositions(const TupleSet& set, const std::vector<std::size_t>& kept, PositionTable& positions) const;
 
     std::string FormatStringInContext() const;
 

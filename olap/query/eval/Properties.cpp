@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 
 // Member properties (the Properties function and DIMENSION PROPERTIES on axes) and CELL
 // PROPERTIES.
@@ -138,10 +139,16 @@ void Evaluator::AddMemberProperties(
         axis.properties.push_back(written);
         wanted.push_back(std::move(w));
     }
+    // The values belong to the member, so each member of the axis' member table is done once.
+    std::vector<bool> done(axis.positions.Members().size(), false);
     for (std::size_t i = 0; i < kept.size(); ++i) {
         const Tuple& t = set[kept[i]];
+        const std::span<const std::uint32_t> numbers = axis.positions[i].Numbers();
         for (std::size_t k = 0; k < t.size(); ++k) {
-            CellSet::Member& shown = axis.positions[i][k];
+            if (done[numbers[k]])
+                continue;
+            done[numbers[k]] = true;
+            CellSet::Member& shown = axis.positions.MemberAt(numbers[k]);
             for (const Wanted& w : wanted) {
                 const bool applies
                     = (!w.level || t[k].Lvl() == w.level) && (!w.hierarchy || t[k].Hier() == w.hierarchy);
@@ -181,6 +188,7 @@ void Evaluator::AddCellProperties(const mdx::SelectStatement& select, const std:
     }
     if (!formatString && !colours)
         return;
+    cs.cellFormats.resize(cs.cells.size());
     WithPrefetch([&] {
         for (std::size_t ordinal = 0; ordinal < cs.cells.size(); ++ordinal) {
             CheckCancelled();
@@ -192,7 +200,7 @@ void Evaluator::AddCellProperties(const mdx::SelectStatement& select, const std:
                 tuple.insert(tuple.end(), t.begin(), t.end());
             }
             Scope scope(*this, tuple);
-            CellSet::Cell& cell = cs.cells[ordinal];
+            CellSet::CellFormat& cell = cs.cellFormats[ordinal];
             if (formatString)
                 cell.formatString = FormatStringInContext();
             if (colours) {

@@ -45,6 +45,42 @@ CellSet::Member Evaluator::Describe(const MemberRef& r) const
     return m;
 }
 
+// Each member is described once per axis, however many positions show it: a crossjoin of
+// 7,000 positions over a few hundred members would otherwise copy the same names 7,000 times.
+void Evaluator::FillPositions(const TupleSet& set, const std::vector<std::size_t>& kept, PositionTable& positions) const
+{
+    struct RefHash {
+        std::size_t operator()(const MemberRef& r) const
+        {
+            return std::hash<const void*>()(r.m) * 31 + std::hash<const void*>()(r.c);
+        }
+    };
+    std::unordered_map<MemberRef, std::uint32_t, RefHash> numbers;
+    const std::size_t width = kept.empty() ? 0 : set[kept.front()].size();
+    positions.reserve(kept.size(), width);
+    // Neighbouring positions of a crossjoin share their outer members: the last member seen
+    // in each place of the tuple is checked before the map.
+    std::vector<MemberRef> last(width);
+    std::vector<std::uint32_t> position(width);
+    for (std::size_t p : kept) {
+        const Tuple& t = set[p];
+        if (t.size() != last.size()) {
+            last.assign(t.size(), MemberRef {});
+            position.assign(t.size(), 0);
+        }
+        for (std::size_t k = 0; k < t.size(); ++k) {
+            if (last[k] == t[k] && !t[k].IsNull())
+                continue;
+            auto [it, added] = numbers.try_emplace(t[k], 0);
+            if (added)
+                it->second = positions.AddMember(Describe(t[k]));
+            last[k] = t[k];
+            position[k] = it->second;
+        }
+        positions.AddPosition(position);
+    }
+}
+
 std::string Evaluator::FormatStringInContext() const
 {
     const CalcMember* best = nullptr;
@@ -436,14 +472,7 @@ QueryResult Evaluator::Run(const mdx::Statement& statement)
     std::size_t keptTotal = 1;
     for (std::size_t a = 0; a < sets.size(); ++a) {
         keptTotal *= kept[a].size();
-        cs.axes[a].positions.reserve(kept[a].size());
-        for (std::size_t p : kept[a]) {
-            std::vector<CellSet::Member> position;
-            position.reserve(sets[a][p].size());
-            for (const MemberRef& r : sets[a][p])
-                position.push_back(Describe(r));
-            cs.axes[a].positions.push_back(std::move(position));
-        }
+        FillPositions(sets[a], kept[a], cs.axes[a].positions);
         AddMemberProperties(*axes[a], sets[a], kept[a], cs.axes[a]);
     }
     cs.cells.resize(keptTotal);
@@ -478,12 +507,10 @@ void Evaluator::ApplySlicer(const mdx::SelectStatement& select, CellSet& cs)
         return;
     TupleSet s;
     WithPrefetch([&] { s = SetOf(*select.slicer); });
-    for (const Tuple& t : s) {
-        std::vector<CellSet::Member> position;
-        for (const MemberRef& r : t)
-            position.push_back(Describe(r));
-        cs.slicer.positions.push_back(std::move(position));
-    }
+    std::vector<std::size_t> all(s.size());
+    for (std::size_t i = 0; i < all.size(); ++i)
+        all[i] = i;
+    FillPositions(s, all, cs.slicer.positions);
     if (!s.empty()) {
         for (const MemberRef& r : s[0])
             cs.slicer.hierarchies.push_back(r.Hier()->UniqueName());
