@@ -115,6 +115,11 @@ private:
     };
 
     CellKey StoredKey(const Measure& measure) const;
+    static CellKey StoredKeyAt(const Measure& measure, const std::vector<Slot>& slots);
+
+    // Keeps VALUE as the stored cell KEY (unless it is known already) while it fits into the
+    // memory budget; false when it does not fit.
+    bool RememberStored(CellKey key, std::optional<double> value);
 
     std::optional<double> Stored(const Measure& measure);
 

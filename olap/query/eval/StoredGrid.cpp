@@ -95,9 +95,11 @@ std::size_t Evaluator::StoredGrid(const std::vector<TupleSet>& sets, std::vector
         if (std::none_of(usable[a].begin(), usable[a].end(), [](bool b) { return b; }))
             return 0;
     }
-    // Cells fetched already (by Filter, Order, ...) answer a grid of plain stored cells
-    // without another scan; totals are cheaper from one scan than cell by cell.
-    if (!m_cellCache.empty() && !anyTotal)
+    // Without totals, cells fetched already (by Filter, Order, ...) answer a grid of stored
+    // cells without another scan, and the cell-by-cell path fetches the stored cells of a
+    // mixed grid with a request per level combination anyway. Totals are cheaper from one
+    // scan than cell by cell.
+    if (!anyTotal && (!m_cellCache.empty() || !everyPosition))
         return 0;
 
     // Where each axis member goes: a grouping (and its position there) or the measure.
@@ -184,6 +186,19 @@ std::size_t Evaluator::StoredGrid(const std::vector<TupleSet>& sets, std::vector
     formats.assign(total, nullptr);
     bulk.assign(everyPosition ? 0 : total, false);
     std::size_t answered = 0;
+    // Where the grid is answered in part, the cell-by-cell path reads stored cells of its own,
+    // often those of the grid (a calculated measure over a total): the grid's cells are kept
+    // for it, keyed by the context it would reach them in, while they fit into the budget.
+    bool remember = !everyPosition;
+    std::vector<Slot> slots = m_context;
+    auto slotOf = [&](const MemberRef& r) {
+        if (r.m)
+            return Slot {r, nullptr};
+        const std::vector<const Member*>& list = *totals.at(r.c);
+        if (list.size() == 1)
+            return Slot {MemberRef {list[0], nullptr}, nullptr};
+        return Slot {DefaultOf(*r.c->hierarchy), Intern(list)};
+    };
     std::vector<std::uint32_t> cellPositions(request.groupings.size(), 0);
     std::vector<std::size_t> coords(sets.size(), 0);
     const int fixedMeasure = onAxes[0] ? -1 : contextMeasure.m->MeasureIndex();
@@ -215,6 +230,19 @@ std::size_t Evaluator::StoredGrid(const std::vector<TupleSet>& sets, std::vector
             formats[ordinal] = formatOf[static_cast<std::size_t>(measure)];
             if (!everyPosition)
                 bulk[ordinal] = true;
+            if (remember) {
+                bool emptyTotal = false;
+                for (std::size_t a = 0; a < sets.size(); ++a) {
+                    for (const MemberRef& r : sets[a][coords[a]]) {
+                        // Aggregate over an empty set reads no stored cell.
+                        emptyTotal = emptyTotal || (r.c && totals.at(r.c)->empty());
+                        slots[static_cast<std::size_t>(IndexOf(r.Hier()))] = slotOf(r);
+                    }
+                }
+                if (!emptyTotal)
+                    remember
+                        = RememberStored(StoredKeyAt(*m_cube.Measures()[static_cast<std::size_t>(measure)], slots), v);
+            }
             ++answered;
         }
         // Next coordinates: axis 0 varies fastest.
