@@ -20,6 +20,11 @@ struct TotalCase {
     const char* schema = "tiny.xml";
 };
 
+void PrintTo(const TotalCase& c, std::ostream* os)
+{
+    *os << c.title;
+}
+
 // The cells in order (value and formatted text), or the error.
 std::string Cells(const olap::Cube& cube, const std::string& query)
 {

@@ -28,6 +28,11 @@ struct UnionCase {
     std::vector<Names> unions;
 };
 
+void PrintTo(const UnionCase& c, std::ostream* os)
+{
+    *os << c.title;
+}
+
 class SampleUnions : public ::testing::TestWithParam<UnionCase> {
 protected:
     static void SetUpTestSuite()
@@ -148,6 +153,35 @@ TEST_F(SampleUnions, RejectsUnionsOfAnotherHierarchyOrWithoutGrouping)
     EXPECT_THROW(olap::AggregationEngine::Aggregate(*s_cube, request), olap::OlapError);
     request.unions = {{}, {}};
     EXPECT_THROW(olap::AggregationEngine::Aggregate(*s_cube, request), olap::OlapError);
+}
+
+} // namespace
+
+namespace {
+
+// Requests that differ only in their unions have different answers: the cache must not hand
+// one the other's.
+TEST_F(SampleUnions, CacheTellsUnionsApart)
+{
+    const olap::Level& quarters = *s_cube->FindLevel("[Time].[Quarter]");
+    const olap::Hierarchy* product = s_cube->FindHierarchy("[Product]");
+    const int units = s_cube->FindMeasure("Unit Sales")->Index();
+    for (const char* category : {"[Product].[Drink]", "[Product].[Food]", "[Product].[Non-Consumable]"}) {
+        olap::AggregationRequest request;
+        request.groupings = {olap::MemberSet::OfLevel(quarters), olap::MemberSet {product, {}}};
+        request.unions = {{}, {Members({category})}};
+        request.measures = {units};
+        olap::AggregationRequest alone;
+        alone.groupings = {olap::MemberSet::OfLevel(quarters)};
+        alone.slicer = {olap::MemberSet {product, Members({category})}};
+        alone.measures = {units};
+        const auto got = olap::AggregationEngine::Aggregate(*s_cube, request);
+        const auto want = olap::AggregationEngine::Aggregate(*s_cube, alone, {1, false});
+        for (std::uint32_t q = 0; q < quarters.Members().size(); ++q) {
+            const std::uint32_t at[] = {q, 0};
+            EXPECT_TRUE(Same(got->Value(got->CellIndex(at), 0), want->Value(q, 0))) << category << ", quarter " << q;
+        }
+    }
 }
 
 } // namespace
