@@ -52,10 +52,13 @@ struct TupleFilter {
     std::vector<std::vector<std::vector<std::uint8_t>>> masks;
 };
 
+using Range = std::pair<std::uint32_t, std::uint32_t>;
+
 struct GroupingPlan {
     std::size_t finestCount = 0;
-    //! Per requested member: range of finest positions it covers.
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> ranges;
+    //! Per position (requested member, then union): the disjoint ranges of finest positions
+    //! it covers, in order.
+    std::vector<std::vector<Range>> ranges;
     bool identity = true;
 };
 
@@ -358,7 +361,7 @@ void FoldBanks(Accumulators& acc, const std::vector<MeasurePlan>& measures, std:
 //! positions; WIDTH elements per cell, COMBINE folds an element into another.
 template <typename T, typename Combine>
 std::vector<T> RollAxis(const std::vector<T>& in, std::size_t outer, std::size_t fin, std::size_t inner,
-    std::size_t width, const std::vector<std::pair<std::uint32_t, std::uint32_t>>& ranges, T init, Combine combine)
+    std::size_t width, const std::vector<std::vector<Range>>& ranges, T init, Combine combine)
 {
     const std::size_t rout = ranges.size();
     std::vector<T> out(outer * rout * inner * width, init);
@@ -366,10 +369,12 @@ std::vector<T> RollAxis(const std::vector<T>& in, std::size_t outer, std::size_t
     for (std::size_t o = 0; o < outer; ++o) {
         for (std::size_t r = 0; r < rout; ++r) {
             T* dst = out.data() + (o * rout + r) * rowIn;
-            for (std::uint32_t f = ranges[r].first; f < ranges[r].second; ++f) {
-                const T* src = in.data() + (o * fin + f) * rowIn;
-                for (std::size_t k = 0; k < rowIn; ++k)
-                    dst[k] = combine(dst[k], src[k]);
+            for (const Range& range : ranges[r]) {
+                for (std::uint32_t f = range.first; f < range.second; ++f) {
+                    const T* src = in.data() + (o * fin + f) * rowIn;
+                    for (std::size_t k = 0; k < rowIn; ++k)
+                        dst[k] = combine(dst[k], src[k]);
+                }
             }
         }
     }
@@ -407,6 +412,14 @@ std::string AggregationRequest::CacheKey() const
         key += ':';
         for (const Member* m : set.members)
             key += MemberKey(m);
+        const auto g = static_cast<std::size_t>(&set - groupings.data());
+        if (g < unions.size()) {
+            for (const auto& list : unions[g]) {
+                key += 'U';
+                for (const Member* m : list)
+                    key += m ? MemberKey(m) : "?";
+            }
+        }
     }
     for (const MemberSet& set : slicer) {
         key += 'S';
@@ -444,6 +457,8 @@ std::shared_ptr<const AggregationResult> AggregationEngine::Aggregate(
                 "aggregation request: no measure number " + std::to_string(m) + " in cube '" + cube.Name() + "'");
     }
 
+    if (request.unions.size() > request.groupings.size())
+        throw OlapError("aggregation request: more lists of unions than groupings");
     // Slicer: per hierarchy the set of leaves allowed (intersection over its sets).
     const std::size_t hierarchyCount = cube.FactHierarchies().size();
     std::vector<std::vector<std::uint8_t>> allowed(hierarchyCount);
@@ -476,7 +491,17 @@ std::shared_ptr<const AggregationResult> AggregationEngine::Aggregate(
         if (used[column])
             throw OlapError("aggregation request: hierarchy " + h.UniqueName() + " is grouped twice");
         used[column] = true;
+        static const std::vector<std::vector<const Member*>> kNoUnions;
+        const auto& unions = gi < request.unions.size() ? request.unions[gi] : kNoUnions;
+        for (const auto& list : unions) {
+            for (const Member* m : list) {
+                if (!m || &m->GetHierarchy() != &h)
+                    throw OlapError(
+                        "aggregation request: a union of " + h.UniqueName() + " holds a member of another hierarchy");
+            }
+        }
         result->m_members.push_back(set.members);
+        result->m_sizes.push_back(set.members.size() + unions.size());
         std::unordered_map<const Member*, std::uint32_t> positions;
         for (std::size_t i = 0; i < set.members.size(); ++i)
             positions.emplace(set.members[i], static_cast<std::uint32_t>(i));
@@ -485,14 +510,24 @@ std::shared_ptr<const AggregationResult> AggregationEngine::Aggregate(
         int finest = 0;
         for (const Member* m : set.members)
             finest = std::max(finest, m->Depth());
+        for (const auto& list : unions) {
+            for (const Member* m : list)
+                finest = std::max(finest, m->Depth());
+        }
         const Level& level = *h.Levels()[static_cast<std::size_t>(finest)];
         const auto toLevel = h.LeafToLevel(finest);
         std::vector<std::uint8_t> included(level.Members().size(), 0);
-        for (const Member* m : set.members) {
+        auto include = [&](const Member* m) {
             if (m->LeafBegin() >= m->LeafEnd())
-                continue;
+                return;
             std::fill(included.begin() + toLevel[m->LeafBegin()], included.begin() + toLevel[m->LeafEnd() - 1] + 1,
                 std::uint8_t(1));
+        };
+        for (const Member* m : set.members)
+            include(m);
+        for (const auto& list : unions) {
+            for (const Member* m : list)
+                include(m);
         }
         std::vector<std::uint32_t> compact(included.size() + 1, 0);
         std::uint32_t count = 0;
@@ -503,14 +538,36 @@ std::shared_ptr<const AggregationResult> AggregationEngine::Aggregate(
         compact[included.size()] = count;
         GroupingPlan& plan = plans[gi];
         plan.finestCount = count;
+        auto rangeOf = [&](const Member* m) {
+            if (m->LeafBegin() >= m->LeafEnd())
+                return Range {0, 0};
+            return Range {compact[toLevel[m->LeafBegin()]], compact[toLevel[m->LeafEnd() - 1]] + 1};
+        };
         for (std::size_t i = 0; i < set.members.size(); ++i) {
-            const Member* m = set.members[i];
-            std::pair<std::uint32_t, std::uint32_t> range {0, 0};
-            if (m->LeafBegin() < m->LeafEnd())
-                range = {compact[toLevel[m->LeafBegin()]], compact[toLevel[m->LeafEnd() - 1]] + 1};
-            plan.ranges.push_back(range);
+            const Range range = rangeOf(set.members[i]);
+            plan.ranges.push_back({range});
             if (range.first != i || range.second != i + 1)
                 plan.identity = false;
+        }
+        // A union covers the finest positions under any of its members: their ranges sorted
+        // and merged, so a position under two of them (a member listed twice, a parent with
+        // its child) is counted once.
+        for (const auto& list : unions) {
+            std::vector<Range> covered;
+            for (const Member* m : list) {
+                if (const Range range = rangeOf(m); range.first < range.second)
+                    covered.push_back(range);
+            }
+            std::sort(covered.begin(), covered.end());
+            std::vector<Range> merged;
+            for (const Range& range : covered) {
+                if (!merged.empty() && range.first <= merged.back().second)
+                    merged.back().second = std::max(merged.back().second, range.second);
+                else
+                    merged.push_back(range);
+            }
+            plan.ranges.push_back(std::move(merged));
+            plan.identity = false;
         }
         if (plan.ranges.size() != count)
             plan.identity = false;
@@ -721,13 +778,13 @@ std::shared_ptr<const AggregationResult> AggregationEngine::Aggregate(
         outCells *= s;
     if (noRows) {
         outCells = 1;
-        for (const auto& members : result->m_members)
-            outCells *= members.size();
+        for (const std::size_t size : result->m_sizes)
+            outCells *= size;
         acc.rows.assign(outCells, 0);
     }
-    result->m_strides.assign(result->m_members.size(), 1);
-    for (std::size_t gi = result->m_members.size(); gi-- > 1;)
-        result->m_strides[gi - 1] = result->m_strides[gi] * result->m_members[gi].size();
+    result->m_strides.assign(result->m_sizes.size(), 1);
+    for (std::size_t gi = result->m_sizes.size(); gi-- > 1;)
+        result->m_strides[gi - 1] = result->m_strides[gi] * result->m_sizes[gi];
     result->m_rows = std::move(acc.rows);
     const std::size_t slots = measurePlans.size();
     result->m_values.assign(outCells * slots, kNaN);

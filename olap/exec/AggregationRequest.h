@@ -23,6 +23,11 @@ struct AggregationRequest {
     //! no such restriction.
     std::vector<std::vector<const Member*>> tupleSlicer;
     std::vector<int> measures;
+    //! Totals over sets of members, one list of lists per grouping (or none at all): each list
+    //! is one more position of that grouping, after its members, covering the rows under any
+    //! member of the list, each row once however the members overlap. An empty list is a
+    //! position without rows.
+    std::vector<std::vector<std::vector<const Member*>>> unions;
 
     //! A text that identifies the request's answer (for the result cache).
     std::string CacheKey() const;

@@ -19,6 +19,8 @@ public:
     std::size_t GroupingCount() const { return m_members.size(); }
     //! The members of grouping G, as requested (each one a position).
     std::span<const Member* const> Members(std::size_t g) const { return m_members[g]; }
+    //! Positions of grouping G: its members, then the request's unions for it.
+    std::size_t PositionCount(std::size_t g) const { return m_sizes[g]; }
     //! Position of M in grouping G, or nullopt when M is not part of it.
     std::optional<std::uint32_t> PositionOf(std::size_t g, const Member& m) const;
     //! Measure indices in slot order, as requested.
@@ -45,6 +47,7 @@ private:
 
     std::vector<std::vector<const Member*>> m_members;
     std::vector<std::unordered_map<const Member*, std::uint32_t>> m_positions;
+    std::vector<std::size_t> m_sizes;
     std::vector<std::size_t> m_strides;
     std::vector<int> m_measures;
     std::vector<double> m_values; //!< cell * measures + slot; NaN marks an empty value

@@ -20,6 +20,11 @@ struct TotalCase {
     const char* schema = "tiny.xml";
 };
 
+void PrintTo(const TotalCase& c, std::ostream* os)
+{
+    *os << c.title;
+}
+
 // The cells in order (value and formatted text), or the error.
 std::string Cells(const olap::Cube& cube, const std::string& query)
 {
@@ -160,6 +165,147 @@ const TotalCase kCases[] = {
         "tiny_noall.xml"},
 };
 
+// Totals read from one request over the whole grid, against the same totals computed cell by
+// cell: a formula that only wraps Aggregate (IIf with equal branches) is no total of its own.
+#define CELL_BY_CELL(set) "IIf(1 = 1, Aggregate(" set "), Aggregate(" set "))"
+#define TWO_TOTALS(product, time)                                                                                      \
+    "WITH MEMBER [Product].[Pivot Total] AS '" product "' MEMBER [Time].[Pivot Total] AS '" time "'"
+#define ALL_MEASURES                                                                                                   \
+    "{[Measures].[Qty], [Measures].[Rows], [Measures].[Min Price], [Measures].[Max Price], "                           \
+    "[Measures].[Avg Price], [Measures].[Customers]}"
+
+const TotalCase kGridCases[] = {
+    {"totals on both axes, every aggregator",
+        TWO_TOTALS("Aggregate({[Product].[Apple], [Product].[Milk]})",
+            "Aggregate([Time].[2024].Children)") " SELECT CrossJoin({[Time].[2023], [Time].[2024].[Q1], [Time].[Pivot "
+                                                 "Total]}, " ALL_MEASURES ") ON 0,"
+                                                 " {[Product].[Fruit], [Product].[Pear], [Product].[Pivot Total]} ON 1 "
+                                                 "FROM [Shop]",
+        TWO_TOTALS(CELL_BY_CELL("{[Product].[Apple], [Product].[Milk]}"),
+            CELL_BY_CELL("[Time].[2024].Children")) " SELECT CrossJoin({[Time].[2023], [Time].[2024].[Q1], "
+                                                    "[Time].[Pivot Total]}, " ALL_MEASURES ") ON 0,"
+                                                    " {[Product].[Fruit], [Product].[Pear], [Product].[Pivot Total]} "
+                                                    "ON 1 FROM [Shop]"},
+    {"total crossed with a set slicer and a sub-select",
+        TWO_TOTALS("Aggregate([Product].[Product].Members)",
+            "Aggregate([Time].[Year].Members)") " SELECT " ALL_MEASURES
+                                                " ON 0, CrossJoin({[Product].[Pivot Total], [Product].[Fruit]},"
+                                                " {[Time].[Pivot Total], [Time].[2024]}) ON 1"
+                                                " FROM (SELECT {[Product].[Apple], [Product].[Milk], [Product].[Pear]} "
+                                                "ON 0 FROM [Shop])"
+                                                " WHERE {[Channel].[Web], [Channel].[Shop]}",
+        TWO_TOTALS(CELL_BY_CELL("[Product].[Product].Members"),
+            CELL_BY_CELL("[Time].[Year].Members")) " SELECT " ALL_MEASURES
+                                                   " ON 0, CrossJoin({[Product].[Pivot Total], [Product].[Fruit]},"
+                                                   " {[Time].[Pivot Total], [Time].[2024]}) ON 1"
+                                                   " FROM (SELECT {[Product].[Apple], [Product].[Milk], "
+                                                   "[Product].[Pear]} ON 0 FROM [Shop])"
+                                                   " WHERE {[Channel].[Web], [Channel].[Shop]}"},
+    {"compound slicer under a total",
+        PRODUCT_TOTAL(
+            "Aggregate({[Product].[Pear], [Product].[Apple]})") "SELECT " ALL_MEASURES " ON 0,"
+                                                                " {[Product].[Pivot Total], [Product].[Apple]} ON 1 "
+                                                                "FROM [Shop]"
+                                                                " WHERE {([Time].[2023].[Q1], [Channel].[Shop]), "
+                                                                "([Time].[2024].[Q2], [Channel].[Web])}",
+        PRODUCT_TOTAL(CELL_BY_CELL(
+            "{[Product].[Pear], [Product].[Apple]}")) "SELECT " ALL_MEASURES " ON 0,"
+                                                      " {[Product].[Pivot Total], [Product].[Apple]} ON 1 FROM [Shop]"
+                                                      " WHERE {([Time].[2023].[Q1], [Channel].[Shop]), "
+                                                      "([Time].[2024].[Q2], [Channel].[Web])}"},
+    {"empty set",
+        PRODUCT_TOTAL("Aggregate(Head([Product].[Product].Members, 0))") "SELECT " ALL_MEASURES " ON 0,"
+                                                                         " {[Product].[Pivot Total], [Product].[Milk]} "
+                                                                         "ON 1 FROM [Shop]",
+        PRODUCT_TOTAL(CELL_BY_CELL(
+            "Head([Product].[Product].Members, 0)")) "SELECT " ALL_MEASURES " ON 0,"
+                                                     " {[Product].[Pivot Total], [Product].[Milk]} ON 1 FROM [Shop]"},
+    {"member listed twice",
+        PRODUCT_TOTAL(
+            "Aggregate({[Product].[Apple], [Product].[Milk], [Product].[Apple]})") "SELECT " ALL_MEASURES
+                                                                                   " ON 0, {[Product].[Pivot Total], "
+                                                                                   "[Product].[Apple]} ON 1 FROM "
+                                                                                   "[Shop]",
+        PRODUCT_TOTAL(CELL_BY_CELL(
+            "{[Product].[Apple], [Product].[Milk], [Product].[Apple]}")) "SELECT " ALL_MEASURES
+                                                                         " ON 0, {[Product].[Pivot Total], "
+                                                                         "[Product].[Apple]} ON 1 FROM [Shop]"},
+    {"parent with its child and the All member in other totals",
+        TWO_TOTALS("Aggregate({[Product].[Fruit], [Product].[Apple], [Product].[Milk]})",
+            "Aggregate({[Time].[All Periods]})") " SELECT " ALL_MEASURES
+                                                 " ON 0, CrossJoin({[Product].[Pivot Total]}, {[Time].[Pivot Total],"
+                                                 " [Time].[2023].[Q2]}) ON 1 FROM [Shop]",
+        TWO_TOTALS(CELL_BY_CELL("{[Product].[Fruit], [Product].[Apple], [Product].[Milk]}"),
+            CELL_BY_CELL("{[Time].[All Periods]}")) " SELECT " ALL_MEASURES
+                                                    " ON 0, CrossJoin({[Product].[Pivot Total]}, {[Time].[Pivot Total],"
+                                                    " [Time].[2023].[Q2]}) ON 1 FROM [Shop]"},
+    {"set over two hierarchies is left to the formula",
+        PRODUCT_TOTAL(
+            "Aggregate(CrossJoin({[Product].[Apple], [Product].[Pear]}, {[Channel].[Web]}))") "SELECT " ALL_MEASURES
+                                                                                              " ON 0, "
+                                                                                              "{[Product].[Pivot "
+                                                                                              "Total], "
+                                                                                              "[Product].[Apple]} ON 1 "
+                                                                                              "FROM [Shop]",
+        PRODUCT_TOTAL(CELL_BY_CELL(
+            "CrossJoin({[Product].[Apple], [Product].[Pear]}, {[Channel].[Web]})")) "SELECT " ALL_MEASURES
+                                                                                    " ON 0, {[Product].[Pivot Total], "
+                                                                                    "[Product].[Apple]} ON 1 FROM "
+                                                                                    "[Shop]"},
+    {"total with its own format string",
+        "WITH MEMBER [Product].[Pivot Total] AS 'Aggregate([Product].[Category].Members)', FORMAT_STRING = '0.0'"
+        " SELECT {[Measures].[Qty], [Measures].[Customers]} ON 0, {[Product].[Pivot Total], [Product].[Fruit]} ON 1"
+        " FROM [Shop]",
+        "WITH MEMBER [Product].[Pivot Total] AS '" CELL_BY_CELL(
+            "[Product].[Category].Members") "', FORMAT_STRING = '0.0'"
+                                            " SELECT {[Measures].[Qty], [Measures].[Customers]} ON 0, "
+                                            "{[Product].[Pivot Total], [Product].[Fruit]} ON 1"
+                                            " FROM [Shop]"},
+    {"calculated measure and a total of a calculated member beside bulk cells",
+        "WITH MEMBER [Measures].[Half] AS '[Measures].[Qty] / 2'"
+        " MEMBER [Product].[Fruit Too] AS '[Product].[Fruit]'"
+        " MEMBER [Product].[Pivot Total] AS 'Aggregate([Product].[Category].Members)'"
+        " MEMBER [Product].[Odd Total] AS 'Aggregate({[Product].[Fruit Too], [Product].[Dairy]})'"
+        " SELECT {[Measures].[Qty], [Measures].[Half], [Measures].[Customers]} ON 0,"
+        " NON EMPTY CrossJoin({[Product].[Pivot Total], [Product].[Odd Total], [Product].[Snacks]},"
+        " [Time].[Quarter].Members) ON 1 FROM [Shop]",
+        "WITH MEMBER [Measures].[Half] AS '[Measures].[Qty] / 2'"
+        " MEMBER [Product].[Fruit Too] AS '[Product].[Fruit]'"
+        " MEMBER [Product].[Pivot Total] AS '" CELL_BY_CELL(
+            "[Product].[Category].Members") "'"
+                                            " MEMBER [Product].[Odd Total] AS '" CELL_BY_CELL(
+                                                "{[Product].[Fruit Too], [Product].[Dairy]}") "'"
+                                                                                              " SELECT "
+                                                                                              "{[Measures].[Qty], "
+                                                                                              "[Measures].[Half], "
+                                                                                              "[Measures].[Customers]} "
+                                                                                              "ON 0,"
+                                                                                              " NON EMPTY "
+                                                                                              "CrossJoin({[Product].["
+                                                                                              "Pivot Total], "
+                                                                                              "[Product].[Odd Total], "
+                                                                                              "[Product].[Snacks]},"
+                                                                                              " [Time].[Quarter]."
+                                                                                              "Members) ON 1 FROM "
+                                                                                              "[Shop]"},
+    {"hierarchy without All member, total against a slicer",
+        "WITH MEMBER [Channel].[Pivot Total] AS 'Aggregate({[Channel].[Web], [Channel].[Shop]})'"
+        " SELECT " ALL_MEASURES " ON 0, CrossJoin({[Channel].[Pivot Total], [Channel].[Web]},"
+        " {[Product].[Fruit], [Product].[Dairy]}) ON 1 FROM [Shop] WHERE [Time].[2024]",
+        "WITH MEMBER [Channel].[Pivot Total] AS '" CELL_BY_CELL(
+            "{[Channel].[Web], [Channel].[Shop]}") "'"
+                                                   " SELECT " ALL_MEASURES
+                                                   " ON 0, CrossJoin({[Channel].[Pivot Total], [Channel].[Web]},"
+                                                   " {[Product].[Fruit], [Product].[Dairy]}) ON 1 FROM [Shop] WHERE "
+                                                   "[Time].[2024]",
+        "tiny_noall.xml"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Grids, AggregateTotal, testing::ValuesIn(kGridCases));
+
+#undef CELL_BY_CELL
+#undef TWO_TOTALS
+#undef ALL_MEASURES
 #undef PRODUCT_TOTAL
 #undef TOTAL_BY_QUARTER
 

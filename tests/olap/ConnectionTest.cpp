@@ -192,6 +192,22 @@ TEST(MdxEvaluatorPasses, OneRequestPerLevelCombination)
             1},
         // Filter reads the cells it needs in one request, then the grid is answered from them.
         {"SELECT Filter([Product].[Product].Members, [Measures].[Qty] > 3) ON 0 FROM [Shop]", 1},
+        // A pivot's Aggregate totals on both axes next to members of two levels: one scan.
+        {"WITH MEMBER [Product].[Pivot Total] AS 'Aggregate([Product].[Category].Members)' MEMBER [Time].[Pivot "
+         "Total] AS 'Aggregate({[Time].[2023].[Q1], [Time].[2024]})' SELECT NON EMPTY {[Time].[Year].Members, "
+         "[Time].[Quarter].Members, [Time].[Pivot Total]} * {[Measures].[Qty], [Measures].[Customers]} ON 0, NON "
+         "EMPTY {[Product].[Category].Members, [Product].[Product].Members, [Product].[Pivot Total]} ON 1 FROM [Shop]",
+            1},
+        // Totals and the members beside them under a slicer: one scan; a calculated measure
+        // over the totals reads the cells that scan answered.
+        {"WITH MEMBER [Product].[Pivot Total] AS 'Aggregate([Product].[Product].Members)' SELECT {[Measures].[Qty], "
+         "[Measures].[Rows]} ON 0, {[Product].[Product].Members, [Product].[Pivot Total]} ON 1 FROM [Shop] WHERE "
+         "[Channel].[Web]",
+            1},
+        {"WITH MEMBER [Product].[Pivot Total] AS 'Aggregate([Product].[Product].Members)' MEMBER [Measures].[Twice] "
+         "AS [Measures].[Qty] * 2 SELECT {[Measures].[Qty], [Measures].[Twice]} ON 0, {[Product].[Product].Members, "
+         "[Product].[Pivot Total]} ON 1 FROM [Shop]",
+            1},
     };
     for (const Case& c : cases) {
         cube->Cache().Clear();

@@ -105,11 +105,16 @@ void Evaluator::CheckSetSize(double count, std::size_t width, const std::string&
 
 CellKey Evaluator::StoredKey(const Measure& measure) const
 {
+    return StoredKeyAt(measure, m_context);
+}
+
+CellKey Evaluator::StoredKeyAt(const Measure& measure, const std::vector<Slot>& slots)
+{
     CellKey key;
-    key.reserve(m_context.size() + 1);
+    key.reserve(slots.size() + 1);
     key.push_back(reinterpret_cast<std::uintptr_t>(&measure));
-    for (std::size_t i = 1; i < m_context.size(); ++i) {
-        const Slot& s = m_context[i];
+    for (std::size_t i = 1; i < slots.size(); ++i) {
+        const Slot& s = slots[i];
         // A list's address is tagged apart from a member's (both are aligned).
         if (s.multi)
             key.push_back(reinterpret_cast<std::uintptr_t>(s.multi) | 1U);
@@ -140,6 +145,16 @@ std::optional<double> Evaluator::Stored(const Measure& measure)
     Reserve(StoredKeyBytes(key) + kEntryBytes, "stored cells");
     m_cellCache.emplace(std::move(key), v);
     return v;
+}
+
+bool Evaluator::RememberStored(CellKey key, std::optional<double> value)
+{
+    const std::size_t bytes = StoredKeyBytes(key) + kEntryBytes;
+    if (static_cast<double>(m_reserved + bytes) > static_cast<double>(m_options.memoryBudget))
+        return false;
+    if (m_cellCache.emplace(std::move(key), value).second)
+        m_reserved += bytes;
+    return true;
 }
 
 std::optional<double> Evaluator::FetchOne(const Measure& measure, const std::vector<Slot>& slots)

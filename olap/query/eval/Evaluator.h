@@ -115,6 +115,11 @@ private:
     };
 
     CellKey StoredKey(const Measure& measure) const;
+    static CellKey StoredKeyAt(const Measure& measure, const std::vector<Slot>& slots);
+
+    // Keeps VALUE as the stored cell KEY (unless it is known already) while it fits into the
+    // memory budget; false when it does not fit.
+    bool RememberStored(CellKey key, std::optional<double> value);
 
     std::optional<double> Stored(const Measure& measure);
 
@@ -416,8 +421,21 @@ private:
     void ApplySlicer(const mdx::SelectStatement& select, CellSet& cs);
     std::vector<std::vector<std::size_t>> KeptPositions(const std::vector<const mdx::AxisSpec*>& axes,
         const std::vector<TupleSet>& sets, const std::vector<bool>& filled) const;
-    bool StoredGrid(
-        const std::vector<TupleSet>& sets, std::vector<double>& values, std::vector<const std::string*>& formats);
+    // The grid's cells one aggregation request answers (StoredGrid.cpp): those whose tuples
+    // hold stored members, stored measures and totals (AggregateTotalSet), in a context
+    // without calculated members. The axes' members per hierarchy are the request's groupings
+    // (mixed levels roll up from the finest grid of one scan), each total one more position
+    // of its hierarchy's grouping, the rest of the context its slicer. VALUES gets each
+    // answered cell's value (NaN: empty), FORMATS its format string; BULK marks them unless
+    // every cell is answered (then it is left empty). Returns how many cells it answered; 0
+    // (nothing filled) when the grid needs the cell-by-cell path.
+    std::size_t StoredGrid(const std::vector<TupleSet>& sets, std::vector<double>& values,
+        std::vector<const std::string*>& formats, std::vector<bool>& bulk);
+    // The members whose rows a calculated member's stored cells cover when it is
+    // Aggregate(<set>) over stored members of its own hierarchy, the set the same in every
+    // context (a crossjoin of one hierarchy, each member once; an empty set covers no rows);
+    // nullopt for any other member.
+    std::optional<std::vector<const Member*>> AggregateTotalSet(const CalcMember& calc);
     // NON EMPTY over a crossjoin (NonEmptyAxes.cpp): the axes' sets, where a NON EMPTY
     // crossjoin of stored members keeps only the tuples with fact rows instead of the full
     // product.

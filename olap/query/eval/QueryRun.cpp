@@ -421,15 +421,19 @@ QueryResult Evaluator::Run(const mdx::Statement& statement)
             throw OlapError("The query asks for more than 50 million cells");
         total *= s.size();
     }
-    // A grid of stored cells only comes from one request, as plain values (NaN: empty) and
-    // the format string of each; its cells are built and formatted only once NON EMPTY has
-    // kept them. Any other grid is evaluated cell by cell.
+    // The cells of stored members, stored measures and Aggregate totals come from one
+    // request, as plain values (NaN: empty) and the format string of each; they are built and
+    // formatted only once NON EMPTY has kept them. The other cells (BULK false where the
+    // request answered some) are evaluated cell by cell.
     std::vector<double> storedValues;
     std::vector<const std::string*> formats;
+    std::vector<bool> bulk;
     std::vector<CellSet::Cell> cells;
     CheckBudget(static_cast<double>(total) * (sizeof(double) + sizeof(void*)) + static_cast<double>(total) / 8,
         "a grid of " + std::to_string(total) + " cells");
-    const bool stored = total > 0 && StoredGrid(sets, storedValues, formats);
+    const std::size_t answered = total > 0 ? StoredGrid(sets, storedValues, formats, bulk) : 0;
+    const bool stored = total > 0 && answered == total;
+    auto fromGrid = [&](std::size_t ordinal) { return stored || (answered > 0 && bulk[ordinal]); };
     if (!stored) {
         // The grid, and the copy NON EMPTY keeps of it.
         CheckBudget(
@@ -438,6 +442,8 @@ QueryResult Evaluator::Run(const mdx::Statement& statement)
         WithPrefetch([&] {
             std::vector<std::size_t> coords(sets.size(), 0);
             for (std::size_t ordinal = 0; ordinal < total; ++ordinal) {
+                if (fromGrid(ordinal))
+                    continue;
                 std::size_t rest = ordinal;
                 Tuple tuple;
                 for (std::size_t a = 0; a < sets.size(); ++a) {
@@ -467,7 +473,7 @@ QueryResult Evaluator::Run(const mdx::Statement& statement)
 
     std::vector<bool> filled(total);
     for (std::size_t ordinal = 0; ordinal < total; ++ordinal)
-        filled[ordinal] = stored ? !std::isnan(storedValues[ordinal]) : !cells[ordinal].IsEmpty();
+        filled[ordinal] = fromGrid(ordinal) ? !std::isnan(storedValues[ordinal]) : !cells[ordinal].IsEmpty();
     std::vector<std::vector<std::size_t>> kept = KeptPositions(axes, sets, filled);
     std::size_t keptTotal = 1;
     for (std::size_t a = 0; a < sets.size(); ++a) {
@@ -487,7 +493,7 @@ QueryResult Evaluator::Run(const mdx::Statement& statement)
             stride *= sets[a].size();
         }
         CellSet::Cell& cell = cs.cells[ordinal];
-        if (!stored) {
+        if (!fromGrid(source)) {
             cell = std::move(cells[source]);
         } else if (const double v = storedValues[source]; !std::isnan(v)) {
             cell.value = v;
@@ -586,123 +592,6 @@ std::vector<std::vector<std::size_t>> Evaluator::KeptPositions(const std::vector
         }
     }
     return kept;
-}
-
-// Fills VALUES (NaN for an empty cell; FORMATS gets each cell's format string) with one aggregation
-// request when every cell of the grid is a stored cell: the axes hold stored members only and
-// the context no calculated member. The axes' members per hierarchy are the request's
-// groupings (mixed levels roll up from the finest grid of one scan), the rest of the context
-// its slicer. False (nothing filled) when the grid needs the general path.
-bool Evaluator::StoredGrid(
-    const std::vector<TupleSet>& sets, std::vector<double>& values, std::vector<const std::string*>& formats)
-{
-    // Cells fetched already (by Filter, Order, ...) answer the grid without another scan.
-    if (!m_cellCache.empty())
-        return false;
-    std::vector<bool> onAxes(m_hierarchies.size(), false);
-    for (const TupleSet& set : sets) {
-        for (const Tuple& t : set) {
-            for (const MemberRef& r : t) {
-                if (!r.m || (r.m->GetHierarchy().GetDimension().IsMeasures() && r.m->MeasureIndex() < 0))
-                    return false;
-            }
-        }
-        for (const MemberRef& r : set.front())
-            onAxes[static_cast<std::size_t>(IndexOf(r.Hier()))] = true;
-    }
-    for (std::size_t i = 0; i < m_context.size(); ++i) {
-        if (!onAxes[i] && m_context[i].member.c)
-            return false;
-    }
-    const MemberRef& contextMeasure = m_context[0].member;
-    if (!onAxes[0] && (!contextMeasure.m || contextMeasure.m->MeasureIndex() < 0))
-        return false;
-
-    // Where each axis member goes: a grouping (and its position there) or the measure.
-    struct Place {
-        int grouping = -1; //!< -1 for a measure
-        std::uint32_t index = 0; //!< position in the grouping, or the measure's index
-    };
-    AggregationRequest request;
-    std::vector<int> groupingOf(m_hierarchies.size(), -1);
-    std::vector<std::unordered_map<const Member*, std::uint32_t>> positions;
-    // Per axis: the places of each position's members, position after position.
-    std::vector<std::vector<Place>> places(sets.size());
-    for (std::size_t a = 0; a < sets.size(); ++a) {
-        places[a].reserve(sets[a].size() * sets[a].front().size());
-        for (const Tuple& t : sets[a]) {
-            std::vector<Place>& tuplePlaces = places[a];
-            for (const MemberRef& r : t) {
-                const auto h = static_cast<std::size_t>(IndexOf(r.Hier()));
-                if (h == 0) {
-                    const int measure = r.m->MeasureIndex();
-                    if (std::find(request.measures.begin(), request.measures.end(), measure) == request.measures.end())
-                        request.measures.push_back(measure);
-                    tuplePlaces.push_back({-1, static_cast<std::uint32_t>(measure)});
-                    continue;
-                }
-                if (groupingOf[h] < 0) {
-                    groupingOf[h] = static_cast<int>(request.groupings.size());
-                    request.groupings.push_back(MemberSet {m_hierarchies[h], {}});
-                    positions.emplace_back();
-                }
-                const auto g = static_cast<std::size_t>(groupingOf[h]);
-                auto [it, added]
-                    = positions[g].try_emplace(r.m, static_cast<std::uint32_t>(request.groupings[g].members.size()));
-                if (added)
-                    request.groupings[g].members.push_back(r.m);
-                tuplePlaces.push_back({static_cast<int>(g), it->second});
-            }
-        }
-    }
-    if (!onAxes[0])
-        request.measures.push_back(contextMeasure.m->MeasureIndex());
-    AddContextSlicer(request, onAxes);
-    std::shared_ptr<const AggregationResult> result;
-    try {
-        result = AggregationEngine::Aggregate(m_cube, request);
-    } catch (const AggregationTooLarge&) {
-        return false;
-    }
-
-    std::vector<const std::string*> formatOf(m_cube.Measures().size(), nullptr);
-    for (int m : request.measures)
-        formatOf[static_cast<std::size_t>(m)] = &m_cube.Measures()[static_cast<std::size_t>(m)]->FormatString();
-    std::size_t total = 1;
-    for (const TupleSet& set : sets)
-        total *= set.size();
-    values.assign(total, std::numeric_limits<double>::quiet_NaN());
-    formats.assign(total, nullptr);
-    std::vector<std::uint32_t> cellPositions(request.groupings.size(), 0);
-    std::vector<std::size_t> coords(sets.size(), 0);
-    const int fixedMeasure = onAxes[0] ? -1 : contextMeasure.m->MeasureIndex();
-    for (std::size_t ordinal = 0; ordinal < total; ++ordinal) {
-        if ((ordinal & 0xfff) == 0)
-            CheckCancelled();
-        int measure = fixedMeasure;
-        for (std::size_t a = 0; a < sets.size(); ++a) {
-            const std::size_t width = sets[a].front().size();
-            for (std::size_t k = coords[a] * width; k < (coords[a] + 1) * width; ++k) {
-                const Place& p = places[a][k];
-                if (p.grouping < 0)
-                    measure = static_cast<int>(p.index);
-                else
-                    cellPositions[static_cast<std::size_t>(p.grouping)] = p.index;
-            }
-        }
-        const std::optional<double> v
-            = result->Value(result->CellIndex(cellPositions), static_cast<std::size_t>(result->SlotOf(measure)));
-        if (v && std::isfinite(*v))
-            values[ordinal] = *v;
-        formats[ordinal] = formatOf[static_cast<std::size_t>(measure)];
-        // Next coordinates: axis 0 varies fastest.
-        for (std::size_t a = 0; a < sets.size(); ++a) {
-            if (++coords[a] < sets[a].size())
-                break;
-            coords[a] = 0;
-        }
-    }
-    return true;
 }
 
 void Evaluator::AddContextSlicer(AggregationRequest& request, const std::vector<bool>& onAxes) const
