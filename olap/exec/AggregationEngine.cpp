@@ -188,6 +188,11 @@ void ScanRange(const std::vector<ColumnMap>& columns, const TupleFilter& tuples,
     // be compacted.
     const bool compactable
         = std::none_of(measures.begin(), measures.end(), [](const MeasurePlan& p) { return p.nullable; });
+    // Without a slicer or excluded keys every row lands in a cell: no row is gathered out
+    // or sent to the trash cell, and those passes over the chunk are skipped.
+    const bool mayExclude = !tuples.masks.empty()
+        || std::any_of(columns.begin(), columns.end(),
+            [](const ColumnMap& c) { return std::find(c.map.begin(), c.map.end(), kExcluded) != c.map.end(); });
     for (std::size_t start = begin; start < end; start += kChunk) {
         const std::size_t n = std::min(kChunk, end - start);
         if (columns.empty())
@@ -221,7 +226,7 @@ void ScanRange(const std::vector<ColumnMap>& columns, const TupleFilter& tuples,
         // gathered first and only they touch the accumulators.
         std::size_t kept = n;
         bool selected = false;
-        if (compactable) {
+        if (compactable && mayExclude) {
             std::size_t k = 0;
             for (std::size_t i = 0; i < n; ++i) {
                 sel[k] = static_cast<std::uint16_t>(i);
@@ -235,8 +240,10 @@ void ScanRange(const std::vector<ColumnMap>& columns, const TupleFilter& tuples,
                 selected = true;
             }
         }
-        for (std::size_t i = 0; i < kept; ++i)
-            g[i] = std::min(g[i], trash) * banks + (static_cast<std::uint32_t>(i) & bankMask);
+        if (mayExclude || banks > 1) {
+            for (std::size_t i = 0; i < kept; ++i)
+                g[i] = std::min(g[i], trash) * banks + (static_cast<std::uint32_t>(i) & bankMask);
+        }
         std::uint64_t* rows = acc.rows.data();
         for (std::size_t i = 0; i < kept; ++i)
             ++rows[g[i]];
