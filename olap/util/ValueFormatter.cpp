@@ -171,22 +171,26 @@ std::string Apply(const Section& s, double value)
     const std::size_t zeros
         = static_cast<int>(integerLength) < s.minInt ? static_cast<std::size_t>(s.minInt) - integerLength : 0;
     const std::size_t shown = zeros + integerLength;
-    std::string text;
-    text.reserve(s.prefix.size() + shown + shown / 3 + 1 + fractionLength + s.suffix.size());
-    text += s.prefix;
     // Digit I of the integer part (leading zeros included), with group separators.
     const bool grouping = s.grouping && shown > 3;
     const std::size_t head = shown % 3;
+    const std::size_t separators = grouping ? (shown - 1) / 3 : 0;
+    const std::size_t size
+        = s.prefix.size() + shown + separators + (fractionLength > 0 ? fractionLength + 1 : 0) + s.suffix.size();
+    // Written in place: a grid formats tens of thousands of values.
+    std::string text(size, '\0');
+    char* out = text.data();
+    out = std::copy(s.prefix.begin(), s.prefix.end(), out);
     for (std::size_t i = 0; i < shown; ++i) {
         if (grouping && i > 0 && i >= head && (i - head) % 3 == 0)
-            text += ',';
-        text += i < zeros ? '0' : integer[i - zeros];
+            *out++ = ',';
+        *out++ = i < zeros ? '0' : integer[i - zeros];
     }
     if (fractionLength > 0) {
-        text += '.';
-        text.append(fraction, fractionLength);
+        *out++ = '.';
+        out = std::copy(fraction, fraction + fractionLength, out);
     }
-    text += s.suffix;
+    std::copy(s.suffix.begin(), s.suffix.end(), out);
     return text;
 }
 
