@@ -2,6 +2,7 @@
 
 #include "olap/exec/AggregationResult.h"
 #include "olap/exec/AggregationTooLarge.h"
+#include "olap/exec/SlicerMasks.h"
 #include "olap/model/Cube.h"
 #include "olap/model/Dimension.h"
 #include "olap/model/Hierarchy.h"
@@ -43,13 +44,6 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 struct ColumnMap {
     const KeyColumn* column = nullptr;
     std::vector<std::uint32_t> map;
-};
-
-//! The compound slicer: rows under any of several tuples.
-struct TupleFilter {
-    std::vector<const KeyColumn*> columns;
-    //! masks[t][c]: leaves of columns[c] allowed by tuple t; empty = any.
-    std::vector<std::vector<std::vector<std::uint8_t>>> masks;
 };
 
 using Range = std::pair<std::uint32_t, std::uint32_t>;
@@ -174,14 +168,13 @@ template <typename K> void MapKeys(const K* keys, const std::uint32_t* map, std:
 //! Accumulator slot of a row: its cell (the trash cell for excluded rows)
 //! times BANKS plus the row's bank. Spreading neighbouring rows over banks
 //! breaks the store-to-load chains that rows of one hot cell would form.
-void ScanRange(const std::vector<ColumnMap>& columns, const TupleFilter& tuples,
+void ScanRange(const std::vector<ColumnMap>& columns, const SlicerMasks& slicer,
     const std::vector<MeasurePlan>& measures, std::uint64_t cells, std::uint32_t banks, std::size_t begin,
     std::size_t end, Accumulators& acc)
 {
     const std::uint32_t bankMask = banks - 1;
     std::uint32_t g[kChunk];
     std::uint8_t pass[kChunk];
-    std::uint8_t all[kChunk];
     std::uint16_t sel[kChunk];
     const auto trash = static_cast<std::uint32_t>(cells);
     // Rows with a NULL value are read by their row number, so only chunks without them can
@@ -190,9 +183,9 @@ void ScanRange(const std::vector<ColumnMap>& columns, const TupleFilter& tuples,
         = std::none_of(measures.begin(), measures.end(), [](const MeasurePlan& p) { return p.nullable; });
     // Without a slicer or excluded keys every row lands in a cell: no row is gathered out
     // or sent to the trash cell, and those passes over the chunk are skipped.
-    const bool mayExclude = !tuples.masks.empty()
-        || std::any_of(columns.begin(), columns.end(),
-            [](const ColumnMap& c) { return std::find(c.map.begin(), c.map.end(), kExcluded) != c.map.end(); });
+    const bool mayExclude = slicer.HasTuples() || std::any_of(columns.begin(), columns.end(), [](const ColumnMap& c) {
+        return std::find(c.map.begin(), c.map.end(), kExcluded) != c.map.end();
+    });
     for (std::size_t start = begin; start < end; start += kChunk) {
         const std::size_t n = std::min(kChunk, end - start);
         if (columns.empty())
@@ -201,24 +194,8 @@ void ScanRange(const std::vector<ColumnMap>& columns, const TupleFilter& tuples,
             std::visit([&](const auto& keys) { MapKeys(keys.data() + start, columns[c].map.data(), g, n, c == 0); },
                 *columns[c].column);
         }
-        if (!tuples.masks.empty()) {
-            std::fill(pass, pass + n, std::uint8_t(0));
-            for (const auto& tuple : tuples.masks) {
-                std::fill(all, all + n, std::uint8_t(1));
-                for (std::size_t c = 0; c < tuple.size(); ++c) {
-                    if (tuple[c].empty())
-                        continue;
-                    const std::uint8_t* mask = tuple[c].data();
-                    std::visit(
-                        [&](const auto& keys) {
-                            for (std::size_t i = 0; i < n; ++i)
-                                all[i] &= mask[keys[start + i]];
-                        },
-                        *tuples.columns[c]);
-                }
-                for (std::size_t i = 0; i < n; ++i)
-                    pass[i] |= all[i];
-            }
+        if (slicer.HasTuples()) {
+            slicer.TuplePass(start, n, pass);
             for (std::size_t i = 0; i < n; ++i)
                 g[i] = pass[i] ? g[i] : kExcluded;
         }
@@ -466,24 +443,20 @@ std::shared_ptr<const AggregationResult> AggregationEngine::Aggregate(
 
     if (request.unions.size() > request.groupings.size())
         throw OlapError("aggregation request: more lists of unions than groupings");
-    // Slicer: per hierarchy the set of leaves allowed (intersection over its sets).
-    const std::size_t hierarchyCount = cube.FactHierarchies().size();
-    std::vector<std::vector<std::uint8_t>> allowed(hierarchyCount);
-    bool noRows = false;
-    for (const MemberSet& set : request.slicer) {
-        const Hierarchy& h = CheckSet(cube, set, "a slicer set");
-        std::vector<std::uint8_t> mask(h.LeafCount(), 0);
-        for (const Member* m : set.members)
-            std::fill(mask.begin() + m->LeafBegin(), mask.begin() + m->LeafEnd(), std::uint8_t(1));
-        auto& current = allowed[static_cast<std::size_t>(h.FactColumn())];
-        if (current.empty())
-            current = std::move(mask);
-        else {
-            for (std::size_t i = 0; i < current.size(); ++i)
-                current[i] &= mask[i];
+    // The slicer's members are checked here; SlicerMasks expects them valid.
+    for (const MemberSet& set : request.slicer)
+        CheckSet(cube, set, "a slicer set");
+    for (const auto& tuple : request.tupleSlicer) {
+        for (const Member* m : tuple) {
+            MemberSet one;
+            one.hierarchy = m ? &m->GetHierarchy() : nullptr;
+            one.members.push_back(m);
+            CheckSet(cube, one, "a slicer tuple");
         }
     }
-
+    const std::size_t hierarchyCount = cube.FactHierarchies().size();
+    const SlicerMasks slicer(cube, request);
+    bool noRows = false;
     auto result = std::make_shared<AggregationResult>();
     result->m_measures = request.measures;
     std::vector<GroupingPlan> plans(request.groupings.size());
@@ -589,7 +562,7 @@ std::shared_ptr<const AggregationResult> AggregationEngine::Aggregate(
         ColumnMap map;
         map.column = &facts.keys[column];
         map.map.resize(h.LeafCount());
-        const auto& mask = allowed[column];
+        const auto& mask = slicer.Allowed(column);
         for (std::uint32_t leaf = 0; leaf < h.LeafCount(); ++leaf) {
             const std::uint32_t o = toLevel[leaf];
             const bool in = included[o] && (mask.empty() || mask[leaf]);
@@ -610,9 +583,9 @@ std::shared_ptr<const AggregationResult> AggregationEngine::Aggregate(
     }
     // Slicer-only hierarchies become filters (offset 0) unless they allow every leaf.
     for (std::size_t c = 0; c < hierarchyCount; ++c) {
-        if (used[c] || allowed[c].empty())
+        if (used[c] || slicer.Allowed(c).empty())
             continue;
-        const auto& mask = allowed[c];
+        const auto& mask = slicer.Allowed(c);
         if (std::all_of(mask.begin(), mask.end(), [](std::uint8_t b) { return b != 0; }))
             continue;
         if (std::none_of(mask.begin(), mask.end(), [](std::uint8_t b) { return b != 0; }))
@@ -623,40 +596,6 @@ std::shared_ptr<const AggregationResult> AggregationEngine::Aggregate(
         for (std::size_t leaf = 0; leaf < mask.size(); ++leaf)
             map.map[leaf] = mask[leaf] ? 0 : kExcluded;
         columns.push_back(std::move(map));
-    }
-
-    TupleFilter tuples;
-    if (!request.tupleSlicer.empty()) {
-        std::vector<int> columnOf(hierarchyCount, -1);
-        for (const auto& tuple : request.tupleSlicer) {
-            std::vector<std::vector<std::uint8_t>> masks(tuples.columns.size());
-            for (const Member* m : tuple) {
-                MemberSet one;
-                one.hierarchy = m ? &m->GetHierarchy() : nullptr;
-                one.members.push_back(m);
-                const Hierarchy& h = CheckSet(cube, one, "a slicer tuple");
-                const auto column = static_cast<std::size_t>(h.FactColumn());
-                if (columnOf[column] < 0) {
-                    columnOf[column] = static_cast<int>(tuples.columns.size());
-                    tuples.columns.push_back(&facts.keys[column]);
-                    for (auto& earlier : tuples.masks)
-                        earlier.emplace_back();
-                    masks.emplace_back();
-                }
-                auto& mask = masks[static_cast<std::size_t>(columnOf[column])];
-                std::vector<std::uint8_t> own(h.LeafCount(), 0);
-                std::fill(own.begin() + m->LeafBegin(), own.begin() + m->LeafEnd(), std::uint8_t(1));
-                if (mask.empty())
-                    mask = std::move(own);
-                else {
-                    for (std::size_t i = 0; i < mask.size(); ++i)
-                        mask[i] &= own[i];
-                }
-            }
-            tuples.masks.push_back(std::move(masks));
-        }
-        for (auto& masks : tuples.masks)
-            masks.resize(tuples.columns.size());
     }
 
     std::vector<MeasurePlan> measurePlans;
@@ -692,7 +631,7 @@ std::shared_ptr<const AggregationResult> AggregationEngine::Aggregate(
     const std::uint32_t banks = cells < kBankedCells && distinctWords * 4 <= kSmallDistinctWords ? 4 : 1;
     Accumulators acc = MakeAccumulators(measurePlans, cells, banks);
     if (threads == 1) {
-        ScanRange(columns, tuples, measurePlans, cells, banks, 0, rows, acc);
+        ScanRange(columns, slicer, measurePlans, cells, banks, 0, rows, acc);
     } else {
         // The threads take morsels of rows as they go rather than a fixed half each: on a
         // busy machine a thread that gets less time does less, and the other is not left
@@ -705,7 +644,7 @@ std::shared_ptr<const AggregationResult> AggregationEngine::Aggregate(
         std::atomic<std::size_t> next {0};
         auto scan = [&](Accumulators& into, bool first) {
             if (!orderFree) {
-                ScanRange(columns, tuples, measurePlans, cells, banks, first ? 0 : half, first ? half : rows, into);
+                ScanRange(columns, slicer, measurePlans, cells, banks, first ? 0 : half, first ? half : rows, into);
                 return;
             }
             for (;;) {
@@ -713,7 +652,7 @@ std::shared_ptr<const AggregationResult> AggregationEngine::Aggregate(
                 if (begin >= rows)
                     break;
                 ScanRange(
-                    columns, tuples, measurePlans, cells, banks, begin, std::min(rows, begin + kMorselRows), into);
+                    columns, slicer, measurePlans, cells, banks, begin, std::min(rows, begin + kMorselRows), into);
             }
         };
         Accumulators second = MakeAccumulators(measurePlans, cells, banks);

@@ -1,5 +1,6 @@
 #include "olap/exec/NonEmptyScan.h"
 
+#include "olap/exec/SlicerMasks.h"
 #include "olap/model/Cube.h"
 #include "olap/model/FactTable.h"
 #include "olap/model/Hierarchy.h"
@@ -32,12 +33,6 @@ struct KeyMap {
     std::vector<std::uint64_t> map;
 };
 
-//! The compound slicer: rows under any of several tuples (masks per tuple and column).
-struct TupleMasks {
-    std::vector<const KeyColumn*> columns;
-    std::vector<std::vector<std::vector<std::uint8_t>>> masks;
-};
-
 bool IsFactHierarchy(const Cube& cube, const Hierarchy* h)
 {
     return h && h->FactColumn() >= 0 && static_cast<std::size_t>(h->FactColumn()) < cube.FactHierarchies().size()
@@ -52,7 +47,7 @@ void MarkOut(std::uint64_t* keys, const std::uint8_t* pass, std::size_t n)
 
 //! The combination key of each of the N rows from START (kOut for rows left out).
 void RowKeys(
-    const std::vector<KeyMap>& maps, const TupleMasks& tuples, std::size_t start, std::size_t n, std::uint64_t* keys)
+    const std::vector<KeyMap>& maps, const SlicerMasks& slicer, std::size_t start, std::size_t n, std::uint64_t* keys)
 {
     std::fill(keys, keys + n, std::uint64_t(0));
     for (const KeyMap& m : maps) {
@@ -67,27 +62,10 @@ void RowKeys(
             },
             *m.column);
     }
-    if (tuples.masks.empty())
+    if (!slicer.HasTuples())
         return;
-    std::uint8_t pass[kChunk] = {};
-    std::uint8_t all[kChunk];
-    for (const auto& tuple : tuples.masks) {
-        std::fill(all, all + n, std::uint8_t(1));
-        for (std::size_t c = 0; c < tuple.size(); ++c) {
-            if (tuple[c].empty())
-                continue;
-            const std::uint8_t* mask = tuple[c].data();
-            std::visit(
-                [&](const auto& column) {
-                    const auto* k = column.data() + start;
-                    for (std::size_t i = 0; i < n; ++i)
-                        all[i] &= mask[k[i]];
-                },
-                *tuples.columns[c]);
-        }
-        for (std::size_t i = 0; i < n; ++i)
-            pass[i] |= all[i];
-    }
+    std::uint8_t pass[kChunk];
+    slicer.TuplePass(start, n, pass);
     MarkOut(keys, pass, n);
 }
 
@@ -103,13 +81,13 @@ struct Found {
     std::vector<std::uint64_t> keys;
 };
 
-void ScanRows(const std::vector<KeyMap>& maps, const TupleMasks& tuples, bool bitmap, std::size_t begin,
+void ScanRows(const std::vector<KeyMap>& maps, const SlicerMasks& slicer, bool bitmap, std::size_t begin,
     std::size_t end, Found& found)
 {
     std::uint64_t keys[kChunk];
     for (std::size_t start = begin; start < end; start += kChunk) {
         const std::size_t n = std::min(kChunk, end - start);
-        RowKeys(maps, tuples, start, n, keys);
+        RowKeys(maps, slicer, start, n, keys);
         if (bitmap) {
             std::uint64_t* bits = found.bits.data();
             for (std::size_t i = 0; i < n; ++i) {
@@ -137,25 +115,22 @@ std::optional<std::vector<std::uint32_t>> NonEmptyScan::Positions(const Cube& cu
     const FactTable& facts = cube.Facts();
     const std::size_t hierarchyCount = cube.FactHierarchies().size();
 
-    // Slicer: per fact column the leaves allowed (the intersection of its sets).
-    std::vector<std::vector<std::uint8_t>> allowed(hierarchyCount);
+    // The slicer must lie in the fact hierarchies; anything else is left to the full product.
     for (const MemberSet& set : request.slicer) {
         if (!IsFactHierarchy(cube, set.hierarchy))
             return std::nullopt;
-        std::vector<std::uint8_t> mask(set.hierarchy->LeafCount(), 0);
         for (const Member* m : set.members) {
             if (!m || &m->GetHierarchy() != set.hierarchy)
                 return std::nullopt;
-            std::fill(mask.begin() + m->LeafBegin(), mask.begin() + m->LeafEnd(), std::uint8_t(1));
-        }
-        auto& current = allowed[static_cast<std::size_t>(set.hierarchy->FactColumn())];
-        if (current.empty()) {
-            current = std::move(mask);
-        } else {
-            for (std::size_t i = 0; i < current.size(); ++i)
-                current[i] &= mask[i];
         }
     }
+    for (const auto& tuple : request.tupleSlicer) {
+        for (const Member* m : tuple) {
+            if (!m || !IsFactHierarchy(cube, &m->GetHierarchy()))
+                return std::nullopt;
+        }
+    }
+    const SlicerMasks slicer(cube, request);
 
     // Groupings: leaf -> position times the grouping's stride (last grouping fastest).
     const std::size_t width = request.groupings.size();
@@ -193,7 +168,7 @@ std::optional<std::vector<std::uint32_t>> NonEmptyScan::Positions(const Cube& cu
                 map.map[leaf] = p * strides[g];
             }
         }
-        if (const auto& mask = allowed[column]; !mask.empty()) {
+        if (const auto& mask = slicer.Allowed(column); !mask.empty()) {
             for (std::size_t leaf = 0; leaf < mask.size(); ++leaf)
                 map.map[leaf] = mask[leaf] ? map.map[leaf] : kOut;
         }
@@ -201,7 +176,7 @@ std::optional<std::vector<std::uint32_t>> NonEmptyScan::Positions(const Cube& cu
     }
     // Slicer-only columns keep or leave out a row (offset 0 or kOut).
     for (std::size_t c = 0; c < hierarchyCount; ++c) {
-        const auto& mask = allowed[c];
+        const auto& mask = slicer.Allowed(c);
         if (grouped[c] || mask.empty() || std::all_of(mask.begin(), mask.end(), [](std::uint8_t b) { return b; }))
             continue;
         KeyMap map;
@@ -210,38 +185,6 @@ std::optional<std::vector<std::uint32_t>> NonEmptyScan::Positions(const Cube& cu
         for (std::size_t leaf = 0; leaf < mask.size(); ++leaf)
             map.map[leaf] = mask[leaf] ? 0 : kOut;
         maps.push_back(std::move(map));
-    }
-
-    TupleMasks tuples;
-    if (!request.tupleSlicer.empty()) {
-        std::vector<int> slot(hierarchyCount, -1);
-        for (const auto& tuple : request.tupleSlicer) {
-            std::vector<std::vector<std::uint8_t>> masks(tuples.columns.size());
-            for (const Member* m : tuple) {
-                if (!m || !IsFactHierarchy(cube, &m->GetHierarchy()))
-                    return std::nullopt;
-                const auto column = static_cast<std::size_t>(m->GetHierarchy().FactColumn());
-                if (slot[column] < 0) {
-                    slot[column] = static_cast<int>(tuples.columns.size());
-                    tuples.columns.push_back(&facts.keys[column]);
-                    for (auto& earlier : tuples.masks)
-                        earlier.emplace_back();
-                    masks.emplace_back();
-                }
-                std::vector<std::uint8_t> own(m->GetHierarchy().LeafCount(), 0);
-                std::fill(own.begin() + m->LeafBegin(), own.begin() + m->LeafEnd(), std::uint8_t(1));
-                auto& mask = masks[static_cast<std::size_t>(slot[column])];
-                if (mask.empty()) {
-                    mask = std::move(own);
-                } else {
-                    for (std::size_t i = 0; i < mask.size(); ++i)
-                        mask[i] &= own[i];
-                }
-            }
-            tuples.masks.push_back(std::move(masks));
-        }
-        for (auto& masks : tuples.masks)
-            masks.resize(tuples.columns.size());
     }
 
     const bool bitmap = product <= kMaxBitmapBits;
@@ -253,7 +196,7 @@ std::optional<std::vector<std::uint32_t>> NonEmptyScan::Positions(const Cube& cu
             f.bits.assign(static_cast<std::size_t>((product + 63) / 64), 0);
     }
     if (threads == 1) {
-        ScanRows(maps, tuples, bitmap, 0, rows, found[0]);
+        ScanRows(maps, slicer, bitmap, 0, rows, found[0]);
     } else {
         // Morsels taken as the threads go: a thread that gets less time on a busy machine
         // does less. The answer does not depend on who scanned what.
@@ -263,7 +206,7 @@ std::optional<std::vector<std::uint32_t>> NonEmptyScan::Positions(const Cube& cu
                 const std::size_t begin = next.fetch_add(kMorselRows, std::memory_order_relaxed);
                 if (begin >= rows)
                     break;
-                ScanRows(maps, tuples, bitmap, begin, std::min(rows, begin + kMorselRows), into);
+                ScanRows(maps, slicer, bitmap, begin, std::min(rows, begin + kMorselRows), into);
             }
         };
         std::thread worker([&] { scan(found[1]); });
