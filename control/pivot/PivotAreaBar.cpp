@@ -2,6 +2,7 @@
 
 #include "control/pivot/PivotDragController.h"
 #include "control/pivot/PivotSession.h"
+#include "control/pivot/PivotSortArrow.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -296,16 +297,7 @@ void PivotAreaBar::paintEvent(QPaintEvent*)
             textRect.setRight(chip.button.left() - 1);
         if (chip.sort != 0) {
             const QRect arrow(textRect.right() - kSortWidth + 2, chip.rect.center().y() - 3, 6, 6);
-            QPolygon triangle;
-            if (chip.sort > 0)
-                triangle << QPoint(arrow.left(), arrow.bottom()) << QPoint(arrow.right(), arrow.bottom())
-                         << QPoint(arrow.center().x(), arrow.top());
-            else
-                triangle << QPoint(arrow.left(), arrow.top()) << QPoint(arrow.right(), arrow.top())
-                         << QPoint(arrow.center().x(), arrow.bottom());
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(pal.color(QPalette::ButtonText));
-            painter.drawPolygon(triangle);
+            PivotSortArrow::Paint(painter, arrow, chip.sort, pal.color(QPalette::ButtonText));
             textRect.setRight(textRect.right() - kSortWidth);
         }
         painter.setPen(pal.color(QPalette::ButtonText));

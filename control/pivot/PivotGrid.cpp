@@ -3,6 +3,7 @@
 #include "control/pivot/PivotCellStyle.h"
 #include "control/pivot/PivotSelectionText.h"
 #include "control/pivot/PivotSession.h"
+#include "control/pivot/PivotSortArrow.h"
 #include "control/pivot/PivotTextWidths.h"
 #include "control/pivot/model/PivotLayout.h"
 
@@ -785,16 +786,7 @@ void PivotGrid::PaintCell(QPainter& painter, const PivotGridCell& cell, const QR
     // A total the other axis is sorted by carries the sort's arrow on its grand total header.
     if (const int sort = SortArrowAt(cell); sort != 0) {
         const QRect arrow(textRect.right() - 7, visible.top() + (m_rowHeight - 6) / 2, 7, 6);
-        QPolygon triangle;
-        if (sort > 0)
-            triangle << QPoint(arrow.left(), arrow.bottom()) << QPoint(arrow.right(), arrow.bottom())
-                     << QPoint(arrow.center().x(), arrow.top());
-        else
-            triangle << QPoint(arrow.left(), arrow.top()) << QPoint(arrow.right(), arrow.top())
-                     << QPoint(arrow.center().x(), arrow.bottom());
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(pal.color(QPalette::ButtonText));
-        painter.drawPolygon(triangle);
+        PivotSortArrow::Paint(painter, arrow, sort, pal.color(QPalette::ButtonText));
         textRect.setRight(arrow.left() - 2);
     }
     if (cell.kind == PivotGridCell::Kind::Corner) {

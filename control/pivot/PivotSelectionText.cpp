@@ -7,39 +7,12 @@
 
 namespace pivot {
 
-std::string PivotSelectionText::TabSeparated(const PivotLayout& layout, int top, int left, int bottom, int right)
-{
-    std::string out;
-    for (int r = top; r <= bottom; ++r) {
-        for (int c = left; c <= right; ++c) {
-            if (c > left)
-                out += '\t';
-            const PivotGridCell cell = layout.Cell(r, c);
-            std::string text = cell.value ? PivotTextWriter::RawNumber(*cell.value) : cell.text;
-            std::replace_if(
-                text.begin(), text.end(), [](char ch) { return ch == '\t' || ch == '\r' || ch == '\n'; }, ' ');
-            out += text;
-        }
-        out += "\r\n";
-    }
-    return out;
-}
+namespace {
 
-std::string PivotSelectionText::TabSeparatedWithPaths(
-    const PivotLayout& layout, int top, int left, int bottom, int right)
+//! The cells at ROWS x COLUMNS as tab-separated lines; tabs and line breaks in a text become
+//! spaces, numbers are written in full.
+std::string TabSeparatedCells(const PivotLayout& layout, const std::vector<int>& rows, const std::vector<int>& columns)
 {
-    const auto spans = [](int headers, int first, int last) {
-        std::vector<int> lines;
-        lines.reserve(static_cast<std::size_t>(std::max(0, std::min(headers, first)))
-            + static_cast<std::size_t>(std::max(0, last - first + 1)));
-        for (int i = 0; i < std::min(headers, first); ++i)
-            lines.push_back(i);
-        for (int i = first; i <= last; ++i)
-            lines.push_back(i);
-        return lines;
-    };
-    const std::vector<int> rows = spans(layout.HeaderRows(), top, bottom);
-    const std::vector<int> columns = spans(layout.HeaderColumns(), left, right);
     std::string out;
     for (int r : rows) {
         bool first = true;
@@ -56,6 +29,33 @@ std::string PivotSelectionText::TabSeparatedWithPaths(
         out += "\r\n";
     }
     return out;
+}
+
+//! The header lines before FIRST (up to HEADERS of them), then FIRST to LAST.
+std::vector<int> Lines(int headers, int first, int last)
+{
+    std::vector<int> lines;
+    lines.reserve(static_cast<std::size_t>(std::max(0, std::min(headers, first)))
+        + static_cast<std::size_t>(std::max(0, last - first + 1)));
+    for (int i = 0; i < std::min(headers, first); ++i)
+        lines.push_back(i);
+    for (int i = first; i <= last; ++i)
+        lines.push_back(i);
+    return lines;
+}
+
+} // namespace
+
+std::string PivotSelectionText::TabSeparated(const PivotLayout& layout, int top, int left, int bottom, int right)
+{
+    return TabSeparatedCells(layout, Lines(0, top, bottom), Lines(0, left, right));
+}
+
+std::string PivotSelectionText::TabSeparatedWithPaths(
+    const PivotLayout& layout, int top, int left, int bottom, int right)
+{
+    return TabSeparatedCells(
+        layout, Lines(layout.HeaderRows(), top, bottom), Lines(layout.HeaderColumns(), left, right));
 }
 
 std::string PivotSelectionText::Html(const PivotLayout& layout, int top, int left, int bottom, int right)
