@@ -236,7 +236,6 @@ public:
     {
         push_back(std::span<const Member>(members.begin(), members.size()));
     }
-    void push_back(const Position& position) { push_back(position.ToVector()); }
 
     //! The member table: every member the positions refer to, each once.
     const std::vector<Member>& Members() const { return m_members; }
