@@ -2,6 +2,7 @@
 
 #include "olap/exec/AggregationResult.h"
 #include "olap/exec/AggregationTooLarge.h"
+#include "olap/exec/FactScan.h"
 #include "olap/exec/SlicerMasks.h"
 #include "olap/model/Cube.h"
 #include "olap/model/Dimension.h"
@@ -23,8 +24,8 @@ namespace olap {
 
 namespace {
 
-constexpr std::uint32_t kExcluded = std::uint32_t(1) << 30;
-constexpr std::size_t kChunk = 2048;
+constexpr std::uint32_t kExcluded = FactScan::kExcluded;
+constexpr std::size_t kChunk = FactScan::kChunkRows;
 constexpr std::uint64_t kMaxCells = std::uint64_t(1) << 24;
 //! Above this many cells a second thread's accumulators cost more than it saves.
 constexpr std::uint64_t kMaxParallelCells = std::uint64_t(1) << 20;
@@ -39,12 +40,9 @@ constexpr std::size_t kMorselRows = 32 * kChunk;
 constexpr double kPow10[] = {1, 10, 100, 1000, 10000, 100000, 1e6, 1e7, 1e8, 1e9};
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-//! A key column taking part in the scan: leaf key -> cell offset (already
-//! multiplied by the grouping's stride) or kExcluded.
-struct ColumnMap {
-    const KeyColumn* column = nullptr;
-    std::vector<std::uint32_t> map;
-};
+using ColumnMap = FactScan::Column;
+using MeasurePlan = FactScan::MeasurePlan;
+using Accumulators = FactScan::Accumulators;
 
 using Range = std::pair<std::uint32_t, std::uint32_t>;
 
@@ -55,291 +53,6 @@ struct GroupingPlan {
     std::vector<std::vector<Range>> ranges;
     bool identity = true;
 };
-
-struct MeasurePlan {
-    Aggregator agg = Aggregator::Sum;
-    const MeasureColumn* column = nullptr;
-    bool nullable = false;
-    bool needValues = false;
-    bool needCount = false;
-    bool integerSum = false; //!< sum or avg of an integer-encoded column: exact int64 accumulators
-    std::size_t words = 0; //!< distinct-count: 64-bit words per cell
-};
-
-struct Accumulators {
-    std::vector<std::uint64_t> rows;
-    std::vector<std::vector<double>> values;
-    std::vector<std::vector<std::int64_t>> ints;
-    std::vector<std::vector<std::uint64_t>> counts;
-    std::vector<std::vector<std::uint64_t>> bits;
-};
-
-bool IsNullAt(const std::vector<std::uint64_t>& nulls, std::size_t row)
-{
-    return (nulls[row >> 6] >> (row & 63)) & 1u;
-}
-
-template <typename T>
-void ScanValues(const MeasurePlan& plan, const T* v, const std::uint32_t* g, std::size_t n, std::size_t base,
-    Accumulators& accumulators, std::size_t m)
-{
-    const auto& nulls = plan.column->nulls;
-    double* a = accumulators.values[m].data();
-    auto& cnt = accumulators.counts[m];
-    auto& bits = accumulators.bits[m];
-    switch (plan.agg) {
-    case Aggregator::Sum:
-    case Aggregator::Avg:
-        if constexpr (!std::is_same_v<T, double>) {
-            std::int64_t* s = accumulators.ints[m].data();
-            if (!plan.nullable) {
-                for (std::size_t i = 0; i < n; ++i)
-                    s[g[i]] += v[i];
-            } else {
-                for (std::size_t i = 0; i < n; ++i) {
-                    if (!IsNullAt(nulls, base + i)) {
-                        s[g[i]] += v[i];
-                        ++cnt[g[i]];
-                    }
-                }
-            }
-            break;
-        }
-        if (!plan.nullable) {
-            for (std::size_t i = 0; i < n; ++i)
-                a[g[i]] += static_cast<double>(v[i]);
-        } else {
-            for (std::size_t i = 0; i < n; ++i) {
-                if (!IsNullAt(nulls, base + i)) {
-                    a[g[i]] += static_cast<double>(v[i]);
-                    ++cnt[g[i]];
-                }
-            }
-        }
-        break;
-    case Aggregator::Min:
-        for (std::size_t i = 0; i < n; ++i) {
-            if (plan.nullable && IsNullAt(nulls, base + i))
-                continue;
-            a[g[i]] = std::min(a[g[i]], static_cast<double>(v[i]));
-            if (plan.nullable)
-                ++cnt[g[i]];
-        }
-        break;
-    case Aggregator::Max:
-        for (std::size_t i = 0; i < n; ++i) {
-            if (plan.nullable && IsNullAt(nulls, base + i))
-                continue;
-            a[g[i]] = std::max(a[g[i]], static_cast<double>(v[i]));
-            if (plan.nullable)
-                ++cnt[g[i]];
-        }
-        break;
-    case Aggregator::DistinctCount:
-        if constexpr (!std::is_same_v<T, double>) {
-            std::uint64_t* b = bits.data();
-            for (std::size_t i = 0; i < n; ++i) {
-                if (plan.nullable && IsNullAt(nulls, base + i))
-                    continue;
-                const std::uint64_t bit
-                    = static_cast<std::uint64_t>(g[i]) * plan.words * 64 + static_cast<std::uint32_t>(v[i]);
-                b[bit >> 6] |= std::uint64_t(1) << (bit & 63);
-            }
-        }
-        break;
-    case Aggregator::Count:
-        break;
-    }
-}
-
-//! Offsets stay below kExcluded and sums saturate at it, so a key excluded on
-//! any column keeps the row out whatever the other columns add.
-template <typename K> void MapKeys(const K* keys, const std::uint32_t* map, std::uint32_t* g, std::size_t n, bool first)
-{
-    if (first) {
-        for (std::size_t i = 0; i < n; ++i)
-            g[i] = map[keys[i]];
-    } else {
-        for (std::size_t i = 0; i < n; ++i)
-            g[i] = std::min(g[i] + map[keys[i]], kExcluded);
-    }
-}
-
-//! Accumulator slot of a row: its cell (the trash cell for excluded rows)
-//! times BANKS plus the row's bank. Spreading neighbouring rows over banks
-//! breaks the store-to-load chains that rows of one hot cell would form.
-void ScanRange(const std::vector<ColumnMap>& columns, const SlicerMasks& slicer,
-    const std::vector<MeasurePlan>& measures, std::uint64_t cells, std::uint32_t banks, std::size_t begin,
-    std::size_t end, Accumulators& acc)
-{
-    const std::uint32_t bankMask = banks - 1;
-    std::uint32_t g[kChunk];
-    std::uint8_t pass[kChunk];
-    std::uint16_t sel[kChunk];
-    const auto trash = static_cast<std::uint32_t>(cells);
-    // Rows with a NULL value are read by their row number, so only chunks without them can
-    // be compacted.
-    const bool compactable
-        = std::none_of(measures.begin(), measures.end(), [](const MeasurePlan& p) { return p.nullable; });
-    // Without a slicer or excluded keys every row lands in a cell: no row is gathered out
-    // or sent to the trash cell, and those passes over the chunk are skipped.
-    const bool mayExclude = slicer.HasTuples() || std::any_of(columns.begin(), columns.end(), [](const ColumnMap& c) {
-        return std::find(c.map.begin(), c.map.end(), kExcluded) != c.map.end();
-    });
-    for (std::size_t start = begin; start < end; start += kChunk) {
-        const std::size_t n = std::min(kChunk, end - start);
-        if (columns.empty())
-            std::fill(g, g + n, 0u);
-        for (std::size_t c = 0; c < columns.size(); ++c) {
-            std::visit([&](const auto& keys) { MapKeys(keys.data() + start, columns[c].map.data(), g, n, c == 0); },
-                *columns[c].column);
-        }
-        if (slicer.HasTuples()) {
-            slicer.TuplePass(start, n, pass);
-            for (std::size_t i = 0; i < n; ++i)
-                g[i] = pass[i] ? g[i] : kExcluded;
-        }
-        // When the slicer leaves out half of the chunk or more, the rows it keeps (SEL) are
-        // gathered first and only they touch the accumulators.
-        std::size_t kept = n;
-        bool selected = false;
-        if (compactable && mayExclude) {
-            std::size_t k = 0;
-            for (std::size_t i = 0; i < n; ++i) {
-                sel[k] = static_cast<std::uint16_t>(i);
-                k += g[i] < trash ? 1 : 0;
-            }
-            if (k * 2 <= n) {
-                // sel[j] >= j: copying forward in place is safe.
-                for (std::size_t j = 0; j < k; ++j)
-                    g[j] = g[sel[j]];
-                kept = k;
-                selected = true;
-            }
-        }
-        if (mayExclude || banks > 1) {
-            for (std::size_t i = 0; i < kept; ++i)
-                g[i] = std::min(g[i], trash) * banks + (static_cast<std::uint32_t>(i) & bankMask);
-        }
-        std::uint64_t* rows = acc.rows.data();
-        for (std::size_t i = 0; i < kept; ++i)
-            ++rows[g[i]];
-        for (std::size_t m = 0; m < measures.size(); ++m) {
-            const MeasurePlan& plan = measures[m];
-            if (!plan.needValues) {
-                if (plan.needCount) {
-                    const auto& nulls = plan.column->nulls;
-                    auto& cnt = acc.counts[m];
-                    for (std::size_t i = 0; i < n; ++i)
-                        cnt[g[i]] += IsNullAt(nulls, start + i) ? 0u : 1u;
-                }
-                continue;
-            }
-            std::visit(
-                [&](const auto& v) {
-                    using T = std::decay_t<decltype(v)>;
-                    if constexpr (!std::is_same_v<T, std::monostate>) {
-                        if (!selected) {
-                            ScanValues(plan, v.data() + start, g, n, start, acc, m);
-                        } else {
-                            typename T::value_type gathered[kChunk];
-                            for (std::size_t j = 0; j < kept; ++j)
-                                gathered[j] = v[start + sel[j]];
-                            ScanValues(plan, gathered, g, kept, start, acc, m);
-                        }
-                    }
-                },
-                plan.column->values);
-        }
-    }
-}
-
-Accumulators MakeAccumulators(const std::vector<MeasurePlan>& measures, std::uint64_t cells, std::uint32_t banks)
-{
-    Accumulators acc;
-    const std::size_t slots = (static_cast<std::size_t>(cells) + 1) * banks;
-    acc.rows.assign(slots, 0);
-    acc.values.resize(measures.size());
-    acc.ints.resize(measures.size());
-    acc.counts.resize(measures.size());
-    acc.bits.resize(measures.size());
-    for (std::size_t m = 0; m < measures.size(); ++m) {
-        const MeasurePlan& plan = measures[m];
-        if (plan.agg == Aggregator::DistinctCount) {
-            acc.bits[m].assign(slots * plan.words, 0);
-            continue;
-        }
-        if (plan.integerSum) {
-            acc.ints[m].assign(slots, 0);
-        } else if (plan.needValues) {
-            double init = 0.0;
-            if (plan.agg == Aggregator::Min)
-                init = std::numeric_limits<double>::infinity();
-            else if (plan.agg == Aggregator::Max)
-                init = -std::numeric_limits<double>::infinity();
-            acc.values[m].assign(slots, init);
-        }
-        if (plan.needCount)
-            acc.counts[m].assign(slots, 0);
-    }
-    return acc;
-}
-
-void MergeInto(Accumulators& into, const Accumulators& from, const std::vector<MeasurePlan>& measures)
-{
-    for (std::size_t i = 0; i < into.rows.size(); ++i)
-        into.rows[i] += from.rows[i];
-    for (std::size_t m = 0; m < measures.size(); ++m) {
-        auto& a = into.values[m];
-        const auto& b = from.values[m];
-        for (std::size_t i = 0; i < a.size(); ++i) {
-            if (measures[m].agg == Aggregator::Min)
-                a[i] = std::min(a[i], b[i]);
-            else if (measures[m].agg == Aggregator::Max)
-                a[i] = std::max(a[i], b[i]);
-            else
-                a[i] += b[i];
-        }
-        for (std::size_t i = 0; i < into.ints[m].size(); ++i)
-            into.ints[m][i] += from.ints[m][i];
-        for (std::size_t i = 0; i < into.counts[m].size(); ++i)
-            into.counts[m][i] += from.counts[m][i];
-        for (std::size_t i = 0; i < into.bits[m].size(); ++i)
-            into.bits[m][i] |= from.bits[m][i];
-    }
-}
-
-//! Folds the BANKS slots of each cell into one.
-void FoldBanks(Accumulators& acc, const std::vector<MeasurePlan>& measures, std::uint32_t banks)
-{
-    auto fold = [&](auto& v, std::size_t width, auto combine) {
-        if (v.empty())
-            return;
-        const std::size_t cells = v.size() / width / banks;
-        for (std::size_t c = 0; c < cells; ++c) {
-            for (std::size_t k = 0; k < width; ++k) {
-                auto value = v[(c * banks) * width + k];
-                for (std::size_t b = 1; b < banks; ++b)
-                    value = combine(value, v[(c * banks + b) * width + k]);
-                v[c * width + k] = value;
-            }
-        }
-        v.resize(cells * width);
-    };
-    auto add = [](auto a, auto b) { return a + b; };
-    fold(acc.rows, 1, add);
-    for (std::size_t m = 0; m < measures.size(); ++m) {
-        if (measures[m].agg == Aggregator::Min)
-            fold(acc.values[m], 1, [](double a, double b) { return std::min(a, b); });
-        else if (measures[m].agg == Aggregator::Max)
-            fold(acc.values[m], 1, [](double a, double b) { return std::max(a, b); });
-        else
-            fold(acc.values[m], 1, add);
-        fold(acc.ints[m], 1, add);
-        fold(acc.counts[m], 1, add);
-        fold(acc.bits[m], measures[m].words, [](std::uint64_t a, std::uint64_t b) { return a | b; });
-    }
-}
 
 //! Rolls one axis of a row-major grid from FIN positions to RANGES.size()
 //! positions; WIDTH elements per cell, COMBINE folds an element into another.
@@ -629,9 +342,10 @@ std::shared_ptr<const AggregationResult> AggregationEngine::Aggregate(
     if (rows < 2 * kChunk || cells > kMaxParallelCells || distinctWords > kSmallDistinctWords)
         threads = 1;
     const std::uint32_t banks = cells < kBankedCells && distinctWords * 4 <= kSmallDistinctWords ? 4 : 1;
-    Accumulators acc = MakeAccumulators(measurePlans, cells, banks);
+    const FactScan scan(std::move(columns), slicer, measurePlans, cells, banks);
+    Accumulators acc = scan.MakeAccumulators();
     if (threads == 1) {
-        ScanRange(columns, slicer, measurePlans, cells, banks, 0, rows, acc);
+        scan.Run(0, rows, acc);
     } else {
         // The threads take morsels of rows as they go rather than a fixed half each: on a
         // busy machine a thread that gets less time does less, and the other is not left
@@ -642,27 +356,25 @@ std::shared_ptr<const AggregationResult> AggregationEngine::Aggregate(
         });
         const std::size_t half = (rows / 2 / kChunk) * kChunk;
         std::atomic<std::size_t> next {0};
-        auto scan = [&](Accumulators& into, bool first) {
+        auto run = [&](Accumulators& into, bool first) {
             if (!orderFree) {
-                ScanRange(columns, slicer, measurePlans, cells, banks, first ? 0 : half, first ? half : rows, into);
+                scan.Run(first ? 0 : half, first ? half : rows, into);
                 return;
             }
             for (;;) {
                 const std::size_t begin = next.fetch_add(kMorselRows, std::memory_order_relaxed);
                 if (begin >= rows)
                     break;
-                ScanRange(
-                    columns, slicer, measurePlans, cells, banks, begin, std::min(rows, begin + kMorselRows), into);
+                scan.Run(begin, std::min(rows, begin + kMorselRows), into);
             }
         };
-        Accumulators second = MakeAccumulators(measurePlans, cells, banks);
-        std::thread worker([&] { scan(second, false); });
-        scan(acc, true);
+        Accumulators second = scan.MakeAccumulators();
+        std::thread worker([&] { run(second, false); });
+        run(acc, true);
         worker.join();
-        MergeInto(acc, second, measurePlans);
+        scan.Merge(acc, second);
     }
-    if (banks > 1)
-        FoldBanks(acc, measurePlans, banks);
+    scan.Finish(acc);
     // Integer sums become doubles (exact below 2^53) for the roll-up; drop the trash slot.
     for (std::size_t m = 0; m < measurePlans.size(); ++m) {
         if (measurePlans[m].integerSum) {
