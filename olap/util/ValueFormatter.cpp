@@ -3,6 +3,7 @@
 #include "olap/util/NameUtil.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -207,23 +208,30 @@ struct ParsedFormat {
 };
 
 // FORMAT parsed once per thread: a grid formats thousands of cells with a few format strings,
-// mostly the same one many times in a row.
+// one per measure, taken in turn cell after cell. The last few are checked first by their text;
+// the map holds every format seen.
 const ParsedFormat& Parsed(std::string_view format)
 {
+    struct Recent {
+        std::string key;
+        const ParsedFormat* parsed = nullptr;
+    };
     struct Cache {
         std::unordered_map<std::string, ParsedFormat> parsed;
-        std::string lastKey;
-        const ParsedFormat* last = nullptr;
+        std::array<Recent, 4> recent;
+        std::size_t next = 0;
     };
     thread_local Cache cache;
-    if (cache.last && format == cache.lastKey)
-        return *cache.last;
+    for (const Recent& r : cache.recent) {
+        if (r.parsed && format == r.key)
+            return *r.parsed;
+    }
     std::string key(format);
     auto it = cache.parsed.find(key);
     if (it == cache.parsed.end()) {
         if (cache.parsed.size() >= 256) {
             cache.parsed.clear();
-            cache.last = nullptr;
+            cache.recent = {};
         }
         ParsedFormat parsed;
         parsed.texts = SplitSections(Named(format));
@@ -232,8 +240,10 @@ const ParsedFormat& Parsed(std::string_view format)
             parsed.sections.push_back(Parse(text));
         it = cache.parsed.emplace(key, std::move(parsed)).first;
     }
-    cache.lastKey = std::move(key);
-    cache.last = &it->second;
+    Recent& slot = cache.recent[cache.next];
+    cache.next = (cache.next + 1) % cache.recent.size();
+    slot.key = std::move(key);
+    slot.parsed = &it->second;
     return it->second;
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+
 namespace {
 
 TEST(ValueFormatter, FormatsAsTheMondrianPeerDoes)
@@ -54,6 +56,14 @@ TEST(ValueFormatter, FormatsAsTheMondrianPeerDoes)
     };
     for (const Case& c : cases)
         EXPECT_EQ(olap::ValueFormatter::Format(c.value, c.format), c.text) << c.value << " with '" << c.format << "'";
+    // Taken again in a rotation of more formats than the formatter keeps at hand, and once
+    // more backwards: each value still gets its own format.
+    for (int round = 0; round < 3; ++round) {
+        for (const Case& c : cases)
+            EXPECT_EQ(olap::ValueFormatter::Format(c.value, c.format), c.text) << "round " << round;
+        for (auto it = std::rbegin(cases); it != std::rend(cases); ++it)
+            EXPECT_EQ(olap::ValueFormatter::Format(it->value, it->format), it->text) << "backwards, round " << round;
+    }
 }
 
 } // namespace
