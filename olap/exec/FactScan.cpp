@@ -54,6 +54,55 @@ void AddColumn(const K* __restrict keys, const std::uint32_t* __restrict map, st
         slots[i] = std::min(slots[i] + map[keys[i]], cap) + (static_cast<std::uint32_t>(i) & bankMask);
 }
 
+//! Lists in SEL the rows of the chunk that pass every filter column (each maps a key to 0 or
+//! kExcluded) and returns how many do.
+template <typename... K> std::size_t SelectRows(std::uint16_t* __restrict sel, std::size_t n, Keyed<K>... filters)
+{
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        sel[kept] = static_cast<std::uint16_t>(i);
+        kept += static_cast<std::size_t>((0u + ... + filters.map[filters.keys[i]]) == 0);
+    }
+    return kept;
+}
+
+//! MapColumns for the K rows listed in SEL only: SLOTS[j] is the slot of row SEL[j].
+template <typename... K>
+void MapSelected(std::uint32_t* __restrict slots, const std::uint16_t* __restrict sel, std::size_t k, std::uint32_t cap,
+    std::uint32_t bankMask, Keyed<K>... columns)
+{
+    for (std::size_t j = 0; j < k; ++j)
+        slots[j] = std::min((0u + ... + columns.map[columns.keys[sel[j]]]), cap)
+            + (static_cast<std::uint32_t>(j) & bankMask);
+}
+
+//! At most this many key columns are mapped in one loop.
+constexpr std::size_t kFused = 3;
+//! Chunks taken the plain way after filters that kept most of a chunk.
+constexpr std::size_t kFiltersRest = 16;
+
+//! Calls F with the keys from row START and the maps of the columns of ALL numbered in WHICH
+//! (at most kFused), one instance of F per combination of key widths.
+template <typename F>
+std::size_t WithKeyed(
+    const std::vector<FactScan::Column>& all, const std::vector<std::size_t>& which, std::size_t start, F&& f)
+{
+    auto keyed = [&](std::size_t c, const auto& keys) { return Keyed {keys.data() + start, all[which[c]].map.data()}; };
+    switch (which.size()) {
+    case 0:
+        return f();
+    case 1:
+        return std::visit([&](const auto& a) { return f(keyed(0, a)); }, *all[which[0]].column);
+    case 2:
+        return std::visit([&](const auto& a, const auto& b) { return f(keyed(0, a), keyed(1, b)); },
+            *all[which[0]].column, *all[which[1]].column);
+    default:
+        return std::visit(
+            [&](const auto& a, const auto& b, const auto& c) { return f(keyed(0, a), keyed(1, b), keyed(2, c)); },
+            *all[which[0]].column, *all[which[1]].column, *all[which[2]].column);
+    }
+}
+
 //! At most this many exact sums are packed beside the row counts.
 constexpr std::size_t kMaxPacked = 3;
 
@@ -183,6 +232,21 @@ FactScan::FactScan(std::vector<Column> columns, const SlicerMasks& slicer, std::
     // Rows with a NULL value are read by their row number, so only chunks without them can
     // be compacted.
     m_compactable = std::none_of(m_measures.begin(), m_measures.end(), [](const MeasurePlan& p) { return p.nullable; });
+    std::vector<std::size_t> groups;
+    for (std::size_t c = 0; c < m_columns.size(); ++c) {
+        if (c < kFused)
+            m_fused.push_back(c);
+        const auto& map = m_columns[c].map;
+        const bool filter
+            = std::all_of(map.begin(), map.end(), [](std::uint32_t o) { return o == 0 || o == kExcluded; });
+        (filter ? m_filters : groups).push_back(c);
+    }
+    // Filters go first when a chunk can be compacted and each side fits one loop.
+    if (m_compactable && !slicer.HasTuples() && !m_filters.empty() && m_filters.size() <= kFused
+        && groups.size() <= kFused)
+        m_groups = std::move(groups);
+    else
+        m_filters.clear();
     for (std::size_t m = 0; m < m_measures.size() && m_packed.size() < kMaxPacked; ++m) {
         const MeasurePlan& plan = m_measures[m];
         if (plan.integerSum && plan.needValues && !plan.nullable)
@@ -198,37 +262,16 @@ std::size_t FactScan::PackWidth() const
 std::size_t FactScan::MapSlots(std::size_t start, std::size_t n, std::uint32_t* slots, bool count) const
 {
     const std::uint32_t bankMask = m_banks - 1;
-    constexpr std::size_t kFused = 3;
-    const std::size_t fused = std::min(m_columns.size(), kFused);
     const bool more = m_columns.size() > kFused;
     // The fused pass leaves the bank and the trash cap to the last column when more follow.
     const std::uint32_t cap = more ? kExcluded : m_trashSlot;
     const std::uint32_t mask = more ? 0u : bankMask;
     // The fused pass counts the kept rows when no later step can still exclude one.
     const bool countFused = count && !more && !m_slicer.HasTuples();
-    auto keyed = [&](std::size_t c, const auto& keys) { return Keyed {keys.data() + start, m_columns[c].map.data()}; };
-    auto map = [&](auto... columns) {
+    std::size_t kept = WithKeyed(m_columns, m_fused, start, [&](auto... columns) {
         return countFused ? MapColumns<true>(slots, n, cap, mask, columns...)
                           : MapColumns<false>(slots, n, cap, mask, columns...);
-    };
-    std::size_t kept = 0;
-    switch (fused) {
-    case 0:
-        kept = map();
-        break;
-    case 1:
-        kept = std::visit([&](const auto& a) { return map(keyed(0, a)); }, *m_columns[0].column);
-        break;
-    case 2:
-        kept = std::visit([&](const auto& a, const auto& b) { return map(keyed(0, a), keyed(1, b)); },
-            *m_columns[0].column, *m_columns[1].column);
-        break;
-    default:
-        kept = std::visit(
-            [&](const auto& a, const auto& b, const auto& c) { return map(keyed(0, a), keyed(1, b), keyed(2, c)); },
-            *m_columns[0].column, *m_columns[1].column, *m_columns[2].column);
-        break;
-    }
+    });
     for (std::size_t c = kFused; c < m_columns.size(); ++c) {
         const bool last = c + 1 == m_columns.size();
         std::visit(
@@ -311,15 +354,38 @@ void FactScan::Run(std::size_t begin, std::size_t end, Accumulators& acc) const
     std::uint32_t compacted[kChunk];
     std::uint16_t sel[kChunk];
     const bool compact = m_compactable && m_mayExclude;
+    const std::uint32_t bankMask = m_banks - 1;
+    // Chunks left before the filters are tried first again, after a chunk they mostly kept.
+    std::size_t filtersResting = 0;
     for (std::size_t start = begin; start < end; start += kChunk) {
         const std::size_t n = std::min(kChunk, end - start);
-        const std::size_t k = MapSlots(start, n, mapped, compact);
-        // When the slicer leaves out half of the chunk or more, the rows it keeps (SEL) are
-        // gathered first and only they touch the accumulators.
         const std::uint32_t* g = mapped;
         std::size_t kept = n;
         bool selected = false;
-        if (compact && k * 2 <= n) {
+        // When the slicer's filter columns leave out half of the chunk or more, only the rows
+        // they keep (SEL) are mapped through the grouping columns and touch the accumulators.
+        std::size_t k = 0;
+        if (!m_filters.empty() && filtersResting == 0) {
+            k = WithKeyed(m_columns, m_filters, start, [&](auto... filters) { return SelectRows(sel, n, filters...); });
+            if (k * 2 <= n) {
+                WithKeyed(m_columns, m_groups, start, [&](auto... columns) {
+                    MapSelected(compacted, sel, k, m_trashSlot, bankMask, columns...);
+                    return std::size_t(0);
+                });
+                g = compacted;
+                kept = k;
+                selected = true;
+            } else {
+                filtersResting = kFiltersRest;
+            }
+        } else if (filtersResting > 0) {
+            --filtersResting;
+        }
+        if (!selected)
+            k = MapSlots(start, n, mapped, compact);
+        // When the slicer leaves out half of the chunk or more, the rows it keeps (SEL) are
+        // gathered first and only they touch the accumulators.
+        if (!selected && compact && k * 2 <= n) {
             std::size_t j = 0;
             for (std::size_t i = 0; i < n; ++i) {
                 sel[j] = static_cast<std::uint16_t>(i);

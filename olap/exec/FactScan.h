@@ -92,6 +92,12 @@ private:
     std::uint32_t m_trashSlot = 0;
     //! Whether some row may be excluded (a slicer or a key that maps to kExcluded).
     bool m_mayExclude = false;
+    //! The columns mapped in the first, fused loop.
+    std::vector<std::size_t> m_fused;
+    //! Filter columns (every key maps to 0 or kExcluded), taken first on chunks they mostly
+    //! leave out, and the other columns; both empty when the filters do not go first.
+    std::vector<std::size_t> m_filters;
+    std::vector<std::size_t> m_groups;
     //! The measures whose sums are packed beside the row counts.
     std::vector<std::size_t> m_packed;
     //! Whether no measure has NULLs, so a chunk's kept rows can be gathered before accumulating.

@@ -16,6 +16,7 @@
 #include <cctype>
 #include <map>
 #include <memory>
+#include <ostream>
 #include <set>
 #include <span>
 
@@ -29,9 +30,15 @@ struct ScanCase {
     Names slicer;
 };
 
+void PrintTo(const ScanCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 // The scan maps up to three key columns in one pass and any further ones in passes of their
-// own, keeps grids under 4,096 cells in banks, compacts chunks a slicer mostly leaves out and
-// packs the row counts beside up to three exact sums. Each shape is checked cell by cell
+// own, keeps grids under 4,096 cells in banks, compacts chunks a slicer mostly leaves out (by
+// its filter columns first where it can), and packs the row counts beside up to three exact
+// sums. Each shape is checked cell by cell
 // against a plain loop over the fact rows, on one thread and on two.
 const ScanCase kScanCases[] = {
     {"no grouping, no slicer", {}, {}},
@@ -44,6 +51,8 @@ const ScanCase kScanCases[] = {
         {"[Store].[USA]"}},
     {"one grouping and three filters", {"[Customer].[Gender]"},
         {"[Time].[2024]", "[Store].[Canada]", "[Product].[Food]"}},
+    {"two groupings and a filter that keeps a third", {"[Product].[Subcategory]", "[Store].[City]"}, {"[Time].[2022]"}},
+    {"a filter that keeps most rows", {"[Product].[Category]"}, {"[Store].[USA]"}},
 };
 
 class FactScanTest : public ::testing::TestWithParam<ScanCase> {
