@@ -43,6 +43,13 @@ MemberRef Evaluator::DefaultOf(const Hierarchy& h) const
 
 int Evaluator::IndexOf(const Hierarchy* h) const
 {
+    // Most cubes have a handful of hierarchies, and a grid asks for each of its members'
+    // hierarchies: a short scan beats hashing there.
+    constexpr std::size_t kScanned = 16;
+    if (m_hierarchies.size() <= kScanned) {
+        const auto it = std::find(m_hierarchies.begin(), m_hierarchies.end(), h);
+        return it == m_hierarchies.end() ? -1 : static_cast<int>(it - m_hierarchies.begin());
+    }
     auto it = m_hierIndex.find(h);
     return it == m_hierIndex.end() ? -1 : it->second;
 }

@@ -6,6 +6,7 @@
 #include "olap/model/Cube.h"
 #include "olap/model/Dimension.h"
 #include "olap/model/Hierarchy.h"
+#include "olap/model/Level.h"
 #include "olap/model/Measure.h"
 #include "olap/model/Member.h"
 #include "olap/query/QueryCancelled.h"
@@ -16,6 +17,43 @@
 #include <unordered_map>
 
 namespace olap::eval {
+
+namespace {
+
+//! The positions of a grouping's members, looked up by level and ordinal rather than hashed:
+//! a grid of many positions asks for each of its members in turn. Levels of more than
+//! kDenseMembers members are hashed.
+class MemberPositions {
+public:
+    //! The position of M; a member not seen before gets NEXT, and ADDED is then true.
+    std::pair<std::uint32_t, bool> Find(const Member* m, std::uint32_t next)
+    {
+        const Level& level = m->GetLevel();
+        if (level.Members().size() > kDenseMembers) {
+            auto [it, added] = m_hashed.try_emplace(m, next);
+            return {it->second, added};
+        }
+        const auto depth = static_cast<std::size_t>(level.Depth());
+        if (depth >= m_byLevel.size())
+            m_byLevel.resize(depth + 1);
+        std::vector<std::uint32_t>& positions = m_byLevel[depth];
+        if (positions.empty())
+            positions.assign(level.Members().size(), 0);
+        std::uint32_t& slot = positions[m->Ordinal()];
+        if (slot != 0)
+            return {slot - 1, false};
+        slot = next + 1;
+        return {next, true};
+    }
+
+private:
+    static constexpr std::size_t kDenseMembers = std::size_t(1) << 20;
+    //! Per depth, per ordinal: the position plus one, 0 when not seen.
+    std::vector<std::vector<std::uint32_t>> m_byLevel;
+    std::unordered_map<const Member*, std::uint32_t> m_hashed;
+};
+
+} // namespace
 
 std::optional<std::vector<const Member*>> Evaluator::AggregateTotalSet(const CalcMember& calc)
 {
@@ -110,7 +148,7 @@ std::size_t Evaluator::StoredGrid(const std::vector<TupleSet>& sets, std::vector
     };
     AggregationRequest request;
     std::vector<int> groupingOf(m_hierarchies.size(), -1);
-    std::vector<std::unordered_map<const Member*, std::uint32_t>> positions;
+    std::vector<MemberPositions> positions;
     std::vector<std::unordered_map<const CalcMember*, std::uint32_t>> unionPositions;
     auto groupingFor = [&](std::size_t h) {
         if (groupingOf[h] < 0) {
@@ -150,11 +188,11 @@ std::size_t Evaluator::StoredGrid(const std::vector<TupleSet>& sets, std::vector
                     places[a].push_back({static_cast<int>(g), it->second, true});
                     continue;
                 }
-                auto [it, added]
-                    = positions[g].try_emplace(r.m, static_cast<std::uint32_t>(request.groupings[g].members.size()));
+                const auto [position, added]
+                    = positions[g].Find(r.m, static_cast<std::uint32_t>(request.groupings[g].members.size()));
                 if (added)
                     request.groupings[g].members.push_back(r.m);
-                places[a].push_back({static_cast<int>(g), it->second, false});
+                places[a].push_back({static_cast<int>(g), position, false});
             }
         }
     }
