@@ -237,7 +237,38 @@ std::size_t Evaluator::StoredGrid(const std::vector<TupleSet>& sets, std::vector
             return Slot {MemberRef {list[0], nullptr}, nullptr};
         return Slot {DefaultOf(*r.c->hierarchy), Intern(list)};
     };
-    std::vector<std::uint32_t> cellPositions(request.groupings.size(), 0);
+    // Each usable position's share of the result's cell number and the measure it names (-1:
+    // none), worked out once per position rather than once per cell.
+    std::vector<std::size_t> strides(request.groupings.size(), 0);
+    {
+        std::vector<std::uint32_t> unit(request.groupings.size(), 0);
+        for (std::size_t g = 0; g < unit.size(); ++g) {
+            unit[g] = 1;
+            strides[g] = result->CellIndex(unit);
+            unit[g] = 0;
+        }
+    }
+    std::vector<std::vector<std::size_t>> offsetOf(sets.size());
+    std::vector<std::vector<int>> measureOf(sets.size());
+    for (std::size_t a = 0; a < sets.size(); ++a) {
+        const std::size_t width = sets[a].front().size();
+        offsetOf[a].assign(sets[a].size(), 0);
+        measureOf[a].assign(sets[a].size(), -1);
+        for (std::size_t p = 0; p < sets[a].size(); ++p) {
+            if (!usable[a][p])
+                continue;
+            for (std::size_t k = firstPlace[a][p]; k < firstPlace[a][p] + width; ++k) {
+                const Place& place = places[a][k];
+                if (place.grouping < 0)
+                    measureOf[a][p] = static_cast<int>(place.index);
+                else
+                    offsetOf[a][p] += place.index * strides[static_cast<std::size_t>(place.grouping)];
+            }
+        }
+    }
+    std::vector<int> slotOfMeasure(m_cube.Measures().size(), -1);
+    for (int m : request.measures)
+        slotOfMeasure[static_cast<std::size_t>(m)] = result->SlotOf(m);
     std::vector<std::size_t> coords(sets.size(), 0);
     const int fixedMeasure = onAxes[0] ? -1 : contextMeasure.m->MeasureIndex();
     for (std::size_t ordinal = 0; ordinal < total; ++ordinal) {
@@ -245,24 +276,20 @@ std::size_t Evaluator::StoredGrid(const std::vector<TupleSet>& sets, std::vector
             CheckCancelled();
         int measure = fixedMeasure;
         bool answers = true;
-        for (std::size_t a = 0; a < sets.size() && answers; ++a) {
-            if (!usable[a][coords[a]]) {
+        std::size_t cell = 0;
+        for (std::size_t a = 0; a < sets.size(); ++a) {
+            const std::size_t p = coords[a];
+            if (!usable[a][p]) {
                 answers = false;
                 break;
             }
-            const std::size_t width = sets[a].front().size();
-            const std::size_t first = firstPlace[a][coords[a]];
-            for (std::size_t k = first; k < first + width; ++k) {
-                const Place& p = places[a][k];
-                if (p.grouping < 0)
-                    measure = static_cast<int>(p.index);
-                else
-                    cellPositions[static_cast<std::size_t>(p.grouping)] = p.index;
-            }
+            cell += offsetOf[a][p];
+            if (measureOf[a][p] >= 0)
+                measure = measureOf[a][p];
         }
         if (answers) {
             const std::optional<double> v
-                = result->Value(result->CellIndex(cellPositions), static_cast<std::size_t>(result->SlotOf(measure)));
+                = result->Value(cell, static_cast<std::size_t>(slotOfMeasure[static_cast<std::size_t>(measure)]));
             if (v && std::isfinite(*v))
                 values[ordinal] = *v;
             formats[ordinal] = formatOf[static_cast<std::size_t>(measure)];
