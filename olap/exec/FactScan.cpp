@@ -139,6 +139,21 @@ template <typename F> void WithIntegers(const ValueColumn& column, F&& f)
         column);
 }
 
+//! Keeps per slot the value PICK prefers (the smaller or the larger), counting non-NULL rows
+//! where the column has NULLs.
+template <typename T, typename Pick>
+void Extreme(const FactScan::MeasurePlan& plan, const T* v, const std::uint32_t* g, std::size_t n, std::size_t base,
+    double* a, std::vector<std::uint64_t>& cnt, Pick pick)
+{
+    for (std::size_t i = 0; i < n; ++i) {
+        if (plan.nullable && IsNullAt(plan.column->nulls, base + i))
+            continue;
+        a[g[i]] = pick(a[g[i]], static_cast<double>(v[i]));
+        if (plan.nullable)
+            ++cnt[g[i]];
+    }
+}
+
 template <typename T>
 void ScanValues(const FactScan::MeasurePlan& plan, const T* v, const std::uint32_t* g, std::size_t n, std::size_t base,
     FactScan::Accumulators& accumulators, std::size_t m)
@@ -178,22 +193,10 @@ void ScanValues(const FactScan::MeasurePlan& plan, const T* v, const std::uint32
         }
         break;
     case Aggregator::Min:
-        for (std::size_t i = 0; i < n; ++i) {
-            if (plan.nullable && IsNullAt(nulls, base + i))
-                continue;
-            a[g[i]] = std::min(a[g[i]], static_cast<double>(v[i]));
-            if (plan.nullable)
-                ++cnt[g[i]];
-        }
+        Extreme(plan, v, g, n, base, a, cnt, [](double x, double y) { return std::min(x, y); });
         break;
     case Aggregator::Max:
-        for (std::size_t i = 0; i < n; ++i) {
-            if (plan.nullable && IsNullAt(nulls, base + i))
-                continue;
-            a[g[i]] = std::max(a[g[i]], static_cast<double>(v[i]));
-            if (plan.nullable)
-                ++cnt[g[i]];
-        }
+        Extreme(plan, v, g, n, base, a, cnt, [](double x, double y) { return std::max(x, y); });
         break;
     case Aggregator::DistinctCount:
         if constexpr (!std::is_same_v<T, double>) {
