@@ -26,17 +26,28 @@ template <typename K> struct Keyed {
 };
 template <typename K> Keyed(const K*, const std::uint32_t*) -> Keyed<K>;
 
-//! Maps the chunk's rows through up to three key columns in one pass: the sum of their
-//! offsets, capped at CAP, plus the row's bank. Each offset is at most kExcluded (2^30), so
-//! three of them cannot overflow, and a row excluded on any column ends at CAP or above.
-//! With COUNT, returns the number of rows below CAP (kept), else 0.
-template <bool Count, typename... K>
-std::size_t MapColumns(
-    std::uint32_t* __restrict slots, std::size_t n, std::uint32_t cap, std::uint32_t bankMask, Keyed<K>... columns)
+//! The rows of a chunk in order: row I is the chunk's I-th.
+struct EveryRow {
+    std::size_t operator()(std::size_t i) const { return i; }
+};
+//! The rows a list of selected rows names: row J is the chunk's SEL[J]-th.
+struct SelectedRows {
+    const std::uint16_t* sel;
+    std::size_t operator()(std::size_t j) const { return sel[j]; }
+};
+
+//! Maps N rows (ROW picks each one in the chunk) through up to three key columns in one pass:
+//! the sum of their offsets, capped at CAP, plus the row's bank. Each offset is at most
+//! kExcluded (2^30), so three of them cannot overflow, and a row excluded on any column ends at
+//! CAP or above. With COUNT, returns the number of rows below CAP (kept), else 0.
+template <bool Count, typename RowOf, typename... K>
+std::size_t MapColumns(std::uint32_t* __restrict slots, std::size_t n, std::uint32_t cap, std::uint32_t bankMask,
+    RowOf row, Keyed<K>... columns)
 {
     std::size_t kept = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        const std::uint32_t slot = std::min((0u + ... + columns.map[columns.keys[i]]), cap);
+        [[maybe_unused]] const std::size_t r = row(i);
+        const std::uint32_t slot = std::min((0u + ... + columns.map[columns.keys[r]]), cap);
         // Kept rows are below CAP (at most 2^30): the difference's sign bit, free of branches.
         if constexpr (Count)
             kept += (slot - cap) >> 31;
@@ -64,16 +75,6 @@ template <typename... K> std::size_t SelectRows(std::uint16_t* __restrict sel, s
         kept += static_cast<std::size_t>((0u + ... + filters.map[filters.keys[i]]) == 0);
     }
     return kept;
-}
-
-//! MapColumns for the K rows listed in SEL only: SLOTS[j] is the slot of row SEL[j].
-template <typename... K>
-void MapSelected(std::uint32_t* __restrict slots, const std::uint16_t* __restrict sel, std::size_t k, std::uint32_t cap,
-    std::uint32_t bankMask, Keyed<K>... columns)
-{
-    for (std::size_t j = 0; j < k; ++j)
-        slots[j] = std::min((0u + ... + columns.map[columns.keys[sel[j]]]), cap)
-            + (static_cast<std::uint32_t>(j) & bankMask);
 }
 
 //! At most this many key columns are mapped in one loop.
@@ -106,25 +107,20 @@ std::size_t WithKeyed(
 //! At most this many exact sums are packed beside the row counts.
 constexpr std::size_t kMaxPacked = 3;
 
-//! Counts each of the N rows in its slot's group of PACKED and adds the row's value of each
-//! packed measure beside the count.
-template <typename... V>
-void AddPacked(const std::uint32_t* __restrict g, std::size_t n, std::int64_t* __restrict packed, const V*... values)
+//! Counts each of the N rows (ROW picks each one in the chunk, VALUES start at the chunk) in
+//! its slot's group of PACKED and adds the row's value of each packed measure beside the count.
+template <typename RowOf, typename... V>
+void AddPacked(
+    const std::uint32_t* __restrict g, std::size_t n, std::int64_t* __restrict packed, RowOf row, const V*... values)
 {
     constexpr std::size_t kWidth = std::bit_ceil(sizeof...(V) + 1);
     for (std::size_t i = 0; i < n; ++i) {
         std::int64_t* slot = packed + static_cast<std::size_t>(g[i]) * kWidth;
         ++slot[0];
+        [[maybe_unused]] const std::size_t r = row(i);
         std::size_t k = 1;
-        ((slot[k++] += values[i]), ...);
+        ((slot[k++] += values[r]), ...);
     }
-}
-
-//! A stored integer value as 32 bits. Taking it as 64 bits first keeps 8-bit values signed
-//! numbers rather than characters.
-std::int32_t Widen(std::int64_t value)
-{
-    return static_cast<std::int32_t>(value);
 }
 
 //! Calls F with the values of an integer-encoded COLUMN.
@@ -272,8 +268,8 @@ std::size_t FactScan::MapSlots(std::size_t start, std::size_t n, std::uint32_t* 
     // The fused pass counts the kept rows when no later step can still exclude one.
     const bool countFused = count && !more && !m_slicer.HasTuples();
     std::size_t kept = WithKeyed(m_columns, m_fused, start, [&](auto... columns) {
-        return countFused ? MapColumns<true>(slots, n, cap, mask, columns...)
-                          : MapColumns<false>(slots, n, cap, mask, columns...);
+        return countFused ? MapColumns<true>(slots, n, cap, mask, EveryRow {}, columns...)
+                          : MapColumns<false>(slots, n, cap, mask, EveryRow {}, columns...);
     });
     for (std::size_t c = kFused; c < m_columns.size(); ++c) {
         const bool last = c + 1 == m_columns.size();
@@ -301,50 +297,35 @@ std::size_t FactScan::MapSlots(std::size_t start, std::size_t n, std::uint32_t* 
 void FactScan::AddPackedChunk(
     std::size_t start, const std::uint32_t* g, std::size_t n, const std::uint16_t* sel, Accumulators& acc) const
 {
+    if (sel)
+        AddPackedRows(start, g, n, SelectedRows {sel}, acc);
+    else
+        AddPackedRows(start, g, n, EveryRow {}, acc);
+}
+
+template <typename RowOf>
+void FactScan::AddPackedRows(
+    std::size_t start, const std::uint32_t* g, std::size_t n, RowOf row, Accumulators& acc) const
+{
     std::int64_t* packed = acc.packed.data();
     auto column = [&](std::size_t k) -> const ValueColumn& { return m_measures[m_packed[k]].column->values; };
-    if (sel) {
-        // A compacted chunk: its kept rows' values are gathered, widened to 32 bits.
-        std::int32_t wide[kMaxPacked][kChunk];
-        for (std::size_t k = 0; k < m_packed.size(); ++k) {
-            WithIntegers(column(k), [&](const auto* values) {
-                for (std::size_t j = 0; j < n; ++j)
-                    wide[k][j] = Widen(values[start + sel[j]]);
-            });
-        }
-        switch (m_packed.size()) {
-        case 0:
-            AddPacked(g, n, packed);
-            break;
-        case 1:
-            AddPacked(g, n, packed, wide[0]);
-            break;
-        case 2:
-            AddPacked(g, n, packed, wide[0], wide[1]);
-            break;
-        default:
-            AddPacked(g, n, packed, wide[0], wide[1], wide[2]);
-            break;
-        }
-        return;
-    }
     switch (m_packed.size()) {
     case 0:
-        AddPacked(g, n, packed);
+        AddPacked(g, n, packed, row);
         break;
     case 1:
-        WithIntegers(column(0), [&](const auto* a) { AddPacked(g, n, packed, a + start); });
+        WithIntegers(column(0), [&](const auto* a) { AddPacked(g, n, packed, row, a + start); });
         break;
     case 2:
         WithIntegers(column(0), [&](const auto* a) {
-            WithIntegers(column(1), [&](const auto* b) { AddPacked(g, n, packed, a + start, b + start); });
+            WithIntegers(column(1), [&](const auto* b) { AddPacked(g, n, packed, row, a + start, b + start); });
         });
         break;
     default:
         WithIntegers(column(0), [&](const auto* a) {
             WithIntegers(column(1), [&](const auto* b) {
                 WithIntegers(
-                    column(2), [&](const auto* c) { AddPacked(g, n, packed, a + start, b + start, c + start); });
+                    column(2), [&](const auto* c) { AddPacked(g, n, packed, row, a + start, b + start, c + start); });
             });
         });
         break;
@@ -372,8 +353,7 @@ void FactScan::Run(std::size_t begin, std::size_t end, Accumulators& acc) const
             k = WithKeyed(m_columns, m_filters, start, [&](auto... filters) { return SelectRows(sel, n, filters...); });
             if (k * 2 <= n) {
                 WithKeyed(m_columns, m_groups, start, [&](auto... columns) {
-                    MapSelected(compacted, sel, k, m_trashSlot, bankMask, columns...);
-                    return std::size_t(0);
+                    return MapColumns<false>(compacted, k, m_trashSlot, bankMask, SelectedRows {sel}, columns...);
                 });
                 g = compacted;
                 kept = k;

@@ -81,6 +81,9 @@ private:
     //! SEL, when not null, lists the chunk's rows that G holds (a compacted chunk).
     void AddPackedChunk(
         std::size_t start, const std::uint32_t* g, std::size_t n, const std::uint16_t* sel, Accumulators& acc) const;
+    //! AddPackedChunk for the rows ROW(0) .. ROW(N - 1) of the chunk at START.
+    template <typename RowOf>
+    void AddPackedRows(std::size_t start, const std::uint32_t* g, std::size_t n, RowOf row, Accumulators& acc) const;
     //! Elements per slot in Accumulators::packed: the row count, then the packed sums.
     std::size_t PackWidth() const;
 
