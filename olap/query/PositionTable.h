@@ -1,6 +1,7 @@
 #pragma once
 
 #include "olap/query/CellSetMember.h"
+#include "olap/query/SteppingIterator.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -28,61 +29,22 @@ public:
     //! so it is valid while the table lives and is not changed.
     class Position {
     public:
-        class Iterator {
+        class Iterator : public SteppingIterator<Iterator, const std::uint32_t*> {
         public:
-            using iterator_category = std::random_access_iterator_tag;
             using value_type = Member;
-            using difference_type = std::ptrdiff_t;
             using pointer = const Member*;
             using reference = const Member&;
 
             Iterator() = default;
-            Iterator(const PositionTable* table, const std::uint32_t* number) : m_table(table), m_number(number) { }
-            reference operator*() const { return m_table->m_members[*m_number]; }
-            pointer operator->() const { return &m_table->m_members[*m_number]; }
-            reference operator[](difference_type d) const { return m_table->m_members[m_number[d]]; }
-            Iterator& operator++()
+            Iterator(const PositionTable* table, const std::uint32_t* number) : SteppingIterator(number), m_table(table)
             {
-                ++m_number;
-                return *this;
             }
-            Iterator operator++(int)
-            {
-                Iterator before = *this;
-                ++m_number;
-                return before;
-            }
-            Iterator& operator--()
-            {
-                --m_number;
-                return *this;
-            }
-            Iterator operator--(int)
-            {
-                Iterator before = *this;
-                --m_number;
-                return before;
-            }
-            Iterator& operator+=(difference_type d)
-            {
-                m_number += d;
-                return *this;
-            }
-            Iterator& operator-=(difference_type d)
-            {
-                m_number -= d;
-                return *this;
-            }
-            friend Iterator operator+(Iterator it, difference_type d) { return it += d; }
-            friend Iterator operator+(difference_type d, Iterator it) { return it += d; }
-            friend Iterator operator-(Iterator it, difference_type d) { return it -= d; }
-            friend difference_type operator-(const Iterator& a, const Iterator& b) { return a.m_number - b.m_number; }
-            friend bool operator==(const Iterator& a, const Iterator& b) { return a.m_number == b.m_number; }
-            friend auto operator<=>(const Iterator& a, const Iterator& b) { return a.m_number <=> b.m_number; }
+            reference operator*() const { return m_table->m_members[*m_cursor]; }
+            pointer operator->() const { return &m_table->m_members[*m_cursor]; }
+            reference operator[](difference_type d) const { return m_table->m_members[m_cursor[d]]; }
 
         private:
             const PositionTable* m_table = nullptr;
-            const std::uint32_t* m_number = nullptr;
         };
 
         Position(const PositionTable* table, std::size_t index) : m_table(table), m_index(index) { }
@@ -113,62 +75,22 @@ public:
     };
 
     //! Walks the positions in order.
-    class Iterator {
+    class Iterator : public SteppingIterator<Iterator, std::size_t> {
     public:
-        using iterator_category = std::random_access_iterator_tag;
         using value_type = Position;
-        using difference_type = std::ptrdiff_t;
         using pointer = void;
         using reference = Position;
 
         Iterator() = default;
-        Iterator(const PositionTable* table, std::size_t index) : m_table(table), m_index(index) { }
-        Position operator*() const { return Position(m_table, m_index); }
+        Iterator(const PositionTable* table, std::size_t index) : SteppingIterator(index), m_table(table) { }
+        Position operator*() const { return Position(m_table, m_cursor); }
         Position operator[](difference_type d) const
         {
-            return Position(m_table, static_cast<std::size_t>(static_cast<difference_type>(m_index) + d));
+            return Position(m_table, static_cast<std::size_t>(static_cast<difference_type>(m_cursor) + d));
         }
-        Iterator& operator++()
-        {
-            ++m_index;
-            return *this;
-        }
-        Iterator operator++(int)
-        {
-            Iterator before = *this;
-            ++m_index;
-            return before;
-        }
-        Iterator& operator--()
-        {
-            --m_index;
-            return *this;
-        }
-        Iterator operator--(int)
-        {
-            Iterator before = *this;
-            --m_index;
-            return before;
-        }
-        Iterator& operator+=(difference_type d)
-        {
-            m_index = static_cast<std::size_t>(static_cast<difference_type>(m_index) + d);
-            return *this;
-        }
-        Iterator& operator-=(difference_type d) { return *this += -d; }
-        friend Iterator operator+(Iterator it, difference_type d) { return it += d; }
-        friend Iterator operator+(difference_type d, Iterator it) { return it += d; }
-        friend Iterator operator-(Iterator it, difference_type d) { return it -= d; }
-        friend difference_type operator-(const Iterator& a, const Iterator& b)
-        {
-            return static_cast<difference_type>(a.m_index) - static_cast<difference_type>(b.m_index);
-        }
-        friend bool operator==(const Iterator& a, const Iterator& b) { return a.m_index == b.m_index; }
-        friend auto operator<=>(const Iterator& a, const Iterator& b) { return a.m_index <=> b.m_index; }
 
     private:
         const PositionTable* m_table = nullptr;
-        std::size_t m_index = 0;
     };
 
     PositionTable() = default;
