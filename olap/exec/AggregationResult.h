@@ -29,6 +29,8 @@ public:
     int SlotOf(int measure) const;
 
     std::size_t CellCount() const { return m_rows.size(); }
+    //! How far apart in cell numbers two neighbouring positions of grouping G are.
+    std::size_t Stride(std::size_t g) const { return m_strides[g]; }
     //! Cell number of the positions (one per grouping).
     std::size_t CellIndex(std::span<const std::uint32_t> positions) const;
     //! Value of CELL for measure SLOT; nullopt for an empty cell.

@@ -239,15 +239,6 @@ std::size_t Evaluator::StoredGrid(const std::vector<TupleSet>& sets, std::vector
     };
     // Each usable position's share of the result's cell number and the measure it names (-1:
     // none), worked out once per position rather than once per cell.
-    std::vector<std::size_t> strides(request.groupings.size(), 0);
-    {
-        std::vector<std::uint32_t> unit(request.groupings.size(), 0);
-        for (std::size_t g = 0; g < unit.size(); ++g) {
-            unit[g] = 1;
-            strides[g] = result->CellIndex(unit);
-            unit[g] = 0;
-        }
-    }
     std::vector<std::vector<std::size_t>> offsetOf(sets.size());
     std::vector<std::vector<int>> measureOf(sets.size());
     for (std::size_t a = 0; a < sets.size(); ++a) {
@@ -262,7 +253,7 @@ std::size_t Evaluator::StoredGrid(const std::vector<TupleSet>& sets, std::vector
                 if (place.grouping < 0)
                     measureOf[a][p] = static_cast<int>(place.index);
                 else
-                    offsetOf[a][p] += place.index * strides[static_cast<std::size_t>(place.grouping)];
+                    offsetOf[a][p] += place.index * result->Stride(static_cast<std::size_t>(place.grouping));
             }
         }
     }
